@@ -1,0 +1,61 @@
+// Stand-in for the platform's text stream object: text written in a character
+// set, read back as bytes.
+#ifndef VANTREL_PLATFORM_TEXT_STREAM_H_
+#define VANTREL_PLATFORM_TEXT_STREAM_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::platform {
+
+class TextStream {
+ public:
+  enum class Type { kBinary = 1, kText = 2 };
+
+  // Character set name; only "us-ascii" is supported. Set before Open.
+  void set_charset(std::string charset) { charset_ = std::move(charset); }
+  const std::string& charset() const { return charset_; }
+
+  Type type() const { return type_; }
+  // Throws ComError when the stream is open and its position is not 0.
+  void set_type(Type type);
+
+  // Opens the stream empty. Throws ComError when it is already open or the
+  // character set is not supported.
+  void Open();
+  bool is_open() const { return open_; }
+
+  // Appends `text` (UTF-8) encoded in the character set, with nothing added
+  // between writes. Throws ComError when the stream is closed or binary.
+  void WriteText(std::string_view text);
+
+  std::int64_t position() const { return position_; }
+  // Throws ComError when closed or past the end.
+  void set_position(std::int64_t position);
+  std::int64_t size() const { return static_cast<std::int64_t>(bytes_.size()); }
+
+  // Reads `count` bytes from the position (-1: all that is left) and moves the
+  // position past them. Throws ComError when closed or not binary.
+  std::vector<std::uint8_t> Read(std::int64_t count = -1);
+
+  // The bytes written so far, whatever the position and type.
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string charset_ = "Unicode";
+  Type type_ = Type::kText;
+  bool open_ = false;
+  std::string bytes_;
+  std::int64_t position_ = 0;
+};
+
+// The US-ASCII form of UTF-8 text: ASCII unchanged; a Latin letter with a mark
+// becomes its plain letter (e for é, ss for ß, AE for Æ); any other character
+// becomes "?". Invalid UTF-8 bytes become "?" one by one.
+std::string ToUsAscii(std::string_view utf8);
+
+}  // namespace vantrel::platform
+
+#endif  // VANTREL_PLATFORM_TEXT_STREAM_H_
