@@ -1,0 +1,42 @@
+// Composition of the one qbXML request of a run.
+#ifndef VANTREL_QUICKBOOKS_QBXML_REQUEST_H_
+#define VANTREL_QUICKBOOKS_QBXML_REQUEST_H_
+
+#include <string>
+
+namespace vantrel {
+
+// What a run asks QuickBooks for, set from the wizard's check boxes.
+struct SelectionFlags {
+  bool blnDoCustomers = false;
+  bool blnDoEmployees = false;
+  bool blnDoVendors = false;
+  bool blnDoPayTerms = false;
+  bool blnDoGLAccounts = false;
+  bool blnDoTasks = false;
+  bool blnDoClasses = false;
+  bool blnDoSalesReps = false;
+  bool blnDoTime = false;
+  bool blnDoExpense = false;
+};
+
+// qbXML version codes of a session.
+inline constexpr long kQbXml10 = 0;
+inline constexpr long kQbXml11 = 1;
+inline constexpr long kQbXml20 = 2;
+inline constexpr long kQbXmlCA10 = 6;
+inline constexpr long kQbXmlCA11 = 7;
+inline constexpr long kQbXmlCA20 = 8;
+inline constexpr long kQbXmlUK10 = 9;
+inline constexpr long kQbXmlUK11 = 10;
+inline constexpr long kQbXmlUK20 = 11;
+
+// The whole request text for `flags` and the session's version code: the
+// prefix the version code chooses, then the message set with one query per
+// selected kind, numbered 1, 2, 3 ... in table order. Lines end with CR LF;
+// the text ends with "</QBXML>" and no line break.
+std::string ComposeQBXMLRequest(const SelectionFlags& flags, long qbxml_version);
+
+}  // namespace vantrel
+
+#endif  // VANTREL_QUICKBOOKS_QBXML_REQUEST_H_
