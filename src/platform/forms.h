@@ -55,6 +55,14 @@ class Control {
 
   void set_host(FormsHost* host) { host_ = host; }
 
+  // The frame that holds this control, if any; a control shows only while it
+  // and every container around it are visible.
+  void set_container(const Control* container) { container_ = container; }
+  const Control* container() const { return container_; }
+  bool IsShown() const {
+    return visible_ && (container_ == nullptr || container_->IsShown());
+  }
+
  private:
   std::string name_;
   std::string caption_;
@@ -62,6 +70,7 @@ class Control {
   bool enabled_ = true;
   int refresh_count_ = 0;
   FormsHost* host_ = nullptr;
+  const Control* container_ = nullptr;
 };
 
 class Label : public Control {

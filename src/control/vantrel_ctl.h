@@ -1,0 +1,167 @@
+// VantrelCtl, the "QB Sync Wizard" control: its public properties and
+// methods, the property load, the wizard's handlers and the state of a run.
+#ifndef VANTREL_CONTROL_VANTREL_CTL_H_
+#define VANTREL_CONTROL_VANTREL_CTL_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "control/bmwg_utility_result.h"
+#include "control/wizard_screen.h"
+#include "platform/date_time.h"
+#include "platform/env.h"
+#include "platform/forms.h"
+#include "platform/guid.h"
+#include "platform/text_stream.h"
+#include "platform/values.h"
+
+namespace vantrel {
+
+// Statements or lines written by each converter's pass in this run.
+struct EntityCounts {
+  long employees = 0;
+  long customers = 0;
+  long projects = 0;
+  long classes = 0;
+  long accounts = 0;
+  long items = 0;
+  long vendors = 0;
+  long time = 0;
+  long expense = 0;
+
+  bool AllZero() const {
+    return employees == 0 && customers == 0 && projects == 0 && classes == 0 && accounts == 0 &&
+           items == 0 && vendors == 0 && time == 0 && expense == 0;
+  }
+};
+
+// The state of a run that the driver, the converters and the requests share.
+struct RunState {
+  bool mStopRun = false;                       // a pass stopped on an upload result or Cancel
+  BMWGUtilityResult mLastResult = wgurSuccess;  // result of the last request of the run
+  std::unique_ptr<platform::TextStream> mScript;  // the upload script being filled
+  long lngBatchCount = 0;                      // statements in the script since the last upload
+  EntityCounts counts;
+};
+
+class VantrelCtl {
+ public:
+  // `env` and `host` must outlive the control.
+  VantrelCtl(platform::Env& env, platform::FormsHost& host);
+  ~VantrelCtl();
+  VantrelCtl(const VantrelCtl&) = delete;
+  VantrelCtl& operator=(const VantrelCtl&) = delete;
+
+  // ---- Public properties: plain fields, settable by the host at any time ----
+  BMWGUtilityResult wgUtilitySet = wgurSuccess;
+  bool ResetTessaly = false;
+  std::string WGSecureServerURL;
+  std::string SiteCode;
+  std::string SiteKey;
+  std::string BMClientVersion;
+  std::string CustLexicon;
+  std::string EmpLexicon;
+  std::string ProjLexicon;
+  std::string SILexicon;
+  std::string SubProjLexicon;
+  std::string TessalyUser;
+  std::string QBFilePath;
+  platform::DateTime WGLastUploadDate;
+  std::string nOptions;
+  long lngFailedCustCnt = 0;
+  long lngFailedEmpCnt = 0;
+  long lngFailedProjCnt = 0;
+  long lngFailedItemCnt = 0;
+  long lngFailedGLCnt = 0;
+  long lngFailedClassCnt = 0;
+  long lngFailedVendCnt = 0;
+  bool DebugMode = false;
+  bool mDisplayTSError = false;
+  long lngFailedTimeCnt = 0;
+  long lngFailedExpCnt = 0;
+  bool mDisplayEXPError = false;
+
+  // ---- Public methods ----
+
+  // `strParam` with every apostrophe doubled.
+  std::string ReplaceSingleQuotes(std::string_view strParam) const;
+  // Posts `myStream` to the upload page and classifies the reply.
+  BMWGUtilityResult UploadNow(platform::TextStream& myStream);
+  // Opens the connection and session with QuickBooks and checks the company
+  // file; 1 when all went well, otherwise 0 (the error pair tells why).
+  long ContactQuickBooks();
+  // Always wgurSuccess, with no other effect.
+  BMWGUtilityResult UpdateDataForWGRequirement() { return wgurSuccess; }
+
+  // ---- Hosting ----
+
+  // Loads the object tag's parameters in their fixed order. A value that
+  // cannot be converted throws ComError; what was read before stays set.
+  void ReadProperties(const platform::PropertyBag& bag);
+
+  // Scripting safety.
+  platform::HRESULT GetInterfaceSafetyOptions(const platform::Guid* riid, std::uint32_t* supported,
+                                              std::uint32_t* enabled) const;
+  platform::HRESULT SetInterfaceSafetyOptions(const platform::Guid* riid, std::uint32_t mask,
+                                              std::uint32_t enabled) const;
+
+  // ---- The wizard's event handlers ----
+  void cmdNav_Click(int index);
+  void chkDebugMode_Click();
+  void cmdSelectAll_Click();
+  void Timer1_Timer();
+
+  // ---- Operations of the control (not on the host's interface) ----
+
+  // The screen to idle: every box unchecked, counters and counts cleared.
+  void ResetWizardScreen();
+  // The screen's mouse pointer back to the default.
+  void RestoreMousePointer();
+  // The message for a request's result code.
+  std::string GetResultMessage(long code) const;
+  // Checks that QBFilePath names an existing file.
+  void CheckQBFile();
+  // Sends the composed request and keeps the response.
+  void SendQBXMLRequest();
+  void EndQBSession();
+  void CloseQBConnection();
+  // Composes the request from the selection flags and the version code.
+  void BuildQBXMLRequest();
+  // Sets the selection flags from the boxes, composes and sends the request.
+  void QueryQuickBooks();
+  // Runs the converters of the ticked entities in their fixed order.
+  void ConvertData();
+  // Tells the status page that the entity `strOptions` is complete.
+  BMWGUtilityResult SendStatusUpdate(const std::string& strOptions);
+  // Puts a new, empty "us-ascii" text stream into mScript.
+  void OpenFreshUploadScript();
+  // The closing summary of a run that sent something.
+  std::string BuildSummaryMessage() const;
+
+  // Shows a message box (no title argument).
+  void ShowMessage(const std::string& text, platform::MessageStyle style);
+
+  WizardScreen& screen() { return *screen_; }
+  RunState& run() { return run_; }
+  const RunState& run() const { return run_; }
+  platform::Env& env() { return env_; }
+  platform::EventPump& event_pump() { return pump_; }
+
+ private:
+  void StartSync();
+
+  platform::Env& env_;
+  platform::FormsHost& host_;
+  platform::EventPump pump_;
+  std::unique_ptr<WizardScreen> screen_;
+  RunState run_;
+};
+
+// The direction word: "None", "Upload", "Download"; empty for other codes.
+std::string GetDirectionWord(long direction);
+
+}  // namespace vantrel
+
+#endif  // VANTREL_CONTROL_VANTREL_CTL_H_

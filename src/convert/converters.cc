@@ -1,0 +1,10 @@
+#include "convert/converters.h"
+
+namespace vantrel {
+
+const Converters& AvailableConverters() {
+  static const Converters kConverters{};
+  return kConverters;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,254 @@
+#include "platform/date_time.h"
+
+#include <cctype>
+#include <cstdio>
+#include <vector>
+
+namespace vantrel::platform {
+
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// Days from 1970-01-01 to the civil date (proleptic Gregorian calendar).
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+struct Civil {
+  int year;
+  int month;
+  int day;
+};
+
+Civil CivilFromDays(std::int64_t z) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+  return {static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
+}
+
+// Days from 1970-01-01 to the zero date-time, 1899-12-30.
+const std::int64_t kZeroDay = DaysFromCivil(1899, 12, 30);
+
+int DaysInMonth(int year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month == 2) {
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return leap ? 29 : 28;
+  }
+  return kDays[month - 1];
+}
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  std::int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+// A small scanner over the text of a date.
+class Scanner {
+ public:
+  explicit Scanner(std::string_view text) : text_(text) {}
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
+  void SkipBlanks() {
+    while (!AtEnd() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
+  }
+  // Reads 1 to `max_digits` digits.
+  bool Number(int* value, int* digits, int max_digits = 4) {
+    int v = 0;
+    int n = 0;
+    while (!AtEnd() && n < max_digits && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
+      v = v * 10 + (text_[pos_] - '0');
+      ++pos_;
+      ++n;
+    }
+    if (n == 0) return false;
+    if (!AtEnd() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) return false;
+    *value = v;
+    *digits = n;
+    return true;
+  }
+  bool Accept(char c) {
+    if (Peek() != c) return false;
+    ++pos_;
+    return true;
+  }
+  // Accepts "AM" or "PM" in any letter case; sets *pm.
+  bool AmPm(bool* pm) {
+    if (pos_ + 2 > text_.size()) return false;
+    const char a = static_cast<char>(std::toupper(static_cast<unsigned char>(text_[pos_])));
+    const char m = static_cast<char>(std::toupper(static_cast<unsigned char>(text_[pos_ + 1])));
+    if ((a != 'A' && a != 'P') || m != 'M') return false;
+    *pm = a == 'P';
+    pos_ += 2;
+    return true;
+  }
+  std::size_t pos() const { return pos_; }
+  void set_pos(std::size_t pos) { pos_ = pos; }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+int ExpandYear(int year, int digits) {
+  if (digits > 2) return year;
+  return year < 30 ? 2000 + year : 1900 + year;
+}
+
+// Parses "h:mm[:ss][ ][AM|PM]" at the scanner's position.
+bool ParseTime(Scanner& s, int* hour, int* minute, int* second) {
+  int h = 0, mi = 0, se = 0, digits = 0;
+  if (!s.Number(&h, &digits, 2)) return false;
+  if (!s.Accept(':')) return false;
+  if (!s.Number(&mi, &digits, 2)) return false;
+  if (s.Accept(':')) {
+    if (!s.Number(&se, &digits, 2)) return false;
+  }
+  const std::size_t before = s.pos();
+  s.SkipBlanks();
+  bool pm = false;
+  if (s.AmPm(&pm)) {
+    // A 24-hour value keeps its hour whatever the marker says.
+    if (h <= 12) {
+      if (pm && h < 12) h += 12;
+      if (!pm && h == 12) h = 0;
+    }
+  } else {
+    s.set_pos(before);
+  }
+  if (h > 23 || mi > 59 || se > 59) return false;
+  *hour = h;
+  *minute = mi;
+  *second = se;
+  return true;
+}
+
+}  // namespace
+
+std::optional<DateTime> DateTime::FromParts(int year, int month, int day, int hour, int minute,
+                                            int second) {
+  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+      second < 0 || second > 59) {
+    return std::nullopt;
+  }
+  const std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month),
+                                          static_cast<unsigned>(day)) -
+                            kZeroDay;
+  return DateTime(days * kSecondsPerDay + hour * 3600 + minute * 60 + second);
+}
+
+namespace {
+std::int64_t DayNumber(std::int64_t seconds) { return FloorDiv(seconds, kSecondsPerDay); }
+std::int64_t TimeOfDay(std::int64_t seconds) {
+  return seconds - DayNumber(seconds) * kSecondsPerDay;
+}
+}  // namespace
+
+int DateTime::Year() const { return CivilFromDays(DayNumber(seconds_) + kZeroDay).year; }
+int DateTime::Month() const { return CivilFromDays(DayNumber(seconds_) + kZeroDay).month; }
+int DateTime::Day() const { return CivilFromDays(DayNumber(seconds_) + kZeroDay).day; }
+int DateTime::Hour() const { return static_cast<int>(TimeOfDay(seconds_) / 3600); }
+int DateTime::Minute() const { return static_cast<int>(TimeOfDay(seconds_) % 3600 / 60); }
+int DateTime::Second() const { return static_cast<int>(TimeOfDay(seconds_) % 60); }
+
+DateTime DateTime::DatePart() const { return DateTime(DayNumber(seconds_) * kSecondsPerDay); }
+
+std::string DateTime::AuditText() const {
+  const Civil c = CivilFromDays(DayNumber(seconds_) + kZeroDay);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", c.month, c.day, c.year, Hour(),
+                Minute(), Second());
+  return buf;
+}
+
+std::string DateTime::ShortDateText() const {
+  const Civil c = CivilFromDays(DayNumber(seconds_) + kZeroDay);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%d/%d/%04d", c.month, c.day, c.year);
+  return buf;
+}
+
+std::string DateTime::LongTimeText() const {
+  const int h = Hour();
+  const int h12 = h % 12 == 0 ? 12 : h % 12;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h12, Minute(), Second(), h < 12 ? "AM" : "PM");
+  return buf;
+}
+
+std::string DateTime::GeneralText() const {
+  const bool has_date = DayNumber(seconds_) != 0;
+  const bool has_time = TimeOfDay(seconds_) != 0;
+  if (has_date && has_time) return ShortDateText() + " " + LongTimeText();
+  if (has_date) return ShortDateText();
+  return LongTimeText();
+}
+
+std::optional<DateTime> ParseDateText(std::string_view text) {
+  Scanner s(text);
+  s.SkipBlanks();
+  const std::size_t start = s.pos();
+  int year = 1899, month = 12, day = 30;
+  bool have_date = false;
+
+  int a = 0, a_digits = 0;
+  if (s.Number(&a, &a_digits, 4)) {
+    const char sep = s.Peek();
+    if (sep == '/' || sep == '-') {
+      s.Accept(sep);
+      int b = 0, b_digits = 0, c = 0, c_digits = 0;
+      if (!s.Number(&b, &b_digits, 2) || !s.Accept(sep) || !s.Number(&c, &c_digits, 4)) {
+        return std::nullopt;
+      }
+      if (a_digits == 4) {  // year first: yyyy-mm-dd
+        year = a;
+        month = b;
+        day = c;
+      } else {  // month first: m/d/yyyy
+        if (a_digits > 2) return std::nullopt;
+        month = a;
+        day = b;
+        year = ExpandYear(c, c_digits);
+      }
+      have_date = true;
+    } else {
+      s.set_pos(start);  // a time alone
+    }
+  }
+
+  int hour = 0, minute = 0, second = 0;
+  if (have_date) {
+    const std::size_t before = s.pos();
+    s.SkipBlanks();
+    if (s.AtEnd()) {
+      s.set_pos(before);
+    } else if (s.pos() == before || !ParseTime(s, &hour, &minute, &second)) {
+      return std::nullopt;
+    }
+  } else if (!ParseTime(s, &hour, &minute, &second)) {
+    return std::nullopt;
+  }
+  s.SkipBlanks();
+  if (!s.AtEnd()) return std::nullopt;
+  if (!have_date) {
+    return DateTime::FromSeconds(hour * 3600 + minute * 60 + second);
+  }
+  return DateTime::FromParts(year, month, day, hour, minute, second);
+}
+
+}  // namespace vantrel::platform

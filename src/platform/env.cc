@@ -1,0 +1,101 @@
+#include "platform/env.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <ctime>
+#include <thread>
+
+#include "platform/com_error.h"
+
+namespace vantrel::platform {
+
+DateTime SystemEnv::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return DateTime::FromParts(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                             local.tm_min, local.tm_sec)
+      .value_or(DateTime());
+}
+
+namespace {
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool SystemEnv::FindFile(std::string_view pattern) {
+  if (pattern.empty() || pattern.find('\0') != std::string_view::npos) {
+    throw ComError(kErrBadFileName, "Bad file name or number");
+  }
+  const std::string path(pattern);
+  const std::size_t slash = path.find_last_of('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return false;
+  if (dir.find_first_of("*?") != std::string::npos) {
+    throw ComError(kErrBadFileName, "Bad file name or number");
+  }
+  if (name.find_first_of("*?") == std::string::npos) return IsRegularFile(path);
+
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return false;
+  bool found = false;
+  while (dirent* entry = ::readdir(d)) {
+    if (::fnmatch(name.c_str(), entry->d_name, FNM_PERIOD) != 0) continue;
+    if (IsRegularFile(dir + (dir.back() == '/' ? "" : "/") + entry->d_name)) {
+      found = true;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+std::unique_ptr<RequestProcessor> SystemEnv::CreateRequestProcessor() {
+  if (!processor_factory_) {
+    throw ComError(kErrAutomation, "ActiveX component can't create object");
+  }
+  return processor_factory_();
+}
+
+std::unique_ptr<WebBrowser> SystemEnv::CreateWebBrowser() { return NewCurlWebBrowser(); }
+
+void EventPump::Add(Timer* timer) {
+  if (std::find(timers_.begin(), timers_.end(), timer) == timers_.end()) timers_.push_back(timer);
+}
+
+void EventPump::Remove(Timer* timer) { std::erase(timers_, timer); }
+
+void EventPump::Add(WebBrowser* browser) {
+  if (std::find(browsers_.begin(), browsers_.end(), browser) == browsers_.end()) {
+    browsers_.push_back(browser);
+  }
+}
+
+void EventPump::Remove(WebBrowser* browser) { std::erase(browsers_, browser); }
+
+void EventPump::DoEvents() {
+  bool waited = false;
+  // Copies: a handler may add or remove browsers and timers.
+  const std::vector<WebBrowser*> browsers = browsers_;
+  for (WebBrowser* browser : browsers) {
+    if (!browser->Busy()) continue;
+    browser->Poll(waited ? std::chrono::milliseconds(0) : std::chrono::milliseconds(10));
+    waited = true;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  const std::vector<Timer*> timers = timers_;
+  for (Timer* timer : timers) timer->TickIfDue(now);
+  if (host_ != nullptr) host_->ProcessPendingEvents();
+  // Nothing to wait on: yield briefly rather than spin.
+  if (!waited) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+}  // namespace vantrel::platform

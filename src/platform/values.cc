@@ -1,0 +1,111 @@
+#include "platform/values.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/com_error.h"
+
+namespace vantrel::platform {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+[[noreturn]] void ThrowTypeMismatch() { throw ComError(kErrTypeMismatch, "Type mismatch"); }
+
+}  // namespace
+
+bool PropertyBag::LessNoCase::operator()(std::string_view a, std::string_view b) const {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
+    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb;
+  }
+  return a.size() < b.size();
+}
+
+void PropertyBag::Set(std::string name, std::string value) {
+  auto it = values_.find(name);
+  if (it != values_.end()) {
+    it->second = std::move(value);
+  } else {
+    values_.emplace(std::move(name), std::move(value));
+  }
+}
+
+std::optional<std::string> PropertyBag::Read(std::string_view name) const {
+  auto it = values_.find(name);
+  if (it == values_.end()) return std::nullopt;
+  return it->second;
+}
+
+bool TextToBoolean(std::string_view text) {
+  const std::string_view t = TrimBlanks(text);
+  if (EqualsNoCase(t, "true")) return true;
+  if (EqualsNoCase(t, "false")) return false;
+  if (auto number = TextToNumber(t)) return *number != 0.0;
+  ThrowTypeMismatch();
+}
+
+DateTime TextToDate(std::string_view text) {
+  if (auto date = ParseDateText(text)) return *date;
+  ThrowTypeMismatch();
+}
+
+std::string NumberToText(double value) {
+  if (value == 0.0 || !std::isfinite(value)) return "0";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", value);
+  std::string text = buf;
+  const std::size_t e = text.find('e');
+  if (e == std::string::npos) return text;
+  // Scientific form as the general number conversion writes it: 1E+16, 1.5E-07.
+  std::string mantissa = text.substr(0, e);
+  const int exponent = std::atoi(text.c_str() + e + 1);
+  char exp_buf[16];
+  std::snprintf(exp_buf, sizeof exp_buf, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  return mantissa + exp_buf;
+}
+
+std::optional<double> TextToNumber(std::string_view text) {
+  const std::string_view t = TrimBlanks(text);
+  if (t.empty()) return std::nullopt;
+  std::size_t i = 0;
+  if (t[i] == '+' || t[i] == '-') ++i;
+  bool digits = false;
+  bool point = false;
+  for (; i < t.size(); ++i) {
+    const char c = t[i];
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      digits = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits) return std::nullopt;
+  const std::string copy(t);
+  return std::strtod(copy.c_str(), nullptr);
+}
+
+}  // namespace vantrel::platform
