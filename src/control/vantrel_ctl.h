@@ -10,6 +10,7 @@
 
 #include "control/bmwg_utility_result.h"
 #include "control/wizard_screen.h"
+#include "convert/converters.h"
 #include "platform/date_time.h"
 #include "platform/env.h"
 #include "platform/forms.h"
@@ -39,10 +40,10 @@ struct EntityCounts {
 
 // The state of a run that the driver, the converters and the requests share.
 struct RunState {
-  bool mStopRun = false;                       // a pass stopped on an upload result or Cancel
-  BMWGUtilityResult mLastResult = wgurSuccess;  // result of the last request of the run
+  bool mStopRun = false;                          // a pass stopped on an upload result or Cancel
+  BMWGUtilityResult mLastResult = wgurSuccess;    // result of the last request of the run
   std::unique_ptr<platform::TextStream> mScript;  // the upload script being filled
-  long lngBatchCount = 0;                      // statements in the script since the last upload
+  long lngBatchCount = 0;                         // statements in the script since the last upload
   EntityCounts counts;
 };
 
@@ -148,6 +149,11 @@ class VantrelCtl {
   const RunState& run() const { return run_; }
   platform::Env& env() { return env_; }
   platform::EventPump& event_pump() { return pump_; }
+  // True from the click on "Start &Sync" to the end of the run.
+  bool running() const { return running_; }
+  // The passes the conversion stage runs (this build's converters unless
+  // replaced, as tests do to drive the stage's paths).
+  void set_converters(const Converters& converters) { converters_ = &converters; }
 
  private:
   void StartSync();
@@ -155,12 +161,18 @@ class VantrelCtl {
   platform::Env& env_;
   platform::FormsHost& host_;
   platform::EventPump pump_;
+  bool running_ = false;
+  const Converters* converters_ = &AvailableConverters();
   std::unique_ptr<WizardScreen> screen_;
   RunState run_;
 };
 
 // The direction word: "None", "Upload", "Download"; empty for other codes.
 std::string GetDirectionWord(long direction);
+
+// The braced, upper-case, 38-character text of an interface identifier; empty
+// for a null one.
+std::string GuidToString(const platform::Guid* riid);
 
 }  // namespace vantrel
 

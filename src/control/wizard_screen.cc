@@ -50,14 +50,14 @@ WizardScreen::WizardScreen()
              platform::CommandButton("cmdNav(2)", "< &Back"),
              platform::CommandButton("cmdNav(3)", "Start &Sync")},
       Timer1("Timer1") {
-  for (platform::Control* c : {static_cast<platform::Control*>(&chkContactQB),
-                               static_cast<platform::Control*>(&lblContacting),
-                               static_cast<platform::Control*>(&chkWaitRes),
-                               static_cast<platform::Control*>(&lblWaiting),
-                               static_cast<platform::Control*>(&chkProcessing),
-                               static_cast<platform::Control*>(&lblTransfer1),
-                               static_cast<platform::Control*>(&lblTransfer2),
-                               static_cast<platform::Control*>(&lblProcessing)}) {
+  for (platform::Control* c :
+       {static_cast<platform::Control*>(&chkContactQB),
+        static_cast<platform::Control*>(&lblContacting),
+        static_cast<platform::Control*>(&chkWaitRes), static_cast<platform::Control*>(&lblWaiting),
+        static_cast<platform::Control*>(&chkProcessing),
+        static_cast<platform::Control*>(&lblTransfer1),
+        static_cast<platform::Control*>(&lblTransfer2),
+        static_cast<platform::Control*>(&lblProcessing)}) {
     c->set_container(&frameComm);
   }
   lblProcess.set_container(&fraProgress);
@@ -67,15 +67,14 @@ WizardScreen::WizardScreen()
 }
 
 std::vector<platform::Control*> WizardScreen::ControlsInOrder() {
-  return {&Label1,         &Label11,      &Label12,       &Label2,        &chkQBEmployee,
-          &Label3,         &chkQBCustomers, &Label10,     &chkQBClasses,  &Label6,
-          &chkQBCOA,       &Label9,       &chkQBTasks,    &Label4,        &chkQBVendors,
-          &Label5,         &chkQBPayTerms, &Label13,      &chkQBTimesheet, &Label14,
-          &chkQBExpense,   &chkDebugMode, &optStop,       &optContinue,   &cmdSelectAll,
-          &frameComm,      &chkContactQB, &lblContacting, &chkWaitRes,    &lblWaiting,
-          &chkProcessing,  &lblTransfer1, &lblTransfer2,  &lblProcessing, &fraProgress,
-          &lblProcess,     &ProgressBar1, &cmdNav[0],     &cmdNav[1],     &cmdNav[2],
-          &cmdNav[3]};
+  return {
+      &Label1,         &Label11,      &Label12,      &Label2,        &chkQBEmployee, &Label3,
+      &chkQBCustomers, &Label10,      &chkQBClasses, &Label6,        &chkQBCOA,      &Label9,
+      &chkQBTasks,     &Label4,       &chkQBVendors, &Label5,        &chkQBPayTerms, &Label13,
+      &chkQBTimesheet, &Label14,      &chkQBExpense, &chkDebugMode,  &optStop,       &optContinue,
+      &cmdSelectAll,   &frameComm,    &chkContactQB, &lblContacting, &chkWaitRes,    &lblWaiting,
+      &chkProcessing,  &lblTransfer1, &lblTransfer2, &lblProcessing, &fraProgress,   &lblProcess,
+      &ProgressBar1,   &cmdNav[0],    &cmdNav[1],    &cmdNav[2],     &cmdNav[3]};
 }
 
 platform::Control* WizardScreen::Find(const std::string& name) {

@@ -8,8 +8,8 @@ namespace vantrel {
 class VantrelCtl;
 
 using ConvertPass = void (*)(VantrelCtl&);
-// mode 1: checks, mode 2: bills.
-using ExpensePass = void (*)(VantrelCtl&, int mode);
+// mode 1: checks, mode 2: bills; returns the count of lines the pass wrote.
+using ExpensePass = long (*)(VantrelCtl&, int mode);
 
 struct Converters {
   ConvertPass employees = nullptr;

@@ -146,9 +146,8 @@ std::optional<DateTime> DateTime::FromParts(int year, int month, int day, int ho
       second < 0 || second > 59) {
     return std::nullopt;
   }
-  const std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month),
-                                          static_cast<unsigned>(day)) -
-                            kZeroDay;
+  const std::int64_t days =
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kZeroDay;
   return DateTime(days * kSecondsPerDay + hour * 3600 + minute * 60 + second);
 }
 

@@ -59,9 +59,7 @@ class Control {
   // and every container around it are visible.
   void set_container(const Control* container) { container_ = container; }
   const Control* container() const { return container_; }
-  bool IsShown() const {
-    return visible_ && (container_ == nullptr || container_->IsShown());
-  }
+  bool IsShown() const { return visible_ && (container_ == nullptr || container_->IsShown()); }
 
  private:
   std::string name_;

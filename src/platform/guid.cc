@@ -8,8 +8,8 @@ namespace vantrel::platform {
 std::string Guid::ToString() const {
   char buf[40];
   std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(data1), data2, data3, data4[0], data4[1], data4[2],
-                data4[3], data4[4], data4[5], data4[6], data4[7]);
+                static_cast<unsigned>(data1), data2, data3, data4[0], data4[1], data4[2], data4[3],
+                data4[4], data4[5], data4[6], data4[7]);
   return buf;
 }
 
@@ -39,8 +39,9 @@ std::optional<Guid> Guid::Parse(std::string_view text) {
   }
   if (n != 16) return std::nullopt;
   Guid g;
-  g.data1 = static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
-            static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
+  g.data1 = static_cast<std::uint32_t>(bytes[0]) << 24 |
+            static_cast<std::uint32_t>(bytes[1]) << 16 | static_cast<std::uint32_t>(bytes[2]) << 8 |
+            bytes[3];
   g.data2 = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
   g.data3 = static_cast<std::uint16_t>(bytes[6] << 8 | bytes[7]);
   for (int i = 0; i < 8; ++i) g.data4[i] = bytes[8 + i];

@@ -21,8 +21,7 @@ int Digits(std::string_view text, std::size_t pos, std::size_t n) {
 std::optional<platform::DateTime> ParseQBDateTime(std::string_view text) {
   // yyyy-mm-ddThh:mm:ss followed by the offset; the fields are read from their
   // positions, so the result does not depend on any day or month order.
-  if (text.size() < 19 || text[4] != '-' || text[7] != '-' || text[13] != ':' ||
-      text[16] != ':') {
+  if (text.size() < 19 || text[4] != '-' || text[7] != '-' || text[13] != ':' || text[16] != ':') {
     return std::nullopt;
   }
   const int year = Digits(text, 0, 4);

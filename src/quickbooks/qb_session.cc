@@ -1,0 +1,169 @@
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "control/vantrel_ctl.h"
+#include "platform/com_error.h"
+#include "quickbooks/qbxml_request.h"
+#include "wizard/mod_wizard.h"
+
+namespace vantrel {
+
+namespace {
+
+// How the control introduces itself to QuickBooks.
+constexpr char kApplicationId[] = "{7D3C9A41-5B2E-4F8A-9C61-0E4B2D7A9F13}";
+constexpr char kApplicationName[] = "Brindlemark";
+// The company file open in QuickBooks, in whichever mode QuickBooks has it.
+constexpr int kDoNotCareMode = 2;
+
+constexpr char kNotRunningPrefix[] = "If QuickBooks is not running";
+constexpr char kFileNotOpen[] =
+    "Your Quickbooks file is not open, please open your Quickbooks file and try again.";
+
+void ClearErrorPair(WizardState& state) {
+  state.blnSyncError = false;
+  state.strSyncError.clear();
+}
+
+void SetErrorPair(WizardState& state, std::string text) {
+  state.blnSyncError = true;
+  state.strSyncError = std::move(text);
+}
+
+std::string TrimUpper(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  const std::size_t last = text.find_last_not_of(' ');
+  std::string out = text.substr(first, last - first + 1);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return out;
+}
+
+long VersionCode(const std::string& version) {
+  if (version == "1.0") return kQbXml10;
+  if (version == "1.1") return kQbXml11;
+  if (version == "2.0") return kQbXml20;
+  if (version == "CA1.0") return kQbXmlCA10;
+  if (version == "CA1.1") return kQbXmlCA11;
+  if (version == "CA2.0") return kQbXmlCA20;
+  if (version == "UK2.0") return kQbXmlUK20;
+  return kQbXml10;
+}
+
+platform::RequestProcessor& Processor(WizardState& state) {
+  if (!state.objRequestProcessor) {
+    throw platform::ComError(91, "Object variable or With block variable not set");
+  }
+  return *state.objRequestProcessor;
+}
+
+}  // namespace
+
+void VantrelCtl::CheckQBFile() {
+  WizardState& state = modWizard();
+  ClearErrorPair(state);
+  bool found = false;
+  try {
+    found = env().FindFile(QBFilePath);
+  } catch (const platform::ComError&) {
+    found = false;
+  }
+  if (!found) SetErrorPair(state, "Cannot find '" + QBFilePath + "'");
+}
+
+long VantrelCtl::ContactQuickBooks() {
+  WizardState& state = modWizard();
+  ClearErrorPair(state);
+  long result = 0;
+  try {
+    state.objRequestProcessor.reset();
+    state.objRequestProcessor = env().CreateRequestProcessor();
+    state.blnConnectionOpen = false;
+    platform::RequestProcessor& rp = *state.objRequestProcessor;
+
+    rp.OpenConnection(kApplicationId, kApplicationName);
+    state.blnConnectionOpen = true;
+
+    state.strTicket = rp.BeginSession("", kDoNotCareMode);
+    if (state.strTicket.empty()) {
+      state.lngQBXMLVersion = kQbXml10;
+      return 0;
+    }
+
+    const std::string open_file = rp.GetCurrentCompanyFileName(state.strTicket);
+    if (TrimUpper(open_file) != TrimUpper(QBFilePath)) {
+      SetErrorPair(state, "Your Current Quickbooks file '" + open_file +
+                              "' does not match with the QB file you are using with Tessaly '" +
+                              QBFilePath +
+                              "'. \r\nPlease open the correct Quickbooks file and "
+                              "try again.");
+      return 0;
+    }
+    result = 1;
+
+    const auto versions = rp.QBXMLVersionsForSession(state.strTicket);
+    if (!versions || versions->empty()) {
+      state.lngQBXMLVersion = kQbXml10;
+    } else {
+      state.lngQBXMLVersion = VersionCode(versions->back());
+    }
+    return result;
+  } catch (const platform::ComError& e) {
+    if (e.description().starts_with(kNotRunningPrefix)) {
+      SetErrorPair(state, kFileNotOpen);
+    } else {
+      SetErrorPair(state, e.description());
+    }
+    state.strTicket.clear();
+    return 0;
+  }
+}
+
+void VantrelCtl::BuildQBXMLRequest() {
+  WizardState& state = modWizard();
+  state.strRequestXML.clear();
+  state.strRequestXML = ComposeQBXMLRequest(state.selection, state.lngQBXMLVersion);
+}
+
+void VantrelCtl::SendQBXMLRequest() {
+  WizardState& state = modWizard();
+  ClearErrorPair(state);
+  state.strResponseXML.clear();
+  try {
+    state.strResponseXML = Processor(state).ProcessRequest(state.strTicket, state.strRequestXML);
+    if (!state.strRequestXML.empty() && state.strResponseXML.empty()) {
+      SetErrorPair(state, "qbXML: no response!");
+    }
+  } catch (const platform::ComError& e) {
+    SetErrorPair(state, e.description());
+  }
+}
+
+void VantrelCtl::EndQBSession() {
+  WizardState& state = modWizard();
+  ClearErrorPair(state);
+  try {
+    if (!state.strTicket.empty() && state.blnConnectionOpen) {
+      Processor(state).EndSession(state.strTicket);
+    }
+  } catch (const platform::ComError& e) {
+    SetErrorPair(state, e.description());
+  }
+}
+
+void VantrelCtl::CloseQBConnection() {
+  WizardState& state = modWizard();
+  ClearErrorPair(state);
+  try {
+    if (state.blnConnectionOpen) {
+      Processor(state).CloseConnection();
+      state.blnConnectionOpen = false;
+    }
+  } catch (const platform::ComError& e) {
+    SetErrorPair(state, e.description());
+  }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,106 @@
+#include "upload/frm_wg_upload.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "control/vantrel_ctl.h"
+#include "wizard/mod_wizard.h"
+
+namespace vantrel {
+
+namespace {
+
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+frmWGUpload::frmWGUpload(std::unique_ptr<platform::WebBrowser> browser, platform::EventPump& pump)
+    : browser_(std::move(browser)), pump_(pump) {
+  browser_->set_on_document_complete(
+      [this](const std::optional<std::string>& text) { WebBrowser1_DocumentComplete(text); });
+  Timer1.set_on_tick([this] { Timer1_Timer(); });
+  cmdClose.set_on_click([this] { cmdClose_Click(); });
+  pump_.Add(browser_.get());
+  pump_.Add(&Timer1);
+}
+
+frmWGUpload::~frmWGUpload() {
+  pump_.Remove(browser_.get());
+  pump_.Remove(&Timer1);
+}
+
+void frmWGUpload::Form_Load() {
+  mReplyText.clear();
+  mSuccess = false;
+  mWaiting = false;
+  mLoaded_ = true;
+  lblTransfer1.set_caption("");
+  lblTransfer2.set_caption("");
+}
+
+void frmWGUpload::Form_Unload() {
+  browser_->Stop();
+  Timer1.set_enabled(false);
+  mWaiting = false;
+  mSuccess = false;
+  mLoaded_ = false;
+}
+
+void frmWGUpload::cmdClose_Click() {
+  browser_->Stop();
+  mCancelled = true;
+  mWaiting = false;
+  form.set_visible(false);
+}
+
+void frmWGUpload::Timer1_Timer() {
+  lblTransfer2.set_visible(!lblTransfer2.visible());
+  lblTransfer2.Refresh();
+}
+
+void frmWGUpload::WebBrowser1_DocumentComplete(const std::optional<std::string>& body_text) {
+  if (!body_text) {
+    mReplyText = "Error";
+    mSuccess = false;
+    mWaiting = false;
+    return;
+  }
+  mReplyText = *body_text;
+  const std::string_view trimmed = TrimSpaces(mReplyText);
+  std::string head(trimmed.substr(0, 7));
+  std::transform(head.begin(), head.end(), head.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (head == "SUCCESS") {
+    WizardState& state = modWizard();
+    if (trimmed.back() == 'T') {
+      state.blnServerAddedTasks = true;
+    } else if (trimmed.back() == 'P') {
+      state.blnServerAddedProjects = true;
+    }
+    mSuccess = true;
+  }
+  mWaiting = false;
+}
+
+frmWGUpload& UploadForm(VantrelCtl& ctl) {
+  WizardState& state = modWizard();
+  if (!state.upload_form) {
+    state.upload_form =
+        std::make_unique<frmWGUpload>(ctl.env().CreateWebBrowser(), ctl.event_pump());
+  }
+  if (!state.upload_form->loaded()) state.upload_form->Form_Load();
+  return *state.upload_form;
+}
+
+void LoadUploadForm(VantrelCtl& ctl) { UploadForm(ctl); }
+
+void UnloadUploadForm() {
+  WizardState& state = modWizard();
+  if (state.upload_form && state.upload_form->loaded()) state.upload_form->Form_Unload();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include "control/vantrel_ctl.h"
+#include "fakes.h"
+#include "platform/com_error.h"
+#include "wizard/mod_wizard.h"
+
+namespace vantrel {
+namespace {
+
+using platform::DateTime;
+using platform::PropertyBag;
+
+DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  return *DateTime::FromParts(y, mo, d, h, mi, s);
+}
+
+class ControlLoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetModWizard(); }
+  testing::FakeEnv env_;
+  testing::FakeHost host_;
+  VantrelCtl ctl_{env_, host_};
+};
+
+TEST_F(ControlLoadTest, ACreatedControlHasTheDefaults) {
+  EXPECT_EQ(ctl_.wgUtilitySet, wgurSuccess);
+  EXPECT_FALSE(ctl_.ResetTessaly);
+  EXPECT_EQ(ctl_.WGSecureServerURL, "");
+  EXPECT_EQ(ctl_.TessalyUser, "");
+  EXPECT_TRUE(ctl_.WGLastUploadDate.IsZero());
+  EXPECT_FALSE(ctl_.DebugMode);
+  EXPECT_EQ(ctl_.lngFailedTimeCnt, 0);
+  EXPECT_TRUE(modWizard().last_sync.TimeLastSyncDate.IsZero());
+  EXPECT_EQ(ctl_.UpdateDataForWGRequirement(), wgurSuccess);
+}
+
+TEST_F(ControlLoadTest, ReadsEveryKeyIntoItsProperty) {
+  PropertyBag bag;
+  bag.Set("ResetTessaly", "True");
+  bag.Set("WGSecureServerURL", "https://tessaly.example/site");
+  bag.Set("SiteCode", "ABC");
+  bag.Set("SiteKey", "K3Y");
+  bag.Set("BMClientVersion", "9.9");
+  bag.Set("CustLexicon", "Client");
+  bag.Set("EmpLexicon", "Worker");
+  bag.Set("ProjLexicon", "Job");
+  bag.Set("SILexicon", "Task");
+  bag.Set("SubProjLexicon", "Sub Job");
+  bag.Set("TessalyUser", "jsmith");
+  bag.Set("QBFilePath", "C:\\Data\\Acme.QBW");
+  bag.Set("TimeLastSyncDate", "10/23/2007 3:05:58 PM");
+  ctl_.ReadProperties(bag);
+
+  EXPECT_TRUE(ctl_.ResetTessaly);
+  EXPECT_EQ(ctl_.WGSecureServerURL, "https://tessaly.example/site/");
+  EXPECT_EQ(ctl_.SiteCode, "ABC");
+  EXPECT_EQ(ctl_.SiteKey, "K3Y");
+  EXPECT_EQ(ctl_.BMClientVersion, "9.9");
+  EXPECT_EQ(ctl_.CustLexicon, "Client");
+  EXPECT_EQ(ctl_.EmpLexicon, "Worker");
+  EXPECT_EQ(ctl_.ProjLexicon, "Job");
+  EXPECT_EQ(ctl_.SILexicon, "Task");
+  EXPECT_EQ(ctl_.SubProjLexicon, "Sub Job");
+  EXPECT_EQ(ctl_.TessalyUser, "jsmith");
+  EXPECT_EQ(ctl_.QBFilePath, "C:\\Data\\Acme.QBW");
+  EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, At(2007, 10, 23, 15, 5, 58));
+  EXPECT_EQ(ctl_.screen().Label2.caption(), "Workers");
+  EXPECT_EQ(ctl_.screen().Label3.caption(), "Clients:Jobs");
+}
+
+TEST_F(ControlLoadTest, BaseAddressGainsOneTrailingSlash) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"http://h/x", "http://h/x/"},     {"http://h/x/", "http://h/x/"}, {"   ", "   "}, {"", ""},
+      {" http://h/x ", " http://h/x /"},
+  };
+  for (const auto& [given, stored] : cases) {
+    PropertyBag bag;
+    bag.Set("WGSecureServerURL", given);
+    ctl_.ReadProperties(bag);
+    EXPECT_EQ(ctl_.WGSecureServerURL, stored) << "'" << given << "'";
+  }
+  ctl_.ReadProperties(PropertyBag());
+  EXPECT_EQ(ctl_.WGSecureServerURL, "");
+}
+
+TEST_F(ControlLoadTest, AbsentOrBlankLastSyncDatesTakeTheDefault) {
+  for (const char* blank : {"", "   "}) {
+    PropertyBag bag;
+    bag.Set("TimeLastSyncDate", blank);
+    ctl_.ReadProperties(bag);
+    EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, At(2000, 1, 1, 1, 1, 1));
+  }
+  ctl_.ReadProperties(PropertyBag());
+  const LastSyncDates& d = modWizard().last_sync;
+  for (const DateTime& date : {d.CustomerLastSyncDate, d.EmployeeLastSyncDate,
+                               d.GLAccountsLastSyncDate, d.TasksLastSyncDate, d.ClassLastSyncDate,
+                               d.VendorsLastSyncDate, d.TimeLastSyncDate, d.ExpenseLastSyncDate}) {
+    EXPECT_EQ(date, At(2000, 1, 1, 1, 1, 1));
+  }
+}
+
+TEST_F(ControlLoadTest, EachLastSyncKeyFillsItsOwnDate) {
+  const std::pair<const char*, DateTime LastSyncDates::*> keys[] = {
+      {"CustomerLastSyncDate", &LastSyncDates::CustomerLastSyncDate},
+      {"EmployeeLastSyncDate", &LastSyncDates::EmployeeLastSyncDate},
+      {"GLAccountsLastSyncDate", &LastSyncDates::GLAccountsLastSyncDate},
+      {"TasksLastSyncDate", &LastSyncDates::TasksLastSyncDate},
+      {"ClassLastSyncDate", &LastSyncDates::ClassLastSyncDate},
+      {"VendorsLastSyncDate", &LastSyncDates::VendorsLastSyncDate},
+      {"TimeLastSyncDate", &LastSyncDates::TimeLastSyncDate},
+      {"ExpenseLastSyncDate", &LastSyncDates::ExpenseLastSyncDate},
+  };
+  for (const auto& [key, field] : keys) {
+    PropertyBag bag;
+    bag.Set(key, "03/15/2008 11:22:33 PM");
+    ctl_.ReadProperties(bag);
+    EXPECT_EQ(modWizard().last_sync.*field, At(2008, 3, 15, 23, 22, 33)) << key;
+  }
+}
+
+TEST_F(ControlLoadTest, ListCountersResetTimeAndExpenseCountersKept) {
+  ctl_.lngFailedCustCnt = 1;
+  ctl_.lngFailedEmpCnt = 2;
+  ctl_.lngFailedProjCnt = 3;
+  ctl_.lngFailedItemCnt = 4;
+  ctl_.lngFailedGLCnt = 5;
+  ctl_.lngFailedClassCnt = 6;
+  ctl_.lngFailedVendCnt = 7;
+  ctl_.lngFailedTimeCnt = 8;
+  ctl_.lngFailedExpCnt = 9;
+  ctl_.ReadProperties(PropertyBag());
+  EXPECT_EQ(ctl_.lngFailedCustCnt + ctl_.lngFailedEmpCnt + ctl_.lngFailedProjCnt +
+                ctl_.lngFailedItemCnt + ctl_.lngFailedGLCnt + ctl_.lngFailedClassCnt +
+                ctl_.lngFailedVendCnt,
+            0);
+  EXPECT_EQ(ctl_.lngFailedTimeCnt, 8);
+  EXPECT_EQ(ctl_.lngFailedExpCnt, 9);
+}
+
+TEST_F(ControlLoadTest, AnUnconvertibleBooleanStopsTheLoadFirst) {
+  ctl_.SiteCode = "before";
+  PropertyBag bag;
+  bag.Set("ResetTessaly", "maybe");
+  bag.Set("SiteCode", "ABC");
+  EXPECT_THROW(ctl_.ReadProperties(bag), platform::ComError);
+  EXPECT_EQ(ctl_.SiteCode, "before");
+}
+
+TEST_F(ControlLoadTest, AnUnconvertibleDateKeepsWhatWasReadBefore) {
+  PropertyBag first;
+  first.Set("VendorsLastSyncDate", "05/05/2005");
+  first.Set("TimeLastSyncDate", "06/06/2006");
+  ctl_.ReadProperties(first);
+  ctl_.lngFailedCustCnt = 4;
+
+  PropertyBag bag;
+  bag.Set("SiteCode", "ABC");
+  bag.Set("EmpLexicon", "Worker");
+  bag.Set("CustomerLastSyncDate", "01/02/2003");
+  bag.Set("ClassLastSyncDate", "not a date");
+  bag.Set("VendorsLastSyncDate", "07/07/2007");
+  try {
+    ctl_.ReadProperties(bag);
+    FAIL() << "the load should fail";
+  } catch (const platform::ComError& e) {
+    EXPECT_EQ(e.description(), "Type mismatch");
+  }
+  EXPECT_EQ(ctl_.SiteCode, "ABC");
+  EXPECT_EQ(modWizard().last_sync.CustomerLastSyncDate, At(2003, 1, 2));
+  EXPECT_EQ(modWizard().last_sync.VendorsLastSyncDate, At(2005, 5, 5));
+  EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, At(2006, 6, 6));
+  // The steps after the dates did not run.
+  EXPECT_EQ(ctl_.lngFailedCustCnt, 4);
+  EXPECT_EQ(ctl_.screen().Label2.caption(), "Employees");
+}
+
+TEST_F(ControlLoadTest, LastSyncDatesAreSharedByControlsOfTheThread) {
+  PropertyBag bag;
+  bag.Set("ExpenseLastSyncDate", "02/03/2004");
+  ctl_.ReadProperties(bag);
+  VantrelCtl second(env_, host_);
+  EXPECT_EQ(modWizard().last_sync.ExpenseLastSyncDate, At(2004, 2, 3));
+  second.ReadProperties(PropertyBag());
+  EXPECT_EQ(modWizard().last_sync.ExpenseLastSyncDate, At(2000, 1, 1, 1, 1, 1));
+}
+
+TEST(ReplaceSingleQuotesTest, DoublesEveryApostrophe) {
+  testing::FakeEnv env;
+  testing::FakeHost host;
+  VantrelCtl ctl(env, host);
+  EXPECT_EQ(ctl.ReplaceSingleQuotes("O'Neil"), "O''Neil");
+  EXPECT_EQ(ctl.ReplaceSingleQuotes("''"), "''''");
+  EXPECT_EQ(ctl.ReplaceSingleQuotes("plain"), "plain");
+  EXPECT_EQ(ctl.ReplaceSingleQuotes(""), "");
+}
+
+}  // namespace
+}  // namespace vantrel

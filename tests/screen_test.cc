@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include "control/vantrel_ctl.h"
+#include "fakes.h"
+#include "wizard/mod_wizard.h"
+
+namespace vantrel {
+namespace {
+
+class ScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetModWizard(); }
+  testing::FakeEnv env_;
+  testing::FakeHost host_;
+  VantrelCtl ctl_{env_, host_};
+  WizardScreen& s_ = ctl_.screen();
+};
+
+TEST_F(ScreenTest, DesignState) {
+  EXPECT_EQ(s_.Label1.caption(), "                          QB Sync Wizard");
+  EXPECT_EQ(s_.Label11.caption(),
+            "This Wizard will help you synchronize your Tessaly and QuickBooks data.");
+  EXPECT_EQ(s_.Label12.caption(),
+            "Select the items that you would like to synchronize, and click on 'Start Sync'");
+  EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode off");
+  EXPECT_EQ(s_.lblProcessing.caption(), "Processing  response");
+  EXPECT_EQ(s_.lblTransfer1.caption(), "Transferring Data.");
+  EXPECT_EQ(s_.cmdNav[0].caption(), "Help");
+  EXPECT_EQ(s_.cmdNav[1].caption(), "Cancel");
+  EXPECT_EQ(s_.cmdNav[2].caption(), "< &Back");
+  EXPECT_EQ(s_.cmdNav[3].caption(), "Start &Sync");
+  EXPECT_FALSE(s_.chkQBPayTerms.IsShown());
+  EXPECT_FALSE(s_.Label5.IsShown());
+  EXPECT_FALSE(s_.optStop.IsShown());
+  EXPECT_FALSE(s_.frameComm.IsShown());
+  // Controls inside a hidden frame are not shown even when visible themselves.
+  EXPECT_TRUE(s_.lblTransfer2.visible());
+  EXPECT_FALSE(s_.lblTransfer2.IsShown());
+  EXPECT_FALSE(s_.ProgressBar1.IsShown());
+  EXPECT_TRUE(s_.cmdSelectAll.IsShown());
+  EXPECT_FALSE(s_.Timer1.enabled());
+  EXPECT_EQ(s_.ControlsInOrder().size(), 41u);
+  EXPECT_EQ(s_.Find("cmdNav(3)"), &s_.cmdNav[3]);
+  EXPECT_EQ(s_.Find("nothing"), nullptr);
+}
+
+TEST_F(ScreenTest, SelectAllLeavesTimeAndExpenseAlone) {
+  s_.chkQBTimesheet.set_value(0);
+  s_.cmdSelectAll.Click();
+  for (const platform::CheckBox* box : {&s_.chkQBEmployee, &s_.chkQBCustomers, &s_.chkQBCOA,
+                                        &s_.chkQBClasses, &s_.chkQBTasks, &s_.chkQBVendors}) {
+    EXPECT_EQ(box->value(), 1) << box->name();
+  }
+  EXPECT_EQ(s_.chkQBTimesheet.value(), 0);
+  EXPECT_EQ(s_.chkQBExpense.value(), 0);
+  EXPECT_EQ(s_.cmdSelectAll.caption(), "Uncheck All");
+}
+
+TEST_F(ScreenTest, UncheckAllClearsTimeAndExpenseToo) {
+  s_.cmdSelectAll.Click();
+  s_.chkQBTimesheet.set_value(1);
+  s_.chkQBExpense.set_value(1);
+  s_.cmdSelectAll.Click();
+  for (const platform::CheckBox* box :
+       {&s_.chkQBEmployee, &s_.chkQBCustomers, &s_.chkQBCOA, &s_.chkQBClasses, &s_.chkQBTasks,
+        &s_.chkQBVendors, &s_.chkQBTimesheet, &s_.chkQBExpense}) {
+    EXPECT_EQ(box->value(), 0) << box->name();
+  }
+  EXPECT_EQ(s_.cmdSelectAll.caption(), "Select All");
+}
+
+TEST_F(ScreenTest, SelectAllWithAnotherCaptionDoesNothing) {
+  s_.cmdSelectAll.set_caption("Pick");
+  s_.cmdSelectAll.Click();
+  EXPECT_EQ(s_.chkQBEmployee.value(), 0);
+  EXPECT_EQ(s_.cmdSelectAll.caption(), "Pick");
+}
+
+TEST_F(ScreenTest, DebugModeToggleSelectsStopAndKeepsTheChoice) {
+  s_.chkDebugMode.Click();
+  EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode on");
+  EXPECT_TRUE(ctl_.DebugMode);
+  EXPECT_TRUE(s_.optStop.visible());
+  EXPECT_TRUE(s_.optContinue.visible());
+  EXPECT_TRUE(s_.optStop.value());
+  EXPECT_FALSE(s_.optContinue.value());
+
+  s_.optContinue.set_value(true);
+  EXPECT_FALSE(s_.optStop.value());
+  s_.chkDebugMode.Click();
+  EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode off");
+  EXPECT_FALSE(ctl_.DebugMode);
+  EXPECT_FALSE(s_.optStop.visible());
+  EXPECT_FALSE(s_.optContinue.visible());
+  EXPECT_TRUE(s_.optContinue.value());
+}
+
+TEST_F(ScreenTest, DebugModeChangedByCodeRunsTheToggle) {
+  s_.chkDebugMode.set_value(1);
+  EXPECT_TRUE(ctl_.DebugMode);
+  EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode on");
+  s_.chkDebugMode.set_value(1);  // no change, no click
+  EXPECT_TRUE(s_.optStop.value());
+}
+
+TEST_F(ScreenTest, TimerTickBlinksTheWaitLabel) {
+  const int refreshes = s_.lblTransfer2.refresh_count();
+  ASSERT_TRUE(s_.lblTransfer2.visible());
+  ctl_.Timer1_Timer();
+  EXPECT_FALSE(s_.lblTransfer2.visible());
+  ctl_.Timer1_Timer();
+  EXPECT_TRUE(s_.lblTransfer2.visible());
+  EXPECT_EQ(s_.lblTransfer2.refresh_count(), refreshes + 2);
+}
+
+TEST_F(ScreenTest, TimerTicksOnlyWhileEnabledThroughThePump) {
+  s_.Timer1.set_interval_ms(1);
+  const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  EXPECT_FALSE(s_.Timer1.TickIfDue(later));
+  s_.Timer1.set_enabled(true);
+  EXPECT_TRUE(s_.Timer1.TickIfDue(later));
+  EXPECT_FALSE(s_.lblTransfer2.visible());
+}
+
+TEST_F(ScreenTest, ResetBringsTheScreenBackToIdle) {
+  s_.cmdSelectAll.Click();
+  s_.chkQBTimesheet.set_value(1);
+  s_.chkQBExpense.set_value(1);
+  s_.chkContactQB.set_value(1);
+  s_.chkWaitRes.set_value(1);
+  s_.chkProcessing.set_value(1);
+  s_.chkDebugMode.set_value(1);
+  s_.frameComm.set_visible(true);
+  s_.fraProgress.set_visible(true);
+  s_.lblProcess.set_visible(true);
+  s_.lblProcess.set_caption("Getting Classes from QB (3)");
+  s_.ProgressBar1.set_value(3);
+  s_.Timer1.set_enabled(true);
+  s_.lblTransfer1.set_caption("Transferred data");
+  s_.lblProcessing.set_caption("Response Processed");
+  s_.screen.set_mouse_pointer(platform::MousePointer::kHourglass);
+  ctl_.lngFailedClassCnt = 2;
+  ctl_.lngFailedTimeCnt = 3;
+  ctl_.lngFailedExpCnt = 4;
+  ctl_.run().counts = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+
+  ctl_.ResetWizardScreen();
+
+  EXPECT_EQ(s_.screen.mouse_pointer(), platform::MousePointer::kDefault);
+  EXPECT_EQ(s_.lblProcess.caption(), "");
+  EXPECT_FALSE(s_.lblProcess.visible());
+  EXPECT_EQ(s_.ProgressBar1.value(), 0);
+  EXPECT_FALSE(s_.ProgressBar1.visible());
+  EXPECT_FALSE(s_.fraProgress.visible());
+  for (const platform::CheckBox* box :
+       {&s_.chkQBEmployee, &s_.chkQBCustomers, &s_.chkQBClasses, &s_.chkQBCOA, &s_.chkQBTasks,
+        &s_.chkQBVendors, &s_.chkContactQB, &s_.chkQBTimesheet, &s_.chkQBExpense, &s_.chkWaitRes,
+        &s_.chkProcessing, &s_.chkDebugMode}) {
+    EXPECT_EQ(box->value(), 0) << box->name();
+  }
+  EXPECT_FALSE(s_.Timer1.enabled());
+  EXPECT_FALSE(s_.lblTransfer2.visible());
+  EXPECT_EQ(s_.lblTransfer1.caption(), "Transfering data");
+  EXPECT_EQ(s_.lblContacting.caption(), "Contacting QuickBooks");
+  EXPECT_EQ(s_.lblWaiting.caption(), "Waiting for response");
+  EXPECT_EQ(s_.lblProcessing.caption(), "Response Processed");
+  EXPECT_FALSE(s_.frameComm.visible());
+  EXPECT_EQ(s_.cmdSelectAll.caption(), "Select All");
+  EXPECT_TRUE(s_.cmdSelectAll.visible());
+  EXPECT_EQ(ctl_.lngFailedClassCnt, 0);
+  EXPECT_EQ(ctl_.lngFailedTimeCnt, 3);
+  EXPECT_EQ(ctl_.lngFailedExpCnt, 4);
+  EXPECT_FALSE(ctl_.DebugMode);
+  EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode off");
+  EXPECT_FALSE(s_.optStop.visible());
+  EXPECT_FALSE(s_.optContinue.visible());
+  const EntityCounts& c = ctl_.run().counts;
+  EXPECT_EQ(c.employees + c.customers + c.projects + c.classes + c.accounts + c.items + c.vendors,
+            0);
+  EXPECT_EQ(c.time, 8);
+  EXPECT_EQ(c.expense, 9);
+}
+
+TEST_F(ScreenTest, HelpShowsItsMessage) {
+  s_.cmdNav[0].Click();
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text,
+            "This wizard helps you sync your QB data with the Tessaly.\r\nYou can either select "
+            "all the entities for sync or select one by one depending upon the requirement and "
+            "hit the 'Start Sync' button.");
+  EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kInformation);
+}
+
+TEST_F(ScreenTest, BackAndIdleCancelDoNothing) {
+  s_.cmdNav[2].Click();
+  s_.cmdNav[1].Click();
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_FALSE(modWizard().upload_form);
+}
+
+}  // namespace
+}  // namespace vantrel

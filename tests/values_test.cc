@@ -1,0 +1,90 @@
+#include "platform/values.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/com_error.h"
+#include "platform/guid.h"
+
+namespace vantrel::platform {
+namespace {
+
+TEST(PropertyBagTest, NamesIgnoreLetterCase) {
+  PropertyBag bag;
+  bag.Set("SiteCode", "ABC");
+  EXPECT_EQ(bag.Read("sitecode"), "ABC");
+  EXPECT_EQ(bag.Read("SITECODE"), "ABC");
+  EXPECT_FALSE(bag.Read("SiteKey"));
+  bag.Set("SITECODE", "XYZ");
+  EXPECT_EQ(bag.Read("SiteCode"), "XYZ");
+}
+
+TEST(ValuesTest, TextToBoolean) {
+  EXPECT_TRUE(TextToBoolean("True"));
+  EXPECT_TRUE(TextToBoolean("true"));
+  EXPECT_TRUE(TextToBoolean(" TRUE "));
+  EXPECT_TRUE(TextToBoolean("-1"));
+  EXPECT_TRUE(TextToBoolean("1"));
+  EXPECT_TRUE(TextToBoolean("2.5"));
+  EXPECT_FALSE(TextToBoolean("False"));
+  EXPECT_FALSE(TextToBoolean("0"));
+  EXPECT_FALSE(TextToBoolean("0.0"));
+}
+
+TEST(ValuesTest, TextToBooleanRefusesOtherTexts) {
+  for (const char* text : {"", "yes", "on", "Truee", "1x"}) {
+    try {
+      TextToBoolean(text);
+      FAIL() << text;
+    } catch (const ComError& e) {
+      EXPECT_EQ(e.number(), kErrTypeMismatch);
+      EXPECT_EQ(e.description(), "Type mismatch");
+    }
+  }
+}
+
+TEST(ValuesTest, TextToDateRefusesNonDates) {
+  EXPECT_EQ(TextToDate("10/23/2007 3:05:58 PM"), *DateTime::FromParts(2007, 10, 23, 15, 5, 58));
+  EXPECT_THROW(TextToDate("someday"), ComError);
+}
+
+TEST(ValuesTest, NumbersAsTheGeneralConversionWritesThem) {
+  EXPECT_EQ(NumberToText(1.5), "1.5");
+  EXPECT_EQ(NumberToText(8), "8");
+  EXPECT_EQ(NumberToText(0.333), "0.333");
+  EXPECT_EQ(NumberToText(125.50), "125.5");
+  EXPECT_EQ(NumberToText(-20.5), "-20.5");
+  EXPECT_EQ(NumberToText(0), "0");
+  EXPECT_EQ(NumberToText(1e16), "1E+16");
+}
+
+TEST(ValuesTest, TextToNumber) {
+  EXPECT_EQ(TextToNumber("1500.00"), 1500.0);
+  EXPECT_EQ(TextToNumber(" -20.5 "), -20.5);
+  EXPECT_EQ(TextToNumber("+3"), 3.0);
+  EXPECT_FALSE(TextToNumber(""));
+  EXPECT_FALSE(TextToNumber("1,5"));
+  EXPECT_FALSE(TextToNumber("1e5"));
+  EXPECT_FALSE(TextToNumber("."));
+  EXPECT_FALSE(TextToNumber("nan"));
+}
+
+TEST(GuidTest, TextRoundTrip) {
+  const auto g = Guid::Parse("{37d84f60-42cb-11ce-8135-00aa004bb851}");
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->ToString(), "{37D84F60-42CB-11CE-8135-00AA004BB851}");
+  EXPECT_EQ(g->ToString().size(), 38u);
+  EXPECT_EQ(g->data1, 0x37D84F60u);
+  EXPECT_EQ(g->data4[7], 0x51);
+  EXPECT_FALSE(Guid::Parse("37D84F60-42CB-11CE-8135-00AA004BB851"));
+  EXPECT_FALSE(Guid::Parse("{37D84F60-42CB-11CE-8135-00AA004BB85G}"));
+  EXPECT_FALSE(Guid::Parse("{37D84F6042CB-11CE-8135-00AA004BB8510}"));
+}
+
+TEST(GuidTest, ResultCodes) {
+  EXPECT_EQ(static_cast<std::uint32_t>(E_NOINTERFACE), 0x80004002u);
+  EXPECT_EQ(static_cast<std::uint32_t>(E_FAIL), 0x80004005u);
+  EXPECT_EQ(S_OK, 0);
+}
+
+}  // namespace
+}  // namespace vantrel::platform
