@@ -18,7 +18,10 @@ bool IsText(const pugi::xml_node& node) {
 
 // True when the C string `name` is exactly `wanted`.
 bool NameIs(const char* name, std::string_view wanted) {
-  return std::strncmp(name, wanted.data(), wanted.size()) == 0 && name[wanted.size()] == '\0';
+  // Most names differ in their first letter; test it before the whole name.
+  if (wanted.empty()) return name[0] == '\0';
+  return name[0] == wanted[0] && std::strncmp(name, wanted.data(), wanted.size()) == 0 &&
+         name[wanted.size()] == '\0';
 }
 
 // The next node after `node` in document order within the subtree of `root`;
@@ -65,7 +68,17 @@ struct XmlDocument::Impl {
 
 XmlNode XmlNode::SelectSingleNode(std::string_view name) const {
   if (node_ == nullptr) return XmlNode();
-  for (pugi::xml_node child = ToPugi(node_).first_child(); child; child = child.next_sibling()) {
+  const pugi::xml_node parent = ToPugi(node_);
+  // The library's own search walks the children without a call per child;
+  // it wants a terminated name.
+  char buffer[128];
+  if (name.size() < sizeof buffer) {
+    std::memcpy(buffer, name.data(), name.size());
+    buffer[name.size()] = '\0';
+    const pugi::xml_node found = parent.child(buffer);
+    if (!found || found.type() == pugi::node_element) return XmlNode(found.internal_object());
+  }
+  for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
     if (child.type() == pugi::node_element && NameIs(child.name(), name)) {
       return XmlNode(child.internal_object());
     }
@@ -145,15 +158,36 @@ bool XmlDocument::LoadXml(std::string_view text) {
   return parsed_;
 }
 
+namespace {
+
+// Collects the elements of one name during the library's own walk of the
+// document, which visits every node in document order.
+class ElementCollector : public pugi::xml_tree_walker {
+ public:
+  ElementCollector(std::string_view name, std::vector<void*>& found) : name_(name), found_(found) {}
+  bool for_each(pugi::xml_node& node) override {
+    // Text nodes have an empty name, so the name test comes first.
+    if (NameIs(node.name(), name_) && node.type() == pugi::node_element) {
+      found_.push_back(node.internal_object());
+    }
+    return true;
+  }
+
+ private:
+  std::string_view name_;
+  std::vector<void*>& found_;
+};
+
+}  // namespace
+
 std::vector<XmlNode> XmlDocument::GetElementsByTagName(std::string_view name) const {
   std::vector<XmlNode> found;
   if (!parsed_) return found;
-  const pugi::xml_node root = impl_->doc;
-  for (pugi::xml_node node = root.first_child(); node; node = NextInSubtree(node, root)) {
-    if (node.type() == pugi::node_element && NameIs(node.name(), name)) {
-      found.push_back(XmlNode(node.internal_object()));
-    }
-  }
+  std::vector<void*> handles;
+  ElementCollector collector(name, handles);
+  impl_->doc.traverse(collector);
+  found.reserve(handles.size());
+  for (void* handle : handles) found.push_back(XmlNode(handle));
   return found;
 }
 
