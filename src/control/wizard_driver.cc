@@ -86,6 +86,7 @@ void VantrelCtl::StartSync() {
   for (const platform::CheckBox* box : boxes) any = any || box->value() == 1;
   if (!any) {
     ShowMessage(kNothingSelected, platform::MessageStyle::kInformation);
+    last_run_end_ = RunEnd::kNothingSelected;
     return;
   }
 
@@ -102,6 +103,7 @@ void VantrelCtl::StartSync() {
       IsBlank(TessalyUser)) {
     ShowMessage(kMissingProperties, platform::MessageStyle::kInformation);
     ResetWizardScreen();
+    last_run_end_ = RunEnd::kMissingProperties;
     return;
   }
 
@@ -127,6 +129,7 @@ void VantrelCtl::StartSync() {
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     EndQBSession();
     ResetWizardScreen();
+    last_run_end_ = RunEnd::kQuickBooksError;
   };
 
   // 7. The company file must exist.
@@ -151,6 +154,7 @@ void VantrelCtl::StartSync() {
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     s.frameComm.set_visible(false);
     ShowStageErrorCaptions(s);
+    last_run_end_ = RunEnd::kQueryError;
     return;
   }
 
@@ -182,6 +186,7 @@ void VantrelCtl::StartSync() {
     ResetWizardScreen();
     EndQBSession();
     CloseQBConnection();
+    last_run_end_ = RunEnd::kStopped;
     return;
   }
 
@@ -192,6 +197,7 @@ void VantrelCtl::StartSync() {
     s.cmdSelectAll.set_visible(false);
     s.frameComm.set_visible(false);
     ShowStageErrorCaptions(s);
+    last_run_end_ = RunEnd::kConversionError;
     return;
   }
 
@@ -202,6 +208,7 @@ void VantrelCtl::StartSync() {
   if (run_.counts.AllZero()) {
     // 18. Nothing was sent.
     ShowMessage(kAlreadyInSync, platform::MessageStyle::kInformation);
+    last_run_end_ = RunEnd::kAlreadyInSync;
   } else {
     // 19-20.
     s.fraProgress.set_visible(false);
@@ -210,6 +217,7 @@ void VantrelCtl::StartSync() {
     s.lblTransfer1.Refresh();
     s.chkProcessing.set_value(1);
     ShowMessage(BuildSummaryMessage(), platform::MessageStyle::kInformation);
+    last_run_end_ = RunEnd::kCompleted;
   }
 
   // 21. Clean-up.
