@@ -30,7 +30,7 @@ std::string Quote(const std::string& arg) {
 }
 
 // Runs the wizard from the source folder with `args`; stdout and stderr together.
-Result Run(const std::vector<std::string>& args) {
+Result RunCli(const std::vector<std::string>& args) {
   std::string command = "cd " + Quote(VANTREL_SOURCE_DIR) + " && " + Quote(VANTREL_CLI_PATH);
   for (const std::string& a : args) command += " " + Quote(a);
   command += " 2>&1";
@@ -68,7 +68,7 @@ class TempDir {
 };
 
 TEST(CliTest, ScreenOfTheSamplePage) {
-  const Result r = Run({"screen", "--page", "samples/page.html"});
+  const Result r = RunCli({"screen", "--page", "samples/page.html"});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("Label2          \"Consultants\"\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Label3          \"Clients:Engagements\"\n"), std::string::npos);
@@ -84,7 +84,7 @@ TEST(CliTest, ScreenOfTheSamplePage) {
 }
 
 TEST(CliTest, ScreenClicksInOrder) {
-  const Result r = Run({"screen", "--param", "EmpLexicon=Worker", "--click", "cmdSelectAll",
+  const Result r = RunCli({"screen", "--param", "EmpLexicon=Worker", "--click", "cmdSelectAll",
                         "--click", "chkDebugMode", "--click", "optContinue", "--click",
                         "chkQBTimesheet", "--click", "cmdNav(0)"});
   ASSERT_EQ(r.status, 0) << r.out;
@@ -121,13 +121,13 @@ TEST(CliTest, UsageErrorsExitWithTwo) {
       {"validate", "file.xml"},
   };
   for (const auto& args : cases) {
-    const Result r = Run(args);
+    const Result r = RunCli(args);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args[0]) << ": " << r.out;
   }
 }
 
 TEST(CliTest, AnUnconvertibleParameterIsNamed) {
-  const Result r = Run({"screen", "--param", "ClassLastSyncDate=soon"});
+  const Result r = RunCli({"screen", "--param", "ClassLastSyncDate=soon"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.out.find("parameter ClassLastSyncDate cannot be converted: Type mismatch"),
             std::string::npos)
@@ -136,14 +136,14 @@ TEST(CliTest, AnUnconvertibleParameterIsNamed) {
 
 TEST(CliTest, HelpForEveryCommand) {
   for (const char* command : {"screen", "request", "sync", "validate"}) {
-    const Result r = Run({command, "--help"});
+    const Result r = RunCli({command, "--help"});
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_NE(r.out.find(std::string("usage: vantrel ") + command), std::string::npos);
   }
 }
 
 TEST(CliTest, RequestPrintsTheExactText) {
-  const Result r = Run({"request", "--select", "classes,time"});
+  const Result r = RunCli({"request", "--select", "classes,time"});
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "<?xml version = \"1.0\"?>\r\n"
@@ -157,14 +157,14 @@ TEST(CliTest, RequestPrintsTheExactText) {
             "</TimeTrackingQueryRq>\r\n"
             "</QBXMLMsgsRq>\r\n"
             "</QBXML>");
-  const Result ca = Run({"request", "--select", "vendors", "--version-code", "7"});
+  const Result ca = RunCli({"request", "--select", "vendors", "--version-code", "7"});
   EXPECT_TRUE(ca.out.starts_with("<?xml version=\"1.0\" ?><?qbxml version=\"CA1.1\"?><QBXML>\r\n"))
       << ca.out;
 }
 
 TEST(CliTest, SyncWithoutQuickBooksRunning) {
   TempDir dir;
-  const Result r = Run({"sync", "--page", "samples/page.html", "--select", "classes", "--messages",
+  const Result r = RunCli({"sync", "--page", "samples/page.html", "--select", "classes", "--messages",
                         dir / "m.jsonl", "--param", "WGSecureServerURL=http://127.0.0.1:9/"});
   EXPECT_EQ(r.status, 1) << r.out;
   EXPECT_NE(r.out.find("[critical] Your Quickbooks file is not open, please open your "
@@ -177,7 +177,7 @@ TEST(CliTest, SyncWithoutQuickBooksRunning) {
 }
 
 TEST(CliTest, SyncWithNothingSelected) {
-  const Result r = Run({"sync", "--page", "samples/page.html"});
+  const Result r = RunCli({"sync", "--page", "samples/page.html"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("[information] Please select atleast a single item for syncronization"),
             std::string::npos);
@@ -185,7 +185,7 @@ TEST(CliTest, SyncWithNothingSelected) {
 
 TEST(CliTest, SyncWithAMissingCompanyFile) {
   const Result r =
-      Run({"sync", "--page", "samples/page.html", "--param", "QBFilePath=samples/Nowhere.QBW",
+      RunCli({"sync", "--page", "samples/page.html", "--param", "QBFilePath=samples/Nowhere.QBW",
            "--param", "WGSecureServerURL=http://127.0.0.1:9/", "--select", "classes",
            "--quickbooks", "samples/Acme.QBW"});
   EXPECT_EQ(r.status, 1);
