@@ -192,4 +192,25 @@ TEST(CliTest, SyncWithAMissingCompanyFile) {
   EXPECT_NE(r.out.find("[critical] Cannot find 'samples/Nowhere.QBW'"), std::string::npos) << r.out;
 }
 
+TEST(CliTest, ValidateARequestAndABrokenDocument) {
+  TempDir dir;
+  {
+    std::ofstream(dir / "request.xml") << RunCli({"request", "--select", "classes"}).out;
+    std::ofstream(dir / "bad.xml") << "<QBXML><Bogus/></QBXML>";
+  }
+  const Result good =
+      RunCli({"validate", "--schema", "samples/qbxml-mini.xsd", dir / "request.xml"});
+  EXPECT_EQ(good.status, 0) << good.out;
+  EXPECT_EQ(good.out,
+            "XML instance is Valid.\n\nIncorrect DOCTYPE declaration. Please use:\nDOCTYPE QBXML "
+            "PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN' ['uri']\n");
+  const Result bad = RunCli({"validate", "--schema", "samples/qbxml-mini.xsd", dir / "bad.xml"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_TRUE(bad.out.starts_with("Line: 1\nLinePos: ")) << bad.out;
+  EXPECT_NE(bad.out.find("\nSrc Text: <QBXML><Bogus/></QBXML>\nReason: "), std::string::npos);
+  const Result no_schema = RunCli({"validate", "--schema", dir / "none.xsd", dir / "request.xml"});
+  EXPECT_EQ(no_schema.status, 1);
+  EXPECT_TRUE(no_schema.out.starts_with("Error loading schema: ")) << no_schema.out;
+}
+
 }  // namespace

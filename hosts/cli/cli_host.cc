@@ -63,8 +63,9 @@ void CliHost::Redrawn(const platform::Control& control) {
   if (name == "lblWaiting" && caption == "Response Received") {
     std::fprintf(out_, "  %s (%zu bytes of qbXML)\n", caption.c_str(),
                  modWizard().strResponseXML.size());
-  } else if (name == "lblContacting" || name == "lblWaiting" || name == "lblProcessing" ||
-             (name == "lblTransfer1" && caption == "Transferred data")) {
+  } else if ((name == "lblContacting" && caption != "Contacting QuickBooks") ||
+             (name == "lblWaiting" && caption != "Waiting for response") ||
+             name == "lblProcessing" || (name == "lblTransfer1" && caption == "Transferred data")) {
     std::fprintf(out_, "  %s\n", caption.c_str());
   } else if (name == "lblProcess" && !caption.empty()) {
     // Progress: the first text of each pass, then at most one line a second.
