@@ -31,6 +31,17 @@ class XmlNode {
   // order, joined by a single blank. Empty for a null node.
   std::string Text() const;
 
+  // Text() without copying when the element holds at most one text node: the
+  // view points into the document. Otherwise the text is assembled in
+  // `scratch` and the view points there. Valid while both live unchanged.
+  std::string_view TextView(std::string& scratch) const;
+  // The element's name as written, prefix included ("" for a null node).
+  std::string_view Name() const;
+  // Walking the child elements without building a list: the first child
+  // element, and the next sibling element; null nodes at the end.
+  XmlNode FirstChildElement() const;
+  XmlNode NextSiblingElement() const;
+
  private:
   friend class XmlDocument;
   explicit XmlNode(void* node) : node_(node) {}

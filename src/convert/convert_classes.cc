@@ -1,0 +1,58 @@
+// Classes: every "ClassRet" of the response into ClassInfo, active and
+// inactive alike, without a last-sync filter.
+#include "convert/converter_stores.h"
+#include "convert/list_converters.h"
+#include "convert/pass_engine.h"
+
+namespace vantrel {
+
+namespace {
+
+using enum UpdateRule;
+
+constexpr Column kClassColumns[] = {
+    RowNumberColumn("[ClassRowID]"),
+    BlankColumn("[ClassID]"),
+    TextColumn("[ClassName]", "Name", 31, kYes),
+    BlankColumn("[ClassCode]"),
+    BlankColumn("[ClassFullCode]"),
+    TextColumn("[ClassFullName]", "FullName", 159, kYes),
+    BlankColumn("[ClassFullRefID]"),
+    BlankColumn("[ParentFullRefID]"),
+    BlankColumn("[ParentFullName]"),
+    FlagColumn("[Status]", "IsActive"),
+    BlankColumn("[ParentRefID]"),
+    LevelColumn("[SubLevel]", "Sublevel", kYes),
+    TextColumn("[QBEditSequence]", "EditSequence", 50, kYes),
+    ModifiedDateColumn("[QBModifiedDate]", kYes),
+    ListIdColumn(),
+    CreatedAuditColumn("[CreatedDate]", kNo),
+    UserColumn("[CreatedBy]", 30, kNo),
+    UserColumn("[UpdatedBy]", 50, kYes),
+    ModifiedAuditColumn("[UpdatedDate]", kYes),
+};
+
+const ListEntity kClasses{
+    .record_element = "ClassRet",
+    .table = "ClassInfo",
+    .key_column = "ClassRowID",
+    .letter = "C",
+    .start_text = {"Getting Classes from QB"},
+    .running_text = {"Getting Classes from QB ("},
+    .failure_counter = &VantrelCtl::lngFailedClassCnt,
+    .failure_reset = FailureReset::kBeforeParseTest,
+    .count = &EntityCounts::classes,
+    .last_sync = nullptr,
+    .columns = kClassColumns,
+    .hooks = {},
+};
+
+}  // namespace
+
+const ListEntity& ClassesEntity() { return kClasses; }
+
+void ConvertClasses(VantrelCtl& ctl) {
+  ConvertListEntity(ctl, kClasses, converterStores().classes);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,10 @@
+#include "convert/converter_stores.h"
+
+namespace vantrel {
+
+ConverterStores& converterStores() {
+  thread_local ConverterStores stores;
+  return stores;
+}
+
+}  // namespace vantrel

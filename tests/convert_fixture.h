@@ -1,0 +1,115 @@
+// Shared set-up of the converter tests: a control on fake platform services,
+// a response put in place of QuickBooks' answer, and readers for what reached
+// the fake server (post bodies, status updates) and the progress strip.
+#ifndef VANTREL_TESTS_CONVERT_FIXTURE_H_
+#define VANTREL_TESTS_CONVERT_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "control/vantrel_ctl.h"
+#include "fakes.h"
+#include "wizard/mod_wizard.h"
+
+namespace vantrel::testing {
+
+// A host that also records every redraw: the control's name and its caption
+// at that moment.
+class RecordingHost : public FakeHost {
+ public:
+  void Redrawn(const platform::Control& control) override {
+    redraws.push_back(control.name() + ":" + control.caption());
+  }
+  std::vector<std::string> redraws;
+};
+
+// Number of times `piece` occurs in `text`.
+inline long CountOf(std::string_view text, std::string_view piece) {
+  long count = 0;
+  for (std::size_t at = text.find(piece); at != std::string_view::npos;
+       at = text.find(piece, at + piece.size())) {
+    ++count;
+  }
+  return count;
+}
+
+// The value of query key `key` ("options") in `url`.
+inline std::string QueryValue(const std::string& url, const std::string& key) {
+  const std::size_t at = url.find("&" + key + "=");
+  if (at == std::string::npos) return {};
+  const std::size_t start = at + key.size() + 2;
+  const std::size_t end = url.find('&', start);
+  return url.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// A response holding `records` inside one query response.
+inline std::string Response(std::string_view records, std::string_view query = "ClassQueryRs") {
+  std::string text = "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n<";
+  text += query;
+  text +=
+      " requestID=\"1\" statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n";
+  text += records;
+  text += "\n</";
+  text += query;
+  text += ">\n</QBXMLMsgsRs>\n</QBXML>\n";
+  return text;
+}
+
+class ConvertTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModWizard();
+    ctl_.WGSecureServerURL = "http://127.0.0.1:8080/site/";
+    ctl_.SiteCode = "ABC";
+    ctl_.SiteKey = "K3Y";
+    ctl_.TessalyUser = "jsmith";
+    ctl_.EmpLexicon = "Employee";
+    ctl_.CustLexicon = "Customer";
+    ctl_.ProjLexicon = "Project";
+    ctl_.SILexicon = "Service Item";
+    ctl_.OpenFreshUploadScript();
+  }
+
+  void SetResponse(std::string text) { modWizard().strResponseXML = std::move(text); }
+  BrowserScript& browser() { return *env_.browser_script; }
+
+  // Bodies of the posts the server received, in order.
+  std::vector<std::string> PostBodies() {
+    std::vector<std::string> bodies;
+    for (const Navigation& n : browser().Posts()) bodies.push_back(n.body());
+    return bodies;
+  }
+  // The options letter of every post.
+  std::vector<std::string> PostLetters() {
+    std::vector<std::string> letters;
+    for (const Navigation& n : browser().Posts()) letters.push_back(QueryValue(n.url, "options"));
+    return letters;
+  }
+  // The options letter of every status update (the GET requests).
+  std::vector<std::string> StatusLetters() {
+    std::vector<std::string> letters;
+    for (const Navigation& n : browser().Gets()) letters.push_back(QueryValue(n.url, "options"));
+    return letters;
+  }
+  // Everything posted, joined.
+  std::string AllPosted() {
+    std::string all;
+    for (const std::string& body : PostBodies()) all += body;
+    return all;
+  }
+  // True when the last navigation was the status update.
+  bool StatusCameLast() {
+    return !browser().navigations.empty() && !browser().navigations.back().post_data;
+  }
+
+  FakeEnv env_;
+  RecordingHost host_;
+  VantrelCtl ctl_{env_, host_};
+};
+
+}  // namespace vantrel::testing
+
+#endif  // VANTREL_TESTS_CONVERT_FIXTURE_H_

@@ -1,0 +1,513 @@
+#include "convert/pass_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/list_converters.h"
+#include "convert/sql_values.h"
+#include "convert_fixture.h"
+#include "gen/qbxml_gen.h"
+
+namespace vantrel {
+namespace {
+
+using testing::ConvertTest;
+using testing::CountOf;
+using testing::Reply;
+using testing::Response;
+using enum UpdateRule;
+
+// ---- A made-up entity that uses every value kind and every hook ----
+
+// 'pos' and the record's position; updated only for odd positions. With a
+// pass state, its number follows.
+bool PositionValue(RecordContext& record, const Column& /*column*/, std::string& out) {
+  out += "'pos";
+  out += std::to_string(record.position);
+  if (record.pass_state != nullptr)
+    out += "/" + std::to_string(*static_cast<int*>(record.pass_state));
+  out += '\'';
+  return record.position % 2 == 1;
+}
+
+constexpr Column kWidgetColumns[] = {
+    RowNumberColumn("[RowID]"),
+    TextColumn("[Name]", "Name", 10, kYes),
+    TextColumn("[Memo]", "Memo", 0, kYes),
+    TextColumn("[Kind]", "Kind", 8, kNo, "'None'"),
+    TextOfChildColumn("[Parent]", "ParentRef", "FullName", 20, kYes),
+    BlankColumn("[Blank]"),
+    NumberColumn("[Amount]", "Amount", "0", kYes),
+    ConstantColumn("[Fixed]", "-1"),
+    FlagColumn("[Active]", "IsActive"),
+    LevelColumn("[Level]", "Sublevel", kYes),
+    CreatedAuditColumn("[Created]", kNo),
+    ModifiedAuditColumn("[Updated]", kYes),
+    ModifiedDateColumn("[Modified]", kYes),
+    UserColumn("[By]", 4, kYes),
+    DateColumn("[Hired]", "HiredDate", "'none'", kYes),
+    CustomColumn("[Custom]", PositionValue, kByHook),
+    ListIdColumn(),
+};
+
+ListEntity WidgetEntity() {
+  return ListEntity{
+      .record_element = "WidgetRet",
+      .table = "Widgets",
+      .key_column = "WidgetID",
+      .letter = "W",
+      .start_text = {"Getting ", &VantrelCtl::SILexicon, "s from QB"},
+      .running_text = {"Getting Widgets ("},
+      .failure_counter = &VantrelCtl::lngFailedItemCnt,
+      .failure_reset = FailureReset::kAfterParseTest,
+      .count = &EntityCounts::items,
+      .last_sync = &LastSyncDates::TasksLastSyncDate,
+      .columns = kWidgetColumns,
+      .hooks = {},
+  };
+}
+
+const char kFullWidget[] =
+    "<WidgetRet><ListID>W-1</ListID>"
+    "<TimeCreated>2007-10-23T09:05:08-08:00</TimeCreated>"
+    "<TimeModified>2008-01-15T00:00:00Z</TimeModified>"
+    "<Name>Gadget's best</Name><Memo>uncut memo text</Memo><Kind>Thingamajig</Kind>"
+    "<ParentRef><ListID>P-1</ListID><FullName>Parent</FullName></ParentRef>"
+    "<Amount>-20.50</Amount><IsActive>true</IsActive><Sublevel>4</Sublevel>"
+    "<HiredDate>2007-06-01</HiredDate></WidgetRet>";
+
+const char kFullWidgetStatement[] =
+    "IF (SELECT Count(WidgetID) FROM [Widgets] WHERE [QBListID] = 'W-1') <= 0\r\n"
+    "\tINSERT INTO Widgets ([RowID],[Name],[Memo],[Kind],[Parent],[Blank],[Amount],[Fixed],"
+    "[Active],[Level],[Created],[Updated],[Modified],[By],[Hired],[Custom],[QBListID]) VALUES "
+    "(9000000,'Gadget''s b','uncut memo text','Thingama','Parent','',-20.50,-1,-1,5,"
+    "'10/23/2007 09:05:08','01/15/2008 00:00:00','1/15/2008','jsmi','06/01/2007 00:00:00',"
+    "'pos0','W-1')\r\n"
+    "Else\r\n"
+    "\tUPDATE Widgets SET [Name]='Gadget''s b',[Memo]='uncut memo text',[Parent]='Parent',"
+    "[Amount]=-20.50,[Level]=5,[Updated]='01/15/2008 00:00:00',[Modified]='1/15/2008',"
+    "[By]='jsmi',[Hired]='06/01/2007 00:00:00',[QBListID]='W-1' WHERE [QBListId] = 'W-1'\r\n";
+
+// The same widget with every element missing but its name, at position 1.
+const char kBareWidgetStatement[] =
+    "UPDATE Widgets SET [Name]='x',[Memo]='',[Parent]='',[Amount]=0,[Active]=0,[Level]=1,"
+    "[Updated]='12/30/1899 00:00:00',[Modified]='12:00:00 AM',[By]='jsmi',[Hired]='none',"
+    "[Custom]='pos1',[QBListID]='' WHERE [QBListId] = ''\r\n";
+
+class PassEngineTest : public ConvertTest {
+ protected:
+  void SetUp() override {
+    ConvertTest::SetUp();
+    ctl_.SILexicon = "Widget";
+  }
+  void RunWidgets(const std::string& records, const ListEntity& entity = WidgetEntity(),
+                  void* state = nullptr) {
+    SetResponse(Response(records, "WidgetQueryRs"));
+    ConvertListEntity(ctl_, entity, store_, state);
+  }
+  void RunClasses(long count) {
+    gen::GenOptions options;
+    options.classes = count;
+    SetResponse(gen::GenerateResponse(options));
+    ConvertClasses(ctl_);
+  }
+  // Statements in each post.
+  std::vector<long> StatementsPerPost() {
+    std::vector<long> counts;
+    for (const std::string& body : PostBodies()) counts.push_back(CountOf(body, "UPDATE "));
+    return counts;
+  }
+  void TurnDebugModeOn(bool stop_on_error) {
+    ctl_.screen().chkDebugMode.set_value(1);
+    ASSERT_TRUE(ctl_.DebugMode);
+    ASSERT_TRUE(ctl_.screen().optStop.value());
+    if (!stop_on_error) ctl_.screen().optContinue.set_value(true);
+  }
+  void ScriptReplies(std::vector<std::string> texts) {
+    for (std::string& text : texts) browser().replies.push_back(Reply::Text(std::move(text)));
+  }
+  // Post number `post` (from 1) waits until the user clicks Cancel; the posts
+  // before it get the replies scripted so far, or SUCCESS.
+  void CancelPost(std::size_t post) {
+    while (browser().replies.size() < post - 1) browser().replies.push_back(Reply::Text("SUCCESS"));
+    browser().replies.push_back(Reply::Hang());
+    browser().on_navigate = [this, post](const testing::Navigation&) {
+      if (browser().navigations.size() == post) {
+        host_.pending.push_back([this] { ctl_.cmdNav_Click(1); });
+      }
+    };
+  }
+
+  ListStoreOf<ListRow> store_;
+};
+
+TEST_F(PassEngineTest, EveryValueKindIsWrittenAsItsRuleSays) {
+  RunWidgets(std::string(kFullWidget) + "<WidgetRet><Name>x</Name></WidgetRet>");
+  ASSERT_EQ(PostBodies().size(), 1u);
+  EXPECT_EQ(PostBodies()[0], std::string(kFullWidgetStatement) + kBareWidgetStatement);
+  EXPECT_EQ(PostLetters(), std::vector<std::string>{"W"});
+  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"W"});
+  EXPECT_EQ(ctl_.run().counts.items, 2);
+}
+
+TEST_F(PassEngineTest, ATwoStepSourceWithoutItsGrandchildIsMissing) {
+  RunWidgets("<WidgetRet><Name>x</Name><ParentRef><ListID>P</ListID></ParentRef></WidgetRet>");
+  EXPECT_NE(AllPosted().find("[Parent]='',"), std::string::npos);
+}
+
+TEST_F(PassEngineTest, TextsAreCutBeforeTheirApostrophesAreDoubled) {
+  // 40 characters with an apostrophe among the first 31: 31 characters are
+  // kept and the doubled apostrophe makes 32 between the outer apostrophes.
+  const std::string name = "O'Brien and Sons Consulting Group Ltd...";
+  ASSERT_EQ(name.size(), 40u);
+  SetResponse(Response("<ClassRet><ListID>L</ListID><Name>" + name + "</Name></ClassRet>"));
+  ConvertClasses(ctl_);
+  const std::string expected = "'O''Brien and Sons Consulting Gro'";
+  ASSERT_EQ(expected.size(), 32u + 2u);
+  EXPECT_NE(AllPosted().find("[ClassName]=" + expected + ","), std::string::npos);
+}
+
+TEST_F(PassEngineTest, AnUncutTextIsWholeUpToTheQuotingLimit) {
+  const std::string longest(kMaxQuotedCharacters, 'm');
+  RunWidgets("<WidgetRet><Name>a</Name><Memo>" + longest + "</Memo></WidgetRet>" +
+             "<WidgetRet><Name>b</Name><Memo>" + longest + "m</Memo></WidgetRet>");
+  const std::string posted = AllPosted();
+  EXPECT_EQ(CountOf(posted, "[Memo]='" + longest + "',"), 1);
+  // One character more cannot be quoted and is written as ''.
+  EXPECT_EQ(CountOf(posted, "[Memo]='',"), 1);
+}
+
+TEST_F(PassEngineTest, NonAsciiLettersCountAsOneCharacterAndReachTheServerAsUsAscii) {
+  // Twelve e-acute letters, cut to the ten of [Name].
+  std::string name;
+  for (int i = 0; i < 12; ++i) name += "\xC3\xA9";
+  ctl_.TessalyUser = "J\xC3\xBCrg";
+  RunWidgets("<WidgetRet><Name>" + name + "</Name></WidgetRet>");
+  const std::string posted = AllPosted();
+  EXPECT_NE(posted.find("[Name]='eeeeeeeeee',"), std::string::npos);
+  EXPECT_NE(posted.find("[By]='Jurg',"), std::string::npos);
+  for (const char c : posted) EXPECT_LT(static_cast<unsigned char>(c), 0x80);
+}
+
+TEST_F(PassEngineTest, BarsAndLineBreaksInATextGoInUnchanged) {
+  RunWidgets("<WidgetRet><Name>A|B</Name><Memo>line one\r\nline|two</Memo></WidgetRet>");
+  const std::string posted = AllPosted();
+  EXPECT_NE(posted.find("[Name]='A|B',"), std::string::npos);
+  // The parser reads a CR LF inside a text as a line feed.
+  EXPECT_NE(posted.find("[Memo]='line one\nline|two',"), std::string::npos);
+}
+
+TEST_F(PassEngineTest, DatesThatAreNotDatesStayTheZeroDateTime) {
+  RunWidgets(
+      "<WidgetRet><Name>x</Name><TimeCreated>yesterday</TimeCreated>"
+      "<TimeModified>2007-13-45T99:00:00</TimeModified><HiredDate>soon</HiredDate></WidgetRet>");
+  const std::string posted = AllPosted();
+  EXPECT_NE(posted.find("[Updated]='12/30/1899 00:00:00',[Modified]='12:00:00 AM',"),
+            std::string::npos);
+  EXPECT_NE(posted.find("[Hired]='none',"), std::string::npos);
+  EXPECT_TRUE(store_.Row(1).TimeCreated.IsZero());
+  EXPECT_TRUE(store_.Row(1).TimeModified.IsZero());
+}
+
+TEST_F(PassEngineTest, TheUserNameHasItsApostrophesDoubled) {
+  ctl_.TessalyUser = "O'Hara";
+  RunWidgets("<WidgetRet><Name>x</Name></WidgetRet>");
+  EXPECT_NE(AllPosted().find("[By]='O''Ha',"), std::string::npos);
+}
+
+std::string TimedWidget(const std::string& name, const std::string& created,
+                        const std::string& modified) {
+  return "<WidgetRet><ListID>" + name + "</ListID><TimeCreated>" + created +
+         "</TimeCreated><TimeModified>" + modified + "</TimeModified><Name>" + name +
+         "</Name><IsActive>true</IsActive></WidgetRet>";
+}
+
+TEST_F(PassEngineTest, TheLastSyncFilterKeepsRecordsTouchedAtOrAfterItsSecond) {
+  modWizard().last_sync.TasksLastSyncDate = *platform::DateTime::FromParts(2007, 10, 23, 15, 5, 58);
+  const std::string before = "2007-10-23T15:05:57-08:00";
+  const std::string at = "2007-10-23T15:05:58-08:00";
+  RunWidgets(TimedWidget("old", before, before) + TimedWidget("modified", before, at) +
+             TimedWidget("created", at, before) + "<WidgetRet><Name>undated</Name></WidgetRet>" +
+             TimedWidget("later", "2008-01-01T00:00:00", "2008-01-01T00:00:00"));
+  const std::string posted = AllPosted();
+  EXPECT_EQ(CountOf(posted, "INSERT INTO"), 3);
+  EXPECT_EQ(CountOf(posted, "'old'"), 0);
+  EXPECT_EQ(CountOf(posted, "'undated'"), 0);
+  // Row numbers still count the skipped records.
+  EXPECT_NE(posted.find("VALUES (9000001,'modified'"), std::string::npos);
+  EXPECT_NE(posted.find("VALUES (9000002,'created'"), std::string::npos);
+  EXPECT_NE(posted.find("VALUES (9000004,'later'"), std::string::npos);
+  EXPECT_EQ(ctl_.run().counts.items, 3);
+  EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Widgets (3)");
+}
+
+TEST_F(PassEngineTest, AZeroLastSyncDateLetsEveryRecordThrough) {
+  RunWidgets("<WidgetRet><Name>undated</Name></WidgetRet>" +
+             TimedWidget("old", "1999-01-01T00:00:00", "1999-01-01T00:00:00"));
+  EXPECT_EQ(ctl_.run().counts.items, 2);
+}
+
+// ---- Batching ----
+
+struct BatchCase {
+  long records;
+  bool debug;
+  std::vector<long> per_post;
+};
+
+TEST_F(PassEngineTest, BatchesHoldAHundredStatementsOrOneInDebugMode) {
+  const BatchCase cases[] = {
+      {99, false, {99}},
+      {100, false, {100}},
+      {101, false, {100, 1}},
+      {250, false, {100, 100, 50}},
+      {99, true, std::vector<long>(99, 1)},
+      {100, true, std::vector<long>(100, 1)},
+      {101, true, std::vector<long>(101, 1)},
+      {250, true, std::vector<long>(250, 1)},
+  };
+  for (const BatchCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.records) + (c.debug ? " debug" : " normal"));
+    ResetModWizard();
+    browser().navigations.clear();
+    ctl_.DebugMode = c.debug;
+    ctl_.OpenFreshUploadScript();
+    RunClasses(c.records);
+    EXPECT_EQ(StatementsPerPost(), c.per_post);
+    EXPECT_EQ(ctl_.run().counts.classes, c.records);
+    EXPECT_EQ(StatusLetters(), std::vector<std::string>{"C"});
+    EXPECT_TRUE(StatusCameLast());
+    EXPECT_FALSE(ctl_.run().mStopRun);
+    EXPECT_EQ(ctl_.run().mLastResult, wgurSuccess);
+    // The batch count restarts after each normal upload; debug mode only counts.
+    EXPECT_EQ(ctl_.run().lngBatchCount, c.debug ? c.records : 0);
+    EXPECT_EQ(ctl_.run().mScript->size(), 0);
+    EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+    for (const std::string& letter : PostLetters()) EXPECT_EQ(letter, "C");
+  }
+}
+
+TEST_F(PassEngineTest, NoDataToUploadIsAcceptedInNormalMode) {
+  ScriptReplies({"No data to upload. "});
+  RunClasses(150);
+  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{100, 50}));
+  EXPECT_FALSE(ctl_.run().mStopRun);
+  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"C"});
+}
+
+TEST_F(PassEngineTest, ARefusedBatchStopsThePassAtOnce) {
+  ScriptReplies({"Invalid column name"});
+  RunClasses(250);
+  EXPECT_EQ(StatementsPerPost(), std::vector<long>{100});
+  EXPECT_TRUE(ctl_.run().mStopRun);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurAspFailed);
+  EXPECT_EQ(modWizard().strServerReply, "Invalid column name");
+  EXPECT_EQ(ctl_.run().counts.classes, 100);
+  EXPECT_TRUE(StatusLetters().empty());
+  // The progress strip is left as it is.
+  EXPECT_TRUE(ctl_.screen().fraProgress.visible());
+  EXPECT_EQ(ctl_.lngFailedClassCnt, 0);
+}
+
+TEST_F(PassEngineTest, ARefusedRestStopsThePassWithoutStatus) {
+  ScriptReplies({"SUCCESS", "Timeout expired"});
+  RunClasses(150);
+  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{100, 50}));
+  EXPECT_TRUE(ctl_.run().mStopRun);
+  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_TRUE(ctl_.screen().fraProgress.visible());
+}
+
+TEST_F(PassEngineTest, DebugModeStopsOnTheFirstErrorWhenAsked) {
+  TurnDebugModeOn(/*stop_on_error=*/true);
+  ScriptReplies({"SUCCESS", "Syntax error"});
+  RunClasses(5);
+  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{1, 1}));
+  EXPECT_EQ(ctl_.lngFailedClassCnt, 1);
+  EXPECT_TRUE(ctl_.run().mStopRun);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurAspFailed);
+  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_TRUE(ctl_.screen().fraProgress.visible());
+}
+
+TEST_F(PassEngineTest, DebugModeCountsFailuresAndGoesOnWhenAsked) {
+  TurnDebugModeOn(/*stop_on_error=*/false);
+  ScriptReplies({"SUCCESS", "Syntax error", "No data to upload. ", "SUCCESS", "Deadlock"});
+  RunClasses(5);
+  // Each statement is posted once, alone; the refused ones are not sent again.
+  EXPECT_EQ(StatementsPerPost(), std::vector<long>(5, 1));
+  const auto bodies = PostBodies();
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_NE(bodies[i].find("VALUES (900000" + std::to_string(i) + ","), std::string::npos);
+  }
+  EXPECT_EQ(ctl_.lngFailedClassCnt, 3);
+  EXPECT_FALSE(ctl_.run().mStopRun);
+  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+}
+
+TEST_F(PassEngineTest, CancelStopsANormalPass) {
+  CancelPost(1);
+  RunClasses(120);
+  EXPECT_EQ(StatementsPerPost(), std::vector<long>{100});
+  EXPECT_TRUE(ctl_.run().mStopRun);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
+  EXPECT_EQ(ctl_.run().counts.classes, 100);
+  EXPECT_TRUE(StatusLetters().empty());
+}
+
+TEST_F(PassEngineTest, CancelStopsADebugPassEvenWhenContinuingOnErrors) {
+  TurnDebugModeOn(/*stop_on_error=*/false);
+  CancelPost(3);
+  RunClasses(5);
+  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{1, 1, 1}));
+  EXPECT_TRUE(ctl_.run().mStopRun);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
+  EXPECT_EQ(ctl_.lngFailedClassCnt, 0);
+  EXPECT_TRUE(StatusLetters().empty());
+}
+
+TEST_F(PassEngineTest, AResponseThatDoesNotParseSetsTheErrorPairAndWritesNothing) {
+  SetResponse("<QBXML><QBXMLMsgsRs><WidgetRet><Name>x</Name></QBXMLMsgsRs>");
+  ctl_.run().counts.items = 4;
+  ConvertListEntity(ctl_, WidgetEntity(), store_);
+  EXPECT_TRUE(modWizard().blnSyncError);
+  EXPECT_NE(modWizard().strSyncError.find(" at offset "), std::string::npos);
+  EXPECT_EQ(ctl_.run().mScript->size(), 0);
+  EXPECT_TRUE(browser().navigations.empty());
+  EXPECT_EQ(ctl_.run().counts.items, 4);
+  EXPECT_TRUE(host_.redraws.empty());
+}
+
+TEST_F(PassEngineTest, NoRecordsShowUploadAndReportNothing) {
+  ctl_.lngFailedItemCnt = 2;
+  store_.Size(5, "");
+  RunWidgets("");
+  EXPECT_TRUE(browser().navigations.empty());
+  EXPECT_TRUE(host_.redraws.empty());
+  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+  EXPECT_EQ(store_.size(), 0u);
+  EXPECT_EQ(ctl_.lngFailedItemCnt, 0);  // cleared once the response parsed
+}
+
+TEST_F(PassEngineTest, TheProgressStripFollowsThePass) {
+  RunWidgets(
+      "<WidgetRet><Name>a</Name></WidgetRet><WidgetRet><Name>b</Name></WidgetRet>"
+      "<WidgetRet><Name>c</Name></WidgetRet>");
+  std::vector<std::string> strip;
+  for (const std::string& redraw : host_.redraws) {
+    if (redraw.starts_with("fraProgress:")) strip.push_back("fraProgress");
+    if (redraw.starts_with("lblProcess:")) strip.push_back(redraw.substr(11));
+  }
+  EXPECT_EQ(strip, (std::vector<std::string>{"fraProgress", "Getting Widgets from QB",
+                                             "Getting Widgets (1)", "Getting Widgets (2)",
+                                             "Getting Widgets (3)"}));
+  const WizardScreen& screen = ctl_.screen();
+  EXPECT_EQ(screen.ProgressBar1.max(), 2);
+  EXPECT_EQ(screen.ProgressBar1.value(), 2);
+  EXPECT_TRUE(screen.ProgressBar1.visible());
+  EXPECT_TRUE(screen.lblProcess.visible());
+  EXPECT_FALSE(screen.fraProgress.visible());
+}
+
+TEST_F(PassEngineTest, ASingleRecordGivesTheBarAMaximumOfOne) {
+  RunWidgets("<WidgetRet><Name>a</Name></WidgetRet>");
+  EXPECT_EQ(ctl_.screen().ProgressBar1.max(), 1);
+  EXPECT_EQ(ctl_.screen().ProgressBar1.value(), 0);
+}
+
+// ---- Hooks ----
+
+bool TakeUnlessSkip(RecordContext& record) {
+  std::string_view name;
+  return !(record.ChildText("Name", &name) && name.starts_with("skip"));
+}
+bool ConvertIfKeep(RecordContext& record) {
+  std::string_view name;
+  return record.ChildText("Name", &name) && name.starts_with("keep");
+}
+bool TakeUnlessDrop(RecordContext& record) {
+  std::string_view name;
+  return !(record.ChildText("Name", &name) && name.starts_with("drop"));
+}
+void FillInactive(RecordContext& record) { record.row.IsActive = false; }
+bool NeverEarned(VantrelCtl& /*ctl*/, long /*statements*/) { return false; }
+
+std::vector<std::pair<PassEnd, long>> g_end_sizings;
+void RecordEndSizing(ListStore& /*store*/, PassEnd end, long walked) {
+  g_end_sizings.emplace_back(end, walked);
+}
+
+TEST_F(PassEngineTest, RecordHooksChooseWhatIsConverted) {
+  ListEntity entity = WidgetEntity();
+  entity.hooks.take_record = TakeUnlessSkip;
+  entity.hooks.convert_anyway = ConvertIfKeep;
+  entity.hooks.take_filtered = TakeUnlessDrop;
+  modWizard().last_sync.TasksLastSyncDate = *platform::DateTime::FromParts(2007, 1, 1);
+  const std::string old = "2000-01-01T00:00:00";
+  const std::string now = "2007-10-23T00:00:00";
+  RunWidgets(TimedWidget("skip me", now, now) + TimedWidget("keep old", old, old) +
+                 TimedWidget("plain old", old, old) + TimedWidget("drop new", now, now) +
+                 TimedWidget("plain new", now, now),
+             entity);
+  const std::string posted = AllPosted();
+  EXPECT_EQ(CountOf(posted, "INSERT INTO"), 2);
+  EXPECT_NE(posted.find("VALUES (9000001,'keep old'"), std::string::npos);
+  EXPECT_NE(posted.find("VALUES (9000004,'plain new'"), std::string::npos);
+  // A record skipped before anything else leaves its row untouched.
+  EXPECT_EQ(store_.Row(1).ListID, "");
+  EXPECT_TRUE(store_.Row(1).TimeCreated.IsZero());
+}
+
+TEST_F(PassEngineTest, FillRowRunsAfterTheCommonFields) {
+  ListEntity entity = WidgetEntity();
+  entity.hooks.fill_row = FillInactive;
+  RunWidgets(kFullWidget, entity);
+  EXPECT_TRUE(AllPosted().starts_with("UPDATE Widgets SET "));
+}
+
+TEST_F(PassEngineTest, TheStatusRuleAndTheEndSizingAreTheEntitysOwn) {
+  ListEntity entity = WidgetEntity();
+  entity.hooks.status_earned = NeverEarned;
+  entity.hooks.end_sizing = RecordEndSizing;
+  g_end_sizings.clear();
+  RunWidgets("<WidgetRet><Name>a</Name></WidgetRet><WidgetRet><Name>b</Name></WidgetRet>", entity);
+  EXPECT_EQ(PostBodies().size(), 1u);
+  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+
+  RunWidgets("", entity);
+  SetResponse("not xml");
+  ConvertListEntity(ctl_, entity, store_);
+  EXPECT_EQ(g_end_sizings,
+            (std::vector<std::pair<PassEnd, long>>{
+                {PassEnd::kFinished, 2}, {PassEnd::kNoRecords, 0}, {PassEnd::kNotParsed, 0}}));
+}
+
+TEST_F(PassEngineTest, HooksSeeThePassState) {
+  int state = 42;
+  RunWidgets("<WidgetRet><Name>a</Name><IsActive>1</IsActive></WidgetRet>", WidgetEntity(), &state);
+  EXPECT_NE(AllPosted().find(",'pos0/42',"), std::string::npos);
+}
+
+TEST_F(PassEngineTest, ARecordLoopOverALoadedDocumentLeavesTheEndToItsCaller) {
+  SetResponse(Response("<WidgetRet><Name>a</Name></WidgetRet>", "WidgetQueryRs"));
+  platform::XmlDocument doc;
+  ASSERT_TRUE(LoadResponse(ctl_, doc));
+  long statements = -1;
+  const LoopOutcome outcome = RunRecordLoop(ctl_, doc, WidgetEntity(), store_, statements);
+  EXPECT_EQ(outcome.end, PassEnd::kFinished);
+  EXPECT_EQ(outcome.walked, 1);
+  EXPECT_EQ(statements, 1);
+  EXPECT_EQ(PostBodies().size(), 1u);
+  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_TRUE(ctl_.screen().fraProgress.visible());
+  FinishPass(ctl_, WidgetEntity(), statements);
+  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"W"});
+  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+}
+
+}  // namespace
+}  // namespace vantrel
