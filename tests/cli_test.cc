@@ -85,8 +85,8 @@ TEST(CliTest, ScreenOfTheSamplePage) {
 
 TEST(CliTest, ScreenClicksInOrder) {
   const Result r = RunCli({"screen", "--param", "EmpLexicon=Worker", "--click", "cmdSelectAll",
-                        "--click", "chkDebugMode", "--click", "optContinue", "--click",
-                        "chkQBTimesheet", "--click", "cmdNav(0)"});
+                           "--click", "chkDebugMode", "--click", "optContinue", "--click",
+                           "chkQBTimesheet", "--click", "cmdNav(0)"});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("Label2          \"Workers\"\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("chkQBEmployee   [x]\n"), std::string::npos);
@@ -164,8 +164,9 @@ TEST(CliTest, RequestPrintsTheExactText) {
 
 TEST(CliTest, SyncWithoutQuickBooksRunning) {
   TempDir dir;
-  const Result r = RunCli({"sync", "--page", "samples/page.html", "--select", "classes", "--messages",
-                        dir / "m.jsonl", "--param", "WGSecureServerURL=http://127.0.0.1:9/"});
+  const Result r =
+      RunCli({"sync", "--page", "samples/page.html", "--select", "classes", "--messages",
+              dir / "m.jsonl", "--param", "WGSecureServerURL=http://127.0.0.1:9/"});
   EXPECT_EQ(r.status, 1) << r.out;
   EXPECT_NE(r.out.find("[critical] Your Quickbooks file is not open, please open your "
                        "Quickbooks file and try again."),
@@ -186,8 +187,8 @@ TEST(CliTest, SyncWithNothingSelected) {
 TEST(CliTest, SyncWithAMissingCompanyFile) {
   const Result r =
       RunCli({"sync", "--page", "samples/page.html", "--param", "QBFilePath=samples/Nowhere.QBW",
-           "--param", "WGSecureServerURL=http://127.0.0.1:9/", "--select", "classes",
-           "--quickbooks", "samples/Acme.QBW"});
+              "--param", "WGSecureServerURL=http://127.0.0.1:9/", "--select", "classes",
+              "--quickbooks", "samples/Acme.QBW"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("[critical] Cannot find 'samples/Nowhere.QBW'"), std::string::npos) << r.out;
 }

@@ -78,12 +78,12 @@ class EndToEndTest : public ::testing::Test {
     site::SiteOptions options;
     options.db_path = db_path_;
     options.site_code = "ACME01";
-    options.site_key = "k3y&s3cret";
+    options.site_key = "K3Y-5ECRET";
     server_ = std::make_unique<site::SiteServer>(options);
     server_->Start();
     company_ = qb::LoadCompany(kSampleCompany);
-    env_ = std::make_unique<platform::SystemEnv>(
-        [this] { return qb::NewStandinProcessor(company_); });
+    env_ =
+        std::make_unique<platform::SystemEnv>([this] { return qb::NewStandinProcessor(company_); });
     ctl_ = std::make_unique<VantrelCtl>(*env_, host_);
     LoadPage();
   }
@@ -94,8 +94,8 @@ class EndToEndTest : public ::testing::Test {
   }
 
   void LoadPage(const std::string& last_sync = "") {
-    auto bag = platform::ReadObjectParams(ReadFile(std::string(VANTREL_SOURCE_DIR) +
-                                                   "/samples/page.html"));
+    auto bag = platform::ReadObjectParams(
+        ReadFile(std::string(VANTREL_SOURCE_DIR) + "/samples/page.html"));
     ASSERT_TRUE(bag);
     bag->Set("QBFilePath", kSampleCompany);
     if (!last_sync.empty()) {
@@ -151,7 +151,7 @@ TEST_F(EndToEndTest, TheFourListsLandInTheSiteDatabase) {
   ctl_->screen().cmdNav[3].Click();
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0], (ShownMessage{"Quickbooks data synced with Tessaly successfully..",
-                                              platform::MessageStyle::kInformation}));
+                                             platform::MessageStyle::kInformation}));
   EXPECT_EQ(ctl_->last_run_end(), RunEnd::kCompleted);
   // An inactive record is only ever updated, so it never lands as a new row.
   EXPECT_EQ(Rows("ClassInfo"), CountActive("ClassRet"));
@@ -178,15 +178,14 @@ TEST_F(EndToEndTest, ASecondRunSendsTheSameAndChangesNothing) {
   TickFour();
   ctl_->screen().cmdNav[3].Click();
   const std::vector<std::string> first = PostBodies();
-  const std::string before = Dump("ClassInfo") + Dump("GLChartOfAccounts") +
-                             Dump("EmployeeInfo") + Dump("Vendors");
+  const std::string before =
+      Dump("ClassInfo") + Dump("GLChartOfAccounts") + Dump("EmployeeInfo") + Dump("Vendors");
   server_->ClearRequests();
 
   TickFour();
   ctl_->screen().cmdNav[3].Click();
   EXPECT_EQ(PostBodies(), first);
-  EXPECT_EQ(Dump("ClassInfo") + Dump("GLChartOfAccounts") + Dump("EmployeeInfo") +
-                Dump("Vendors"),
+  EXPECT_EQ(Dump("ClassInfo") + Dump("GLChartOfAccounts") + Dump("EmployeeInfo") + Dump("Vendors"),
             before);
 }
 
@@ -208,8 +207,7 @@ TEST_F(EndToEndTest, LaterLastSyncDatesSendOnlyWhatChanged) {
   EXPECT_EQ(statements, static_cast<long>(SampleRecords("ClassRet").size()) +
                             CountSince("AccountRet", since) + CountSince("EmployeeRet", since) +
                             CountSince("VendorRet", since));
-  EXPECT_LT(CountSince("AccountRet", since),
-            static_cast<long>(SampleRecords("AccountRet").size()));
+  EXPECT_LT(CountSince("AccountRet", since), static_cast<long>(SampleRecords("AccountRet").size()));
 }
 
 TEST_F(EndToEndTest, ARefusedPostEndsTheRunWithItsMessage) {

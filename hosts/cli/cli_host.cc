@@ -44,6 +44,7 @@ void CliHost::InstallInterruptHandler() {
 }
 
 void CliHost::ShowMessage(const std::string& text, platform::MessageStyle style) {
+  FlushProgress();
   messages_.push_back({text, style});
   std::fprintf(out_, "%s\n", MessageLine(text, style).c_str());
   std::fflush(out_);
@@ -56,26 +57,38 @@ void CliHost::ProcessPendingEvents() {
   }
 }
 
+void CliHost::FlushProgress() {
+  if (pending_progress_.empty()) return;
+  std::fprintf(out_, "  %s\n", pending_progress_.c_str());
+  pending_progress_.clear();
+}
+
 void CliHost::Redrawn(const platform::Control& control) {
   if (!show_stages_) return;
   const std::string& name = control.name();
   const std::string& caption = control.caption();
-  if (name == "lblWaiting" && caption == "Response Received") {
+  if (name == "lblProcess") {
+    if (caption.empty()) return;
+    if (caption.back() != ')') {
+      // The start text of a pass.
+      FlushProgress();
+      std::fprintf(out_, "  %s\n", caption.c_str());
+    } else {
+      // A running count: at most one line a second, and the last one of a pass.
+      pending_progress_ = caption;
+      const auto now = std::chrono::steady_clock::now();
+      if (now - last_progress_ < std::chrono::seconds(1)) return;
+      last_progress_ = now;
+      FlushProgress();
+    }
+  } else if (name == "lblWaiting" && caption == "Response Received") {
     std::fprintf(out_, "  %s (%zu bytes of qbXML)\n", caption.c_str(),
                  modWizard().strResponseXML.size());
   } else if ((name == "lblContacting" && caption != "Contacting QuickBooks") ||
              (name == "lblWaiting" && caption != "Waiting for response") ||
              name == "lblProcessing" || (name == "lblTransfer1" && caption == "Transferred data")) {
+    FlushProgress();
     std::fprintf(out_, "  %s\n", caption.c_str());
-  } else if (name == "lblProcess" && !caption.empty()) {
-    // Progress: the first text of each pass, then at most one line a second.
-    const std::string prefix = caption.substr(0, caption.find(" ("));
-    const auto now = std::chrono::steady_clock::now();
-    if (prefix != last_progress_prefix_ || now - last_progress_ >= std::chrono::seconds(1)) {
-      std::fprintf(out_, "  %s\n", caption.c_str());
-      last_progress_prefix_ = prefix;
-      last_progress_ = now;
-    }
   } else {
     return;
   }

@@ -40,7 +40,10 @@ class CliHost : public platform::FormsHost {
   bool show_stages_;
   VantrelCtl* ctl_ = nullptr;
   std::vector<RecordedMessage> messages_;
-  std::string last_progress_prefix_;
+  // Prints the running count not shown yet.
+  void FlushProgress();
+
+  std::string pending_progress_;
   std::chrono::steady_clock::time_point last_progress_{};
 };
 
