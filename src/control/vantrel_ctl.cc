@@ -1,6 +1,7 @@
 #include "control/vantrel_ctl.h"
 
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/date_helpers.h"
 #include "wizard/mod_wizard.h"
@@ -9,12 +10,10 @@ namespace vantrel {
 
 namespace {
 
+using platform::IsBlank;
+
 // The last-sync date that a key absent from the bag, or blank, stands for.
 constexpr char kDefaultLastSyncText[] = "01/01/2000 01:01:01 AM";
-
-bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(' ') == std::string_view::npos;
-}
 
 // Runs a conversion of the value of `key`; a failure is raised again with the
 // key as its source, so the host can say which parameter was refused.

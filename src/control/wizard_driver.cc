@@ -3,12 +3,15 @@
 #include "control/vantrel_ctl.h"
 #include "convert/converters.h"
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
 
 namespace {
+
+using platform::IsBlank;
 
 constexpr char kCrLf[] = "\r\n";
 
@@ -22,8 +25,6 @@ constexpr char kMissingProperties[] =
     "to connect for sync..";
 constexpr char kAlreadyInSync[] =
     "Your Tessaly data is already in sync with your Quickbooks data..";
-
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // Marks a run as under way for its whole length.
 class RunGuard {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 
 namespace vantrel::platform {
 
@@ -32,17 +33,6 @@ constexpr long kErrObjectOpen = 3705;
 
 [[noreturn]] void RaiseIllegal() {
   Raise(kErrIllegalOperation, "Operation is not allowed in this context.");
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 bool IsUsAscii(std::string_view charset) {

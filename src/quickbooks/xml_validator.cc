@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "platform/xml_schema.h"
 
 namespace vantrel {
@@ -32,25 +33,6 @@ std::string Hex(long number) {
 
 bool IsSeparator(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Blanks (spaces) removed at both ends.
-std::string TrimBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return "";
-  size_t last = text.find_last_not_of(' ');
-  return std::string(text.substr(first, last - first + 1));
 }
 
 std::vector<std::string> SplitAtBlanks(std::string_view text) {
@@ -95,7 +77,7 @@ bool CheckDoctype(const std::string& declaration, std::string* message) {
   for (size_t i = 0; i < 7; ++i) {
     // A declaration with fewer words differs at its first missing word.
     std::string_view word = i < words.size() ? std::string_view(words[i]) : std::string_view();
-    if (!EqualsNoCase(word, expected[i])) {
+    if (!platform::EqualsNoCase(word, expected[i])) {
       *message = std::string("Incorrect DOCTYPE declaration. Please use:") + kCr + kExpectedDoctype;
       return false;
     }
@@ -154,7 +136,8 @@ bool XMLValidator::ValidateXML(const std::string& xmlInStr, const std::string& s
         if (error.error_code != 0) {
           msg_ = "Line: " + std::to_string(error.line) + kCr +
                  "LinePos: " + std::to_string(error.linepos) + kCr +
-                 "Src Text: " + TrimBlanks(error.src_text) + kCr + "Reason: " + error.reason;
+                 "Src Text: " + std::string(platform::TrimSpaces(error.src_text)) + kCr +
+                 "Reason: " + error.reason;
           return;
         }
         valid = true;

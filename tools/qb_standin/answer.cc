@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "qb_standin/company_impl.h"
 #include "qb_standin/qb_standin.h"
 
@@ -55,16 +56,6 @@ const KnownQuery* FindQuery(std::string_view name) {
     if (query.request == name) return &query;
   }
   return nullptr;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  return text;
 }
 
 // Writes pugixml's output with every line feed turned into CR LF.
@@ -117,7 +108,7 @@ enum class ActiveFilter { kAll, kActiveOnly, kInactiveOnly };
 ActiveFilter ReadActiveFilter(const pugi::xml_node& query) {
   pugi::xml_node status = query.child("ActiveStatus");
   if (!status) return ActiveFilter::kActiveOnly;  // QuickBooks' default
-  std::string_view text = Trim(status.child_value());
+  std::string_view text = platform::TrimWhitespace(status.child_value());
   if (text == "All") return ActiveFilter::kAll;
   if (text == "InactiveOnly") return ActiveFilter::kInactiveOnly;
   return ActiveFilter::kActiveOnly;
@@ -127,7 +118,7 @@ ActiveFilter ReadActiveFilter(const pugi::xml_node& query) {
 bool IsActive(const pugi::xml_node& record) {
   pugi::xml_node active = record.child("IsActive");
   if (!active) return true;
-  std::string_view text = Trim(active.child_value());
+  std::string_view text = platform::TrimWhitespace(active.child_value());
   return !(text == "false" || text == "0");
 }
 
@@ -212,8 +203,9 @@ void AnswerQuery(std::string& out, const Company::Impl& company, const KnownQuer
     return;
   }
   AppendResponseOpening(out, name, request, "0", "Info", "Status OK", false);
-  const bool strip_lines = query.kind == QueryKind::kLinedTransaction &&
-                           Trim(request.child("IncludeLineItems").child_value()) != "true";
+  const bool strip_lines =
+      query.kind == QueryKind::kLinedTransaction &&
+      platform::TrimWhitespace(request.child("IncludeLineItems").child_value()) != "true";
   CrLfWriter writer(&out);
   pugi::xml_document scratch;
   for (const pugi::xml_node& record : selected) {
@@ -248,7 +240,8 @@ std::string AnswerRequest(const Company& company, std::string_view request_text)
   if (std::string_view(root.name()) != "QBXML") ThrowParseError();
   pugi::xml_node messages = root.child("QBXMLMsgsRq");
   if (!messages) ThrowParseError();
-  const bool stop_on_error = Trim(messages.attribute("onError").value()) == "stopOnError";
+  const bool stop_on_error =
+      platform::TrimWhitespace(messages.attribute("onError").value()) == "stopOnError";
 
   std::string out;
   out += "<?xml version=\"1.0\" ?>";

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/text_util.h"
 #include "qb_standin/company_impl.h"
 #include "qb_standin/qb_standin.h"
 
@@ -14,32 +15,11 @@ namespace {
 
 constexpr std::string_view kRootName = "QuickBooksCompany";
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 std::vector<std::string> SplitVersions(std::string_view list) {
   std::vector<std::string> versions;
   while (true) {
     size_t comma = list.find(',');
-    std::string_view item = Trim(list.substr(0, comma));
+    std::string_view item = platform::TrimWhitespace(list.substr(0, comma));
     if (!item.empty()) versions.emplace_back(item);
     if (comma == std::string_view::npos) break;
     list.remove_prefix(comma + 1);
@@ -54,11 +34,14 @@ CompanySettings ReadSettings(const pugi::xml_node& root, std::string path) {
   pugi::xml_attribute versions = root.attribute("qbxmlVersions");
   settings.qbxml_versions =
       versions ? SplitVersions(versions.value()) : std::vector<std::string>{"1.0", "1.1", "2.0"};
-  std::string_view running = Trim(root.attribute("running").value());
-  settings.running = !(EqualsNoCase(running, "false") || running == "0");
-  settings.has_session = !EqualsNoCase(Trim(root.attribute("session").value()), "none");
-  settings.has_versions = !EqualsNoCase(Trim(root.attribute("versions").value()), "none");
-  settings.empty_response = EqualsNoCase(Trim(root.attribute("response").value()), "empty");
+  std::string_view running = platform::TrimWhitespace(root.attribute("running").value());
+  settings.running = !(platform::EqualsNoCase(running, "false") || running == "0");
+  settings.has_session =
+      !platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("session").value()), "none");
+  settings.has_versions =
+      !platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("versions").value()), "none");
+  settings.empty_response =
+      platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("response").value()), "empty");
   if (pugi::xml_attribute error = root.attribute("processError")) {
     settings.process_error = error.value();
   }

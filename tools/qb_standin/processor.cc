@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "qb_standin/qb_standin.h"
 
 namespace vantrel::qb {
@@ -26,15 +27,6 @@ std::string NewTicket() {
   std::snprintf(text, sizeof text, "{%08llX-%04llX-%04llX-%04llX-%012llX}", high >> 32,
                 (high >> 16) & 0xFFFF, high & 0xFFFF, low >> 48, low & 0xFFFFFFFFFFFFull);
   return text;
-}
-
-std::string TrimUpper(const std::string& text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  size_t last = text.find_last_not_of(' ');
-  std::string result = text.substr(first, last - first + 1);
-  for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return result;
 }
 
 }  // namespace
@@ -76,7 +68,9 @@ std::string StandinProcessor::BeginSession(const std::string& company_file, int 
   RequireConnection("BeginSession");
   if (!ticket_.empty()) Fail(kErrProcess, "A session with QuickBooks has already begun.");
   if (file_mode < 0 || file_mode > 2) Fail(kErrProcess, "The file mode parameter is invalid.");
-  if (!company_file.empty() && TrimUpper(company_file) != TrimUpper(company_->settings().file)) {
+  if (!company_file.empty() &&
+      platform::ToUpperAscii(platform::TrimSpaces(company_file)) !=
+          platform::ToUpperAscii(platform::TrimSpaces(company_->settings().file))) {
     Fail(kErrWrongFile,
          "A QuickBooks company data file is already open and it is different from the one "
          "requested.");
