@@ -165,6 +165,7 @@ TEST_F(ControlLoadTest, AnUnconvertibleDateKeepsWhatWasReadBefore) {
     FAIL() << "the load should fail";
   } catch (const platform::ComError& e) {
     EXPECT_EQ(e.description(), "Type mismatch");
+    EXPECT_EQ(e.source(), "ClassLastSyncDate");
   }
   EXPECT_EQ(ctl_.SiteCode, "ABC");
   EXPECT_EQ(modWizard().last_sync.CustomerLastSyncDate, At(2003, 1, 2));
@@ -172,7 +173,7 @@ TEST_F(ControlLoadTest, AnUnconvertibleDateKeepsWhatWasReadBefore) {
   EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, At(2006, 6, 6));
   // The steps after the dates did not run.
   EXPECT_EQ(ctl_.lngFailedCustCnt, 4);
-  EXPECT_EQ(ctl_.screen().Label2.caption(), "Employees");
+  EXPECT_EQ(ctl_.screen().Label2.caption(), "s");  // from the first load, not "Workers"
 }
 
 TEST_F(ControlLoadTest, LastSyncDatesAreSharedByControlsOfTheThread) {

@@ -102,6 +102,7 @@ TEST_F(WizardDriverTest, NothingTickedShowsOnlyTheSelectionMessage) {
   EXPECT_FALSE(s_.frameComm.visible());
   EXPECT_TRUE(s_.cmdSelectAll.visible());
   EXPECT_TRUE(qb_->calls.empty());
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kNothingSelected);
 }
 
 TEST_F(WizardDriverTest, ABlankRequiredPropertyResetsTheScreen) {
@@ -116,6 +117,7 @@ TEST_F(WizardDriverTest, ABlankRequiredPropertyResetsTheScreen) {
   EXPECT_EQ(s_.chkQBClasses.value(), 0);
   EXPECT_FALSE(s_.frameComm.visible());
   EXPECT_TRUE(qb_->calls.empty());
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kMissingProperties);
 }
 
 TEST_F(WizardDriverTest, DefaultsForLexiconsAndLastSyncDates) {
@@ -147,6 +149,7 @@ TEST_F(WizardDriverTest, MissingCompanyFile) {
   EXPECT_EQ(s_.chkQBClasses.value(), 0);
   EXPECT_TRUE(s_.cmdSelectAll.visible());
   EXPECT_TRUE(qb_->calls.empty());
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kQuickBooksError);
 }
 
 TEST_F(WizardDriverTest, QuickBooksNotRunning) {
@@ -187,6 +190,7 @@ TEST_F(WizardDriverTest, EmptyResponseLeavesTheBoxesAndTheSession) {
   EXPECT_FALSE(s_.cmdSelectAll.visible());
   EXPECT_EQ(qb_->calls.back(), "ProcessRequest({TICKET-1})");
   EXPECT_TRUE(StagePasses::log.empty());
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kQueryError);
 }
 
 TEST_F(WizardDriverTest, TheRequestCarriesTheTickedQueries) {
@@ -234,6 +238,7 @@ TEST_F(WizardDriverTest, ACompleteRunShowsTheSummaryAndCleansUp) {
   EXPECT_EQ(qb_->calls[qb_->calls.size() - 2], "EndSession({TICKET-1})");
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
   EXPECT_FALSE(ctl_.running());
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kCompleted);
 }
 
 TEST_F(WizardDriverTest, NothingSentLeavesTheFormLoaded) {
@@ -245,6 +250,7 @@ TEST_F(WizardDriverTest, NothingSentLeavesTheFormLoaded) {
                                          MessageStyle::kInformation}));
   EXPECT_TRUE(modWizard().upload_form->loaded());
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kAlreadyInSync);
 }
 
 TEST_F(WizardDriverTest, ARefusedUploadEndsTheRunWithItsMessage) {
@@ -261,6 +267,7 @@ TEST_F(WizardDriverTest, ARefusedUploadEndsTheRunWithItsMessage) {
   EXPECT_TRUE(modWizard().upload_form->mCancelled);
   EXPECT_EQ(s_.chkQBCOA.value(), 0);
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kStopped);
 }
 
 TEST_F(WizardDriverTest, ACancelledRunShowsTheCancelMessage) {
@@ -293,6 +300,7 @@ TEST_F(WizardDriverTest, AResponseThatDoesNotLoadIsShownOnce) {
   EXPECT_EQ(s_.lblProcessing.caption(), "Processing response...");
   EXPECT_EQ(s_.chkQBClasses.value(), 1);
   EXPECT_EQ(qb_->calls.back(), "ProcessRequest({TICKET-1})");
+  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kConversionError);
 }
 
 TEST_F(WizardDriverTest, AnErrorInTheStageItselfBecomesTheErrorPair) {

@@ -1,5 +1,7 @@
 #include "control/vantrel_ctl.h"
 
+#include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/date_helpers.h"
 #include "wizard/mod_wizard.h"
@@ -8,11 +10,20 @@ namespace vantrel {
 
 namespace {
 
+using platform::IsBlank;
+
 // The last-sync date that a key absent from the bag, or blank, stands for.
 constexpr char kDefaultLastSyncText[] = "01/01/2000 01:01:01 AM";
 
-bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(' ') == std::string_view::npos;
+// Runs a conversion of the value of `key`; a failure is raised again with the
+// key as its source, so the host can say which parameter was refused.
+template <typename Convert>
+auto ConvertParameter(const char* key, Convert convert) {
+  try {
+    return convert();
+  } catch (const platform::ComError& e) {
+    throw platform::ComError(e.number(), e.description(), key);
+  }
 }
 
 }  // namespace
@@ -53,7 +64,8 @@ void VantrelCtl::ShowMessage(const std::string& text, platform::MessageStyle sty
 
 void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
   if (auto value = bag.Read("ResetTessaly")) {
-    ResetTessaly = platform::TextToBoolean(*value);
+    ResetTessaly =
+        ConvertParameter("ResetTessaly", [&] { return platform::TextToBoolean(*value); });
   } else {
     ResetTessaly = false;
   }
@@ -99,7 +111,8 @@ void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
     const std::optional<std::string> value = bag.Read(p.key);
     const std::string_view text =
         value && !IsBlank(*value) ? std::string_view(*value) : kDefaultLastSyncText;
-    dates.*p.field = ToWholeSeconds(platform::TextToDate(text));
+    dates.*p.field =
+        ConvertParameter(p.key, [&] { return ToWholeSeconds(platform::TextToDate(text)); });
   }
 
   lngFailedCustCnt = 0;

@@ -47,6 +47,19 @@ struct RunState {
   EntityCounts counts;
 };
 
+// How the last click on "Start &Sync" ended.
+enum class RunEnd {
+  kNotRun,             // no run has been started
+  kNothingSelected,    // no entity was ticked
+  kMissingProperties,  // a required property was blank
+  kQuickBooksError,    // the company file or the connection failed
+  kQueryError,         // the request failed or had no response
+  kStopped,            // a pass stopped on an upload result or a cancel
+  kConversionError,    // a converter could not load the response
+  kAlreadyInSync,      // the run ended with nothing to send
+  kCompleted,          // the run ended with its summary
+};
+
 class VantrelCtl {
  public:
   // `env` and `host` must outlive the control.
@@ -151,6 +164,7 @@ class VantrelCtl {
   platform::EventPump& event_pump() { return pump_; }
   // True from the click on "Start &Sync" to the end of the run.
   bool running() const { return running_; }
+  RunEnd last_run_end() const { return last_run_end_; }
   // The passes the conversion stage runs (this build's converters unless
   // replaced, as tests do to drive the stage's paths).
   void set_converters(const Converters& converters) { converters_ = &converters; }
@@ -162,6 +176,7 @@ class VantrelCtl {
   platform::FormsHost& host_;
   platform::EventPump pump_;
   bool running_ = false;
+  RunEnd last_run_end_ = RunEnd::kNotRun;
   const Converters* converters_ = &AvailableConverters();
   std::unique_ptr<WizardScreen> screen_;
   RunState run_;

@@ -3,12 +3,15 @@
 #include "control/vantrel_ctl.h"
 #include "convert/converters.h"
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
 
 namespace {
+
+using platform::IsBlank;
 
 constexpr char kCrLf[] = "\r\n";
 
@@ -22,8 +25,6 @@ constexpr char kMissingProperties[] =
     "to connect for sync..";
 constexpr char kAlreadyInSync[] =
     "Your Tessaly data is already in sync with your Quickbooks data..";
-
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // Marks a run as under way for its whole length.
 class RunGuard {
@@ -86,6 +87,7 @@ void VantrelCtl::StartSync() {
   for (const platform::CheckBox* box : boxes) any = any || box->value() == 1;
   if (!any) {
     ShowMessage(kNothingSelected, platform::MessageStyle::kInformation);
+    last_run_end_ = RunEnd::kNothingSelected;
     return;
   }
 
@@ -102,6 +104,7 @@ void VantrelCtl::StartSync() {
       IsBlank(TessalyUser)) {
     ShowMessage(kMissingProperties, platform::MessageStyle::kInformation);
     ResetWizardScreen();
+    last_run_end_ = RunEnd::kMissingProperties;
     return;
   }
 
@@ -127,6 +130,7 @@ void VantrelCtl::StartSync() {
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     EndQBSession();
     ResetWizardScreen();
+    last_run_end_ = RunEnd::kQuickBooksError;
   };
 
   // 7. The company file must exist.
@@ -151,6 +155,7 @@ void VantrelCtl::StartSync() {
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     s.frameComm.set_visible(false);
     ShowStageErrorCaptions(s);
+    last_run_end_ = RunEnd::kQueryError;
     return;
   }
 
@@ -182,6 +187,7 @@ void VantrelCtl::StartSync() {
     ResetWizardScreen();
     EndQBSession();
     CloseQBConnection();
+    last_run_end_ = RunEnd::kStopped;
     return;
   }
 
@@ -192,6 +198,7 @@ void VantrelCtl::StartSync() {
     s.cmdSelectAll.set_visible(false);
     s.frameComm.set_visible(false);
     ShowStageErrorCaptions(s);
+    last_run_end_ = RunEnd::kConversionError;
     return;
   }
 
@@ -202,6 +209,7 @@ void VantrelCtl::StartSync() {
   if (run_.counts.AllZero()) {
     // 18. Nothing was sent.
     ShowMessage(kAlreadyInSync, platform::MessageStyle::kInformation);
+    last_run_end_ = RunEnd::kAlreadyInSync;
   } else {
     // 19-20.
     s.fraProgress.set_visible(false);
@@ -210,6 +218,7 @@ void VantrelCtl::StartSync() {
     s.lblTransfer1.Refresh();
     s.chkProcessing.set_value(1);
     ShowMessage(BuildSummaryMessage(), platform::MessageStyle::kInformation);
+    last_run_end_ = RunEnd::kCompleted;
   }
 
   // 21. Clean-up.

@@ -7,27 +7,11 @@
 #include <string>
 
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 
 namespace vantrel::platform {
 
 namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 [[noreturn]] void ThrowTypeMismatch() { throw ComError(kErrTypeMismatch, "Type mismatch"); }
 
@@ -59,7 +43,7 @@ std::optional<std::string> PropertyBag::Read(std::string_view name) const {
 }
 
 bool TextToBoolean(std::string_view text) {
-  const std::string_view t = TrimBlanks(text);
+  const std::string_view t = TrimWhitespace(text);
   if (EqualsNoCase(t, "true")) return true;
   if (EqualsNoCase(t, "false")) return false;
   if (auto number = TextToNumber(t)) return *number != 0.0;
@@ -87,7 +71,7 @@ std::string NumberToText(double value) {
 }
 
 std::optional<double> TextToNumber(std::string_view text) {
-  const std::string_view t = TrimBlanks(text);
+  const std::string_view t = TrimWhitespace(text);
   if (t.empty()) return std::nullopt;
   std::size_t i = 0;
   if (t[i] == '+' || t[i] == '-') ++i;

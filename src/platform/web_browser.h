@@ -3,11 +3,13 @@
 #define VANTREL_PLATFORM_WEB_BROWSER_H_
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel::platform {
@@ -45,7 +47,8 @@ class WebBrowser {
   virtual bool Busy() const = 0;
 
   // Does pending transfer work, waiting at most `max_wait` for activity, and
-  // fires the document-complete handler on the calling thread.
+  // fires the document-complete handler on the calling thread, at most once
+  // per call. Returns at once when no navigation is under way.
   virtual void Poll(std::chrono::milliseconds max_wait) = 0;
 
  protected:
@@ -57,10 +60,53 @@ class WebBrowser {
   DocumentCompleteHandler on_document_complete_;
 };
 
-// The browser over libcurl: no cache, no cookies kept, redirects followed. A
-// failure to connect, a reset connection or a timeout completes with the
-// document text "Action cancelled", as the browser's own error page does.
+// Limits of the libcurl browser's transfers.
+struct CurlBrowserOptions {
+  // Time allowed to connect to the server.
+  std::chrono::milliseconds connect_timeout{30000};
+  // A transfer is given up when less than 1 byte per second arrives for this
+  // long (whole seconds, at least 1).
+  std::chrono::seconds low_speed_time{300};
+  // Time allowed for a whole transfer; 0 for no limit.
+  std::chrono::milliseconds transfer_timeout{0};
+  // Largest reply body kept; a longer reply is given up.
+  std::size_t max_body_bytes = 64 * 1024 * 1024;
+};
+
+// The browser over libcurl's multi interface: Poll does the transfer work in
+// slices. HTTP/1.1, redirects followed, no cache (flag 4 sends
+// "Cache-Control: no-cache" and "Pragma: no-cache"), no cookies kept.
+//
+// - Any HTTP reply is a document: it completes with the visible text of its
+//   body (ReadReplyPage in platform/html_text.h), so an error page of the
+//   server (a 500 with HTML) completes with its text, and a reply without a
+//   readable document (1xx, 204, 205, 304, an image, XML, a frameset whose
+//   frames give nothing) with nullopt.
+// - A failure to connect, a reset or dropped connection, an incomplete reply
+//   or a timeout completes with the document text "Action cancelled", as the
+//   browser's own error page does.
+// - A frameset page loads each of its frames (src resolved against the page,
+//   nested framesets too, at most 3 levels and 16 frames); every frame
+//   document completes on its own, in the order its transfer ends, and the
+//   frameset page itself completes last, with nullopt.
+//   Frame documents are GETs with the no-cache headers but without the
+//   navigation's extra header lines.
+// - Every transfer uses a connection of its own (none is kept for reuse), so
+//   a request whose connection is dropped is not sent again.
+// - Poll fires at most one completion per call. Stop and a new Navigate2
+//   abort the transfers and drop completions not yet fired. Busy is true from
+//   Navigate2 until the last completion has been fired.
+// - A "#" in the address starts a fragment, which is not sent (as in a
+//   browser); see BrowserAddress for the other characters.
+// Throws ComError from Navigate2 when the address is not an http or https
+// address that can be parsed.
 std::unique_ptr<WebBrowser> NewCurlWebBrowser();
+std::unique_ptr<WebBrowser> NewCurlWebBrowser(const CurlBrowserOptions& options);
+
+// The address as a browser puts it on the wire: a blank becomes %20, control
+// characters and bytes from 0x7F up become %XX (upper-case hex); every other
+// character, "%", "&", "?", "=", "#" and "/" included, is left as it is.
+std::string BrowserAddress(std::string_view url);
 
 }  // namespace vantrel::platform
 

@@ -4,6 +4,7 @@
 
 #include "control/vantrel_ctl.h"
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 #include "quickbooks/qbxml_request.h"
 #include "wizard/mod_wizard.h"
 
@@ -29,16 +30,6 @@ void ClearErrorPair(WizardState& state) {
 void SetErrorPair(WizardState& state, std::string text) {
   state.blnSyncError = true;
   state.strSyncError = std::move(text);
-}
-
-std::string TrimUpper(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  const std::size_t last = text.find_last_not_of(' ');
-  std::string out = text.substr(first, last - first + 1);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return out;
 }
 
 long VersionCode(const std::string& version) {
@@ -93,7 +84,8 @@ long VantrelCtl::ContactQuickBooks() {
     }
 
     const std::string open_file = rp.GetCurrentCompanyFileName(state.strTicket);
-    if (TrimUpper(open_file) != TrimUpper(QBFilePath)) {
+    if (platform::ToUpperAscii(platform::TrimSpaces(open_file)) !=
+        platform::ToUpperAscii(platform::TrimSpaces(QBFilePath))) {
       SetErrorPair(state, "Your Current Quickbooks file '" + open_file +
                               "' does not match with the QB file you are using with Tessaly '" +
                               QBFilePath +

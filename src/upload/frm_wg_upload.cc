@@ -4,19 +4,12 @@
 #include <cctype>
 
 #include "control/vantrel_ctl.h"
+#include "platform/text_util.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
 
-namespace {
-
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 frmWGUpload::frmWGUpload(std::unique_ptr<platform::WebBrowser> browser, platform::EventPump& pump)
     : browser_(std::move(browser)), pump_(pump) {
@@ -70,11 +63,8 @@ void frmWGUpload::WebBrowser1_DocumentComplete(const std::optional<std::string>&
     return;
   }
   mReplyText = *body_text;
-  const std::string_view trimmed = TrimSpaces(mReplyText);
-  std::string head(trimmed.substr(0, 7));
-  std::transform(head.begin(), head.end(), head.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  if (head == "SUCCESS") {
+  const std::string_view trimmed = platform::TrimSpaces(mReplyText);
+  if (platform::ToUpperAscii(trimmed.substr(0, 7)) == "SUCCESS") {
     WizardState& state = modWizard();
     if (trimmed.back() == 'T') {
       state.blnServerAddedTasks = true;

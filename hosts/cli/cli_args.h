@@ -1,0 +1,48 @@
+// Command-line parsing of the wizard's commands.
+#ifndef VANTREL_HOSTS_CLI_CLI_ARGS_H_
+#define VANTREL_HOSTS_CLI_CLI_ARGS_H_
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vantrel::cli {
+
+// A usage error: the command prints it with a hint and exits with status 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The options a command accepts: flags without a value and options with one
+// (repeatable options keep every value in order).
+struct OptionSpec {
+  std::vector<std::string> flags;
+  std::vector<std::string> valued;
+};
+
+struct ParsedArgs {
+  std::map<std::string, std::vector<std::string>> values;
+  std::map<std::string, bool> flags;
+  std::vector<std::string> positional;
+
+  bool Has(const std::string& name) const { return flags.count(name) > 0 || values.count(name); }
+  // The last value of `name`, or `fallback`.
+  std::string Last(const std::string& name, const std::string& fallback = "") const;
+  const std::vector<std::string>& All(const std::string& name) const;
+};
+
+// Parses `args` ("--name value" or "--name=value"); throws UsageError on an
+// unknown option or a missing value.
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spec);
+
+// Splits "a,b, c" into its trimmed, non-empty parts.
+std::vector<std::string> SplitList(const std::string& list);
+
+// Reads a whole file; throws UsageError naming it when it cannot be read.
+std::string ReadFileOrThrow(const std::string& path, const std::string& what);
+
+}  // namespace vantrel::cli
+
+#endif  // VANTREL_HOSTS_CLI_CLI_ARGS_H_

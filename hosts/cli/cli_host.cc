@@ -1,0 +1,154 @@
+#include "cli_host.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+#include "wizard/mod_wizard.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int) { g_interrupted = true; }
+
+std::string TerminalText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') continue;
+      out += '\n';
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string MessageLine(const std::string& text, platform::MessageStyle style) {
+  return std::string(style == platform::MessageStyle::kCritical ? "[critical] "
+                                                                : "[information] ") +
+         TerminalText(text);
+}
+
+void CliHost::InstallInterruptHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+void CliHost::ShowMessage(const std::string& text, platform::MessageStyle style) {
+  FlushProgress();
+  messages_.push_back({text, style});
+  std::fprintf(out_, "%s\n", MessageLine(text, style).c_str());
+  std::fflush(out_);
+}
+
+void CliHost::ProcessPendingEvents() {
+  if (g_interrupted.exchange(false) && ctl_ != nullptr) {
+    if (show_stages_) std::fprintf(out_, "cancelling...\n");
+    ctl_->screen().cmdNav[1].Click();
+  }
+}
+
+void CliHost::FlushProgress() {
+  if (pending_progress_.empty()) return;
+  std::fprintf(out_, "  %s\n", pending_progress_.c_str());
+  pending_progress_.clear();
+}
+
+void CliHost::Redrawn(const platform::Control& control) {
+  if (!show_stages_) return;
+  const std::string& name = control.name();
+  const std::string& caption = control.caption();
+  if (name == "lblProcess") {
+    if (caption.empty()) return;
+    if (caption.back() != ')') {
+      // The start text of a pass.
+      FlushProgress();
+      std::fprintf(out_, "  %s\n", caption.c_str());
+    } else {
+      // A running count: at most one line a second, and the last one of a pass.
+      pending_progress_ = caption;
+      const auto now = std::chrono::steady_clock::now();
+      if (now - last_progress_ < std::chrono::seconds(1)) return;
+      last_progress_ = now;
+      FlushProgress();
+    }
+  } else if (name == "lblWaiting" && caption == "Response Received") {
+    std::fprintf(out_, "  %s (%zu bytes of qbXML)\n", caption.c_str(),
+                 modWizard().strResponseXML.size());
+  } else if ((name == "lblContacting" && caption != "Contacting QuickBooks") ||
+             (name == "lblWaiting" && caption != "Waiting for response") ||
+             name == "lblProcessing" || (name == "lblTransfer1" && caption == "Transferred data")) {
+    FlushProgress();
+    std::fprintf(out_, "  %s\n", caption.c_str());
+  } else {
+    return;
+  }
+  std::fflush(out_);
+}
+
+std::string RenderScreen(WizardScreen& screen) {
+  std::string out;
+  for (platform::Control* c : screen.ControlsInOrder()) {
+    if (!c->IsShown()) continue;
+    std::string line = c->name();
+    line.resize(std::max<std::size_t>(line.size() + 1, 16), ' ');
+    if (auto* box = dynamic_cast<platform::CheckBox*>(c)) {
+      line += box->value() == 1 ? "[x]" : "[ ]";
+      if (!c->caption().empty()) line += " \"" + c->caption() + "\"";
+    } else if (auto* option = dynamic_cast<platform::OptionButton*>(c)) {
+      line += option->value() ? "(o)" : "( )";
+      line += " \"" + c->caption() + "\"";
+    } else if (auto* bar = dynamic_cast<platform::ProgressBar*>(c)) {
+      line += "progress " + std::to_string(bar->value()) + "/" + std::to_string(bar->max());
+    } else if (dynamic_cast<platform::CommandButton*>(c) != nullptr) {
+      line += "<" + c->caption() + ">";
+    } else {
+      line += "\"" + c->caption() + "\"";
+    }
+    out += line + "\n";
+  }
+  return out;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace vantrel::cli

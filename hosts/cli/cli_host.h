@@ -1,0 +1,61 @@
+// The command-line host of the control: message boxes on the terminal (and
+// optionally as JSON lines), the run's stages as they pass, Ctrl-C as Cancel.
+#ifndef VANTREL_HOSTS_CLI_CLI_HOST_H_
+#define VANTREL_HOSTS_CLI_CLI_HOST_H_
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "control/vantrel_ctl.h"
+#include "platform/forms.h"
+
+namespace vantrel::cli {
+
+struct RecordedMessage {
+  std::string text;
+  platform::MessageStyle style;
+};
+
+class CliHost : public platform::FormsHost {
+ public:
+  // Messages and stages print to `out`; with `show_stages` false only
+  // message boxes print.
+  CliHost(std::FILE* out, bool show_stages) : out_(out), show_stages_(show_stages) {}
+
+  // The control whose Cancel button Ctrl-C clicks.
+  void set_control(VantrelCtl* ctl) { ctl_ = ctl; }
+  // Makes Ctrl-C click Cancel while a request waits (instead of ending the program).
+  void InstallInterruptHandler();
+
+  void ShowMessage(const std::string& text, platform::MessageStyle style) override;
+  void ProcessPendingEvents() override;
+  void Redrawn(const platform::Control& control) override;
+
+  const std::vector<RecordedMessage>& messages() const { return messages_; }
+
+ private:
+  std::FILE* out_;
+  bool show_stages_;
+  VantrelCtl* ctl_ = nullptr;
+  std::vector<RecordedMessage> messages_;
+  // Prints the running count not shown yet.
+  void FlushProgress();
+
+  std::string pending_progress_;
+  std::chrono::steady_clock::time_point last_progress_{};
+};
+
+// "[information] text" or "[critical] text", line breaks as the terminal's.
+std::string MessageLine(const std::string& text, platform::MessageStyle style);
+
+// The screen as text: every shown control in screen order, one a line.
+std::string RenderScreen(WizardScreen& screen);
+
+// A JSON string literal of `text`.
+std::string JsonString(const std::string& text);
+
+}  // namespace vantrel::cli
+
+#endif  // VANTREL_HOSTS_CLI_CLI_HOST_H_

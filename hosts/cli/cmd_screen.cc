@@ -1,0 +1,48 @@
+#include <cstdio>
+
+#include "cli_host.h"
+#include "commands.h"
+#include "control_setup.h"
+#include "platform/env.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+constexpr char kHelp[] =
+    "usage: vantrel screen [--page FILE] [--param NAME=VALUE]... [--click NAME]...\n"
+    "\n"
+    "Creates the control, loads its parameters and prints the wizard screen:\n"
+    "every shown control in screen order with its caption and value.\n"
+    "\n"
+    "  --page FILE          an HTML page whose first <object> holds <param> elements\n"
+    "  --param NAME=VALUE   a parameter (after the page's; repeatable)\n"
+    "  --click NAME         click a control before printing, in order (repeatable):\n"
+    "                       cmdSelectAll, chkDebugMode, a check box or option by\n"
+    "                       name, cmdNav(0) to cmdNav(2)\n"
+    "Message boxes print as '[information] text' or '[critical] text'.\n";
+
+}  // namespace
+
+int RunScreen(const std::vector<std::string>& args) {
+  try {
+    const ParsedArgs parsed = ParseArgs(args, {{"help"}, {"page", "param", "click"}});
+    if (parsed.Has("help")) {
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    }
+    if (!parsed.positional.empty()) throw UsageError("unexpected '" + parsed.positional[0] + "'");
+    platform::SystemEnv env;
+    CliHost host(stdout, false);
+    VantrelCtl ctl(env, host);
+    LoadBag(ctl, BuildBag(parsed));
+    for (const std::string& name : parsed.All("click")) ClickControl(ctl, name, false);
+    std::fputs(RenderScreen(ctl.screen()).c_str(), stdout);
+    return kExitOk;
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "vantrel screen: %s\n(see 'vantrel screen --help')\n", e.what());
+    return kExitUsage;
+  }
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,252 @@
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "cli_host.h"
+#include "commands.h"
+#include "control_setup.h"
+#include "platform/env.h"
+#include "qb_standin/qb_standin.h"
+#include "site/site_server.h"
+#include "wizard/mod_wizard.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+constexpr char kHelp[] =
+    "usage: vantrel sync [--page FILE] [--param NAME=VALUE]... (--select LIST | --select-all)\n"
+    "                    [--debug [--continue-on-error]] [--quickbooks COMPANY]\n"
+    "                    [--embedded-site [--site-db FILE]] [--messages FILE] [--report FILE]\n"
+    "\n"
+    "Runs the wizard: ticks the boxes, clicks \"Start &Sync\", and prints the stages\n"
+    "and every message box. Ctrl-C clicks Cancel while a request waits.\n"
+    "\n"
+    "  --page FILE, --param NAME=VALUE   the control's parameters, as for 'screen'\n"
+    "  --select LIST        tick these (comma-separated): employees, customers,\n"
+    "                       classes, accounts, items, vendors, time, expense\n"
+    "  --select-all         click \"Select All\" (time and expense stay as --select says)\n"
+    "  --debug              tick debug mode: one statement per upload\n"
+    "  --continue-on-error  in debug mode, select \"Continue on error\"\n"
+    "  --quickbooks FILE    QuickBooks runs with this company file open (without it,\n"
+    "                       QuickBooks is not running)\n"
+    "  --embedded-site      when the parameters give no WGSecureServerURL, serve the\n"
+    "                       site's pages in process on a free loopback port\n"
+    "  --site-db FILE       the embedded site's SQLite database (default: a new file\n"
+    "                       in a temporary folder)\n"
+    "  --messages FILE      also write each message box as a JSON line\n"
+    "  --report FILE        write the control's public properties and the entity\n"
+    "                       counts as JSON after the run\n"
+    "\n"
+    "Exit status: 0 when the run reached its final message with every failure\n"
+    "counter 0; 1 for any other end of a run; 2 for a usage error.\n";
+
+const char* RunEndName(RunEnd end) {
+  switch (end) {
+    case RunEnd::kNotRun:
+      return "not-run";
+    case RunEnd::kNothingSelected:
+      return "nothing-selected";
+    case RunEnd::kMissingProperties:
+      return "missing-properties";
+    case RunEnd::kQuickBooksError:
+      return "quickbooks-error";
+    case RunEnd::kQueryError:
+      return "query-error";
+    case RunEnd::kStopped:
+      return "stopped";
+    case RunEnd::kConversionError:
+      return "conversion-error";
+    case RunEnd::kAlreadyInSync:
+      return "already-in-sync";
+    case RunEnd::kCompleted:
+      return "completed";
+  }
+  return "unknown";
+}
+
+bool AllCountersZero(const VantrelCtl& c) {
+  return c.lngFailedCustCnt == 0 && c.lngFailedEmpCnt == 0 && c.lngFailedProjCnt == 0 &&
+         c.lngFailedItemCnt == 0 && c.lngFailedGLCnt == 0 && c.lngFailedClassCnt == 0 &&
+         c.lngFailedVendCnt == 0 && c.lngFailedTimeCnt == 0 && c.lngFailedExpCnt == 0;
+}
+
+std::string Report(const VantrelCtl& c, const std::string& site_db) {
+  const EntityCounts& n = c.run().counts;
+  auto b = [](bool v) { return std::string(v ? "true" : "false"); };
+  auto s = [](const std::string& v) { return JsonString(v); };
+  auto l = [](long v) { return std::to_string(v); };
+  std::string json = "{\n";
+  auto field = [&](const char* name, const std::string& value, bool last = false) {
+    json += std::string("  \"") + name + "\": " + value + (last ? "\n" : ",\n");
+  };
+  field("wgUtilitySet", l(c.wgUtilitySet));
+  field("ResetTessaly", b(c.ResetTessaly));
+  field("WGSecureServerURL", s(c.WGSecureServerURL));
+  field("SiteCode", s(c.SiteCode));
+  field("SiteKey", s(c.SiteKey));
+  field("BMClientVersion", s(c.BMClientVersion));
+  field("CustLexicon", s(c.CustLexicon));
+  field("EmpLexicon", s(c.EmpLexicon));
+  field("ProjLexicon", s(c.ProjLexicon));
+  field("SILexicon", s(c.SILexicon));
+  field("SubProjLexicon", s(c.SubProjLexicon));
+  field("TessalyUser", s(c.TessalyUser));
+  field("QBFilePath", s(c.QBFilePath));
+  field("WGLastUploadDate", s(c.WGLastUploadDate.GeneralText()));
+  field("nOptions", s(c.nOptions));
+  field("lngFailedCustCnt", l(c.lngFailedCustCnt));
+  field("lngFailedEmpCnt", l(c.lngFailedEmpCnt));
+  field("lngFailedProjCnt", l(c.lngFailedProjCnt));
+  field("lngFailedItemCnt", l(c.lngFailedItemCnt));
+  field("lngFailedGLCnt", l(c.lngFailedGLCnt));
+  field("lngFailedClassCnt", l(c.lngFailedClassCnt));
+  field("lngFailedVendCnt", l(c.lngFailedVendCnt));
+  field("DebugMode", b(c.DebugMode));
+  field("mDisplayTSError", b(c.mDisplayTSError));
+  field("lngFailedTimeCnt", l(c.lngFailedTimeCnt));
+  field("lngFailedExpCnt", l(c.lngFailedExpCnt));
+  field("mDisplayEXPError", b(c.mDisplayEXPError));
+  json += "  \"counts\": {\"employees\": " + l(n.employees) + ", \"customers\": " + l(n.customers) +
+          ", \"projects\": " + l(n.projects) + ", \"classes\": " + l(n.classes) +
+          ", \"accounts\": " + l(n.accounts) + ", \"items\": " + l(n.items) +
+          ", \"vendors\": " + l(n.vendors) + ", \"time\": " + l(n.time) +
+          ", \"expense\": " + l(n.expense) + "},\n";
+  field("runEnd", s(RunEndName(c.last_run_end())));
+  field("lastResult", l(c.run().mLastResult));
+  field("serverReply", s(modWizard().strServerReply));
+  field("siteDatabase", site_db.empty() ? "null" : s(site_db), true);
+  return json + "}\n";
+}
+
+void WriteFileOrThrow(const std::string& path, const std::string& text, const char* what) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) throw UsageError(std::string("cannot write ") + what + " '" + path + "'");
+}
+
+std::string TemporarySiteDb() {
+  std::string dir_template =
+      (std::filesystem::temp_directory_path() / "vantrel-site-XXXXXX").string();
+  if (::mkdtemp(dir_template.data()) == nullptr) throw UsageError("cannot make a temporary folder");
+  return dir_template + "/site.sqlite";
+}
+
+// What the embedded site's database holds after the run, a line a table.
+void PrintSiteTables(const site::SiteServer& server) {
+  try {
+    const auto tables =
+        server.Query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+    std::printf("site database:\n");
+    for (const auto& row : tables) {
+      const auto count = server.Query("SELECT COUNT(*) FROM \"" + row.at(0) + "\"");
+      std::printf("  %-24s %s rows\n", row.at(0).c_str(), count.at(0).at(0).c_str());
+    }
+  } catch (const std::exception& e) {
+    std::printf("site database: cannot be read (%s)\n", e.what());
+  }
+}
+
+}  // namespace
+
+int RunSync(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  try {
+    parsed = ParseArgs(
+        args, {{"help", "select-all", "debug", "continue-on-error", "embedded-site"},
+               {"page", "param", "select", "quickbooks", "site-db", "messages", "report"}});
+    if (parsed.Has("help")) {
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    }
+    if (!parsed.positional.empty()) throw UsageError("unexpected '" + parsed.positional[0] + "'");
+    if (parsed.Has("continue-on-error") && !parsed.Has("debug")) {
+      throw UsageError("--continue-on-error needs --debug");
+    }
+    if (parsed.Has("site-db") && !parsed.Has("embedded-site")) {
+      throw UsageError("--site-db needs --embedded-site");
+    }
+
+    std::shared_ptr<const qb::Company> company;
+    if (parsed.Has("quickbooks")) {
+      try {
+        company = qb::LoadCompany(parsed.Last("quickbooks"));
+      } catch (const std::exception& e) {
+        throw UsageError(e.what());
+      }
+    }
+    platform::SystemEnv env([company] { return qb::NewStandinProcessor(company); });
+    CliHost host(stdout, true);
+    VantrelCtl ctl(env, host);
+    host.set_control(&ctl);
+    const platform::PropertyBag bag = BuildBag(parsed);
+    LoadBag(ctl, bag);
+
+    // The embedded site stands in for the server pages when the page names none.
+    std::unique_ptr<site::SiteServer> site_server;
+    std::string site_db;
+    if (parsed.Has("embedded-site")) {
+      const auto url = bag.Read("WGSecureServerURL");
+      if (url && url->find_first_not_of(' ') != std::string::npos) {
+        std::printf("note: the parameters give WGSecureServerURL; --embedded-site is not used\n");
+      } else {
+        site::SiteOptions options;
+        site_db = parsed.Has("site-db") ? parsed.Last("site-db") : TemporarySiteDb();
+        options.db_path = site_db;
+        options.site_code = ctl.SiteCode;
+        options.site_key = ctl.SiteKey;
+        site_server = std::make_unique<site::SiteServer>(options);
+        try {
+          site_server->Start();
+        } catch (const std::exception& e) {
+          throw UsageError(std::string("cannot start the embedded site: ") + e.what());
+        }
+        ctl.WGSecureServerURL = site_server->base_url();
+        std::printf("embedded site at %s, database %s\n", ctl.WGSecureServerURL.c_str(),
+                    site_db.c_str());
+      }
+    }
+
+    WizardScreen& screen = ctl.screen();
+    if (parsed.Has("select-all")) screen.cmdSelectAll.Click();
+    for (const std::string& word : SplitList(parsed.Last("select"))) {
+      EntityBox(screen, word).set_value(1);
+    }
+    if (parsed.Has("debug")) screen.chkDebugMode.set_value(1);
+    if (parsed.Has("continue-on-error")) screen.optContinue.set_value(true);
+
+    host.InstallInterruptHandler();
+    std::printf("Start Sync\n");
+    std::fflush(stdout);
+    screen.cmdNav[3].Click();
+    if (site_server) {
+      PrintSiteTables(*site_server);
+      site_server->Stop();
+    }
+
+    if (parsed.Has("messages")) {
+      std::string lines;
+      for (const RecordedMessage& m : host.messages()) {
+        lines += "{\"style\":" + std::to_string(static_cast<int>(m.style)) +
+                 ",\"text\":" + JsonString(m.text) + "}\n";
+      }
+      WriteFileOrThrow(parsed.Last("messages"), lines, "messages file");
+    }
+    if (parsed.Has("report")) {
+      WriteFileOrThrow(parsed.Last("report"), Report(ctl, site_db), "report");
+    }
+    const RunEnd end = ctl.last_run_end();
+    const bool ok =
+        (end == RunEnd::kCompleted || end == RunEnd::kAlreadyInSync) && AllCountersZero(ctl);
+    std::printf("run ended: %s\n", RunEndName(end));
+    return ok ? kExitOk : kExitRunFailed;
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "vantrel sync: %s\n(see 'vantrel sync --help')\n", e.what());
+    return kExitUsage;
+  }
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,43 @@
+#include <cstdio>
+
+#include "cli_args.h"
+#include "commands.h"
+#include "quickbooks/xml_validator.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+constexpr char kHelp[] =
+    "usage: vantrel validate --schema XSD FILE\n"
+    "\n"
+    "Checks the qbXML document FILE against the XML schema XSD and its DOCTYPE\n"
+    "declaration, and prints the validator's message. Exit status 0 when valid.\n";
+
+}  // namespace
+
+int RunValidate(const std::vector<std::string>& args) {
+  try {
+    const ParsedArgs parsed = ParseArgs(args, {{"help"}, {"schema"}});
+    if (parsed.Has("help")) {
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    }
+    if (!parsed.Has("schema")) throw UsageError("--schema is required");
+    if (parsed.positional.size() != 1) throw UsageError("give exactly one document FILE");
+    const std::string text = ReadFileOrThrow(parsed.positional[0], "document");
+    XMLValidator validator;
+    const bool valid = validator.ValidateXML(text, parsed.Last("schema"));
+    std::string message = validator.ValidateMsg();
+    for (char& c : message) {
+      if (c == '\r') c = '\n';
+    }
+    std::printf("%s\n", message.c_str());
+    return valid ? kExitOk : kExitRunFailed;
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "vantrel validate: %s\n(see 'vantrel validate --help')\n", e.what());
+    return kExitUsage;
+  }
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,336 @@
+#include "platform/html_text.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace vantrel::platform {
+
+namespace {
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string ToLower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = Lower(c);
+  return out;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (Lower(s[i]) != Lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+struct MediaType {
+  std::string type;     // lower case, without parameters; empty when none
+  std::string charset;  // lower case; empty when none
+};
+
+MediaType ParseContentType(std::string_view value) {
+  MediaType out;
+  size_t semi = value.find(';');
+  out.type = ToLower(Trim(value.substr(0, semi)));
+  while (semi != std::string_view::npos) {
+    value.remove_prefix(semi + 1);
+    semi = value.find(';');
+    std::string_view param = Trim(value.substr(0, semi));
+    size_t eq = param.find('=');
+    if (eq == std::string_view::npos) continue;
+    if (ToLower(Trim(param.substr(0, eq))) != "charset") continue;
+    std::string_view cs = Trim(param.substr(eq + 1));
+    if (cs.size() >= 2 && cs.front() == '"' && cs.back() == '"') cs = cs.substr(1, cs.size() - 2);
+    out.charset = ToLower(cs);
+  }
+  return out;
+}
+
+// True when content without a type starts like an HTML document.
+bool LooksLikeHtml(std::string_view content) {
+  if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
+  while (!content.empty() &&
+         (content.front() == ' ' || content.front() == '\t' || content.front() == '\r' ||
+          content.front() == '\n' || content.front() == '\f')) {
+    content.remove_prefix(1);
+  }
+  if (StartsWithNoCase(content, "<!doctype html") || StartsWithNoCase(content, "<!--")) {
+    return true;
+  }
+  static constexpr std::string_view kTags[] = {
+      "html",  "head", "body",  "script", "iframe", "h1", "div", "font",
+      "table", "a",    "style", "title",  "b",      "br", "p",   "frameset"};
+  if (content.empty() || content.front() != '<') return false;
+  content.remove_prefix(1);
+  for (std::string_view tag : kTags) {
+    if (!StartsWithNoCase(content, tag)) continue;
+    if (content.size() == tag.size()) return true;
+    char next = content[tag.size()];
+    if (next == ' ' || next == '>' || next == '\t' || next == '\r' || next == '\n' || next == '/') {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool HasControlBytes(std::string_view content) {
+  for (unsigned char c : content) {
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1B) return true;
+  }
+  return false;
+}
+
+bool IsLatin1Charset(std::string_view cs) {
+  return cs == "iso-8859-1" || cs == "latin1" || cs == "iso8859-1" || cs == "windows-1252" ||
+         cs == "cp1252" || cs == "iso_8859-1";
+}
+
+std::string Latin1ToUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (unsigned char c : s) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+bool NameIs(const xmlNode* node, const char* name) {
+  return node->name != nullptr &&
+         xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+}
+
+bool NameIn(const xmlNode* node, std::initializer_list<const char*> names) {
+  for (const char* n : names) {
+    if (NameIs(node, n)) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> Attribute(const xmlNode* node, const char* name) {
+  for (const xmlAttr* a = node->properties; a != nullptr; a = a->next) {
+    if (a->name == nullptr || xmlStrcasecmp(a->name, reinterpret_cast<const xmlChar*>(name)) != 0) {
+      continue;
+    }
+    xmlChar* v = xmlNodeListGetString(node->doc, a->children, 1);
+    std::string out = v ? reinterpret_cast<const char*>(v) : "";
+    xmlFree(v);
+    return out;
+  }
+  return std::nullopt;
+}
+
+bool IsHiddenElement(const xmlNode* node) {
+  if (NameIn(node,
+             {"script", "style", "noscript", "template", "head", "title", "iframe", "object",
+              "embed", "applet", "meta", "link", "textarea", "select", "frameset", "frame"})) {
+    return true;
+  }
+  if (Attribute(node, "hidden")) return true;
+  if (auto style = Attribute(node, "style")) {
+    std::string compact;
+    for (char c : *style) {
+      if (c != ' ' && c != '\t') compact.push_back(Lower(c));
+    }
+    if (compact.find("display:none") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Line breaks required around a block element: 2 for a paragraph, 1 for the
+// other blocks, 0 for inline elements.
+int BlockBreaks(const xmlNode* node) {
+  if (NameIs(node, "p")) return 2;
+  if (NameIn(node,
+             {"address",    "article", "aside",     "blockquote", "body",     "caption", "center",
+              "dd",         "details", "dir",       "div",        "dl",       "dt",      "fieldset",
+              "figcaption", "figure",  "footer",    "form",       "h1",       "h2",      "h3",
+              "h4",         "h5",      "h6",        "header",     "hr",       "html",    "legend",
+              "li",         "main",    "menu",      "nav",        "noframes", "ol",      "pre",
+              "section",    "summary", "table",     "tbody",      "thead",    "tfoot",   "tr",
+              "ul",         "listing", "plaintext", "xmp"})) {
+    return 1;
+  }
+  return 0;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// Builds the visible text of a body the way innerText lays it out.
+class TextBuilder {
+ public:
+  void RequireBreaks(int n) {
+    if (!out_.empty()) pending_breaks_ = std::max(pending_breaks_, n);
+  }
+
+  void LineBreak() {
+    Flush();
+    out_ += "\r\n";
+  }
+
+  void Tab() {
+    Flush();
+    out_ += '\t';
+  }
+
+  void Text(std::string_view text, bool preformatted) {
+    for (char c : text) {
+      if (!preformatted && IsSpace(c)) {
+        if (pending_breaks_ > 0 || AtLineStart() || out_.back() == ' ') continue;
+        out_ += ' ';
+        continue;
+      }
+      Flush();
+      out_ += c;
+    }
+  }
+
+  std::string Take() { return std::move(out_); }
+
+ private:
+  bool AtLineStart() const { return out_.empty() || out_.back() == '\n' || out_.back() == '\t'; }
+
+  void Flush() {
+    for (; pending_breaks_ > 0; --pending_breaks_) out_ += "\r\n";
+  }
+
+  std::string out_;
+  int pending_breaks_ = 0;
+};
+
+void AppendText(const xmlNode* node, bool preformatted, TextBuilder* b) {
+  for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
+    switch (child->type) {
+      case XML_TEXT_NODE:
+      case XML_CDATA_SECTION_NODE:
+        if (child->content) {
+          b->Text(reinterpret_cast<const char*>(child->content), preformatted);
+        }
+        break;
+      case XML_ELEMENT_NODE: {
+        if (IsHiddenElement(child)) break;
+        if (NameIs(child, "br")) {
+          b->LineBreak();
+          break;
+        }
+        if (NameIn(child, {"td", "th"})) {
+          const xmlNode* prev = child->prev;
+          while (prev != nullptr && prev->type != XML_ELEMENT_NODE) prev = prev->prev;
+          if (prev != nullptr && NameIn(prev, {"td", "th"})) b->Tab();
+        }
+        int breaks = BlockBreaks(child);
+        b->RequireBreaks(breaks);
+        bool pre = preformatted || NameIn(child, {"pre", "listing", "plaintext", "xmp"});
+        AppendText(child, pre, b);
+        b->RequireBreaks(breaks);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+const xmlNode* FindChildElement(const xmlNode* parent, const char* name) {
+  for (const xmlNode* n = parent->children; n != nullptr; n = n->next) {
+    if (n->type == XML_ELEMENT_NODE && NameIs(n, name)) return n;
+  }
+  return nullptr;
+}
+
+void CollectFrames(const xmlNode* frameset, std::vector<std::string>* out) {
+  for (const xmlNode* n = frameset->children; n != nullptr; n = n->next) {
+    if (n->type != XML_ELEMENT_NODE) continue;
+    if (NameIs(n, "frameset")) {
+      CollectFrames(n, out);
+    } else if (NameIs(n, "frame")) {
+      auto src = Attribute(n, "src");
+      if (src && !Trim(*src).empty()) out->emplace_back(Trim(*src));
+    }
+  }
+}
+
+struct DocFree {
+  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+
+ReplyPage ReadHtml(std::string_view content, const std::string& charset) {
+  static const bool initialized = [] {
+    xmlInitParser();
+    return true;
+  }();
+  (void)initialized;
+  ReplyPage page;
+  page.body_text = "";
+  if (content.empty()) return page;
+  constexpr int kOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                           HTML_PARSE_NONET | HTML_PARSE_COMPACT;
+  const char* encoding = charset.empty() ? nullptr : charset.c_str();
+  std::unique_ptr<xmlDoc, DocFree> doc(htmlReadMemory(
+      content.data(), static_cast<int>(content.size()), nullptr, encoding, kOptions));
+  if (!doc && encoding != nullptr) {
+    doc.reset(htmlReadMemory(content.data(), static_cast<int>(content.size()), nullptr, nullptr,
+                             kOptions));
+  }
+  if (!doc) return page;
+  const xmlNode* root = xmlDocGetRootElement(doc.get());
+  if (root == nullptr) return page;
+  const xmlNode* html = NameIs(root, "html") ? root : nullptr;
+  if (html != nullptr) {
+    if (const xmlNode* frameset = FindChildElement(html, "frameset")) {
+      page.body_text.reset();
+      CollectFrames(frameset, &page.frame_sources);
+      return page;
+    }
+  }
+  const xmlNode* body = html != nullptr ? FindChildElement(html, "body") : nullptr;
+  if (body == nullptr) return page;
+  TextBuilder builder;
+  AppendText(body, false, &builder);
+  page.body_text = builder.Take();
+  return page;
+}
+
+std::string PlainText(std::string_view content, const std::string& charset) {
+  if (IsLatin1Charset(charset)) return Latin1ToUtf8(content);
+  return std::string(content);
+}
+
+}  // namespace
+
+ReplyPage ReadReplyPage(std::string_view content, std::string_view content_type) {
+  MediaType media = ParseContentType(content_type);
+  const std::string& type = media.type;
+  if (type == "text/html" || type == "application/xhtml+xml") {
+    return ReadHtml(content, media.charset);
+  }
+  ReplyPage page;
+  if (type.empty()) {
+    if (LooksLikeHtml(content)) return ReadHtml(content, media.charset);
+    if (!content.empty() && !HasControlBytes(content)) page.body_text = std::string(content);
+    return page;
+  }
+  bool xml = type == "text/xml" || type.find("+xml") != std::string::npos;
+  if (type.rfind("text/", 0) == 0 && !xml) page.body_text = PlainText(content, media.charset);
+  return page;
+}
+
+std::optional<std::string> VisibleText(std::string_view content, std::string_view content_type) {
+  return ReadReplyPage(content, content_type).body_text;
+}
+
+}  // namespace vantrel::platform

@@ -1,0 +1,445 @@
+#include "platform/web_browser.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com_error.h"
+#include "site/site_server.h"
+
+namespace vantrel::platform {
+namespace {
+
+using site::LoggedRequest;
+using site::ReplyFormat;
+using site::SiteOptions;
+using site::SiteServer;
+using Completions = std::vector<std::optional<std::string>>;
+
+constexpr char kQuery[] =
+    "vantrel.asp?sitecode=ABC&sitekey=K3y&reset=0&bmclntver=4.06&options=V&"
+    "upstarttime=12/4/2026 4:54:56 AM&usrnm=Anne&debugmode=False";
+constexpr char kWireQuery[] =
+    "/vantrel.asp?sitecode=ABC&sitekey=K3y&reset=0&bmclntver=4.06&options=V&"
+    "upstarttime=12/4/2026%204:54:56%20AM&usrnm=Anne&debugmode=False";
+
+std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+// A loopback server that answers each connection with a fixed reply chosen
+// by the request path, then closes it.
+class CannedServer {
+ public:
+  explicit CannedServer(std::map<std::string, std::string> replies) : replies_(std::move(replies)) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    EXPECT_EQ(listen(fd_, 16), 0);
+    socklen_t len = sizeof addr;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+  }
+
+  ~CannedServer() {
+    stop_ = true;
+    thread_.join();
+    close(fd_);
+  }
+
+  // The request lines received so far.
+  std::vector<std::string> request_lines() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return request_lines_;
+  }
+
+  std::string url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+ private:
+  void Serve() {
+    while (!stop_) {
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, 20) <= 0) continue;
+      int conn = accept(fd_, nullptr, nullptr);
+      if (conn < 0) continue;
+      std::string request;
+      char buf[4096];
+      while (request.find("\r\n\r\n") == std::string::npos) {
+        ssize_t n = recv(conn, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        request.append(buf, static_cast<size_t>(n));
+      }
+      size_t sp1 = request.find(' ');
+      size_t sp2 = request.find(' ', sp1 + 1);
+      std::string path = sp1 == std::string::npos ? "" : request.substr(sp1 + 1, sp2 - sp1 - 1);
+      {
+        std::lock_guard<std::mutex> lock(mu_);
+        request_lines_.push_back(request.substr(0, request.find("\r\n")));
+      }
+      size_t q = path.find('?');
+      if (q != std::string::npos) path.resize(q);
+      auto it = replies_.find(path);
+      std::string reply =
+          it != replies_.end() ? it->second : "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
+      send(conn, reply.data(), reply.size(), MSG_NOSIGNAL);
+      shutdown(conn, SHUT_WR);
+      // Let the client read everything before the socket goes away.
+      while (recv(conn, buf, sizeof buf, 0) > 0) {
+      }
+      close(conn);
+    }
+  }
+
+  std::map<std::string, std::string> replies_;
+  mutable std::mutex mu_;
+  std::vector<std::string> request_lines_;
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+std::string HttpReply(const std::string& status, const std::string& type, const std::string& body,
+                      const std::string& extra = "") {
+  std::string head = "HTTP/1.1 " + status + "\r\n";
+  if (!type.empty()) head += "Content-Type: " + type + "\r\n";
+  return head + extra + "Content-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
+class WebBrowserTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SiteOptions options;
+    options.site_code = "ABC";
+    options.site_key = "K3y";
+    server_ = std::make_unique<SiteServer>(options);
+    server_->Start();
+    UseBrowser(NewCurlWebBrowser());
+  }
+
+  void UseBrowser(std::unique_ptr<WebBrowser> browser) {
+    browser_ = std::move(browser);
+    browser_->set_on_document_complete(
+        [this](const std::optional<std::string>& text) { done_.push_back(text); });
+  }
+
+  // Polls until `count` documents have completed (bounded, so that a fault
+  // fails the test instead of hanging it).
+  void PollFor(size_t count) {
+    for (int i = 0; i < 3000 && done_.size() < count; ++i) {
+      browser_->Poll(std::chrono::milliseconds(10));
+    }
+    ASSERT_GE(done_.size(), count);
+  }
+
+  std::optional<std::string> Navigate(const std::string& url,
+                                      const std::optional<std::vector<std::uint8_t>>& post,
+                                      const std::string& headers = "Content-Type:text/plain\r\n",
+                                      int flags = kNavNoHistory | kNavNoReadFromCache) {
+    done_.clear();
+    browser_->Navigate2(url, flags, post, headers);
+    EXPECT_TRUE(browser_->Busy());
+    PollFor(1);
+    return done_.empty() ? std::nullopt : done_.front();
+  }
+
+  LoggedRequest OnlyRequest() {
+    std::vector<LoggedRequest> log = server_->requests();
+    EXPECT_EQ(log.size(), 1u);
+    return log.empty() ? LoggedRequest{} : log.back();
+  }
+
+  std::unique_ptr<SiteServer> server_;
+  std::unique_ptr<WebBrowser> browser_;
+  Completions done_;
+};
+
+TEST_F(WebBrowserTest, PostSendsTheAddressHeaderAndBodyExactly) {
+  std::string script = "UPDATE ClassInfo SET [ClassName]='A' WHERE [QBListId] = 'L1'\r\n";
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes(script)), "SUCCESS");
+  EXPECT_FALSE(browser_->Busy());
+  LoggedRequest r = OnlyRequest();
+  EXPECT_EQ(r.method, "POST");
+  EXPECT_EQ(r.target, kWireQuery);
+  EXPECT_EQ(r.body, script);
+  EXPECT_EQ(r.Header("Content-Type"), "text/plain");
+  EXPECT_EQ(std::count_if(r.headers.begin(), r.headers.end(),
+                          [](const auto& h) { return h.first == "Content-Type"; }),
+            1);
+  EXPECT_EQ(r.Header("Content-Length"), std::to_string(script.size()));
+  EXPECT_EQ(r.Header("Cache-Control"), "no-cache");
+  EXPECT_EQ(r.Header("Pragma"), "no-cache");
+  EXPECT_FALSE(r.HasHeader("Expect"));
+  EXPECT_FALSE(r.HasHeader("Cookie"));
+}
+
+TEST_F(WebBrowserTest, GetWithoutPostData) {
+  std::string url = server_->base_url() +
+                    "vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&options=H&"
+                    "upstarttime=12/04/2026 16:05:09&usrnm=Anne";
+  EXPECT_EQ(Navigate(url, std::nullopt), "SUCCESS");
+  LoggedRequest r = OnlyRequest();
+  EXPECT_EQ(r.method, "GET");
+  EXPECT_EQ(r.target,
+            "/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&options=H&"
+            "upstarttime=12/04/2026%2016:05:09&usrnm=Anne");
+  EXPECT_EQ(r.body, "");
+  EXPECT_EQ(r.Header("Content-Type"), "text/plain");
+  EXPECT_FALSE(r.HasHeader("Content-Length"));
+}
+
+TEST_F(WebBrowserTest, EmptyPostDataIsStillAPost) {
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, std::vector<std::uint8_t>{}),
+            "No data to upload. ");
+  LoggedRequest r = OnlyRequest();
+  EXPECT_EQ(r.method, "POST");
+  EXPECT_EQ(r.body, "");
+  EXPECT_EQ(r.Header("Content-Length"), "0");
+  EXPECT_EQ(r.Header("Content-Type"), "text/plain");
+}
+
+TEST_F(WebBrowserTest, WithoutTheNoCacheFlagNoCacheHeadersAreSent) {
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes(""), "", kNavNoHistory),
+            "No data to upload. ");
+  LoggedRequest r = OnlyRequest();
+  EXPECT_FALSE(r.HasHeader("Cache-Control"));
+  EXPECT_FALSE(r.HasHeader("Pragma"));
+  // Without an extra header, libcurl's own form type goes out.
+  EXPECT_EQ(r.Header("Content-Type"), "application/x-www-form-urlencoded");
+}
+
+TEST_F(WebBrowserTest, SeveralExtraHeaderLines) {
+  Navigate(server_->base_url() + kQuery, Bytes("x"),
+           "Content-Type:text/plain\r\nX-Vantrel: one two\r\n\r\n");
+  LoggedRequest r = OnlyRequest();
+  EXPECT_EQ(r.Header("Content-Type"), "text/plain");
+  EXPECT_EQ(r.Header("X-Vantrel"), "one two");
+}
+
+TEST_F(WebBrowserTest, AddressCharactersGoOutAsABrowserSendsThem) {
+  Navigate(server_->base_url() +
+               "vantrel.asp?sitecode=ABC&sitekey=K3y&usrnm=Jos\xC3\xA9 O'Neil&x=a%b&y=c=d/f"
+               "&t=\t|\"<>{}^`\\",
+           std::nullopt);
+  EXPECT_EQ(OnlyRequest().target,
+            "/vantrel.asp?sitecode=ABC&sitekey=K3y&usrnm=Jos%C3%A9%20O'Neil&x=a%b&y=c=d/f"
+            "&t=%09|\"<>{}^`\\");
+}
+
+TEST(WebBrowserWireTest, RequestLineCarriesTheAddressAsGiven) {
+  CannedServer canned({{"/p", HttpReply("200 OK", "text/plain", "SUCCESS")}});
+  std::unique_ptr<WebBrowser> browser = NewCurlWebBrowser();
+  Completions done;
+  browser->set_on_document_complete(
+      [&](const std::optional<std::string>& text) { done.push_back(text); });
+  browser->Navigate2(canned.url("/p?a=1?b=2&c=%zz&d= e\x7F\r\n#frag"), 6, std::nullopt, "");
+  for (int i = 0; i < 3000 && done.empty(); ++i) browser->Poll(std::chrono::milliseconds(10));
+  EXPECT_EQ(done, (Completions{"SUCCESS"}));
+  EXPECT_EQ(canned.request_lines(),
+            (std::vector<std::string>{"GET /p?a=1?b=2&c=%zz&d=%20e%7F%0D%0A HTTP/1.1"}));
+}
+
+TEST_F(WebBrowserTest, NumberSignStartsAFragmentThatIsNotSent) {
+  Navigate(server_->base_url() + "vantrel.asp?sitecode=ABC&sitekey=K#3y&reset=0&options=C",
+           Bytes(""));
+  EXPECT_EQ(OnlyRequest().target, "/vantrel.asp?sitecode=ABC&sitekey=K");
+  EXPECT_EQ(done_.front(), "Invalid site code or site key. Kindly try again.");
+}
+
+TEST(BrowserAddressTest, EncodesBlanksControlsAndHighBytesOnly) {
+  EXPECT_EQ(BrowserAddress("http://h/a b?c=d e&f=%41#g"), "http://h/a%20b?c=d%20e&f=%41#g");
+  EXPECT_EQ(BrowserAddress(std::string("\x01\x1F\x7F\x80\xFF", 5)), "%01%1F%7F%80%FF");
+  EXPECT_EQ(BrowserAddress("caf\xC3\xA9"), "caf%C3%A9");
+  EXPECT_EQ(BrowserAddress("!$&'()*+,;=:@/?~-._|"), "!$&'()*+,;=:@/?~-._|");
+  EXPECT_EQ(BrowserAddress(""), "");
+}
+
+TEST_F(WebBrowserTest, HtmlReplyGivesTheBodyText) {
+  server_->set_reply_format(ReplyFormat::kHtml);
+  server_->ForceReply("SUCCESS  with   blanks\r\nand a second line");
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("")),
+            "SUCCESS with blanks\r\nand a second line");
+}
+
+TEST_F(WebBrowserTest, FramesReplyCompletesEachFrameThenThePage) {
+  server_->set_reply_format(ReplyFormat::kFrames);
+  server_->ForceReply("SUCCESSP");
+  done_.clear();
+  browser_->Navigate2(server_->base_url() + "tessaly/" + kQuery, 6, Bytes(""),
+                      "Content-Type:text/plain\r\n");
+  PollFor(1);
+  // One completion per Poll: the first is the reply frame.
+  ASSERT_EQ(done_.size(), 1u);
+  EXPECT_EQ(done_[0], "SUCCESSP");
+  EXPECT_TRUE(browser_->Busy());
+  PollFor(3);
+  EXPECT_EQ(done_, (Completions{"SUCCESSP", "Vantrel site", std::nullopt}));
+  EXPECT_FALSE(browser_->Busy());
+  std::vector<LoggedRequest> log = server_->requests();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].method, "POST");
+  EXPECT_EQ(log[1].method, "GET");
+  EXPECT_EQ(log[1].target.rfind("/tessaly/vantrelframe.asp?id=", 0), 0u) << log[1].target;
+  EXPECT_FALSE(log[1].HasHeader("Content-Type"));
+  for (int i = 0; i < 5; ++i) browser_->Poll(std::chrono::milliseconds(1));
+  EXPECT_EQ(done_.size(), 3u);
+}
+
+TEST_F(WebBrowserTest, DroppedConnectionIsActionCancelled) {
+  server_->DropConnections(1);
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("x")), "Action cancelled");
+  EXPECT_EQ(server_->requests().size(), 1u);  // sent once, not retried
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("")), "No data to upload. ");
+}
+
+TEST_F(WebBrowserTest, RefusedConnectionIsActionCancelled) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  socklen_t len = sizeof addr;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(fd);  // bound, never listened on: connections to it are refused
+  std::string url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/vantrel.asp";
+  EXPECT_EQ(Navigate(url, Bytes("x")), "Action cancelled");
+}
+
+TEST_F(WebBrowserTest, StopDuringASlowReplyCompletesNothing) {
+  server_->set_delay(std::chrono::seconds(30));
+  done_.clear();
+  browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes("x"), "");
+  for (int i = 0; i < 3000 && server_->requests().empty(); ++i) {
+    browser_->Poll(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(server_->requests().size(), 1u);  // the request is at the server
+  EXPECT_TRUE(browser_->Busy());
+  browser_->Stop();
+  EXPECT_FALSE(browser_->Busy());
+  server_->set_delay(std::chrono::milliseconds(0));
+  for (int i = 0; i < 20; ++i) browser_->Poll(std::chrono::milliseconds(5));
+  EXPECT_TRUE(done_.empty());
+
+  // The next navigation completes with its own reply only.
+  server_->ForceReply("second");
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("")), "second");
+  EXPECT_EQ(done_.size(), 1u);
+  server_->Stop();  // releases the delayed first request
+}
+
+TEST_F(WebBrowserTest, NewNavigationDropsTheOneUnderWay) {
+  server_->set_delay(std::chrono::seconds(30));
+  browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes("first"), "");
+  for (int i = 0; i < 3000 && server_->requests().empty(); ++i) {
+    browser_->Poll(std::chrono::milliseconds(10));
+  }
+  server_->set_delay(std::chrono::milliseconds(0));
+  server_->ForceReply("from the second");
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("second")), "from the second");
+  for (int i = 0; i < 20; ++i) browser_->Poll(std::chrono::milliseconds(5));
+  EXPECT_EQ(done_, (Completions{"from the second"}));
+  server_->Stop();
+}
+
+TEST_F(WebBrowserTest, TransferTimeoutIsActionCancelled) {
+  CurlBrowserOptions options;
+  options.transfer_timeout = std::chrono::milliseconds(200);
+  UseBrowser(NewCurlWebBrowser(options));
+  server_->set_delay(std::chrono::seconds(30));
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("x")), "Action cancelled");
+  server_->Stop();
+}
+
+TEST_F(WebBrowserTest, NothingArrivingIsActionCancelled) {
+  CurlBrowserOptions options;
+  options.low_speed_time = std::chrono::seconds(1);
+  UseBrowser(NewCurlWebBrowser(options));
+  server_->set_delay(std::chrono::seconds(30));
+  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("x")), "Action cancelled");
+  server_->Stop();
+}
+
+TEST_F(WebBrowserTest, HandlerMayNavigateAgain) {
+  server_->ForceReply("first");
+  done_.clear();
+  bool again = true;
+  browser_->set_on_document_complete([&](const std::optional<std::string>& text) {
+    done_.push_back(text);
+    if (again) {
+      again = false;
+      browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes(""), "");
+    }
+  });
+  browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes(""), "");
+  PollFor(2);
+  EXPECT_EQ(done_, (Completions{"first", "No data to upload. "}));
+}
+
+TEST_F(WebBrowserTest, UnusableAddressesThrow) {
+  for (const char* url : {"", "ftp://127.0.0.1/x", "file:///etc/passwd", "http://"}) {
+    EXPECT_THROW(browser_->Navigate2(url, 6, std::nullopt, ""), ComError) << url;
+    EXPECT_FALSE(browser_->Busy()) << url;
+  }
+  try {
+    browser_->Navigate2("gopher://x/", 6, std::nullopt, "");
+    FAIL() << "no error";
+  } catch (const ComError& e) {
+    EXPECT_NE(e.number(), 0);
+    EXPECT_NE(e.description().find("Navigate2"), std::string::npos);
+  }
+}
+
+TEST_F(WebBrowserTest, RepliesWithoutADocumentCompleteWithNothing) {
+  CannedServer canned({
+      {"/nocontent", "HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n"},
+      {"/image", HttpReply("200 OK", "image/png", "\x89PNG....")},
+      {"/error", HttpReply("500 Internal Server Error", "text/html",
+                           "<html><head><title>500</title></head><body><h1>Server Error</h1>"
+                           "</body></html>")},
+      {"/moved", HttpReply("302 Found", "text/html", "", "Location: /plain\r\n")},
+      {"/plain", HttpReply("200 OK", "text/plain", "SUCCESS")},
+      {"/short",
+       "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 50\r\n\r\n"
+       "SUCC"},
+      {"/frames/top",
+       HttpReply("200 OK", "text/html",
+                 "<html><frameset rows=\"*,*,*\"><frame src=\"empty\"><frame src=\"../image\">"
+                 "<frame src=\"missing\"></frameset></html>")},
+      {"/frames/empty", "HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n"},
+  });
+  EXPECT_EQ(Navigate(canned.url("/nocontent"), std::nullopt), std::nullopt);
+  EXPECT_EQ(Navigate(canned.url("/image"), std::nullopt), std::nullopt);
+  EXPECT_EQ(Navigate(canned.url("/error"), std::nullopt), "Server Error");
+  EXPECT_EQ(Navigate(canned.url("/moved"), Bytes("x")), "SUCCESS");
+  EXPECT_EQ(Navigate(canned.url("/short"), std::nullopt), "Action cancelled");
+
+  done_.clear();
+  browser_->Navigate2(canned.url("/frames/top"), 6, std::nullopt, "");
+  PollFor(4);
+  for (int i = 0; i < 5; ++i) browser_->Poll(std::chrono::milliseconds(1));
+  ASSERT_EQ(done_.size(), 4u);
+  // Each frame gives nothing or an error page ("missing" is a 404 without a
+  // type and body); the frameset page comes last.
+  EXPECT_EQ(done_.back(), std::nullopt);
+  EXPECT_EQ(std::count(done_.begin(), done_.end(), std::nullopt), 4);
+}
+
+}  // namespace
+}  // namespace vantrel::platform

@@ -1,0 +1,138 @@
+// Loading company files.
+#include <cctype>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/text_util.h"
+#include "qb_standin/company_impl.h"
+#include "qb_standin/qb_standin.h"
+
+namespace vantrel::qb {
+
+namespace {
+
+constexpr std::string_view kRootName = "QuickBooksCompany";
+
+std::vector<std::string> SplitVersions(std::string_view list) {
+  std::vector<std::string> versions;
+  while (true) {
+    size_t comma = list.find(',');
+    std::string_view item = platform::TrimWhitespace(list.substr(0, comma));
+    if (!item.empty()) versions.emplace_back(item);
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  return versions;
+}
+
+CompanySettings ReadSettings(const pugi::xml_node& root, std::string path) {
+  CompanySettings settings;
+  pugi::xml_attribute file = root.attribute("file");
+  settings.file = file ? std::string(file.value()) : std::move(path);
+  pugi::xml_attribute versions = root.attribute("qbxmlVersions");
+  settings.qbxml_versions =
+      versions ? SplitVersions(versions.value()) : std::vector<std::string>{"1.0", "1.1", "2.0"};
+  std::string_view running = platform::TrimWhitespace(root.attribute("running").value());
+  settings.running = !(platform::EqualsNoCase(running, "false") || running == "0");
+  settings.has_session =
+      !platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("session").value()), "none");
+  settings.has_versions =
+      !platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("versions").value()), "none");
+  settings.empty_response =
+      platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("response").value()), "empty");
+  if (pugi::xml_attribute error = root.attribute("processError")) {
+    settings.process_error = error.value();
+  }
+  return settings;
+}
+
+std::string ParseFailure(const std::string& path, const pugi::xml_parse_result& result) {
+  return "Company file '" + path + "' is not well-formed XML: " + result.description() +
+         " at offset " + std::to_string(result.offset);
+}
+
+}  // namespace
+
+bool HasSingleRoot(const pugi::xml_document& doc) {
+  int elements = 0;
+  for (pugi::xml_node child : doc.children()) {
+    switch (child.type()) {
+      case pugi::node_element:
+        ++elements;
+        break;
+      case pugi::node_declaration:
+      case pugi::node_doctype:
+      case pugi::node_pi:
+      case pugi::node_comment:
+        break;
+      default:
+        return false;
+    }
+  }
+  return elements == 1;
+}
+
+Company::Company() : impl_(std::make_unique<Impl>()) {}
+Company::~Company() = default;
+
+std::size_t Company::RecordCount(std::string_view ret_element) const {
+  auto it = impl_->records.find(ret_element);
+  return it == impl_->records.end() ? 0 : it->second.size();
+}
+
+namespace {
+
+// Fills `company` from its parsed document; throws when the root is wrong.
+void Index(Company::Impl& impl, const std::string& path) {
+  if (!HasSingleRoot(impl.doc)) {
+    throw std::runtime_error("Company file '" + path +
+                             "' is not well-formed XML: it must hold exactly one root element");
+  }
+  pugi::xml_node root = impl.doc.document_element();
+  if (std::string_view(root.name()) != kRootName) {
+    throw std::runtime_error("Company file '" + path + "' has the root element '" + root.name() +
+                             "'; expected '" + std::string(kRootName) + "'");
+  }
+  for (pugi::xml_node record : root.children()) {
+    if (record.type() != pugi::node_element) continue;
+    auto it = impl.records.find(std::string_view(record.name()));
+    if (it == impl.records.end()) {
+      it = impl.records.emplace(record.name(), std::vector<pugi::xml_node>()).first;
+    }
+    it->second.push_back(record);
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<const Company> ParseCompany(std::string_view xml_text,
+                                            std::string path_for_default_name) {
+  std::shared_ptr<Company> company(new Company());
+  pugi::xml_parse_result result = company->impl_->doc.load_buffer(
+      xml_text.data(), xml_text.size(), kParseOptions, pugi::encoding_utf8);
+  if (!result) throw std::runtime_error(ParseFailure(path_for_default_name, result));
+  Index(*company->impl_, path_for_default_name);
+  company->settings_ =
+      ReadSettings(company->impl_->doc.document_element(), std::move(path_for_default_name));
+  return company;
+}
+
+std::shared_ptr<const Company> LoadCompany(const std::string& path) {
+  std::shared_ptr<Company> company(new Company());
+  pugi::xml_parse_result result =
+      company->impl_->doc.load_file(path.c_str(), kParseOptions, pugi::encoding_utf8);
+  if (result.status == pugi::status_file_not_found) {
+    throw std::runtime_error("Cannot open company file '" + path + "': no such file");
+  }
+  if (result.status == pugi::status_io_error || result.status == pugi::status_out_of_memory) {
+    throw std::runtime_error("Cannot read company file '" + path + "': " + result.description());
+  }
+  if (!result) throw std::runtime_error(ParseFailure(path, result));
+  Index(*company->impl_, path);
+  company->settings_ = ReadSettings(company->impl_->doc.document_element(), path);
+  return company;
+}
+
+}  // namespace vantrel::qb

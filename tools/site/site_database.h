@@ -1,0 +1,81 @@
+// The site's database behind the two server pages, in SQLite.
+#ifndef VANTREL_SITE_SITE_DATABASE_H_
+#define VANTREL_SITE_SITE_DATABASE_H_
+
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace vantrel::site {
+
+// Reply texts of the upload page.
+inline constexpr char kReplySuccess[] = "SUCCESS";
+inline constexpr char kReplyNoData[] = "No data to upload. ";
+inline constexpr char kReplyInvalidSite[] = "Invalid site code or site key. Kindly try again.";
+
+// Tables of the "|" lines and of the status page, created when the database
+// is opened:
+//   TimeTransactions (TxnID primary key, TimeCreated, TimeModified,
+//     EditSequence, TxnDate, EntityListID, CustomerListID, ItemListID,
+//     Duration, ClassListID, PayrollItemListID, Notes, IsBillable, IsBilled,
+//     EntityName, Line, ReceivedAt): fields 1 to 15 of a time line;
+//   ExpenseLines (LineKey primary key, TxnType, LineType, CustomerListID,
+//     ClassListID, BillableStatus, Amount, Memo, RefName, RefListID,
+//     TimeCreated, TimeModified, EditSequence, Field14, Field15, Quantity,
+//     Cost, Options, Line, ReceivedAt): fields 1 to 14 of an expense line, the
+//     15th of a check line, the quantity and cost of an item line;
+//   StatusUpdates (Options, UpStartTime, UserName, ReceivedAt).
+// Line is the line as received; ReceivedAt the local time it was stored, as
+// mm/dd/yyyy hh:mm:ss. Every value of a line is stored as text.
+inline constexpr char kTimeTable[] = "TimeTransactions";
+inline constexpr char kExpenseTable[] = "ExpenseLines";
+inline constexpr char kStatusTable[] = "StatusUpdates";
+
+// One SQLite database; every operation is serialised, so one object may be
+// used from several threads.
+class SiteDatabase {
+ public:
+  // Opens (creating it when missing) the database file at `path`; ":memory:"
+  // or an empty path for a private in-memory database. Throws
+  // std::runtime_error when it cannot be opened.
+  explicit SiteDatabase(const std::string& path);
+  ~SiteDatabase();
+  SiteDatabase(const SiteDatabase&) = delete;
+  SiteDatabase& operator=(const SiteDatabase&) = delete;
+
+  // Applies one upload script in one transaction and returns the reply text:
+  // - a script with nothing but whitespace: "No data to upload. ";
+  // - `options` H: time lines; X or B: expense lines (any letter case). Each
+  //   line is stored by its key (time: TxnID, field 1; expense: "TxnID, n",
+  //   field 1), replacing the line stored before under that key. The reply is
+  //   "SUCCESS", followed by one digit (at most 9) when that many lines name
+  //   an employee or vendor, a customer or project, or an item that the
+  //   database does not hold (empty references are not checked);
+  // - any other options: SQL statements (see site/sql_script.h). Tables and
+  //   columns are created (untyped) as the statements name them. The reply is
+  //   "SUCCESS", followed by "T" when the script inserted TaskInfo rows, else
+  //   by "P" when it inserted CustProjInfo rows.
+  // A statement or line that cannot be read or run rolls the whole script
+  // back; the reply is then "Error in statement N: <its first 200
+  // characters>: <reason>" (for lines: "Error in line N: ...").
+  std::string ApplyUpload(std::string_view script, std::string_view options);
+
+  // Records a status update of the status page.
+  void RecordStatus(std::string_view options, std::string_view upstarttime, std::string_view user);
+
+  // Runs `sql` with `params` bound to its ? in order, and returns its rows as
+  // text; NULL reads as "". Throws std::runtime_error on an error.
+  std::vector<std::vector<std::string>> Query(const std::string& sql,
+                                              const std::vector<std::string>& params = {});
+
+ private:
+  std::mutex mu_;
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace vantrel::site
+
+#endif  // VANTREL_SITE_SITE_DATABASE_H_

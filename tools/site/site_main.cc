@@ -1,0 +1,123 @@
+// vantrel-site: the stand-in site server as a program of its own.
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "site/site_server.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: vantrel-site --site-code CODE --site-key KEY [options]\n"
+    "\n"
+    "Serves the upload page (.../vantrel.asp) and the status page\n"
+    "(.../vantrelupdatestatus.asp) over a SQLite database until SIGINT or SIGTERM.\n"
+    "Prints \"listening on HOST:PORT\" once it accepts requests.\n"
+    "\n"
+    "options:\n"
+    "  --listen HOST:PORT     address to listen on (default 127.0.0.1:0; port 0\n"
+    "                         picks a free port)\n"
+    "  --db FILE              SQLite database file (default: in memory)\n"
+    "  --site-code CODE       the site code the pages accept\n"
+    "  --site-key KEY         the site key the pages accept\n"
+    "  --delay-ms N           wait N ms before handling each page request\n"
+    "  --force-reply TEXT     reply TEXT to the next requests, without applying them\n"
+    "  --force-count N        how many requests get the forced reply (default 1)\n"
+    "  --reply-format FORMAT  plain (default), html or frames\n"
+    "  --drop N               shut down the connection of the next N requests\n"
+    "                         without a reply\n"
+    "  --help                 show this text\n";
+
+[[noreturn]] void Usage(const std::string& error) {
+  std::cerr << "vantrel-site: " << error << "\n\n" << kUsage;
+  std::exit(2);
+}
+
+int ParseCount(const std::string& flag, const std::string& value) {
+  char* end = nullptr;
+  long n = std::strtol(value.c_str(), &end, 10);
+  if (value.empty() || *end != '\0' || n < 0 || n > 1000000000L) {
+    Usage(flag + " needs a whole number, not \"" + value + "\"");
+  }
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vantrel::site::SiteOptions options;
+  bool have_code = false, have_key = false, have_force = false;
+  int force_count = 1;
+  for (int i = 1; i < argc; ++i) {
+    std::string flag = argv[i];
+    if (flag == "--help" || flag == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+    static const char* const kValueFlags[] = {"--listen",      "--db",           "--site-code",
+                                              "--site-key",    "--delay-ms",     "--force-reply",
+                                              "--force-count", "--reply-format", "--drop"};
+    bool known = false;
+    for (const char* f : kValueFlags) known = known || flag == f;
+    if (!known) Usage("unknown option " + flag);
+    if (i + 1 >= argc) Usage(flag + " needs a value");
+    std::string value = argv[++i];
+    if (flag == "--listen") {
+      size_t colon = value.rfind(':');
+      if (colon == std::string::npos || colon == 0) Usage("--listen needs HOST:PORT");
+      options.host = value.substr(0, colon);
+      options.port = ParseCount(flag, value.substr(colon + 1));
+      if (options.port > 65535) Usage("--listen: port out of range");
+    } else if (flag == "--db") {
+      options.db_path = value;
+    } else if (flag == "--site-code") {
+      options.site_code = value;
+      have_code = true;
+    } else if (flag == "--site-key") {
+      options.site_key = value;
+      have_key = true;
+    } else if (flag == "--delay-ms") {
+      options.switches.delay = std::chrono::milliseconds(ParseCount(flag, value));
+    } else if (flag == "--force-reply") {
+      options.switches.forced_reply = value;
+      have_force = true;
+    } else if (flag == "--force-count") {
+      force_count = ParseCount(flag, value);
+    } else if (flag == "--reply-format") {
+      if (!vantrel::site::ParseReplyFormat(value, &options.switches.format)) {
+        Usage("--reply-format must be plain, html or frames");
+      }
+    } else if (flag == "--drop") {
+      options.switches.drop_count = ParseCount(flag, value);
+    }
+  }
+  if (!have_code || !have_key) Usage("--site-code and --site-key are required");
+  if (have_force) options.switches.forced_reply_count = force_count;
+
+  // The server's threads inherit this mask; the main thread waits for the
+  // signals below.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  vantrel::site::SiteServer server(options);
+  int port = 0;
+  try {
+    port = server.Start();
+  } catch (const std::exception& e) {
+    std::cerr << "vantrel-site: " << e.what() << "\n";
+    return 1;
+  }
+  std::cout << "listening on " << options.host << ":" << port << std::endl;
+
+  int signal_number = 0;
+  sigwait(&stop_signals, &signal_number);
+  server.Stop();
+  return 0;
+}

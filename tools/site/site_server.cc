@@ -1,0 +1,515 @@
+#include "site/site_server.h"
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "site/site_database.h"
+
+namespace vantrel::site {
+
+namespace {
+
+constexpr char kUploadPage[] = "/vantrel.asp";
+constexpr char kStatusPage[] = "/vantrelupdatestatus.asp";
+constexpr char kFramePage[] = "/vantrelframe.asp";
+constexpr size_t kFramesKept = 64;
+constexpr auto kBannerWait = std::chrono::seconds(10);
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && Lower(s.substr(s.size() - suffix.size())) == Lower(suffix);
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Decodes a query value the way the server's pages read it: %XX and "+".
+std::string DecodeQueryPart(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '+') {
+      out += ' ';
+    } else if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 &&
+               HexValue(s[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+// The query of a request target: keys in lower case, first value wins.
+std::map<std::string, std::string> ParseQuery(std::string_view target) {
+  std::map<std::string, std::string> out;
+  size_t q = target.find('?');
+  if (q == std::string_view::npos) return out;
+  std::string_view query = target.substr(q + 1);
+  while (!query.empty()) {
+    size_t amp = query.find('&');
+    std::string_view pair = query.substr(0, amp);
+    size_t eq = pair.find('=');
+    std::string key = Lower(DecodeQueryPart(pair.substr(0, eq)));
+    std::string value = eq == std::string_view::npos ? "" : DecodeQueryPart(pair.substr(eq + 1));
+    out.emplace(std::move(key), std::move(value));
+    if (amp == std::string_view::npos) break;
+    query.remove_prefix(amp + 1);
+  }
+  return out;
+}
+
+std::string Get(const std::map<std::string, std::string>& query, const std::string& key) {
+  auto it = query.find(key);
+  return it == query.end() ? "" : it->second;
+}
+
+std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\r':
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        out += "<br>\r\n";
+        break;
+      case '\n':
+        out += "<br>\r\n";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string HtmlPage(std::string_view text) {
+  return "<html><head><title>Vantrel upload reply</title>\r\n"
+         "<script type=\"text/javascript\">var replyState = \"script text is not shown\";"
+         "</script>\r\n"
+         "<style>body { font-family: Arial, sans-serif; }</style></head>\r\n"
+         "<body><script>document.title = \"Vantrel\";</script><div id=\"reply\">" +
+         EscapeHtml(text) + "</div></body></html>\r\n";
+}
+
+std::string FramesetPage(int id) {
+  std::string src = "vantrelframe.asp?id=" + std::to_string(id) + "&amp;part=";
+  return "<html><head><title>Vantrel upload reply</title></head>\r\n"
+         "<frameset rows=\"*,40\">\r\n"
+         "<frame name=\"reply\" src=\"" +
+         src + "reply\">\r\n<frame name=\"banner\" src=\"" + src +
+         "banner\">\r\n"
+         "<noframes><body>This page needs frames.</body></noframes>\r\n"
+         "</frameset></html>\r\n";
+}
+
+std::string FramePage(std::string_view text) {
+  return "<html><head><title>Vantrel</title></head><body>" + EscapeHtml(text) +
+         "</body></html>\r\n";
+}
+
+std::string AddressText(const sockaddr_storage& addr, int* port) {
+  char buf[INET6_ADDRSTRLEN] = {0};
+  if (addr.ss_family == AF_INET) {
+    const auto* a = reinterpret_cast<const sockaddr_in*>(&addr);
+    inet_ntop(AF_INET, &a->sin_addr, buf, sizeof buf);
+    *port = ntohs(a->sin_port);
+  } else if (addr.ss_family == AF_INET6) {
+    const auto* a = reinterpret_cast<const sockaddr_in6*>(&addr);
+    inet_ntop(AF_INET6, &a->sin6_addr, buf, sizeof buf);
+    *port = ntohs(a->sin6_port);
+  } else {
+    *port = -1;
+  }
+  return buf;
+}
+
+// Shuts down the server side of the connection that carried `req`, so that
+// the client gets no reply at all. False when the socket is not found.
+bool ShutDownConnection(const httplib::Request& req) {
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) return false;
+  bool done = false;
+  while (dirent* entry = readdir(dir)) {
+    char* end = nullptr;
+    long fd = std::strtol(entry->d_name, &end, 10);
+    if (end == entry->d_name || *end != '\0' || fd == dirfd(dir)) continue;
+    struct stat st;
+    if (fstat(static_cast<int>(fd), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+    sockaddr_storage local{}, peer{};
+    socklen_t local_len = sizeof local, peer_len = sizeof peer;
+    if (getsockname(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&local), &local_len) != 0 ||
+        getpeername(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&peer), &peer_len) != 0) {
+      continue;
+    }
+    int local_port = -1, peer_port = -1;
+    AddressText(local, &local_port);
+    std::string peer_addr = AddressText(peer, &peer_port);
+    if (local_port == req.local_port && peer_port == req.remote_port &&
+        peer_addr == req.remote_addr) {
+      shutdown(static_cast<int>(fd), SHUT_RDWR);
+      done = true;
+      break;
+    }
+  }
+  closedir(dir);
+  return done;
+}
+
+bool IsInternalHeader(const std::string& name) {
+  return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+         name == "LOCAL_PORT";
+}
+
+}  // namespace
+
+std::string LoggedRequest::Header(const std::string& name) const {
+  for (const auto& [key, value] : headers) {
+    if (Lower(key) == Lower(name)) return value;
+  }
+  return "";
+}
+
+bool LoggedRequest::HasHeader(const std::string& name) const {
+  for (const auto& header : headers) {
+    if (Lower(header.first) == Lower(name)) return true;
+  }
+  return false;
+}
+
+bool ParseReplyFormat(const std::string& name, ReplyFormat* format) {
+  if (name == "plain") {
+    *format = ReplyFormat::kPlain;
+  } else if (name == "html") {
+    *format = ReplyFormat::kHtml;
+  } else if (name == "frames") {
+    *format = ReplyFormat::kFrames;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+struct SiteServer::Impl {
+  struct FrameReply {
+    std::string text;
+    bool reply_sent = false;
+  };
+
+  explicit Impl(const SiteOptions& options) : options(options), switches(options.switches) {}
+
+  void Handle(const httplib::Request& req, httplib::Response& res) {
+    Log(req);
+    const std::string& path = req.path;
+    if (EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
+    bool upload = EndsWithNoCase(path, kUploadPage);
+    bool status = EndsWithNoCase(path, kStatusPage);
+    if (!upload && !status) {
+      res.status = 404;
+      res.set_content("Not found", "text/plain");
+      return;
+    }
+
+    bool drop = false;
+    std::chrono::milliseconds delay{0};
+    ReplyFormat format;
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      if (switches.drop_count > 0) {
+        --switches.drop_count;
+        drop = true;
+      }
+      delay = switches.delay;
+    }
+    if (drop) {
+      if (!ShutDownConnection(req)) {
+        // Not found: send the headers and break off before the body.
+        res.set_content_provider(16, "text/plain",
+                                 [](size_t, size_t, httplib::DataSink&) { return false; });
+      }
+      return;
+    }
+    if (delay.count() > 0) {
+      std::unique_lock<std::mutex> lock(mu);
+      cv.wait_for(lock, delay, [this] { return stopping; });
+    }
+
+    std::string reply;
+    bool forced = false;
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      format = switches.format;
+      if (switches.forced_reply_count > 0) {
+        --switches.forced_reply_count;
+        reply = switches.forced_reply;
+        forced = true;
+      }
+    }
+    if (!forced) reply = upload ? Upload(req) : Status(req);
+    Serve(reply, format, res);
+  }
+
+  std::string Upload(const httplib::Request& req) {
+    auto query = ParseQuery(req.target);
+    if (!SiteMatches(query)) return kReplyInvalidSite;
+    return db->ApplyUpload(req.body, Get(query, "options"));
+  }
+
+  std::string Status(const httplib::Request& req) {
+    auto query = ParseQuery(req.target);
+    if (!SiteMatches(query)) return kReplyInvalidSite;
+    try {
+      db->RecordStatus(Get(query, "options"), Get(query, "upstarttime"), Get(query, "usrnm"));
+    } catch (const std::exception& e) {
+      return std::string("Error: ") + e.what();
+    }
+    return kReplySuccess;
+  }
+
+  bool SiteMatches(const std::map<std::string, std::string>& query) const {
+    auto code = query.find("sitecode");
+    auto key = query.find("sitekey");
+    return code != query.end() && key != query.end() && code->second == options.site_code &&
+           key->second == options.site_key;
+  }
+
+  void Serve(const std::string& text, ReplyFormat format, httplib::Response& res) {
+    switch (format) {
+      case ReplyFormat::kPlain:
+        res.set_content(text, "text/plain");
+        return;
+      case ReplyFormat::kHtml:
+        res.set_content(HtmlPage(text), "text/html");
+        return;
+      case ReplyFormat::kFrames: {
+        int id;
+        {
+          std::lock_guard<std::mutex> lock(mu);
+          id = next_frame_id++;
+          frames[id] = FrameReply{text, false};
+          while (frames.size() > kFramesKept) frames.erase(frames.begin());
+        }
+        res.set_content(FramesetPage(id), "text/html");
+        return;
+      }
+    }
+  }
+
+  void HandleFrame(const httplib::Request& req, httplib::Response& res) {
+    auto query = ParseQuery(req.target);
+    int id = std::atoi(Get(query, "id").c_str());
+    std::string part = Get(query, "part");
+    std::unique_lock<std::mutex> lock(mu);
+    auto it = frames.find(id);
+    if (it == frames.end() || (part != "reply" && part != "banner")) {
+      res.status = 404;
+      res.set_content("Not found", "text/plain");
+      return;
+    }
+    if (part == "reply") {
+      auto page = std::make_shared<std::string>(FramePage(it->second.text));
+      lock.unlock();
+      res.set_content_provider(
+          page->size(), "text/html",
+          [page](size_t offset, size_t length, httplib::DataSink& sink) {
+            sink.write(page->data() + offset, length);
+            return true;
+          },
+          [this, id](bool) {
+            std::lock_guard<std::mutex> guard(mu);
+            auto f = frames.find(id);
+            if (f != frames.end()) f->second.reply_sent = true;
+            cv.notify_all();
+          });
+      return;
+    }
+    // The banner follows the reply frame, so that the reply is the first
+    // frame document a browser completes.
+    cv.wait_for(lock, kBannerWait, [&] {
+      auto f = frames.find(id);
+      return stopping || f == frames.end() || f->second.reply_sent;
+    });
+    lock.unlock();
+    res.set_content(FramePage("Vantrel site"), "text/html");
+  }
+
+  void Log(const httplib::Request& req) {
+    LoggedRequest entry;
+    entry.method = req.method;
+    entry.target = req.target;
+    for (const auto& [name, value] : req.headers) {
+      if (!IsInternalHeader(name)) entry.headers.emplace_back(name, value);
+    }
+    entry.body = req.body;
+    std::lock_guard<std::mutex> lock(mu);
+    log.push_back(std::move(entry));
+  }
+
+  SiteOptions options;
+  std::unique_ptr<SiteDatabase> db;
+  httplib::Server http;
+  std::thread thread;
+  std::atomic<bool> thread_done{false};
+  int port = 0;
+
+  mutable std::mutex mu;  // guards what follows
+  std::condition_variable cv;
+  bool stopping = false;
+  SiteSwitches switches;
+  std::vector<LoggedRequest> log;
+  std::map<int, FrameReply> frames;
+  int next_frame_id = 1;
+};
+
+SiteServer::SiteServer(SiteOptions options) : options_(std::move(options)) {}
+
+SiteServer::~SiteServer() { Stop(); }
+
+int SiteServer::Start() {
+  if (impl_) throw std::runtime_error("the site server is already started");
+  auto impl = std::make_unique<Impl>(options_);
+  impl->db = std::make_unique<SiteDatabase>(options_.db_path);
+  Impl* p = impl.get();
+  auto handler = [p](const httplib::Request& req, httplib::Response& res) { p->Handle(req, res); };
+  p->http.Get(".*", handler);
+  p->http.Post(".*", handler);
+  p->http.set_keep_alive_timeout(1);
+  // Address reuse only: two servers must not share a port.
+  p->http.set_socket_options([](int sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
+  int port = options_.port == 0
+                 ? p->http.bind_to_any_port(options_.host)
+                 : (p->http.bind_to_port(options_.host, options_.port) ? options_.port : -1);
+  if (port <= 0) {
+    throw std::runtime_error("cannot listen on " + options_.host + ":" +
+                             std::to_string(options_.port));
+  }
+  p->port = port;
+  p->thread = std::thread([p] {
+    // Writes to a connection the client has closed must not end the process.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    p->http.listen_after_bind();
+    p->thread_done = true;
+  });
+  // stop() only acts on a server that is running.
+  while (!p->http.is_running() && !p->thread_done) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  impl_ = std::move(impl);
+  return port;
+}
+
+void SiteServer::Stop() {
+  if (!impl_) return;
+  {
+    std::lock_guard<std::mutex> lock(impl_->mu);
+    impl_->stopping = true;
+  }
+  impl_->cv.notify_all();
+  impl_->http.stop();
+  if (impl_->thread.joinable()) impl_->thread.join();
+  impl_.reset();
+}
+
+int SiteServer::port() const { return impl_ ? impl_->port : 0; }
+
+std::string SiteServer::base_url() const {
+  return "http://" + options_.host + ":" + std::to_string(port()) + "/";
+}
+
+SiteSwitches SiteServer::switches() const {
+  if (!impl_) return options_.switches;
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->switches;
+}
+
+void SiteServer::Modify(const std::function<void(SiteSwitches&)>& change) {
+  change(options_.switches);
+  if (!impl_) return;
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  change(impl_->switches);
+}
+
+void SiteServer::set_switches(const SiteSwitches& switches) {
+  Modify([&](SiteSwitches& s) { s = switches; });
+}
+
+void SiteServer::set_delay(std::chrono::milliseconds delay) {
+  Modify([&](SiteSwitches& s) { s.delay = delay; });
+}
+
+void SiteServer::ForceReply(std::string text, int count) {
+  Modify([&](SiteSwitches& s) {
+    s.forced_reply = text;
+    s.forced_reply_count = count;
+  });
+}
+
+void SiteServer::set_reply_format(ReplyFormat format) {
+  Modify([&](SiteSwitches& s) { s.format = format; });
+}
+
+void SiteServer::DropConnections(int count) {
+  Modify([&](SiteSwitches& s) { s.drop_count = count; });
+}
+
+std::vector<LoggedRequest> SiteServer::requests() const {
+  if (!impl_) return {};
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->log;
+}
+
+void SiteServer::ClearRequests() {
+  if (!impl_) return;
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->log.clear();
+}
+
+std::vector<std::vector<std::string>> SiteServer::Query(
+    const std::string& sql, const std::vector<std::string>& params) const {
+  if (!impl_) throw std::runtime_error("the site server is not started");
+  return impl_->db->Query(sql, params);
+}
+
+}  // namespace vantrel::site

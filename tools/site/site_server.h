@@ -1,0 +1,121 @@
+// A stand-in for the site's web server: the upload page and the status page
+// over a SQLite database, served over HTTP on a loopback or other address.
+//
+// Pages (the path may carry any prefix; only its end counts):
+//   .../vantrel.asp              upload page, GET or POST. Query keys sitecode,
+//                                sitekey, reset, bmclntver, options,
+//                                upstarttime, usrnm, debugmode; the body is the
+//                                upload script (SiteDatabase::ApplyUpload).
+//   .../vantrelupdatestatus.asp  status page, GET (or POST); records options,
+//                                upstarttime and usrnm and replies "SUCCESS".
+//   .../vantrelframe.asp         the frame documents of the frames reply.
+// Both pages reply "Invalid site code or site key. Kindly try again." when the
+// site code or key differs from the server's. Anything else is a 404.
+#ifndef VANTREL_SITE_SITE_SERVER_H_
+#define VANTREL_SITE_SITE_SERVER_H_
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vantrel::site {
+
+// How the pages' reply text is served.
+enum class ReplyFormat {
+  kPlain,   // the text alone, Content-Type text/plain
+  kHtml,    // an HTML page with a title, a script and markup around the text
+  kFrames,  // a frameset of two frames of this server; the first frame's body
+            // is the text, the second one's is a banner, sent only after the
+            // first frame has been sent
+};
+
+// Test switches; each can be changed while the server runs. They act on the
+// two pages, not on frame documents.
+struct SiteSwitches {
+  // Wait before the page is handled (0: none).
+  std::chrono::milliseconds delay{0};
+  // The next `forced_reply_count` requests get `forced_reply` as their reply
+  // text without being applied to the database.
+  std::string forced_reply;
+  int forced_reply_count = 0;
+  ReplyFormat format = ReplyFormat::kPlain;
+  // The next `drop_count` requests are not handled: their connection is shut
+  // down without any reply.
+  int drop_count = 0;
+};
+
+struct SiteOptions {
+  std::string host = "127.0.0.1";
+  int port = 0;  // 0: any free port
+  // SQLite database file; empty for a private in-memory database.
+  std::string db_path;
+  std::string site_code;
+  std::string site_key;
+  SiteSwitches switches;
+};
+
+// A request as the server received it.
+struct LoggedRequest {
+  std::string method;
+  std::string target;  // path and query exactly as on the request line
+  std::vector<std::pair<std::string, std::string>> headers;  // names as sent
+  std::string body;
+
+  // The value of the first header named `name` (any letter case); "" when
+  // there is none.
+  std::string Header(const std::string& name) const;
+  bool HasHeader(const std::string& name) const;
+};
+
+class SiteServer {
+ public:
+  explicit SiteServer(SiteOptions options);
+  ~SiteServer();  // stops the server
+  SiteServer(const SiteServer&) = delete;
+  SiteServer& operator=(const SiteServer&) = delete;
+
+  // Opens the database, binds the address and starts serving on a thread of
+  // its own. Returns the port. Throws std::runtime_error when the database
+  // cannot be opened or the address cannot be bound, or when started twice.
+  int Start();
+  // Stops serving: waiting requests are released, the thread is joined.
+  void Stop();
+
+  int port() const;
+  // "http://HOST:PORT/".
+  std::string base_url() const;
+  const std::string& db_path() const { return options_.db_path; }
+
+  SiteSwitches switches() const;
+  void set_switches(const SiteSwitches& switches);
+  void set_delay(std::chrono::milliseconds delay);
+  void ForceReply(std::string text, int count = 1);
+  void set_reply_format(ReplyFormat format);
+  void DropConnections(int count = 1);
+
+  // Every request received so far, in order (frame documents included).
+  std::vector<LoggedRequest> requests() const;
+  void ClearRequests();
+
+  // Runs `sql` on the database with `params` bound to its ? and returns the
+  // rows as text (NULL as ""). Throws std::runtime_error on an error or when
+  // the server has not been started.
+  std::vector<std::vector<std::string>> Query(const std::string& sql,
+                                              const std::vector<std::string>& params = {}) const;
+
+ private:
+  struct Impl;
+  void Modify(const std::function<void(SiteSwitches&)>& change);
+  SiteOptions options_;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Reads a reply format name: "plain", "html" or "frames".
+bool ParseReplyFormat(const std::string& name, ReplyFormat* format);
+
+}  // namespace vantrel::site
+
+#endif  // VANTREL_SITE_SITE_SERVER_H_

@@ -1,0 +1,381 @@
+#include "site/sql_script.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace vantrel::site {
+
+namespace {
+
+// kError stands for text that cannot be read; its text is the reason.
+enum class TokenKind { kWord, kName, kString, kNumber, kPunct, kEnd, kError };
+
+struct Token {
+  TokenKind kind = TokenKind::kEnd;
+  std::string text;  // decoded: brackets and quotes removed
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+struct SyntaxError {
+  size_t offset;
+  std::string message;
+};
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsWordStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#';
+}
+bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c) || c == '$'; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+class Tokenizer {
+ public:
+  explicit Tokenizer(std::string_view text) : text_(text) {}
+
+  size_t offset() const { return pos_; }
+
+  Token Next() {
+    while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
+    Token t;
+    t.begin = pos_;
+    if (pos_ >= text_.size()) {
+      t.end = pos_;
+      return t;
+    }
+    char c = text_[pos_];
+    if (c == '\'') {
+      t.kind = TokenKind::kString;
+      ++pos_;
+      for (;;) {
+        if (pos_ >= text_.size()) throw SyntaxError{t.begin, "unterminated string"};
+        char d = text_[pos_++];
+        if (d == '\'') {
+          if (pos_ < text_.size() && text_[pos_] == '\'') {
+            t.text += '\'';
+            ++pos_;
+            continue;
+          }
+          break;
+        }
+        t.text += d;
+      }
+    } else if (c == '[') {
+      t.kind = TokenKind::kName;
+      ++pos_;
+      for (;;) {
+        if (pos_ >= text_.size()) throw SyntaxError{t.begin, "unterminated [name]"};
+        char d = text_[pos_++];
+        if (d == ']') {
+          if (pos_ < text_.size() && text_[pos_] == ']') {
+            t.text += ']';
+            ++pos_;
+            continue;
+          }
+          break;
+        }
+        t.text += d;
+      }
+      if (t.text.empty()) throw SyntaxError{t.begin, "empty [name]"};
+    } else if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && StartsNumber(pos_ + 1, c))) {
+      t.kind = TokenKind::kNumber;
+      size_t start = pos_;
+      if (c == '-' || c == '+') ++pos_;
+      while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
+      if (pos_ < text_.size() && text_[pos_] == '.') {
+        ++pos_;
+        while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
+      }
+      if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
+        size_t p = pos_ + 1;
+        if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) ++p;
+        if (p < text_.size() && IsDigit(text_[p])) {
+          pos_ = p;
+          while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
+        }
+      }
+      if (pos_ < text_.size() && IsWordChar(text_[pos_])) {
+        throw SyntaxError{start, "malformed number"};
+      }
+      t.text = std::string(text_.substr(start, pos_ - start));
+    } else if (IsWordStart(c)) {
+      t.kind = TokenKind::kWord;
+      size_t start = pos_;
+      while (pos_ < text_.size() && IsWordChar(text_[pos_])) ++pos_;
+      t.text = std::string(text_.substr(start, pos_ - start));
+    } else {
+      t.kind = TokenKind::kPunct;
+      static constexpr std::string_view kTwo[] = {"<=", ">=", "<>", "!="};
+      for (std::string_view two : kTwo) {
+        if (text_.substr(pos_, 2) == two) {
+          t.text = std::string(two);
+          pos_ += 2;
+          break;
+        }
+      }
+      if (t.text.empty()) {
+        static constexpr std::string_view kOne = "(),=<>;*.";
+        if (kOne.find(c) == std::string_view::npos) {
+          throw SyntaxError{pos_, std::string("unexpected character '") + c + "'"};
+        }
+        t.text = std::string(1, c);
+        ++pos_;
+      }
+    }
+    t.end = pos_;
+    return t;
+  }
+
+ private:
+  bool StartsNumber(size_t p, char sign) const {
+    if (sign != '.' && p < text_.size() && text_[p] == '.') ++p;
+    return p < text_.size() && IsDigit(text_[p]);
+  }
+
+  std::string_view text_;
+  size_t pos_ = 0;
+};
+
+std::string Describe(const Token& t) {
+  switch (t.kind) {
+    case TokenKind::kEnd:
+      return "end of script";
+    case TokenKind::kString:
+      return "'" + t.text + "'";
+    case TokenKind::kName:
+      return "[" + t.text + "]";
+    default:
+      return "\"" + t.text + "\"";
+  }
+}
+
+class Parser {
+ public:
+  explicit Parser(std::string_view text) : tokens_(text) { Advance(); }
+
+  bool AtEnd() const { return cur_.kind == TokenKind::kEnd; }
+  const Token& current() const { return cur_; }
+
+  SqlStatement ParseStatement() {
+    SqlStatement s;
+    s.begin = cur_.begin;
+    if (IsWord("IF")) {
+      Advance();
+      SqlStatement::Exists e;
+      ExpectPunct("(");
+      ExpectWord("SELECT");
+      ExpectWord("COUNT");
+      ExpectPunct("(");
+      if (IsPunct("*")) {
+        e.count_column = "*";
+        Advance();
+      } else {
+        e.count_column = ParseName();
+      }
+      ExpectPunct(")");
+      ExpectWord("FROM");
+      e.table = ParseName();
+      ExpectWord("WHERE");
+      e.where_column = ParseName();
+      ExpectPunct("=");
+      e.key = ParseValue();
+      ExpectPunct(")");
+      e.op = ParseComparison();
+      if (cur_.kind != TokenKind::kNumber) Fail("a number");
+      e.number = std::strtod(cur_.text.c_str(), nullptr);
+      Advance();
+      s.exists = std::move(e);
+      s.insert = ParseInsert();
+      ExpectWord("ELSE");
+      s.update = ParseUpdate();
+    } else if (IsWord("UPDATE")) {
+      s.update = ParseUpdate();
+    } else {
+      Fail("IF or UPDATE");
+    }
+    s.end = last_end_;
+    while (IsPunct(";")) Advance();
+    return s;
+  }
+
+ private:
+  void Advance() {
+    last_end_ = cur_.end;
+    try {
+      cur_ = tokens_.Next();
+    } catch (const SyntaxError& e) {
+      cur_ = Token{TokenKind::kError, e.message, e.offset, e.offset};
+    }
+  }
+
+  bool IsWord(std::string_view w) const {
+    return cur_.kind == TokenKind::kWord && EqualsNoCase(cur_.text, w);
+  }
+  bool IsPunct(std::string_view p) const {
+    return cur_.kind == TokenKind::kPunct && cur_.text == p;
+  }
+
+  [[noreturn]] void Fail(const std::string& expected) const {
+    if (cur_.kind == TokenKind::kError) throw SyntaxError{cur_.begin, cur_.text};
+    throw SyntaxError{cur_.begin, "expected " + expected + " near " + Describe(cur_)};
+  }
+
+  void ExpectWord(std::string_view w) {
+    if (!IsWord(w)) Fail(std::string(w));
+    Advance();
+  }
+
+  void ExpectPunct(std::string_view p) {
+    if (!IsPunct(p)) Fail("\"" + std::string(p) + "\"");
+    Advance();
+  }
+
+  std::string ParseName() {
+    if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a name");
+    std::string name = cur_.text;
+    Advance();
+    while (IsPunct(".")) {
+      Advance();
+      if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a name");
+      name = cur_.text;
+      Advance();
+    }
+    return name;
+  }
+
+  SqlValue ParseValue() {
+    SqlValue v;
+    if (cur_.kind == TokenKind::kString) {
+      v.kind = SqlValue::Kind::kString;
+    } else if (cur_.kind == TokenKind::kNumber) {
+      v.kind = SqlValue::Kind::kNumber;
+    } else if (IsWord("NULL")) {
+      v.kind = SqlValue::Kind::kNull;
+    } else {
+      Fail("a value");
+    }
+    v.text = cur_.text;
+    Advance();
+    return v;
+  }
+
+  std::string ParseComparison() {
+    static constexpr std::string_view kOps[] = {"<=", "<", "=", ">", ">=", "<>", "!="};
+    for (std::string_view op : kOps) {
+      if (IsPunct(op)) {
+        Advance();
+        return op == "!=" ? "<>" : std::string(op);
+      }
+    }
+    Fail("a comparison");
+  }
+
+  SqlStatement::Insert ParseInsert() {
+    SqlStatement::Insert ins;
+    ExpectWord("INSERT");
+    ExpectWord("INTO");
+    ins.table = ParseName();
+    ExpectPunct("(");
+    for (;;) {
+      ins.columns.push_back(ParseName());
+      if (!IsPunct(",")) break;
+      Advance();
+    }
+    ExpectPunct(")");
+    ExpectWord("VALUES");
+    ExpectPunct("(");
+    for (;;) {
+      ins.values.push_back(ParseValue());
+      if (!IsPunct(",")) break;
+      Advance();
+    }
+    ExpectPunct(")");
+    return ins;
+  }
+
+  SqlUpdate ParseUpdate() {
+    SqlUpdate u;
+    ExpectWord("UPDATE");
+    u.table = ParseName();
+    ExpectWord("SET");
+    for (;;) {
+      SqlAssignment a;
+      a.column = ParseName();
+      ExpectPunct("=");
+      a.value = ParseValue();
+      u.set.push_back(std::move(a));
+      if (!IsPunct(",")) break;
+      Advance();
+    }
+    ExpectWord("WHERE");
+    u.where_column = ParseName();
+    ExpectPunct("=");
+    u.where_value = ParseValue();
+    return u;
+  }
+
+  Tokenizer tokens_;
+  Token cur_;
+  size_t last_end_ = 0;
+};
+
+// Where the text of a statement that failed at `error_offset` ends: at the
+// next line that starts with IF or UPDATE, or at the end of the script.
+size_t FailedStatementEnd(std::string_view script, size_t error_offset) {
+  size_t pos = error_offset;
+  while ((pos = script.find('\n', pos)) != std::string_view::npos) {
+    ++pos;
+    std::string_view rest = script.substr(pos);
+    auto starts = [&](std::string_view word) {
+      return rest.size() >= word.size() && EqualsNoCase(rest.substr(0, word.size()), word) &&
+             (rest.size() == word.size() || !IsWordChar(rest[word.size()]));
+    };
+    if (starts("IF") || starts("UPDATE")) return pos;
+  }
+  return script.size();
+}
+
+std::string_view TrimEnd(std::string_view s) {
+  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+SqlScript ParseSqlScript(std::string_view script) {
+  SqlScript out;
+  size_t statement_begin = 0;
+  try {
+    Parser parser(script);
+    while (!parser.AtEnd()) {
+      statement_begin = parser.current().begin;
+      out.statements.push_back(parser.ParseStatement());
+    }
+  } catch (const SyntaxError& e) {
+    // The first token may itself be what failed (statement_begin stays at the
+    // end of the previous statement then); skip the whitespace before it.
+    size_t begin = statement_begin;
+    while (begin < script.size() && begin < e.offset && IsSpace(script[begin])) ++begin;
+    size_t end = FailedStatementEnd(script, std::max(e.offset, begin));
+    SqlParseError err;
+    err.statement_number = out.statements.size() + 1;
+    err.statement_text = std::string(TrimEnd(script.substr(begin, end - begin)));
+    err.message = e.message;
+    out.error = std::move(err);
+  }
+  return out;
+}
+
+}  // namespace vantrel::site

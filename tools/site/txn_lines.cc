@@ -1,0 +1,143 @@
+#include "site/txn_lines.h"
+
+namespace vantrel::site {
+
+namespace {
+
+constexpr size_t kTimeFields = 15;
+constexpr size_t kTimeNotes = 11;   // zero-based position of Notes
+constexpr size_t kExpenseMemo = 7;  // zero-based position of Memo / Desc
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool IsBoolean(std::string_view s) { return EqualsNoCase(s, "True") || EqualsNoCase(s, "False"); }
+
+std::vector<std::string> Split(std::string_view s) {
+  std::vector<std::string> out;
+  size_t pos = 0;
+  for (;;) {
+    size_t bar = s.find('|', pos);
+    if (bar == std::string_view::npos) {
+      out.emplace_back(s.substr(pos));
+      return out;
+    }
+    out.emplace_back(s.substr(pos, bar - pos));
+    pos = bar + 1;
+  }
+}
+
+std::string Join(const std::vector<std::string>& parts, size_t from, size_t to) {
+  std::string out;
+  for (size_t i = from; i < to; ++i) {
+    if (i > from) out += '|';
+    out += parts[i];
+  }
+  return out;
+}
+
+// The fields of `raw` when it holds a whole time line: fields 1 to 11, the
+// notes, then IsBillable and IsBilled (True or False) and the name. A "|" in
+// the notes is taken back into them; the rightmost pair of Booleans that
+// leaves a name after it marks where the notes end.
+std::optional<std::vector<std::string>> TimeFields(std::string_view raw) {
+  std::vector<std::string> parts = Split(raw);
+  size_t n = parts.size();
+  if (n < kTimeFields) return std::nullopt;
+  for (size_t k = n - 3; k >= kTimeNotes + 1; --k) {
+    if (!IsBoolean(parts[k]) || !IsBoolean(parts[k + 1])) continue;
+    std::vector<std::string> fields(parts.begin(), parts.begin() + kTimeNotes);
+    fields.push_back(Join(parts, kTimeNotes, k));
+    fields.push_back(parts[k]);
+    fields.push_back(parts[k + 1]);
+    fields.push_back(Join(parts, k + 2, n));
+    return fields;
+  }
+  return std::nullopt;
+}
+
+// The fields of `raw` when it holds a whole expense line; the fields after
+// the memo are counted from the end. `error` is set when the line's kind is
+// unknown.
+std::optional<std::vector<std::string>> ExpenseFields(std::string_view raw, std::string* error) {
+  std::vector<std::string> parts = Split(raw);
+  if (parts.size() < 3) return std::nullopt;
+  size_t expected = ExpenseFieldCount(parts[1], parts[2]);
+  if (expected == 0) {
+    *error = "unknown line kind \"" + parts[1] + "|" + parts[2] + "\"";
+    return std::nullopt;
+  }
+  size_t n = parts.size();
+  if (n < expected) return std::nullopt;
+  size_t tail = expected - kExpenseMemo - 1;  // fields after the memo
+  std::vector<std::string> fields(parts.begin(), parts.begin() + kExpenseMemo);
+  fields.push_back(Join(parts, kExpenseMemo, n - tail));
+  for (size_t i = n - tail; i < n; ++i) fields.push_back(parts[i]);
+  return fields;
+}
+
+}  // namespace
+
+size_t ExpenseFieldCount(std::string_view txn, std::string_view line) {
+  bool check = EqualsNoCase(txn, "Check");
+  bool bill = EqualsNoCase(txn, "Bill");
+  if (!check && !bill) return 0;
+  if (EqualsNoCase(line, "Expense")) return check ? 15 : 14;
+  if (EqualsNoCase(line, "Item")) return check ? 17 : 16;
+  return 0;
+}
+
+TxnLines ParseTxnLines(std::string_view script, TxnLineKind kind) {
+  std::vector<std::string_view> physical;
+  size_t pos = 0;
+  while (pos < script.size()) {
+    size_t end = script.find("\r\n", pos);
+    if (end == std::string_view::npos) {
+      physical.push_back(script.substr(pos));
+      break;
+    }
+    physical.push_back(script.substr(pos, end - pos));
+    pos = end + 2;
+  }
+
+  TxnLines out;
+  size_t i = 0;
+  while (i < physical.size()) {
+    if (physical[i].empty()) {  // blank lines between transaction lines
+      ++i;
+      continue;
+    }
+    std::string raw(physical[i++]);
+    std::string error;
+    for (;;) {
+      std::optional<std::vector<std::string>> fields =
+          kind == TxnLineKind::kTime ? TimeFields(raw) : ExpenseFields(raw, &error);
+      if (fields) {
+        out.lines.push_back(TxnLine{std::move(raw), std::move(*fields)});
+        break;
+      }
+      if (!error.empty() || i >= physical.size()) {
+        if (error.empty()) {
+          error = kind == TxnLineKind::kTime
+                      ? "incomplete time line (15 fields with IsBillable and IsBilled expected)"
+                      : "incomplete expense line";
+        }
+        out.error = TxnLineError{out.lines.size() + 1, std::move(raw), std::move(error)};
+        return out;
+      }
+      raw += "\r\n";
+      raw += physical[i++];
+    }
+  }
+  return out;
+}
+
+}  // namespace vantrel::site
