@@ -1,0 +1,95 @@
+// vantrel-gen: writes a generated qbXML response to standard output.
+//
+//   vantrel-gen [--classes N] [--accounts N] [--employees N] [--vendors N]
+//               [--customers N] [--jobs-per-customer N] [--service-items N]
+//               [--time N] [--checks N] [--bills N] [--seed N]
+//               [--inactive-every N] [--missing-active-every N]
+//               [--modified-after-minutes N]
+//               [--apostrophes] [--non-ascii] [--long-names]
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "gen/qbxml_gen.h"
+
+namespace {
+
+struct CountOption {
+  const char* name;
+  long vantrel::gen::GenOptions::*field;
+};
+
+constexpr CountOption kCounts[] = {
+    {"--classes", &vantrel::gen::GenOptions::classes},
+    {"--accounts", &vantrel::gen::GenOptions::accounts},
+    {"--employees", &vantrel::gen::GenOptions::employees},
+    {"--vendors", &vantrel::gen::GenOptions::vendors},
+    {"--customers", &vantrel::gen::GenOptions::customers},
+    {"--jobs-per-customer", &vantrel::gen::GenOptions::jobs_per_customer},
+    {"--service-items", &vantrel::gen::GenOptions::service_items},
+    {"--time", &vantrel::gen::GenOptions::time_records},
+    {"--checks", &vantrel::gen::GenOptions::checks},
+    {"--bills", &vantrel::gen::GenOptions::bills},
+    {"--inactive-every", &vantrel::gen::GenOptions::inactive_every},
+    {"--missing-active-every", &vantrel::gen::GenOptions::missing_active_every},
+    {"--modified-after-minutes", &vantrel::gen::GenOptions::modified_after_minutes},
+};
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: vantrel-gen [--classes N] [--accounts N] [--employees N] [--vendors N]\n"
+               "  [--customers N] [--jobs-per-customer N] [--service-items N] [--time N]\n"
+               "  [--checks N] [--bills N] [--seed N] [--inactive-every N]\n"
+               "  [--missing-active-every N] [--modified-after-minutes N]\n"
+               "  [--apostrophes] [--non-ascii] [--long-names]\n");
+  return 2;
+}
+
+bool ReadNumber(const char* text, long* value) {
+  char* end = nullptr;
+  const long number = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || number < 0) return false;
+  *value = number;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vantrel::gen::GenOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--apostrophes") == 0) {
+      options.apostrophes = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--non-ascii") == 0) {
+      options.non_ascii = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--long-names") == 0) {
+      options.long_names = true;
+      continue;
+    }
+    if (i + 1 >= argc) return Usage();
+    long value = 0;
+    if (!ReadNumber(argv[i + 1], &value)) return Usage();
+    if (std::strcmp(arg, "--seed") == 0) {
+      options.seed = static_cast<std::uint64_t>(value);
+      ++i;
+      continue;
+    }
+    bool known = false;
+    for (const CountOption& count : kCounts) {
+      if (std::strcmp(arg, count.name) == 0) {
+        options.*count.field = value;
+        known = true;
+      }
+    }
+    if (!known) return Usage();
+    ++i;
+  }
+  const std::string response = vantrel::gen::GenerateResponse(options);
+  return std::fwrite(response.data(), 1, response.size(), stdout) == response.size() ? 0 : 1;
+}
