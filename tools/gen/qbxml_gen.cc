@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include "platform/date_time.h"
 
 namespace vantrel::gen {
 
@@ -20,27 +21,6 @@ enum Kind {
   kCheckKind,
   kBillKind,
 };
-
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int* year, int* month, int* day) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  *day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  *month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  *year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (*month <= 2));
-}
 
 // A small deterministic generator (splitmix64).
 class Random {
@@ -372,22 +352,13 @@ class ResponseBuilder {
 }  // namespace
 
 std::string QBDateTimeText(const GenTime& time, long minutes) {
-  std::int64_t total =
-      DaysFromCivil(time.year, static_cast<unsigned>(time.month), static_cast<unsigned>(time.day)) *
-          86400 +
-      time.hour * 3600 + time.minute * 60 + time.second + static_cast<std::int64_t>(minutes) * 60;
-  std::int64_t days = total / 86400;
-  std::int64_t rest = total % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
-  }
-  int year = 0, month = 0, day = 0;
-  CivilFromDays(days, &year, &month, &day);
+  const auto start = platform::DateTime::FromParts(time.year, time.month, time.day, time.hour,
+                                                   time.minute, time.second);
+  const platform::DateTime t = platform::DateTime::FromSeconds(
+      start.value_or(platform::DateTime()).seconds() + static_cast<std::int64_t>(minutes) * 60);
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d-08:00", year, month, day,
-                static_cast<int>(rest / 3600), static_cast<int>(rest % 3600 / 60),
-                static_cast<int>(rest % 60));
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d-08:00", t.Year(), t.Month(),
+                t.Day(), t.Hour(), t.Minute(), t.Second());
   return buf;
 }
 
