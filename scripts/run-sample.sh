@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-BUILD_DIR="${BUILD_DIR:-build}" scripts/build.sh -DVANTREL_BUILD_BENCH=OFF
+BUILD_DIR="${BUILD_DIR:-build}" TARGETS=vantrel scripts/build.sh
 build_dir="${BUILD_DIR:-build}"
 "$build_dir"/hosts/cli/vantrel sync \
   --page samples/page.html \

@@ -214,4 +214,48 @@ TEST(CliTest, ValidateARequestAndABrokenDocument) {
   EXPECT_TRUE(no_schema.out.starts_with("Error loading schema: ")) << no_schema.out;
 }
 
+TEST(CliTest, SyncTheSampleIntoTheEmbeddedSite) {
+  TempDir dir;
+  const Result r =
+      RunCli({"sync", "--page", "samples/page.html", "--quickbooks", "samples/Acme.QBW", "--select",
+              "classes,vendors", "--embedded-site", "--site-db", dir / "site.sqlite", "--report",
+              dir / "report.json", "--messages", dir / "messages.jsonl"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("database " + (dir / "site.sqlite")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  Response Received ("), std::string::npos);
+  EXPECT_NE(r.out.find("  Getting Classes from QB (10)\n"), std::string::npos);
+  EXPECT_NE(r.out.find("  ClassInfo                9 rows\n"), std::string::npos);
+  EXPECT_NE(r.out.find("  Vendors                  9 rows\n"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir / "messages.jsonl"),
+            "{\"style\":64,\"text\":\"Quickbooks data synced with Tessaly successfully..\"}\n");
+  const std::string report = ReadFile(dir / "report.json");
+  EXPECT_NE(report.find("\"SiteCode\": \"ACME01\""), std::string::npos) << report;
+  EXPECT_NE(report.find("\"EmpLexicon\": \"Consultant\""), std::string::npos);
+  EXPECT_NE(report.find("\"runEnd\": \"completed\""), std::string::npos);
+  EXPECT_NE(report.find("\"lngFailedClassCnt\": 0"), std::string::npos);
+  EXPECT_NE(report.find("\"nOptions\": \"V\""), std::string::npos);
+  EXPECT_NE(report.find("\"counts\": {\"employees\": 0, \"customers\": 0, \"projects\": 0, "
+                        "\"classes\": 10, \"accounts\": 0, \"items\": 0, \"vendors\": 10, "),
+            std::string::npos);
+  EXPECT_NE(report.find("\"failedUploads\": 0,"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir / "site.sqlite"));
+}
+
+TEST(CliTest, SyncInDebugModeWithTheSiteRefusing) {
+  TempDir dir;
+  // A page naming a server that is not there: every post fails to connect.
+  const Result r = RunCli({"sync", "--page", "samples/page.html", "--param",
+                           "WGSecureServerURL=http://127.0.0.1:1", "--quickbooks",
+                           "samples/Acme.QBW", "--select", "classes", "--debug",
+                           "--continue-on-error", "--report", dir / "report.json"});
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("[information] Quickbooks data synced with Tessaly. Following data could "
+                       "not be sent..\n\nClasses - 10\n"),
+            std::string::npos)
+      << r.out;
+  const std::string report = ReadFile(dir / "report.json");
+  EXPECT_NE(report.find("\"DebugMode\": false"), std::string::npos);
+  EXPECT_NE(report.find("\"failedUploads\": 10,"), std::string::npos) << report;
+}
+
 }  // namespace

@@ -239,6 +239,9 @@ TEST_F(WizardDriverTest, ACompleteRunShowsTheSummaryAndCleansUp) {
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
   EXPECT_FALSE(ctl_.running());
   EXPECT_EQ(ctl_.last_run_end(), RunEnd::kCompleted);
+  EXPECT_EQ(ctl_.last_run_counts().employees, 2);
+  EXPECT_EQ(ctl_.last_run_counts().classes, 1);
+  EXPECT_EQ(ctl_.last_run_failures(), 0);
 }
 
 TEST_F(WizardDriverTest, NothingSentLeavesTheFormLoaded) {

@@ -68,14 +68,8 @@ const char* RunEndName(RunEnd end) {
   return "unknown";
 }
 
-bool AllCountersZero(const VantrelCtl& c) {
-  return c.lngFailedCustCnt == 0 && c.lngFailedEmpCnt == 0 && c.lngFailedProjCnt == 0 &&
-         c.lngFailedItemCnt == 0 && c.lngFailedGLCnt == 0 && c.lngFailedClassCnt == 0 &&
-         c.lngFailedVendCnt == 0 && c.lngFailedTimeCnt == 0 && c.lngFailedExpCnt == 0;
-}
-
 std::string Report(const VantrelCtl& c, const std::string& site_db) {
-  const EntityCounts& n = c.run().counts;
+  const EntityCounts& n = c.last_run_counts();
   auto b = [](bool v) { return std::string(v ? "true" : "false"); };
   auto s = [](const std::string& v) { return JsonString(v); };
   auto l = [](long v) { return std::to_string(v); };
@@ -116,6 +110,7 @@ std::string Report(const VantrelCtl& c, const std::string& site_db) {
           ", \"vendors\": " + l(n.vendors) + ", \"time\": " + l(n.time) +
           ", \"expense\": " + l(n.expense) + "},\n";
   field("runEnd", s(RunEndName(c.last_run_end())));
+  field("failedUploads", l(c.last_run_failures()));
   field("lastResult", l(c.run().mLastResult));
   field("serverReply", s(modWizard().strServerReply));
   field("siteDatabase", site_db.empty() ? "null" : s(site_db), true);
@@ -239,8 +234,8 @@ int RunSync(const std::vector<std::string>& args) {
       WriteFileOrThrow(parsed.Last("report"), Report(ctl, site_db), "report");
     }
     const RunEnd end = ctl.last_run_end();
-    const bool ok =
-        (end == RunEnd::kCompleted || end == RunEnd::kAlreadyInSync) && AllCountersZero(ctl);
+    const bool ok = (end == RunEnd::kCompleted || end == RunEnd::kAlreadyInSync) &&
+                    ctl.last_run_failures() == 0;
     std::printf("run ended: %s\n", RunEndName(end));
     return ok ? kExitOk : kExitRunFailed;
   } catch (const UsageError& e) {

@@ -165,18 +165,26 @@ class VantrelCtl {
   // True from the click on "Start &Sync" to the end of the run.
   bool running() const { return running_; }
   RunEnd last_run_end() const { return last_run_end_; }
+  // The entity counts and the failed uploads of the last run as they stood at
+  // its end, before the screen reset cleared them.
+  const EntityCounts& last_run_counts() const { return last_run_counts_; }
+  long last_run_failures() const { return last_run_failures_; }
   // The passes the conversion stage runs (this build's converters unless
   // replaced, as tests do to drive the stage's paths).
   void set_converters(const Converters& converters) { converters_ = &converters; }
 
  private:
   void StartSync();
+  // Keeps the counts and failures of the run that is ending.
+  void RecordRunTotals();
 
   platform::Env& env_;
   platform::FormsHost& host_;
   platform::EventPump pump_;
   bool running_ = false;
   RunEnd last_run_end_ = RunEnd::kNotRun;
+  EntityCounts last_run_counts_;
+  long last_run_failures_ = 0;
   const Converters* converters_ = &AvailableConverters();
   std::unique_ptr<WizardScreen> screen_;
   RunState run_;

@@ -75,9 +75,18 @@ void VantrelCtl::cmdNav_Click(int index) {
   }
 }
 
+void VantrelCtl::RecordRunTotals() {
+  last_run_counts_ = run_.counts;
+  last_run_failures_ = lngFailedEmpCnt + lngFailedCustCnt + lngFailedProjCnt + lngFailedClassCnt +
+                       lngFailedGLCnt + lngFailedItemCnt + lngFailedTimeCnt + lngFailedExpCnt +
+                       lngFailedVendCnt;
+}
+
 void VantrelCtl::StartSync() {
   WizardScreen& s = *screen_;
   WizardState& state = modWizard();
+  last_run_counts_ = EntityCounts();
+  last_run_failures_ = 0;
 
   // 1. Something must be ticked.
   const platform::CheckBox* boxes[] = {&s.chkQBTasks,    &s.chkQBCOA,       &s.chkQBCustomers,
@@ -178,6 +187,7 @@ void VantrelCtl::StartSync() {
     if (run_.mLastResult != wgurSuccess) {
       ShowMessage(GetResultMessage(run_.mLastResult), platform::MessageStyle::kCritical);
     }
+    RecordRunTotals();
     if (state.upload_form) {
       state.upload_form->WebBrowser1().Stop();
       state.upload_form->mCancelled = true;
@@ -222,6 +232,7 @@ void VantrelCtl::StartSync() {
   }
 
   // 21. Clean-up.
+  RecordRunTotals();
   state.blnServerAddedProjects = false;
   state.blnServerAddedTasks = false;
   ResetWizardScreen();

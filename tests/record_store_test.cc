@@ -1,0 +1,62 @@
+#include "wizard/record_store.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/date_time.h"
+
+namespace vantrel {
+namespace {
+
+struct Row {
+  std::string list_id;
+  platform::DateTime created;
+  bool active = false;
+  long number = 0;
+};
+
+TEST(RecordStoreTest, EmptyModeMakesAFreshStoreEveryTime) {
+  RecordStore<Row> store;
+  store.Size(3, "");
+  ASSERT_EQ(store.size(), 3u);
+  store.at(1).list_id = "A";
+  store.at(3).active = true;
+  store.Size(3, "  ");
+  EXPECT_EQ(store.size(), 3u);
+  EXPECT_EQ(store.at(1).list_id, "");
+  EXPECT_FALSE(store.at(3).active);
+  EXPECT_TRUE(store.at(2).created.IsZero());
+  EXPECT_EQ(store.at(2).number, 0);
+}
+
+TEST(RecordStoreTest, PreserveKeepsTheRowsThatRemain) {
+  RecordStore<Row> store;
+  store.Size(3, "");
+  store.at(1).list_id = "A";
+  store.at(3).list_id = "C";
+  store.Size(2, "Preserve");
+  ASSERT_EQ(store.size(), 2u);
+  EXPECT_EQ(store.at(1).list_id, "A");
+  store.Size(4, "Preserve");
+  EXPECT_EQ(store.at(1).list_id, "A");
+  EXPECT_EQ(store.at(3).list_id, "");
+  EXPECT_THROW(store.at(5), std::out_of_range);
+  EXPECT_THROW(store.at(0), std::out_of_range);
+}
+
+TEST(RecordStoreTest, EmptyReleasesAndOtherModesChangeNothing) {
+  RecordStore<Row> store;
+  store.Size(2, "");
+  store.at(2).list_id = "B";
+  store.Size(9, "preserve");  // modes compare exactly
+  EXPECT_EQ(store.size(), 2u);
+  EXPECT_EQ(store.at(2).list_id, "B");
+  store.Size(5, "Empty");
+  EXPECT_TRUE(store.empty());
+  store.Size(0, "");
+  EXPECT_TRUE(store.empty());
+}
+
+}  // namespace
+}  // namespace vantrel
