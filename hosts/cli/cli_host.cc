@@ -12,7 +12,16 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-void OnInterrupt(int) { g_interrupted = true; }
+// The first Ctrl-C asks for a Cancel at the next chance; a second one before
+// that chance came ends the program as usual.
+void OnInterrupt(int signal_number) {
+  if (g_interrupted) {
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+    return;
+  }
+  g_interrupted = true;
+}
 
 std::string TerminalText(const std::string& text) {
   std::string out;
