@@ -5,6 +5,7 @@
 #include "convert/converter_stores.h"
 #include "convert/list_converters.h"
 #include "convert_fixture.h"
+#include "platform/com_error.h"
 
 namespace vantrel {
 namespace {
@@ -171,6 +172,22 @@ TEST_F(ClassesTest, TheStoreKeepsTheCommonFieldsOfEveryRow) {
   EXPECT_TRUE(store.at(2).TimeModified.IsZero());
   // A class without a ListID updates the row whose ListID is empty.
   EXPECT_TRUE(PostBodies().at(0).ends_with(" WHERE [QBListId] = ''\r\n"));
+}
+
+TEST_F(ClassesTest, AStatusUpdateThatFailsToStartLeavesThePassToFinish) {
+  SetResponse(Response(ConsultingClass()));
+  browser().on_navigate = [](const testing::Navigation& n) {
+    if (!n.post_data) throw platform::ComError(-2147467259, "Method 'Navigate2' failed");
+  };
+  ctl_.run().mLastResult = wgurUnknownError;
+  ctl_.screen().fraProgress.set_visible(true);
+  ConvertClasses(ctl_);
+  EXPECT_EQ(PostBodies().size(), 1u);
+  EXPECT_EQ(browser().Gets().size(), 1u);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurSuccess);  // from the accepted post
+  EXPECT_FALSE(ctl_.run().mStopRun);
+  EXPECT_FALSE(modWizard().blnSyncError);
+  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "convert/sql_values.h"
 #include "convert/upload_step.h"
+#include "platform/com_error.h"
 #include "wizard/date_helpers.h"
 
 namespace vantrel {
@@ -332,7 +333,14 @@ void FinishPass(VantrelCtl& ctl, const ListEntity& entity, long statements) {
   const bool earned = entity.hooks.status_earned != nullptr
                           ? entity.hooks.status_earned(ctl, statements)
                           : statements > 0 && ctl.*entity.failure_counter == 0;
-  if (earned) ctl.run().mLastResult = ctl.SendStatusUpdate(std::string(entity.letter));
+  if (earned) {
+    try {
+      ctl.run().mLastResult = ctl.SendStatusUpdate(std::string(entity.letter));
+    } catch (const platform::ComError&) {
+      // The status update traps no error of its own; a pass goes on past a
+      // failing step, and the result it would have stored stays as it was.
+    }
+  }
   ctl.screen().fraProgress.set_visible(false);
 }
 
