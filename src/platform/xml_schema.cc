@@ -127,7 +127,9 @@ XmlParseError ReportOf(const FirstError& first, std::string_view text) {
   std::string_view line = LineOf(text, report.line);
   if (report.linepos <= 0 && first.node != nullptr && first.node->type == XML_ELEMENT_NODE) {
     // Validation errors carry no column: point at the element's start tag.
-    size_t at = line.find("<" + std::string(reinterpret_cast<const char*>(first.node->name)));
+    std::string tag = "<";
+    tag += reinterpret_cast<const char*>(first.node->name);
+    size_t at = line.find(tag);
     if (at != std::string_view::npos) report.linepos = static_cast<long>(at) + 1;
   }
   report.src_text = std::string(line);
