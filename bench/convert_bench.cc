@@ -102,10 +102,10 @@ void BM_ConvertFourListKinds(benchmark::State& state) {
     ctl.OpenFreshUploadScript();
     state.ResumeTiming();
 
-    ConvertEmployees(ctl);
-    ConvertClasses(ctl);
-    ConvertAccounts(ctl);
-    ConvertVendors(ctl);
+    for (EntityKind kind : {EntityKind::kEmployees, EntityKind::kClasses, EntityKind::kAccounts,
+                            EntityKind::kVendors}) {
+      ctl.RunConverter(Entity(kind));
+    }
 
     state.PauseTiming();
     const EntityCounts& counts = ctl.run().counts;

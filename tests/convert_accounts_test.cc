@@ -48,7 +48,7 @@ class AccountsTest : public ConvertTest {
  protected:
   std::string Convert(const std::string& records) {
     SetResponse(Response(records, "AccountQueryRs"));
-    ConvertAccounts(ctl_);
+    Run(EntityKind::kAccounts);
     return AllPosted();
   }
   static std::string Values(const std::string& statement) {
@@ -201,7 +201,7 @@ TEST_F(AccountsTest, TheFailureCounterIsClearedOnlyOnceRecordsAreShown) {
   Convert("");
   EXPECT_EQ(ctl_.lngFailedGLCnt, 4);
   SetResponse("<QBXML>");
-  ConvertAccounts(ctl_);
+  Run(EntityKind::kAccounts);
   EXPECT_EQ(ctl_.lngFailedGLCnt, 4);
   EXPECT_TRUE(modWizard().blnSyncError);
   modWizard().blnSyncError = false;

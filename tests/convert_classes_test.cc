@@ -50,7 +50,7 @@ class ClassesTest : public ConvertTest {
  protected:
   std::string ConvertOne(const std::string& record) {
     SetResponse(Response(record));
-    ConvertClasses(ctl_);
+    Run(EntityKind::kClasses);
     const auto bodies = PostBodies();
     return bodies.size() == 1 ? bodies[0] : "<" + std::to_string(bodies.size()) + " posts>";
   }
@@ -122,7 +122,7 @@ TEST_F(ClassesTest, NamesAreCutToTheirColumnsAndTheUserToEachAuditColumn) {
   ctl_.TessalyUser = std::string(60, 'u');
   SetResponse(Response("<ClassRet><ListID>L1</ListID><Name>" + name + "</Name><FullName>" + full +
                        "</FullName><IsActive>true</IsActive></ClassRet>"));
-  ConvertClasses(ctl_);
+  Run(EntityKind::kClasses);
   const std::string body = PostBodies().at(0);
   EXPECT_NE(body.find(",'" + std::string(31, 'n') + "',"), std::string::npos);
   EXPECT_EQ(body.find(std::string(32, 'n')), std::string::npos);
@@ -143,7 +143,7 @@ TEST_F(ClassesTest, NoClassRecordsLeaveEverythingAlone) {
   ctl_.run().counts.classes = 7;
   converterStores().classes.Size(3, "");
   SetResponse(Response("", "ClassQueryRs"));
-  ConvertClasses(ctl_);
+  Run(EntityKind::kClasses);
   EXPECT_TRUE(browser().navigations.empty());
   EXPECT_EQ(ctl_.run().counts.classes, 7);
   EXPECT_EQ(converterStores().classes.size(), 0u);
@@ -154,7 +154,7 @@ TEST_F(ClassesTest, NoClassRecordsLeaveEverythingAlone) {
 TEST_F(ClassesTest, TheFailureCounterIsClearedEvenWhenTheResponseDoesNotParse) {
   ctl_.lngFailedClassCnt = 5;
   SetResponse("<QBXML><ClassRet>");
-  ConvertClasses(ctl_);
+  Run(EntityKind::kClasses);
   EXPECT_EQ(ctl_.lngFailedClassCnt, 0);
   EXPECT_TRUE(modWizard().blnSyncError);
   EXPECT_TRUE(browser().navigations.empty());
@@ -162,7 +162,7 @@ TEST_F(ClassesTest, TheFailureCounterIsClearedEvenWhenTheResponseDoesNotParse) {
 
 TEST_F(ClassesTest, TheStoreKeepsTheCommonFieldsOfEveryRow) {
   SetResponse(Response(ConsultingClass() + "<ClassRet><Name>No id</Name></ClassRet>"));
-  ConvertClasses(ctl_);
+  Run(EntityKind::kClasses);
   const auto& store = converterStores().classes;
   ASSERT_EQ(store.size(), 2u);
   EXPECT_EQ(store.at(1).ListID, "80000001-1193155558");
@@ -181,7 +181,7 @@ TEST_F(ClassesTest, AStatusUpdateThatFailsToStartLeavesThePassToFinish) {
   };
   ctl_.run().mLastResult = wgurUnknownError;
   ctl_.screen().fraProgress.set_visible(true);
-  ConvertClasses(ctl_);
+  Run(EntityKind::kClasses);
   EXPECT_EQ(PostBodies().size(), 1u);
   EXPECT_EQ(browser().Gets().size(), 1u);
   EXPECT_EQ(ctl_.run().mLastResult, wgurSuccess);  // from the accepted post

@@ -84,7 +84,7 @@ class EmployeesTest : public ConvertTest {
  protected:
   std::string Convert(const std::string& records) {
     SetResponse(Response(records, "EmployeeQueryRs"));
-    ConvertEmployees(ctl_);
+    Run(EntityKind::kEmployees);
     return AllPosted();
   }
 };
@@ -170,7 +170,7 @@ TEST_F(EmployeesTest, TheProgressTextsUseTheSitesWordForEmployees) {
 TEST_F(EmployeesTest, TheFailureCounterStartsAtZeroOnceTheResponseParsed) {
   ctl_.lngFailedEmpCnt = 2;
   SetResponse("<<<");
-  ConvertEmployees(ctl_);
+  Run(EntityKind::kEmployees);
   EXPECT_EQ(ctl_.lngFailedEmpCnt, 2);
   modWizard().blnSyncError = false;
   Convert("");

@@ -74,6 +74,8 @@ class ConvertTest : public ::testing::Test {
   }
 
   void SetResponse(std::string text) { modWizard().strResponseXML = std::move(text); }
+  // Runs this build's converter of `kind` as the conversion stage does.
+  void Run(EntityKind kind) { ctl_.RunConverter(Entity(kind)); }
   BrowserScript& browser() { return *env_.browser_script; }
 
   // Bodies of the posts the server received, in order.

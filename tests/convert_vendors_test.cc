@@ -70,7 +70,7 @@ class VendorsTest : public ConvertTest {
  protected:
   std::string Convert(const std::string& records) {
     SetResponse(Response(records, "VendorQueryRs"));
-    ConvertVendors(ctl_);
+    Run(EntityKind::kVendors);
     return AllPosted();
   }
 };

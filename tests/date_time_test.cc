@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "wizard/date_helpers.h"
+#include "convert/date_helpers.h"
 
 namespace vantrel::platform {
 namespace {

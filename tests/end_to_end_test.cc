@@ -7,13 +7,13 @@
 #include <sstream>
 
 #include "control/vantrel_ctl.h"
+#include "convert/date_helpers.h"
 #include "fakes.h"
 #include "platform/env.h"
 #include "platform/html_params.h"
 #include "platform/xml_document.h"
 #include "qb_standin/qb_standin.h"
 #include "site/site_server.h"
-#include "wizard/date_helpers.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "convert/line_writer.h"
 #include "convert/list_converters.h"
+#include "convert/sql_upsert_writer.h"
 #include "convert/sql_values.h"
 #include "convert_fixture.h"
 #include "gen/qbxml_gen.h"
@@ -21,13 +24,49 @@ using enum UpdateRule;
 
 // ---- A made-up entity that uses every value kind and every hook ----
 
-// 'pos' and the record's position; updated only for odd positions. With a
-// pass state, its number follows.
+// The hooks of the tests: each switch turns one hook on; what the hooks saw
+// is kept for the test to read.
+class ScriptedHooks : public ListHooks {
+ public:
+  bool TakeRecord(RecordContext& record) override { return !NameStarts(record, skip); }
+  void FillRow(RecordContext& record) override {
+    if (fill_inactive) record.row.IsActive = false;
+  }
+  bool ConvertAnyway(RecordContext& record) override { return NameStarts(record, keep); }
+  bool TakeFiltered(RecordContext& record) override { return !NameStarts(record, drop); }
+  void Written(RecordContext& record) override {
+    written.push_back(record.position);
+    entries_before.push_back(record.entries);
+  }
+  void AfterUpload(PassContext& pass) override { uploads_seen.push_back(pass.run.lngBatchCount); }
+  bool StatusEarned(const PassContext& pass) override {
+    return !never_earned && ListHooks::StatusEarned(pass);
+  }
+  void EndSizing(ListStore& /*store*/, PassEnd end, long walked) override {
+    end_sizings.emplace_back(end, walked);
+  }
+
+  std::string_view skip = "-", keep = "-", drop = "-";
+  bool fill_inactive = false;
+  bool never_earned = false;
+  std::string tag;  // written by the [Custom] column when set
+  std::vector<long> written, entries_before, uploads_seen;
+  std::vector<std::pair<PassEnd, long>> end_sizings;
+
+ private:
+  static bool NameStarts(RecordContext& record, std::string_view head) {
+    std::string_view name;
+    return record.ChildText("Name", &name) && name.starts_with(head);
+  }
+};
+
+// 'pos' and the record's position; updated only for odd positions. The
+// hooks' tag follows when there is one.
 bool PositionValue(RecordContext& record, const Column& /*column*/, std::string& out) {
   out += "'pos";
   out += std::to_string(record.position);
-  if (record.pass_state != nullptr)
-    out += "/" + std::to_string(*static_cast<int*>(record.pass_state));
+  const auto& hooks = static_cast<const ScriptedHooks&>(record.hooks);
+  if (!hooks.tag.empty()) out += "/" + hooks.tag;
   out += '\'';
   return record.position % 2 == 1;
 }
@@ -52,22 +91,16 @@ constexpr Column kWidgetColumns[] = {
     ListIdColumn(),
 };
 
-ListEntity WidgetEntity() {
-  return ListEntity{
-      .record_element = "WidgetRet",
-      .table = "Widgets",
-      .key_column = "WidgetID",
-      .letter = "W",
-      .start_text = {"Getting ", &VantrelCtl::SILexicon, "s from QB"},
-      .running_text = {"Getting Widgets ("},
-      .failure_counter = &VantrelCtl::lngFailedItemCnt,
-      .failure_reset = FailureReset::kAfterParseTest,
-      .count = &EntityCounts::items,
-      .last_sync = &LastSyncDates::TasksLastSyncDate,
-      .columns = kWidgetColumns,
-      .hooks = {},
-  };
-}
+const ListEntity kWidgets{
+    .pass = {.record_element = "WidgetRet",
+             .letter = "W",
+             .start_text = {"Getting ", &Wording::SILexicon, "s from QB"},
+             .running_text = {"Getting Widgets ("},
+             .failure_reset = FailureReset::kAfterParseTest},
+    .table = "Widgets",
+    .key_column = "WidgetID",
+    .columns = kWidgetColumns,
+};
 
 const char kFullWidget[] =
     "<WidgetRet><ListID>W-1</ListID>"
@@ -102,16 +135,21 @@ class PassEngineTest : public ConvertTest {
     ConvertTest::SetUp();
     ctl_.SILexicon = "Widget";
   }
-  void RunWidgets(const std::string& records, const ListEntity& entity = WidgetEntity(),
-                  void* state = nullptr) {
+  // The widgets run as the items' pass: their failure counter, count and
+  // last-sync date, with the widgets' own letter.
+  PassContext& Context() {
+    context_.emplace(ctl_.ContextFor(Entity(EntityKind::kItems)));
+    return *context_;
+  }
+  void RunWidgets(const std::string& records) {
     SetResponse(Response(records, "WidgetQueryRs"));
-    ConvertListEntity(ctl_, entity, store_, state);
+    ConvertListEntity(Context(), kWidgets, store_, hooks_);
   }
   void RunClasses(long count) {
     gen::GenOptions options;
     options.classes = count;
     SetResponse(gen::GenerateResponse(options));
-    ConvertClasses(ctl_);
+    Run(EntityKind::kClasses);
   }
   // Statements in each post.
   std::vector<long> StatementsPerPost() {
@@ -141,6 +179,8 @@ class PassEngineTest : public ConvertTest {
   }
 
   ListStoreOf<ListRow> store_;
+  ScriptedHooks hooks_;
+  std::optional<PassContext> context_;
 };
 
 TEST_F(PassEngineTest, EveryValueKindIsWrittenAsItsRuleSays) {
@@ -163,7 +203,7 @@ TEST_F(PassEngineTest, TextsAreCutBeforeTheirApostrophesAreDoubled) {
   const std::string name = "O'Brien and Sons Consulting Group Ltd...";
   ASSERT_EQ(name.size(), 40u);
   SetResponse(Response("<ClassRet><ListID>L</ListID><Name>" + name + "</Name></ClassRet>"));
-  ConvertClasses(ctl_);
+  Run(EntityKind::kClasses);
   const std::string expected = "'O''Brien and Sons Consulting Gro'";
   ASSERT_EQ(expected.size(), 32u + 2u);
   EXPECT_NE(AllPosted().find("[ClassName]=" + expected + ","), std::string::npos);
@@ -372,7 +412,7 @@ TEST_F(PassEngineTest, CancelStopsADebugPassEvenWhenContinuingOnErrors) {
 TEST_F(PassEngineTest, AResponseThatDoesNotParseSetsTheErrorPairAndWritesNothing) {
   SetResponse("<QBXML><QBXMLMsgsRs><WidgetRet><Name>x</Name></QBXMLMsgsRs>");
   ctl_.run().counts.items = 4;
-  ConvertListEntity(ctl_, WidgetEntity(), store_);
+  ConvertListEntity(Context(), kWidgets, store_);
   EXPECT_TRUE(modWizard().blnSyncError);
   EXPECT_NE(modWizard().strSyncError.find(" at offset "), std::string::npos);
   EXPECT_EQ(ctl_.run().mScript->size(), 0);
@@ -420,38 +460,16 @@ TEST_F(PassEngineTest, ASingleRecordGivesTheBarAMaximumOfOne) {
 
 // ---- Hooks ----
 
-bool TakeUnlessSkip(RecordContext& record) {
-  std::string_view name;
-  return !(record.ChildText("Name", &name) && name.starts_with("skip"));
-}
-bool ConvertIfKeep(RecordContext& record) {
-  std::string_view name;
-  return record.ChildText("Name", &name) && name.starts_with("keep");
-}
-bool TakeUnlessDrop(RecordContext& record) {
-  std::string_view name;
-  return !(record.ChildText("Name", &name) && name.starts_with("drop"));
-}
-void FillInactive(RecordContext& record) { record.row.IsActive = false; }
-bool NeverEarned(VantrelCtl& /*ctl*/, long /*statements*/) { return false; }
-
-std::vector<std::pair<PassEnd, long>> g_end_sizings;
-void RecordEndSizing(ListStore& /*store*/, PassEnd end, long walked) {
-  g_end_sizings.emplace_back(end, walked);
-}
-
 TEST_F(PassEngineTest, RecordHooksChooseWhatIsConverted) {
-  ListEntity entity = WidgetEntity();
-  entity.hooks.take_record = TakeUnlessSkip;
-  entity.hooks.convert_anyway = ConvertIfKeep;
-  entity.hooks.take_filtered = TakeUnlessDrop;
+  hooks_.skip = "skip";
+  hooks_.keep = "keep";
+  hooks_.drop = "drop";
   modWizard().last_sync.TasksLastSyncDate = *platform::DateTime::FromParts(2007, 1, 1);
   const std::string old = "2000-01-01T00:00:00";
   const std::string now = "2007-10-23T00:00:00";
   RunWidgets(TimedWidget("skip me", now, now) + TimedWidget("keep old", old, old) +
-                 TimedWidget("plain old", old, old) + TimedWidget("drop new", now, now) +
-                 TimedWidget("plain new", now, now),
-             entity);
+             TimedWidget("plain old", old, old) + TimedWidget("drop new", now, now) +
+             TimedWidget("plain new", now, now));
   const std::string posted = AllPosted();
   EXPECT_EQ(CountOf(posted, "INSERT INTO"), 2);
   EXPECT_NE(posted.find("VALUES (9000001,'keep old'"), std::string::npos);
@@ -459,54 +477,154 @@ TEST_F(PassEngineTest, RecordHooksChooseWhatIsConverted) {
   // A record skipped before anything else leaves its row untouched.
   EXPECT_EQ(store_.Row(1).ListID, "");
   EXPECT_TRUE(store_.Row(1).TimeCreated.IsZero());
+  // Written hears of the written records only, with the entries before each.
+  EXPECT_EQ(hooks_.written, (std::vector<long>{1, 4}));
+  EXPECT_EQ(hooks_.entries_before, (std::vector<long>{0, 1}));
 }
 
 TEST_F(PassEngineTest, FillRowRunsAfterTheCommonFields) {
-  ListEntity entity = WidgetEntity();
-  entity.hooks.fill_row = FillInactive;
-  RunWidgets(kFullWidget, entity);
+  hooks_.fill_inactive = true;
+  RunWidgets(kFullWidget);
   EXPECT_TRUE(AllPosted().starts_with("UPDATE Widgets SET "));
 }
 
 TEST_F(PassEngineTest, TheStatusRuleAndTheEndSizingAreTheEntitysOwn) {
-  ListEntity entity = WidgetEntity();
-  entity.hooks.status_earned = NeverEarned;
-  entity.hooks.end_sizing = RecordEndSizing;
-  g_end_sizings.clear();
-  RunWidgets("<WidgetRet><Name>a</Name></WidgetRet><WidgetRet><Name>b</Name></WidgetRet>", entity);
+  hooks_.never_earned = true;
+  RunWidgets("<WidgetRet><Name>a</Name></WidgetRet><WidgetRet><Name>b</Name></WidgetRet>");
   EXPECT_EQ(PostBodies().size(), 1u);
   EXPECT_TRUE(StatusLetters().empty());
   EXPECT_FALSE(ctl_.screen().fraProgress.visible());
 
-  RunWidgets("", entity);
+  RunWidgets("");
   SetResponse("not xml");
-  ConvertListEntity(ctl_, entity, store_);
-  EXPECT_EQ(g_end_sizings,
+  ConvertListEntity(Context(), kWidgets, store_, hooks_);
+  EXPECT_EQ(hooks_.end_sizings,
             (std::vector<std::pair<PassEnd, long>>{
                 {PassEnd::kFinished, 2}, {PassEnd::kNoRecords, 0}, {PassEnd::kNotParsed, 0}}));
 }
 
-TEST_F(PassEngineTest, HooksSeeThePassState) {
-  int state = 42;
-  RunWidgets("<WidgetRet><Name>a</Name><IsActive>1</IsActive></WidgetRet>", WidgetEntity(), &state);
+TEST_F(PassEngineTest, HooksKeepTheirOwnStateForThePass) {
+  hooks_.tag = "42";
+  RunWidgets("<WidgetRet><Name>a</Name><IsActive>1</IsActive></WidgetRet>");
   EXPECT_NE(AllPosted().find(",'pos0/42',"), std::string::npos);
 }
 
-TEST_F(PassEngineTest, ARecordLoopOverALoadedDocumentLeavesTheEndToItsCaller) {
-  SetResponse(Response("<WidgetRet><Name>a</Name></WidgetRet>", "WidgetQueryRs"));
+TEST_F(PassEngineTest, TheReplyHookRunsAfterEveryUploadThePassGoesOnFrom) {
+  gen::GenOptions options;
+  options.classes = 250;
+  SetResponse(gen::GenerateResponse(options));
+  const PassSpec spec{.record_element = "ClassRet", .letter = "W"};
+  SqlUpsertWriter writer(ClassesEntity());
+  RunPass(Context(), spec, store_, hooks_, writer);
+  // The batch count is still the batch's when the hook hears of it.
+  EXPECT_EQ(hooks_.uploads_seen, (std::vector<long>{100, 100, 50}));
+
+  hooks_.uploads_seen.clear();
+  browser().navigations.clear();
+  ScriptReplies({"SUCCESS", "Refused"});
+  RunPass(Context(), spec, store_, hooks_, writer);
+  EXPECT_EQ(hooks_.uploads_seen, (std::vector<long>{100}));
+}
+
+TEST_F(PassEngineTest, AWalkOverALoadedDocumentLeavesTheEndToItsCaller) {
+  SetResponse(
+      Response("<WidgetRet><Name>a</Name></WidgetRet>"
+               "<WidgetRet><Name>b</Name><IsActive>1</IsActive></WidgetRet>",
+               "WidgetQueryRs"));
   platform::XmlDocument doc;
-  ASSERT_TRUE(LoadResponse(ctl_, doc));
-  long statements = -1;
-  const LoopOutcome outcome = RunRecordLoop(ctl_, doc, WidgetEntity(), store_, statements);
+  ASSERT_TRUE(LoadResponse(doc));
+  PassContext& pass = Context();
+  pass.count = 5;
+  store_.Size(1, "");
+  store_.Row(1).ListID = "kept";
+  SqlUpsertWriter writer(kWidgets);
+  const WalkOutcome outcome = WalkRecords(pass, doc,
+                                          {.spec = kWidgets.pass,
+                                           .store = store_,
+                                           .hooks = hooks_,
+                                           .writer = writer,
+                                           .row_base = 9000010,
+                                           .sizing = "Preserve",
+                                           .keep_count = true});
   EXPECT_EQ(outcome.end, PassEnd::kFinished);
-  EXPECT_EQ(outcome.walked, 1);
-  EXPECT_EQ(statements, 1);
+  EXPECT_EQ(outcome.walked, 2);
+  EXPECT_EQ(ctl_.run().counts.items, 7);
+  EXPECT_NE(AllPosted().find("VALUES (9000011,'b'"), std::string::npos);
+  EXPECT_EQ(store_.size(), 2u);
+  EXPECT_EQ(store_.Row(1).ListID, "kept");  // no ListID element: the row keeps its own
   EXPECT_EQ(PostBodies().size(), 1u);
   EXPECT_TRUE(StatusLetters().empty());
   EXPECT_TRUE(ctl_.screen().fraProgress.visible());
-  FinishPass(ctl_, WidgetEntity(), statements);
+  FinishPass(pass, "W", true);
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"W"});
   EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+}
+
+// ---- A line writer: two "|" lines per record ----
+
+// A part's line: its number, the record's name, the part's text and a field
+// that the hook writes.
+void PartOrigin(RecordContext& record, const platform::XmlNode& /*line*/, std::string& out) {
+  out += "rec" + std::to_string(record.position);
+}
+constexpr Field kPartFields[] = {TextField("No"), RecordTextField("Name"), TextField("Text"),
+                                 ConstantField("x"), CustomField(PartOrigin)};
+constexpr Field kNoteFields[] = {ConstantField("note"), TextField("Text", "Body")};
+constexpr LineKind kPartLines[] = {{"PartRet", kPartFields}, {"NoteRet", kNoteFields}};
+
+const PassSpec kParts{.record_element = "WidgetRet",
+                      .letter = "L",
+                      .start_text = {"Getting Parts"},
+                      .running_text = {"Getting Parts ("},
+                      .last_sync_filter = false};
+
+std::string PartRecord(int n) {
+  const std::string i = std::to_string(n);
+  return "<WidgetRet><Name>w" + i + "</Name><PartRet><No>" + i +
+         "a</No><Text>A|B</Text></PartRet>" + "<Other/><NoteRet><Text><Body>n" + i +
+         "</Body></Text></NoteRet></WidgetRet>";
+}
+
+TEST_F(PassEngineTest, ALineWriterWritesEveryLineElementInDocumentOrder) {
+  std::string records;
+  for (int i = 0; i < 2; ++i) records += PartRecord(i);
+  records += "<WidgetRet><Name>none</Name></WidgetRet>";
+  SetResponse(Response(records, "WidgetQueryRs"));
+  LineWriter writer(kPartLines);
+  RunPass(Context(), kParts, store_, hooks_, writer);
+  EXPECT_EQ(AllPosted(), "0a|w0|A|B|x|rec0\r\nnote|n0\r\n1a|w1|A|B|x|rec1\r\nnote|n1\r\n");
+  EXPECT_EQ(ctl_.run().counts.items, 4);
+  EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Parts (4)");
+  EXPECT_EQ(hooks_.written, (std::vector<long>{0, 1}));
+  EXPECT_EQ(hooks_.entries_before, (std::vector<long>{0, 2}));
+  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"L"});
+}
+
+TEST_F(PassEngineTest, LinesAreBatchedOneByOneEvenInsideARecord) {
+  std::string records;
+  for (int i = 0; i < 60; ++i) records += PartRecord(i);
+  SetResponse(Response(records, "WidgetQueryRs"));
+  LineWriter writer(kPartLines);
+  RunPass(Context(), kParts, store_, hooks_, writer);
+  // 120 lines: the 100th is the first line of record 50.
+  const auto bodies = PostBodies();
+  ASSERT_EQ(bodies.size(), 2u);
+  EXPECT_EQ(CountOf(bodies[0], "\r\n"), 100);
+  EXPECT_TRUE(bodies[0].ends_with("49a|w49|A|B|x|rec49\r\nnote|n49\r\n"));
+  EXPECT_TRUE(bodies[1].starts_with("50a|"));
+  EXPECT_EQ(CountOf(bodies[1], "\r\n"), 20);
+
+  // A refused post in the middle of a record stops before its second line.
+  browser().navigations.clear();
+  hooks_.written.clear();
+  TurnDebugModeOn(/*stop_on_error=*/true);
+  ScriptReplies({"SUCCESS", "SUCCESS", "Refused"});
+  RunPass(Context(), kParts, store_, hooks_, writer);
+  EXPECT_EQ(PostBodies(), (std::vector<std::string>{"0a|w0|A|B|x|rec0\r\n", "note|n0\r\n",
+                                                    "1a|w1|A|B|x|rec1\r\n"}));
+  EXPECT_EQ(hooks_.written, std::vector<long>{0});
+  EXPECT_EQ(ctl_.lngFailedItemCnt, 1);
+  EXPECT_TRUE(ctl_.run().mStopRun);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "wizard/record_store.h"
+#include "convert/record_store.h"
 
 #include <gtest/gtest.h>
 

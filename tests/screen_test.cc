@@ -2,6 +2,7 @@
 
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
+#include "upload/frm_wg_upload.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
@@ -195,7 +196,7 @@ TEST_F(ScreenTest, BackAndIdleCancelDoNothing) {
   s_.cmdNav[2].Click();
   s_.cmdNav[1].Click();
   EXPECT_TRUE(host_.messages.empty());
-  EXPECT_FALSE(modWizard().upload_form);
+  EXPECT_EQ(ModuleUploadForm(), nullptr);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST_F(UploadNowTest, PostsTheScriptWithItsAddressAndHeader) {
   EXPECT_TRUE(ctl_.screen().Timer1.enabled());
   EXPECT_EQ(ctl_.screen().Timer1.interval_ms(), 500);
   EXPECT_TRUE(ctl_.screen().lblTransfer2.visible());
-  EXPECT_FALSE(modWizard().upload_form->mSuccess);
+  EXPECT_FALSE(ModuleUploadForm()->mSuccess);
 }
 
 TEST_F(UploadNowTest, ResetDebugAndOddCharactersGoInUnchanged) {
@@ -92,7 +92,7 @@ TEST_F(UploadNowTest, ClassifiesTheReply) {
     browser().replies.push_back(c.reply);
     EXPECT_EQ(Upload("x"), c.result) << c.reply.text.value_or("(none)");
     EXPECT_EQ(modWizard().strServerReply, c.server_reply);
-    EXPECT_FALSE(modWizard().upload_form->mSuccess);
+    EXPECT_FALSE(ModuleUploadForm()->mSuccess);
     ctl_.OpenFreshUploadScript();
   }
   EXPECT_TRUE(host_.messages.empty());
@@ -106,7 +106,7 @@ TEST_F(UploadNowTest, NoDocumentShowsItsMessageAndCountsAsSent) {
   EXPECT_EQ(host_.messages[0].text, "Could not sync QB's data with Tessaly. Please try later.");
   EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kInformation);
   EXPECT_EQ(modWizard().strServerReply, "before");
-  EXPECT_EQ(modWizard().upload_form->mReplyText, "Error");
+  EXPECT_EQ(ModuleUploadForm()->mReplyText, "Error");
 }
 
 TEST_F(UploadNowTest, ServerFlagsFromTheLastLetter) {
@@ -137,17 +137,17 @@ TEST_F(UploadNowTest, CancelWhileWaitingInterruptsTheRequest) {
   };
   EXPECT_EQ(Upload("x"), wgurProcessInterrupted);
   EXPECT_EQ(browser().stops, 1);
-  EXPECT_TRUE(modWizard().upload_form->mCancelled);
-  EXPECT_FALSE(modWizard().upload_form->mWaiting);
+  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
+  EXPECT_FALSE(ModuleUploadForm()->mWaiting);
 }
 
 TEST_F(UploadNowTest, TheFormsOwnCancelInterruptsToo) {
   browser().replies.push_back(Reply::Hang());
   browser().on_navigate = [this](const testing::Navigation&) {
-    host_.pending.push_back([] { modWizard().upload_form->cmdClose.Click(); });
+    host_.pending.push_back([] { ModuleUploadForm()->cmdClose.Click(); });
   };
   EXPECT_EQ(Upload("x"), wgurProcessInterrupted);
-  EXPECT_FALSE(modWizard().upload_form->form.visible());
+  EXPECT_FALSE(ModuleUploadForm()->form.visible());
 }
 
 TEST_F(UploadNowTest, AClosedStreamIsASystemError) {
@@ -184,9 +184,9 @@ TEST_F(UploadNowTest, FormIsCreatedOnceAndReloadedAfterUnload) {
   Upload("x");
   ctl_.OpenFreshUploadScript();
   UnloadUploadForm();
-  EXPECT_FALSE(modWizard().upload_form->loaded());
+  EXPECT_FALSE(ModuleUploadForm()->loaded());
   Upload("y");
-  EXPECT_TRUE(modWizard().upload_form->loaded());
+  EXPECT_TRUE(ModuleUploadForm()->loaded());
   EXPECT_EQ(env_.browsers_created, 1);
 }
 

@@ -15,41 +15,42 @@ using testing::ShownMessage;
 // Passes that stand in for converters, to drive the conversion stage's paths.
 struct StagePasses {
   static inline std::vector<std::string> log;
-  static inline long expense_lines[3] = {0, 0, 0};
-  static void Employees(VantrelCtl& c) {
+  static inline bool expenses_report = false;
+  static void Employees(PassContext& c) {
     log.push_back("employees");
-    c.run().counts.employees = 2;
+    c.count = 2;
   }
-  static void Customers(VantrelCtl&) { log.push_back("customers"); }
-  static void Projects(VantrelCtl&) { log.push_back("projects"); }
-  static void Classes(VantrelCtl& c) {
+  static void Customers(PassContext&) { log.push_back("customers"); }
+  static void Projects(PassContext&) { log.push_back("projects"); }
+  static void Classes(PassContext& c) {
     log.push_back("classes");
-    c.run().counts.classes = 1;
+    c.count = 1;
   }
-  static void Accounts(VantrelCtl&) { log.push_back("accounts"); }
-  static void Items(VantrelCtl&) { log.push_back("items"); }
-  static void Vendors(VantrelCtl&) { log.push_back("vendors"); }
-  static void Time(VantrelCtl&) { log.push_back("time"); }
-  static long Expenses(VantrelCtl&, int mode) {
-    log.push_back("expenses" + std::to_string(mode));
-    return expense_lines[mode];
+  static void Accounts(PassContext&) { log.push_back("accounts"); }
+  static void Items(PassContext&) { log.push_back("items"); }
+  static void Vendors(PassContext&) { log.push_back("vendors"); }
+  static void Time(PassContext&) { log.push_back("time"); }
+  // Optionally makes the status update, a request for the run to wait on.
+  static void Expenses(PassContext& c) {
+    log.push_back("expenses");
+    if (expenses_report) c.run.mLastResult = c.script.SendStatus(c.letter);
   }
   // A pass whose upload was refused.
-  static void Refused(VantrelCtl& c) {
+  static void Refused(PassContext& c) {
     log.push_back("refused");
-    c.run().mStopRun = true;
-    c.run().mLastResult = wgurAspFailed;
+    c.run.mStopRun = true;
+    c.run.mLastResult = wgurAspFailed;
     modWizard().strServerReply = "Bad statement";
   }
-  static void Cancelled(VantrelCtl& c) {
-    c.run().mStopRun = true;
-    c.run().mLastResult = wgurProcessInterrupted;
+  static void Cancelled(PassContext& c) {
+    c.run.mStopRun = true;
+    c.run.mLastResult = wgurProcessInterrupted;
   }
-  static void Unparsed(VantrelCtl&) {
+  static void Unparsed(PassContext&) {
     modWizard().blnSyncError = true;
     modWizard().strSyncError = "The response does not parse.";
   }
-  static void Throws(VantrelCtl&) { throw platform::ComError(5, "Invalid procedure call"); }
+  static void Throws(PassContext&) { throw platform::ComError(5, "Invalid procedure call"); }
 };
 
 Converters AllPasses() {
@@ -71,7 +72,7 @@ class WizardDriverTest : public ::testing::Test {
   void SetUp() override {
     ResetModWizard();
     StagePasses::log.clear();
-    StagePasses::expense_lines[1] = StagePasses::expense_lines[2] = 0;
+    StagePasses::expenses_report = false;
     env_.processor_factory = [this] { return std::make_unique<testing::FakeProcessor>(qb_); };
     env_.files = {"C:\\Data\\Acme.QBW"};
     ctl_.WGSecureServerURL = "http://127.0.0.1/";
@@ -216,7 +217,7 @@ TEST_F(WizardDriverTest, PassesRunInTheFixedOrder) {
   Start();
   EXPECT_EQ(StagePasses::log,
             (std::vector<std::string>{"employees", "customers", "projects", "classes", "accounts",
-                                      "items", "vendors", "time", "expenses1", "expenses2"}));
+                                      "items", "vendors", "time", "expenses"}));
 }
 
 TEST_F(WizardDriverTest, ACompleteRunShowsTheSummaryAndCleansUp) {
@@ -233,7 +234,7 @@ TEST_F(WizardDriverTest, ACompleteRunShowsTheSummaryAndCleansUp) {
   EXPECT_EQ(s_.cmdSelectAll.caption(), "Select All");
   EXPECT_TRUE(s_.cmdSelectAll.visible());
   EXPECT_EQ(ctl_.run().counts.classes, 0);
-  EXPECT_FALSE(modWizard().upload_form->loaded());
+  EXPECT_FALSE(ModuleUploadForm()->loaded());
   ASSERT_GE(qb_->calls.size(), 2u);
   EXPECT_EQ(qb_->calls[qb_->calls.size() - 2], "EndSession({TICKET-1})");
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
@@ -251,7 +252,7 @@ TEST_F(WizardDriverTest, NothingSentLeavesTheFormLoaded) {
   EXPECT_EQ(messages()[0], (ShownMessage{"Your Tessaly data is already in sync with your "
                                          "Quickbooks data..",
                                          MessageStyle::kInformation}));
-  EXPECT_TRUE(modWizard().upload_form->loaded());
+  EXPECT_TRUE(ModuleUploadForm()->loaded());
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
   EXPECT_EQ(ctl_.last_run_end(), RunEnd::kAlreadyInSync);
 }
@@ -266,8 +267,8 @@ TEST_F(WizardDriverTest, ARefusedUploadEndsTheRunWithItsMessage) {
             (ShownMessage{"The following error occured while executing ASP.\r\n\r\nBad statement",
                           MessageStyle::kCritical}));
   EXPECT_EQ(StagePasses::log, (std::vector<std::string>{"refused"}));
-  EXPECT_FALSE(modWizard().upload_form->loaded());
-  EXPECT_TRUE(modWizard().upload_form->mCancelled);
+  EXPECT_FALSE(ModuleUploadForm()->loaded());
+  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
   EXPECT_EQ(s_.chkQBCOA.value(), 0);
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
   EXPECT_EQ(ctl_.last_run_end(), RunEnd::kStopped);
@@ -283,7 +284,7 @@ TEST_F(WizardDriverTest, ACancelledRunShowsTheCancelMessage) {
 }
 
 TEST_F(WizardDriverTest, AStoppedRunWithASuccessResultShowsNothing) {
-  passes_.classes = [](VantrelCtl& c) { c.run().mStopRun = true; };
+  passes_.classes = [](PassContext& c) { c.run.mStopRun = true; };
   s_.chkQBClasses.set_value(1);
   Start();
   EXPECT_TRUE(messages().empty());
@@ -318,31 +319,8 @@ TEST_F(WizardDriverTest, AnErrorInTheStageItselfBecomesTheErrorPair) {
   EXPECT_FALSE(s_.ProgressBar1.visible());
 }
 
-TEST_F(WizardDriverTest, ExpensesReportOnceAfterBothPasses) {
-  StagePasses::expense_lines[1] = 2;
-  StagePasses::expense_lines[2] = 3;
-  s_.chkQBExpense.set_value(1);
-  Start();
-  const auto gets = env_.browser_script->Gets();
-  ASSERT_EQ(gets.size(), 1u);
-  EXPECT_NE(gets[0].url.find("vantrelupdatestatus.asp?"), std::string::npos);
-  EXPECT_NE(gets[0].url.find("&options=X&"), std::string::npos);
-  EXPECT_EQ(ctl_.run().counts.expense, 5);
-}
-
-TEST_F(WizardDriverTest, NoExpenseReportWithoutLinesOrWithFailures) {
-  s_.chkQBExpense.set_value(1);
-  Start();
-  EXPECT_TRUE(env_.browser_script->Gets().empty());
-  StagePasses::expense_lines[2] = 1;
-  ctl_.lngFailedExpCnt = 1;
-  s_.chkQBExpense.set_value(1);
-  Start();
-  EXPECT_TRUE(env_.browser_script->Gets().empty());
-}
-
 TEST_F(WizardDriverTest, CancelDuringAStatusWaitEndsTheRun) {
-  StagePasses::expense_lines[1] = 1;
+  StagePasses::expenses_report = true;
   env_.browser_script->replies.push_back(testing::Reply::Hang());
   env_.browser_script->on_navigate = [this](const testing::Navigation&) {
     host_.pending.push_back([this] { s_.cmdNav[1].Click(); });
@@ -350,11 +328,11 @@ TEST_F(WizardDriverTest, CancelDuringAStatusWaitEndsTheRun) {
   s_.chkQBExpense.set_value(1);
   Start();
   EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
-  EXPECT_TRUE(modWizard().upload_form->mCancelled);
+  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
 }
 
 TEST_F(WizardDriverTest, StartSyncIsRefusedWhileARunWaits) {
-  StagePasses::expense_lines[1] = 1;
+  StagePasses::expenses_report = true;
   int nested_messages = -1;
   // The status request hangs until the queued clicks have run: a second
   // "Start Sync", then Cancel.

@@ -20,15 +20,14 @@ void VantrelCtl::chkDebugMode_Click() {
 
 void VantrelCtl::cmdSelectAll_Click() {
   WizardScreen& s = *screen_;
-  platform::CheckBox* six[] = {&s.chkQBEmployee, &s.chkQBCustomers, &s.chkQBCOA,
-                               &s.chkQBClasses,  &s.chkQBTasks,     &s.chkQBVendors};
+  // "Select All" ticks the list entities; "Uncheck All" clears every box.
   if (s.cmdSelectAll.caption() == "Select All") {
-    for (platform::CheckBox* box : six) box->set_value(1);
+    for (const EntityInfo& entity : Entities()) {
+      if (entity.in_select_all) (s.*entity.box).set_value(1);
+    }
     s.cmdSelectAll.set_caption("Uncheck All");
   } else if (s.cmdSelectAll.caption() == "Uncheck All") {
-    for (platform::CheckBox* box : six) box->set_value(0);
-    s.chkQBTimesheet.set_value(0);
-    s.chkQBExpense.set_value(0);
+    for (const EntityInfo& entity : Entities()) (s.*entity.box).set_value(0);
     s.cmdSelectAll.set_caption("Select All");
   }
 }
@@ -51,10 +50,8 @@ void VantrelCtl::ResetWizardScreen() {
   s.ProgressBar1.set_value(0);
   s.ProgressBar1.set_visible(false);
   s.fraProgress.set_visible(false);
-  for (platform::CheckBox* box :
-       {&s.chkQBEmployee, &s.chkQBCustomers, &s.chkQBClasses, &s.chkQBCOA, &s.chkQBTasks,
-        &s.chkQBVendors, &s.chkContactQB, &s.chkQBTimesheet, &s.chkQBExpense, &s.chkWaitRes,
-        &s.chkProcessing}) {
+  for (const EntityInfo& entity : Entities()) (s.*entity.box).set_value(0);
+  for (platform::CheckBox* box : {&s.chkContactQB, &s.chkWaitRes, &s.chkProcessing}) {
     box->set_value(0);
   }
   s.Timer1.set_enabled(false);
@@ -66,24 +63,15 @@ void VantrelCtl::ResetWizardScreen() {
   s.lblContacting.Refresh();
   s.lblWaiting.set_caption("Waiting for response");
   s.lblWaiting.Refresh();
-  EntityCounts& counts = run_.counts;
-  counts.classes = 0;
-  counts.customers = 0;
-  counts.employees = 0;
-  counts.accounts = 0;
-  counts.projects = 0;
-  counts.items = 0;
-  counts.vendors = 0;
+  // Time and expenses keep their counts and failure counters.
+  for (const EntityInfo& entity : Entities()) {
+    if (!entity.cleared_with_screen) continue;
+    run_.counts.*entity.count = 0;
+    this->*entity.failures = 0;
+  }
   s.frameComm.set_visible(false);
   s.cmdSelectAll.set_caption("Select All");
   s.cmdSelectAll.set_visible(true);
-  lngFailedClassCnt = 0;
-  lngFailedCustCnt = 0;
-  lngFailedEmpCnt = 0;
-  lngFailedGLCnt = 0;
-  lngFailedItemCnt = 0;
-  lngFailedProjCnt = 0;
-  lngFailedVendCnt = 0;
   s.chkDebugMode.set_value(0);
   s.optStop.set_visible(false);
   s.optContinue.set_visible(false);

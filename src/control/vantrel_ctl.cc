@@ -1,9 +1,11 @@
 #include "control/vantrel_ctl.h"
 
+#include "control/control_links.h"
+#include "convert/date_helpers.h"
 #include "platform/com_error.h"
 #include "platform/text_util.h"
+#include "quickbooks/qb_session.h"
 #include "upload/frm_wg_upload.h"
-#include "wizard/date_helpers.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
@@ -29,7 +31,11 @@ auto ConvertParameter(const char* key, Convert convert) {
 }  // namespace
 
 VantrelCtl::VantrelCtl(platform::Env& env, platform::FormsHost& host)
-    : env_(env), host_(host), pump_(&host), screen_(std::make_unique<WizardScreen>()) {
+    : env_(env),
+      host_(host),
+      pump_(&host),
+      screen_(std::make_unique<WizardScreen>()),
+      links_(std::make_unique<ControlLinks>(*this)) {
   WizardScreen& s = *screen_;
   s.SetHost(&host_);
   s.chkDebugMode.set_on_click([this] { chkDebugMode_Click(); });
@@ -44,8 +50,44 @@ VantrelCtl::VantrelCtl(platform::Env& env, platform::FormsHost& host)
 VantrelCtl::~VantrelCtl() {
   // The module's upload form pumps its events through this control: it must
   // not outlive it.
-  WizardState& state = modWizard();
-  if (state.upload_form && &state.upload_form->pump() == &pump_) state.upload_form.reset();
+  DiscardUploadForm(pump_);
+}
+
+BMWGUtilityResult VantrelCtl::UploadNow(platform::TextStream& myStream) {
+  return links_->Requests().UploadNow(myStream, nOptions);
+}
+
+BMWGUtilityResult VantrelCtl::SendStatusUpdate(const std::string& strOptions) {
+  return links_->Requests().SendStatusUpdate(strOptions);
+}
+
+long VantrelCtl::ContactQuickBooks() { return QBSession(env_).ContactQuickBooks(QBFilePath); }
+void VantrelCtl::CheckQBFile() { QBSession(env_).CheckQBFile(QBFilePath); }
+void VantrelCtl::BuildQBXMLRequest() { QBSession(env_).BuildQBXMLRequest(); }
+void VantrelCtl::SendQBXMLRequest() { QBSession(env_).SendQBXMLRequest(); }
+void VantrelCtl::EndQBSession() { QBSession(env_).EndQBSession(); }
+void VantrelCtl::CloseQBConnection() { QBSession(env_).CloseQBConnection(); }
+
+PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
+  words_ = {CustLexicon, EmpLexicon, ProjLexicon, SILexicon, SubProjLexicon, TessalyUser};
+  return PassContext{
+      .progress = *links_,
+      .script = *links_,
+      .run = run_,
+      .failures = this->*entity.failures,
+      .count = run_.counts.*entity.count,
+      .letter = entity.letter,
+      .last_sync = modWizard().last_sync.*entity.last_sync,
+      .words = words_,
+      .now = env_.Now(),
+  };
+}
+
+void VantrelCtl::RunConverter(const EntityInfo& entity) {
+  const ConvertPass pass = converters_->*entity.pass;
+  if (pass == nullptr) return;
+  PassContext context = ContextFor(entity);
+  pass(context);
 }
 
 std::string VantrelCtl::ReplaceSingleQuotes(std::string_view strParam) const {
@@ -115,13 +157,9 @@ void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
         ConvertParameter(p.key, [&] { return ToWholeSeconds(platform::TextToDate(text)); });
   }
 
-  lngFailedCustCnt = 0;
-  lngFailedEmpCnt = 0;
-  lngFailedProjCnt = 0;
-  lngFailedItemCnt = 0;
-  lngFailedGLCnt = 0;
-  lngFailedClassCnt = 0;
-  lngFailedVendCnt = 0;
+  for (const EntityInfo& entity : Entities()) {
+    if (entity.cleared_with_screen) this->*entity.failures = 0;
+  }
 
   screen_->Label2.set_caption(EmpLexicon + "s");
   screen_->Label3.set_caption(CustLexicon + "s:" + ProjLexicon + "s");

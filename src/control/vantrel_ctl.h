@@ -8,44 +8,22 @@
 #include <string>
 #include <string_view>
 
-#include "control/bmwg_utility_result.h"
+#include "control/entity_table.h"
 #include "control/wizard_screen.h"
 #include "convert/converters.h"
+#include "convert/pass_context.h"
 #include "platform/date_time.h"
 #include "platform/env.h"
 #include "platform/forms.h"
 #include "platform/guid.h"
 #include "platform/text_stream.h"
 #include "platform/values.h"
+#include "wizard/bmwg_utility_result.h"
+#include "wizard/run_state.h"
 
 namespace vantrel {
 
-// Statements or lines written by each converter's pass in this run.
-struct EntityCounts {
-  long employees = 0;
-  long customers = 0;
-  long projects = 0;
-  long classes = 0;
-  long accounts = 0;
-  long items = 0;
-  long vendors = 0;
-  long time = 0;
-  long expense = 0;
-
-  bool AllZero() const {
-    return employees == 0 && customers == 0 && projects == 0 && classes == 0 && accounts == 0 &&
-           items == 0 && vendors == 0 && time == 0 && expense == 0;
-  }
-};
-
-// The state of a run that the driver, the converters and the requests share.
-struct RunState {
-  bool mStopRun = false;                          // a pass stopped on an upload result or Cancel
-  BMWGUtilityResult mLastResult = wgurSuccess;    // result of the last request of the run
-  std::unique_ptr<platform::TextStream> mScript;  // the upload script being filled
-  long lngBatchCount = 0;                         // statements in the script since the last upload
-  EntityCounts counts;
-};
+class ControlLinks;
 
 // How the last click on "Start &Sync" ended.
 enum class RunEnd {
@@ -147,6 +125,13 @@ class VantrelCtl {
   void QueryQuickBooks();
   // Runs the converters of the ticked entities in their fixed order.
   void ConvertData();
+  // What the pass of `entity` sees of the control: the progress strip, the
+  // upload script, the entity's letter, failure counter, count and last-sync
+  // date, and the site's words as they stand now. Valid while the control
+  // lives and its words are unchanged.
+  PassContext ContextFor(const EntityInfo& entity);
+  // Runs the converter of `entity` when this build has one.
+  void RunConverter(const EntityInfo& entity);
   // Tells the status page that the entity `strOptions` is complete.
   BMWGUtilityResult SendStatusUpdate(const std::string& strOptions);
   // Puts a new, empty "us-ascii" text stream into mScript.
@@ -187,6 +172,8 @@ class VantrelCtl {
   long last_run_failures_ = 0;
   const Converters* converters_ = &AvailableConverters();
   std::unique_ptr<WizardScreen> screen_;
+  std::unique_ptr<ControlLinks> links_;
+  Wording words_;
   RunState run_;
 };
 

@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "control/vantrel_ctl.h"
 #include "convert/converters.h"
@@ -51,11 +52,11 @@ void VantrelCtl::cmdNav_Click(int index) {
       ShowMessage(kHelpMessage, platform::MessageStyle::kInformation);
       break;
     case 1: {
-      WizardState& state = modWizard();
-      if (state.upload_form && state.upload_form->mWaiting) {
-        state.upload_form->WebBrowser1().Stop();
-        state.upload_form->mCancelled = true;
-        state.upload_form->mWaiting = false;
+      frmWGUpload* form = ModuleUploadForm();
+      if (form != nullptr && form->mWaiting) {
+        form->WebBrowser1().Stop();
+        form->mCancelled = true;
+        form->mWaiting = false;
       }
       break;
     }
@@ -77,9 +78,8 @@ void VantrelCtl::cmdNav_Click(int index) {
 
 void VantrelCtl::RecordRunTotals() {
   last_run_counts_ = run_.counts;
-  last_run_failures_ = lngFailedEmpCnt + lngFailedCustCnt + lngFailedProjCnt + lngFailedClassCnt +
-                       lngFailedGLCnt + lngFailedItemCnt + lngFailedTimeCnt + lngFailedExpCnt +
-                       lngFailedVendCnt;
+  last_run_failures_ = 0;
+  for (const EntityInfo& entity : Entities()) last_run_failures_ += this->*entity.failures;
 }
 
 void VantrelCtl::StartSync() {
@@ -88,19 +88,16 @@ void VantrelCtl::StartSync() {
   last_run_counts_ = EntityCounts();
   last_run_failures_ = 0;
 
-  // 1. Something must be ticked.
-  const platform::CheckBox* boxes[] = {&s.chkQBTasks,    &s.chkQBCOA,       &s.chkQBCustomers,
-                                       &s.chkQBEmployee, &s.chkQBPayTerms,  &s.chkQBVendors,
-                                       &s.chkQBClasses,  &s.chkQBTimesheet, &s.chkQBExpense};
-  bool any = false;
-  for (const platform::CheckBox* box : boxes) any = any || box->value() == 1;
+  // Something must be ticked; the payment terms box counts too.
+  bool any = s.chkQBPayTerms.value() == 1;
+  for (const EntityInfo& entity : Entities()) any = any || (s.*entity.box).value() == 1;
   if (!any) {
     ShowMessage(kNothingSelected, platform::MessageStyle::kInformation);
     last_run_end_ = RunEnd::kNothingSelected;
     return;
   }
 
-  // 2-3. The communication panel and the run's flags.
+  // The communication panel shows; the server has added nothing yet.
   s.cmdSelectAll.set_visible(false);
   s.frameComm.set_visible(true);
   s.frameComm.Refresh();
@@ -108,7 +105,7 @@ void VantrelCtl::StartSync() {
   state.blnServerAddedProjects = false;
   state.lngSyncDirection = kDirectionUpload;
 
-  // 4. Required properties.
+  // Without an address, a file, the site's credentials and a user there is no run.
   if (IsBlank(WGSecureServerURL) || IsBlank(QBFilePath) || IsBlank(SiteCode) || IsBlank(SiteKey) ||
       IsBlank(TessalyUser)) {
     ShowMessage(kMissingProperties, platform::MessageStyle::kInformation);
@@ -117,17 +114,14 @@ void VantrelCtl::StartSync() {
     return;
   }
 
-  // 5. A last-sync date never loaded means 1 January 2000.
+  // A last-sync date never loaded means 1 January 2000.
   const platform::DateTime first_day = *platform::DateTime::FromParts(2000, 1, 1);
-  LastSyncDates& d = state.last_sync;
-  for (platform::DateTime* date :
-       {&d.CustomerLastSyncDate, &d.EmployeeLastSyncDate, &d.GLAccountsLastSyncDate,
-        &d.ClassLastSyncDate, &d.TasksLastSyncDate, &d.VendorsLastSyncDate, &d.TimeLastSyncDate,
-        &d.ExpenseLastSyncDate}) {
-    if (date->IsZero()) *date = first_day;
+  for (const EntityInfo& entity : Entities()) {
+    platform::DateTime& date = state.last_sync.*entity.last_sync;
+    if (date.IsZero()) date = first_day;
   }
 
-  // 6. The site's words, or their defaults.
+  // The site's words, or their defaults.
   if (IsBlank(EmpLexicon)) EmpLexicon = "Employee";
   if (IsBlank(CustLexicon)) CustLexicon = "Customer";
   if (IsBlank(ProjLexicon)) ProjLexicon = "Project";
@@ -142,22 +136,22 @@ void VantrelCtl::StartSync() {
     last_run_end_ = RunEnd::kQuickBooksError;
   };
 
-  // 7. The company file must exist.
+  // The company file must exist before QuickBooks is asked to open it.
   CheckQBFile();
   if (state.blnSyncError) return abort_with_sync_error();
 
-  // 8. Connect.
+  // Connect and check that QuickBooks has that file open.
   s.screen.set_mouse_pointer(platform::MousePointer::kHourglass);
   ContactQuickBooks();
   if (state.blnSyncError) return abort_with_sync_error();
 
-  // 9.
+  // Contacted: the first stage is ticked.
   s.chkContactQB.set_value(1);
   s.lblContacting.set_caption("Contacted QuickBooks");
   s.lblContacting.Refresh();
   s.cmdSelectAll.set_visible(false);
 
-  // 10. Query.
+  // One request for everything ticked.
   QueryQuickBooks();
   if (state.blnSyncError) {
     RestoreMousePointer();
@@ -168,30 +162,31 @@ void VantrelCtl::StartSync() {
     return;
   }
 
-  // 11.
+  // The response is in: the second stage is ticked.
   s.chkWaitRes.set_value(1);
   s.lblWaiting.set_caption("Response Received");
   s.lblWaiting.Refresh();
 
-  // 12. Prepare the transfer.
-  frmWGUpload& form = UploadForm(*this);
+  // The upload form is loaded fresh for the transfer.
+  frmWGUpload& form = UploadForm(env_, pump_);
   form.mSuccess = false;
   form.mCancelled = false;
   run_.mStopRun = false;
 
-  // 13. Convert.
+  // Every ticked entity's pass, in the fixed order.
   ConvertData();
 
-  // 14. A pass stopped on an upload result or a cancel.
+  // A pass stopped on an upload result or a cancel: say why, end the transfer
+  // and the session.
   if (run_.mStopRun) {
     if (run_.mLastResult != wgurSuccess) {
       ShowMessage(GetResultMessage(run_.mLastResult), platform::MessageStyle::kCritical);
     }
     RecordRunTotals();
-    if (state.upload_form) {
-      state.upload_form->WebBrowser1().Stop();
-      state.upload_form->mCancelled = true;
-      state.upload_form->mWaiting = false;
+    if (frmWGUpload* stopped = ModuleUploadForm()) {
+      stopped->WebBrowser1().Stop();
+      stopped->mCancelled = true;
+      stopped->mWaiting = false;
     }
     UnloadUploadForm();
     ResetWizardScreen();
@@ -201,7 +196,7 @@ void VantrelCtl::StartSync() {
     return;
   }
 
-  // 15-16.
+  // A converter that could not read the response leaves the panel as it is.
   RestoreMousePointer();
   if (state.blnSyncError) {
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
@@ -212,16 +207,17 @@ void VantrelCtl::StartSync() {
     return;
   }
 
-  // 17.
+  // Processed: every pass ran to its end.
   s.lblProcessing.set_caption("Response Processed");
   s.lblProcessing.Refresh();
 
-  if (run_.counts.AllZero()) {
-    // 18. Nothing was sent.
+  bool sent = false;
+  for (const EntityInfo& entity : Entities()) sent = sent || run_.counts.*entity.count != 0;
+  if (!sent) {
     ShowMessage(kAlreadyInSync, platform::MessageStyle::kInformation);
     last_run_end_ = RunEnd::kAlreadyInSync;
   } else {
-    // 19-20.
+    // The transfer is over: the summary tells what could not be sent.
     s.fraProgress.set_visible(false);
     UnloadUploadForm();
     s.lblTransfer1.set_caption("Transferred data");
@@ -231,7 +227,7 @@ void VantrelCtl::StartSync() {
     last_run_end_ = RunEnd::kCompleted;
   }
 
-  // 21. Clean-up.
+  // The screen back to idle and QuickBooks released.
   RecordRunTotals();
   state.blnServerAddedProjects = false;
   state.blnServerAddedTasks = false;
@@ -269,35 +265,13 @@ void VantrelCtl::ConvertData() {
   WizardState& state = modWizard();
   state.blnSyncError = false;
   state.strSyncError.clear();
-  const SelectionFlags& f = state.selection;
-  const Converters& passes = *converters_;
   try {
     OpenFreshUploadScript();
-    // Runs one pass when it exists; true when the stage must end after it.
-    auto run_pass = [&](ConvertPass pass) {
-      if (pass != nullptr) pass(*this);
-      return run_.mStopRun || state.blnSyncError;
-    };
-    if (f.blnDoEmployees && run_pass(passes.employees)) return;
-    if (f.blnDoCustomers && (run_pass(passes.customers) || run_pass(passes.projects))) return;
-    if (f.blnDoClasses && run_pass(passes.classes)) return;
-    if (f.blnDoGLAccounts && run_pass(passes.accounts)) return;
-    if (f.blnDoTasks && run_pass(passes.items)) return;
-    if (f.blnDoVendors && run_pass(passes.vendors)) return;
-    if (f.blnDoTime && run_pass(passes.time)) return;
-    if (!f.blnDoExpense) return;
-
-    run_.counts.expense = 0;
-    if (passes.expenses != nullptr) {
-      run_.counts.expense = passes.expenses(*this, 1);
-      if (run_.mStopRun) return;
-      run_.counts.expense += passes.expenses(*this, 2);
-      if (run_.mStopRun) return;
+    for (const EntityInfo& entity : Entities()) {
+      if (!(state.selection.*entity.selected)) continue;
+      RunConverter(entity);
+      if (run_.mStopRun || state.blnSyncError) return;
     }
-    if (run_.counts.expense > 0 && lngFailedExpCnt == 0) {
-      run_.mLastResult = SendStatusUpdate("X");
-    }
-    screen_->fraProgress.set_visible(false);
   } catch (const platform::ComError& e) {
     state.blnSyncError = true;
     state.strSyncError = e.description();
@@ -323,26 +297,20 @@ std::string VantrelCtl::BuildSummaryMessage() const {
     added = added_block(ProjLexicon);
   }
 
-  const std::pair<std::string, long> failures[] = {
-      {EmpLexicon + "s - ", lngFailedEmpCnt},
-      {CustLexicon + "s - ", lngFailedCustCnt},
-      {ProjLexicon + "s - ", lngFailedProjCnt},
-      {std::string("Classes") + " - ", lngFailedClassCnt},
-      {std::string("Chart of Accounts") + " - ", lngFailedGLCnt},
-      {SILexicon + "s - ", lngFailedItemCnt},
-      {"Time - ", lngFailedTimeCnt},
-      {"Expenses - ", lngFailedExpCnt},
-      {std::string("Vendors") + " - ", lngFailedVendCnt},
-  };
+  // The failure counters in the summary's order.
+  std::vector<const EntityInfo*> ranked(Entities().size());
+  for (const EntityInfo& entity : Entities()) ranked[entity.summary_rank] = &entity;
   bool any_failed = false;
-  for (const auto& [label, count] : failures) any_failed = any_failed || count != 0;
+  for (const EntityInfo* entity : ranked) any_failed = any_failed || this->*entity->failures != 0;
 
   if (any_failed) {
     std::string message = "Quickbooks data synced with Tessaly. Following data could not be sent..";
     message += kCrLf;
     message += kCrLf;
-    for (const auto& [label, count] : failures) {
-      if (count != 0) message += label + std::to_string(count) + kCrLf;
+    for (const EntityInfo* entity : ranked) {
+      const long count = this->*entity->failures;
+      if (count != 0)
+        message += SummaryName(*this, *entity) + " - " + std::to_string(count) + kCrLf;
     }
     return message + added;
   }

@@ -12,12 +12,15 @@ namespace {
 using enum UpdateRule;
 
 // The account type as received, kept in the row for [AllowExpense].
-void FillAccountRow(RecordContext& record) {
-  std::string_view type;
-  if (record.ChildText("AccountType", &type)) {
-    static_cast<AccountRow&>(record.row).AccountType.assign(type);
+class AccountHooks final : public ListHooks {
+ public:
+  void FillRow(RecordContext& record) override {
+    std::string_view type;
+    if (record.ChildText("AccountType", &type)) {
+      static_cast<AccountRow&>(record.row).AccountType.assign(type);
+    }
   }
-}
+};
 
 // -1 for an account whose type is exactly "Expense", 0 for any other.
 bool AllowExpense(RecordContext& record, const Column& /*column*/, std::string& out) {
@@ -58,26 +61,22 @@ constexpr Column kAccountColumns[] = {
 };
 
 const ListEntity kAccounts{
-    .record_element = "AccountRet",
+    .pass = {.record_element = "AccountRet",
+             .start_text = {"Getting Chart of Accounts from QB"},
+             .running_text = {"Getting GLs from QB ("},
+             .failure_reset = FailureReset::kAfterProgress},
     .table = "GLChartOfAccounts",
     .key_column = "AccRowID",
-    .letter = "G",
-    .start_text = {"Getting Chart of Accounts from QB"},
-    .running_text = {"Getting GLs from QB ("},
-    .failure_counter = &VantrelCtl::lngFailedGLCnt,
-    .failure_reset = FailureReset::kAfterProgress,
-    .count = &EntityCounts::accounts,
-    .last_sync = &LastSyncDates::GLAccountsLastSyncDate,
     .columns = kAccountColumns,
-    .hooks = {.fill_row = FillAccountRow},
 };
 
 }  // namespace
 
 const ListEntity& AccountsEntity() { return kAccounts; }
 
-void ConvertAccounts(VantrelCtl& ctl) {
-  ConvertListEntity(ctl, kAccounts, converterStores().accounts);
+void ConvertAccounts(PassContext& pass) {
+  AccountHooks hooks;
+  ConvertListEntity(pass, kAccounts, converterStores().accounts, hooks);
 }
 
 }  // namespace vantrel

@@ -33,26 +33,22 @@ constexpr Column kClassColumns[] = {
 };
 
 const ListEntity kClasses{
-    .record_element = "ClassRet",
+    .pass = {.record_element = "ClassRet",
+             .start_text = {"Getting Classes from QB"},
+             .running_text = {"Getting Classes from QB ("},
+             .failure_reset = FailureReset::kBeforeParseTest,
+             .last_sync_filter = false},
     .table = "ClassInfo",
     .key_column = "ClassRowID",
-    .letter = "C",
-    .start_text = {"Getting Classes from QB"},
-    .running_text = {"Getting Classes from QB ("},
-    .failure_counter = &VantrelCtl::lngFailedClassCnt,
-    .failure_reset = FailureReset::kBeforeParseTest,
-    .count = &EntityCounts::classes,
-    .last_sync = nullptr,
     .columns = kClassColumns,
-    .hooks = {},
 };
 
 }  // namespace
 
 const ListEntity& ClassesEntity() { return kClasses; }
 
-void ConvertClasses(VantrelCtl& ctl) {
-  ConvertListEntity(ctl, kClasses, converterStores().classes);
+void ConvertClasses(PassContext& pass) {
+  ConvertListEntity(pass, kClasses, converterStores().classes);
 }
 
 }  // namespace vantrel

@@ -107,26 +107,21 @@ constexpr Column kEmployeeColumns[] = {
 static_assert(std::size(kEmployeeColumns) == 86);
 
 const ListEntity kEmployees{
-    .record_element = "EmployeeRet",
+    .pass = {.record_element = "EmployeeRet",
+             .start_text = {"Getting ", &Wording::EmpLexicon, "s from QB"},
+             .running_text = {"Getting ", &Wording::EmpLexicon, "s from QB ("},
+             .failure_reset = FailureReset::kAfterParseTest},
     .table = "EmployeeInfo",
     .key_column = "EmployeeID",
-    .letter = "E",
-    .start_text = {"Getting ", &VantrelCtl::EmpLexicon, "s from QB"},
-    .running_text = {"Getting ", &VantrelCtl::EmpLexicon, "s from QB ("},
-    .failure_counter = &VantrelCtl::lngFailedEmpCnt,
-    .failure_reset = FailureReset::kAfterParseTest,
-    .count = &EntityCounts::employees,
-    .last_sync = &LastSyncDates::EmployeeLastSyncDate,
     .columns = kEmployeeColumns,
-    .hooks = {},
 };
 
 }  // namespace
 
 const ListEntity& EmployeesEntity() { return kEmployees; }
 
-void ConvertEmployees(VantrelCtl& ctl) {
-  ConvertListEntity(ctl, kEmployees, converterStores().employees);
+void ConvertEmployees(PassContext& pass) {
+  ConvertListEntity(pass, kEmployees, converterStores().employees);
 }
 
 }  // namespace vantrel

@@ -84,26 +84,21 @@ constexpr Column kVendorColumns[] = {
 static_assert(std::size(kVendorColumns) == 64);
 
 const ListEntity kVendors{
-    .record_element = "VendorRet",
+    .pass = {.record_element = "VendorRet",
+             .start_text = {"Getting Vendors from QB"},
+             .running_text = {"Getting Vendors from QB ("},
+             .failure_reset = FailureReset::kAfterParseTest},
     .table = "Vendors",
     .key_column = "VendorID",
-    .letter = "V",
-    .start_text = {"Getting Vendors from QB"},
-    .running_text = {"Getting Vendors from QB ("},
-    .failure_counter = &VantrelCtl::lngFailedVendCnt,
-    .failure_reset = FailureReset::kAfterParseTest,
-    .count = &EntityCounts::vendors,
-    .last_sync = &LastSyncDates::VendorsLastSyncDate,
     .columns = kVendorColumns,
-    .hooks = {},
 };
 
 }  // namespace
 
 const ListEntity& VendorsEntity() { return kVendors; }
 
-void ConvertVendors(VantrelCtl& ctl) {
-  ConvertListEntity(ctl, kVendors, converterStores().vendors);
+void ConvertVendors(PassContext& pass) {
+  ConvertListEntity(pass, kVendors, converterStores().vendors);
 }
 
 }  // namespace vantrel

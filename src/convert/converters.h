@@ -1,15 +1,13 @@
-// The conversion passes that the driver runs, in its fixed order. A pass that
-// is not available yet is null and the driver passes over it.
+// The conversion passes that the driver runs. A pass that is not available
+// yet is null and the driver passes over it.
 #ifndef VANTREL_CONVERT_CONVERTERS_H_
 #define VANTREL_CONVERT_CONVERTERS_H_
 
+#include "convert/pass_context.h"
+
 namespace vantrel {
 
-class VantrelCtl;
-
-using ConvertPass = void (*)(VantrelCtl&);
-// mode 1: checks, mode 2: bills; returns the count of lines the pass wrote.
-using ExpensePass = long (*)(VantrelCtl&, int mode);
+using ConvertPass = void (*)(PassContext& pass);
 
 struct Converters {
   ConvertPass employees = nullptr;
@@ -20,7 +18,8 @@ struct Converters {
   ConvertPass items = nullptr;
   ConvertPass vendors = nullptr;
   ConvertPass time = nullptr;
-  ExpensePass expenses = nullptr;
+  // Both expense passes, checks then bills, and the one status update.
+  ConvertPass expenses = nullptr;
 };
 
 // The passes this build provides.

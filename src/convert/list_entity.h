@@ -1,7 +1,7 @@
-// What sets one list converter apart: its record element, table and key, its
-// entity letter and progress texts, its counters, its mapping table of columns
-// and a few hooks for its particulars. The pass engine (pass_engine.h) runs
-// every list converter from such a description.
+// What sets one list converter apart: its record element and progress texts,
+// its table and key, and its mapping table of columns. The SQL upsert writer
+// (sql_upsert_writer.h) turns a record into a statement by such a table; the
+// pass engine (pass_engine.h) runs the whole pass.
 #ifndef VANTREL_CONVERT_LIST_ENTITY_H_
 #define VANTREL_CONVERT_LIST_ENTITY_H_
 
@@ -10,10 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/vantrel_ctl.h"
-#include "convert/list_store.h"
-#include "platform/xml_document.h"
-#include "wizard/mod_wizard.h"
+#include "convert/record_walk.h"
 
 namespace vantrel {
 
@@ -28,7 +25,7 @@ enum class ValueKind : std::uint8_t {
   kFlag,           // `on` for exactly "1" or "true", `off` for any other text;
                    // missing: `fixed`
   kLevel,          // the numeric value plus one; missing: 1
-  kRowNumber,      // 9000000 + the zero-based position of the record
+  kRowNumber,      // the record's row number (by default 9000000 + its position)
   kCreatedAudit,   // the row's TimeCreated as 'mm/dd/yyyy hh:mm:ss'
   kModifiedAudit,  // the row's TimeModified as 'mm/dd/yyyy hh:mm:ss'
   kModifiedDate,   // the row's TimeModified in the general date form, cut to 50, quoted
@@ -47,7 +44,6 @@ enum class UpdateRule : std::uint8_t {
 };
 
 struct Column;
-struct RecordContext;
 
 // Appends a kCustom column's value to `out`; the result decides whether the
 // column enters the update list when its rule is UpdateRule::kByHook.
@@ -161,81 +157,11 @@ constexpr Column CustomColumn(std::string_view name, CustomValue custom, UpdateR
   return {.name = name, .kind = ValueKind::kCustom, .update = update, .custom = custom};
 }
 
-// ---- Per-record hooks ----
-
-// One record as the hooks see it.
-struct RecordContext {
-  VantrelCtl& ctl;
-  platform::XmlNode record;
-  long position;         // zero-based among the response's record elements
-  ListRow& row;          // the record's row of the store (row position + 1)
-  long statements;       // statements of this pass written before this record
-  void* pass_state;      // the converter's own state for the pass, or null
-  std::string& scratch;  // working text for hooks that need one
-
-  // The text of the record's child element `name`, and whether it is there.
-  bool ChildText(std::string_view name, std::string_view* text);
-};
-
-using RecordTest = bool (*)(RecordContext& record);
-using RecordStep = void (*)(RecordContext& record);
-
-// How a pass ended.
-enum class PassEnd { kNotParsed, kNoRecords, kStopped, kFinished };
-
-struct ListHooks {
-  // Before anything else of a record; false skips it (nothing recorded,
-  // written or counted).
-  RecordTest take_record = nullptr;
-  // The row's further fields, after TimeCreated, TimeModified and IsActive.
-  RecordStep fill_row = nullptr;
-  // Asked when the last-sync filter would skip the record; true converts it.
-  RecordTest convert_anyway = nullptr;
-  // After the last-sync filter; false skips the record.
-  RecordTest take_filtered = nullptr;
-  // Whether the finished pass earns the status update; null: the statement
-  // count is above 0 and the entity's failure counter is 0.
-  bool (*status_earned)(VantrelCtl& ctl, long statements) = nullptr;
-  // The store's sizing once the pass is over, however it ended; `walked` is
-  // the number of records the loop went through.
-  void (*end_sizing)(ListStore& store, PassEnd end, long walked) = nullptr;
-};
-
-// A progress text: `head`, the control's wording property when there is one,
-// and `tail`: "Getting " + EmpLexicon + "s from QB".
-struct ProgressText {
-  std::string_view head = {};
-  std::string VantrelCtl::*lexicon = nullptr;
-  std::string_view tail = {};
-
-  std::string For(const VantrelCtl& ctl) const {
-    std::string text(head);
-    if (lexicon != nullptr) text += ctl.*lexicon;
-    text += tail;
-    return text;
-  }
-};
-
-// When the entity's failure counter is set to 0.
-enum class FailureReset {
-  kBeforeParseTest,  // right after the response is loaded
-  kAfterParseTest,   // once the response has parsed
-  kAfterProgress,    // once the progress display is set up, before the first record
-};
-
 struct ListEntity {
-  std::string_view record_element = {};  // "ClassRet"
-  std::string_view table = {};           // "ClassInfo"
-  std::string_view key_column = {};      // "ClassRowID"
-  std::string_view letter = {};          // "C"
-  ProgressText start_text = {};          // "Getting Classes from QB"
-  ProgressText running_text = {};        // "Getting Classes from QB (" (count and ")" follow)
-  long VantrelCtl::*failure_counter = nullptr;
-  FailureReset failure_reset = FailureReset::kAfterParseTest;
-  long EntityCounts::*count = nullptr;                     // the statement count of the pass
-  platform::DateTime LastSyncDates::*last_sync = nullptr;  // null: no last-sync filter
+  PassSpec pass = {};
+  std::string_view table = {};       // "ClassInfo"
+  std::string_view key_column = {};  // "ClassRowID"
   std::span<const Column> columns = {};
-  ListHooks hooks = {};
 };
 
 }  // namespace vantrel

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "convert/record_store.h"
 #include "platform/date_time.h"
-#include "wizard/record_store.h"
 
 namespace vantrel {
 

@@ -6,38 +6,39 @@
 
 #include <string_view>
 
-#include "control/vantrel_ctl.h"
+#include "convert/pass_context.h"
 
 namespace vantrel {
 
 // Number of statements or lines that the normal mode posts at once.
 inline constexpr long kBatchSize = 100;
 
-struct UploadPolicy {
-  std::string_view letter = {};                 // the entity letter placed in nOptions
-  long VantrelCtl::*failure_counter = nullptr;  // raised by each failed upload in debug mode
-  // Runs after an upload that the pass goes on from, before the fresh script
-  // is opened (the time and expense converters read the reply there).
-  void (*after_upload)(VantrelCtl& ctl) = nullptr;
+// Runs after an upload that the pass goes on from, before the fresh script is
+// opened (the time and expense converters read the reply there).
+class UploadReplyHook {
+ public:
+  virtual ~UploadReplyHook() = default;
+  virtual void AfterUpload(PassContext& pass) = 0;
 };
 
-// Appends `text` to the upload script. A script that is missing or cannot
-// take text leaves the text unwritten and the pass goes on.
-void WriteToScript(VantrelCtl& ctl, std::string_view text);
+struct UploadPolicy {
+  std::string_view letter = {};  // the entity letter placed in nOptions
+  UploadReplyHook* after_upload = nullptr;
+};
 
-// Posts the upload script: restores the mouse pointer, puts the letter in
-// nOptions, calls UploadNow and keeps its result in mLastResult.
-BMWGUtilityResult PostScript(VantrelCtl& ctl, std::string_view letter);
+// Posts the upload script with `letter` and keeps the result in mLastResult.
+BMWGUtilityResult PostScript(PassContext& pass, std::string_view letter);
 
 // To call after each statement or line written: counts it in lngBatchCount
 // and uploads when due (every kBatchSize entries in normal mode, every entry
-// in debug mode). Returns false when the pass must stop; mStopRun is then set.
-bool AfterEntryWritten(VantrelCtl& ctl, const UploadPolicy& policy);
+// in debug mode, where a failed upload raises the pass's failure counter).
+// Returns false when the pass must stop; mStopRun is then set.
+bool AfterEntryWritten(PassContext& pass, const UploadPolicy& policy);
 
 // The end of a pass in normal mode: posts what is left in the script (nothing
 // when lngBatchCount is 0). Returns false when the upload was refused; mStopRun
 // is then set. Does nothing in debug mode.
-bool UploadRest(VantrelCtl& ctl, const UploadPolicy& policy);
+bool UploadRest(PassContext& pass, const UploadPolicy& policy);
 
 }  // namespace vantrel
 

@@ -1,8 +1,7 @@
-#include <algorithm>
-#include <cctype>
+#include "quickbooks/qb_session.h"
+
 #include <string>
 
-#include "control/vantrel_ctl.h"
 #include "platform/com_error.h"
 #include "platform/text_util.h"
 #include "quickbooks/qbxml_request.h"
@@ -52,25 +51,25 @@ platform::RequestProcessor& Processor(WizardState& state) {
 
 }  // namespace
 
-void VantrelCtl::CheckQBFile() {
+void QBSession::CheckQBFile(const std::string& path) {
   WizardState& state = modWizard();
   ClearErrorPair(state);
   bool found = false;
   try {
-    found = env().FindFile(QBFilePath);
+    found = env_.FindFile(path);
   } catch (const platform::ComError&) {
     found = false;
   }
-  if (!found) SetErrorPair(state, "Cannot find '" + QBFilePath + "'");
+  if (!found) SetErrorPair(state, "Cannot find '" + path + "'");
 }
 
-long VantrelCtl::ContactQuickBooks() {
+long QBSession::ContactQuickBooks(const std::string& path) {
   WizardState& state = modWizard();
   ClearErrorPair(state);
   long result = 0;
   try {
     state.objRequestProcessor.reset();
-    state.objRequestProcessor = env().CreateRequestProcessor();
+    state.objRequestProcessor = env_.CreateRequestProcessor();
     state.blnConnectionOpen = false;
     platform::RequestProcessor& rp = *state.objRequestProcessor;
 
@@ -85,10 +84,10 @@ long VantrelCtl::ContactQuickBooks() {
 
     const std::string open_file = rp.GetCurrentCompanyFileName(state.strTicket);
     if (platform::ToUpperAscii(platform::TrimSpaces(open_file)) !=
-        platform::ToUpperAscii(platform::TrimSpaces(QBFilePath))) {
+        platform::ToUpperAscii(platform::TrimSpaces(path))) {
       SetErrorPair(state, "Your Current Quickbooks file '" + open_file +
                               "' does not match with the QB file you are using with Tessaly '" +
-                              QBFilePath +
+                              path +
                               "'. \r\nPlease open the correct Quickbooks file and "
                               "try again.");
       return 0;
@@ -113,13 +112,13 @@ long VantrelCtl::ContactQuickBooks() {
   }
 }
 
-void VantrelCtl::BuildQBXMLRequest() {
+void QBSession::BuildQBXMLRequest() {
   WizardState& state = modWizard();
   state.strRequestXML.clear();
   state.strRequestXML = ComposeQBXMLRequest(state.selection, state.lngQBXMLVersion);
 }
 
-void VantrelCtl::SendQBXMLRequest() {
+void QBSession::SendQBXMLRequest() {
   WizardState& state = modWizard();
   ClearErrorPair(state);
   state.strResponseXML.clear();
@@ -133,7 +132,7 @@ void VantrelCtl::SendQBXMLRequest() {
   }
 }
 
-void VantrelCtl::EndQBSession() {
+void QBSession::EndQBSession() {
   WizardState& state = modWizard();
   ClearErrorPair(state);
   try {
@@ -145,7 +144,7 @@ void VantrelCtl::EndQBSession() {
   }
 }
 
-void VantrelCtl::CloseQBConnection() {
+void QBSession::CloseQBConnection() {
   WizardState& state = modWizard();
   ClearErrorPair(state);
   try {

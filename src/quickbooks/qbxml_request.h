@@ -4,21 +4,9 @@
 
 #include <string>
 
-namespace vantrel {
+#include "wizard/selection_flags.h"
 
-// What a run asks QuickBooks for, set from the wizard's check boxes.
-struct SelectionFlags {
-  bool blnDoCustomers = false;
-  bool blnDoEmployees = false;
-  bool blnDoVendors = false;
-  bool blnDoPayTerms = false;
-  bool blnDoGLAccounts = false;
-  bool blnDoTasks = false;
-  bool blnDoClasses = false;
-  bool blnDoSalesReps = false;
-  bool blnDoTime = false;
-  bool blnDoExpense = false;
-};
+namespace vantrel {
 
 // qbXML version codes of a session.
 inline constexpr long kQbXml10 = 0;

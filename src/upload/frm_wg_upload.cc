@@ -1,15 +1,13 @@
 #include "upload/frm_wg_upload.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "control/vantrel_ctl.h"
 #include "platform/text_util.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
 
-namespace {}  // namespace
+namespace {
+thread_local std::unique_ptr<frmWGUpload> t_upload_form;
+}  // namespace
 
 frmWGUpload::frmWGUpload(std::unique_ptr<platform::WebBrowser> browser, platform::EventPump& pump)
     : browser_(std::move(browser)), pump_(pump) {
@@ -76,21 +74,20 @@ void frmWGUpload::WebBrowser1_DocumentComplete(const std::optional<std::string>&
   mWaiting = false;
 }
 
-frmWGUpload& UploadForm(VantrelCtl& ctl) {
-  WizardState& state = modWizard();
-  if (!state.upload_form) {
-    state.upload_form =
-        std::make_unique<frmWGUpload>(ctl.env().CreateWebBrowser(), ctl.event_pump());
-  }
-  if (!state.upload_form->loaded()) state.upload_form->Form_Load();
-  return *state.upload_form;
+frmWGUpload& UploadForm(platform::Env& env, platform::EventPump& pump) {
+  if (!t_upload_form) t_upload_form = std::make_unique<frmWGUpload>(env.CreateWebBrowser(), pump);
+  if (!t_upload_form->loaded()) t_upload_form->Form_Load();
+  return *t_upload_form;
 }
 
-void LoadUploadForm(VantrelCtl& ctl) { UploadForm(ctl); }
+frmWGUpload* ModuleUploadForm() { return t_upload_form.get(); }
+
+void DiscardUploadForm(const platform::EventPump& pump) {
+  if (t_upload_form && &t_upload_form->pump() == &pump) t_upload_form.reset();
+}
 
 void UnloadUploadForm() {
-  WizardState& state = modWizard();
-  if (state.upload_form && state.upload_form->loaded()) state.upload_form->Form_Unload();
+  if (t_upload_form && t_upload_form->loaded()) t_upload_form->Form_Unload();
 }
 
 }  // namespace vantrel

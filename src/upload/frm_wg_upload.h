@@ -62,13 +62,16 @@ class frmWGUpload {
   bool mLoaded_ = false;
 };
 
-class VantrelCtl;
+// The module's upload form (one per thread), created on first use with a
+// browser of `env` and events delivered by `pump`, and loaded when it is not.
+frmWGUpload& UploadForm(platform::Env& env, platform::EventPump& pump);
 
-// The module's upload form, created and loaded on first use.
-frmWGUpload& UploadForm(VantrelCtl& ctl);
+// The module's upload form; null before the first use.
+frmWGUpload* ModuleUploadForm();
 
-// Loads the module's form (creating it when there is none).
-void LoadUploadForm(VantrelCtl& ctl);
+// Destroys the module's form when its events come through `pump` (a control
+// going away takes the form that uses its pump with it).
+void DiscardUploadForm(const platform::EventPump& pump);
 
 // Unloads the module's form when there is one.
 void UnloadUploadForm();

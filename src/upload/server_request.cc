@@ -1,6 +1,5 @@
 #include "upload/server_request.h"
 
-#include "control/vantrel_ctl.h"
 #include "platform/web_browser.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/mod_wizard.h"
@@ -8,19 +7,16 @@
 namespace vantrel {
 
 std::optional<BMWGUtilityResult> NavigateAndClassify(
-    VantrelCtl& ctl, const std::string& url,
+    RequestHost& host, const std::string& url,
     const std::optional<std::vector<std::uint8_t>>& post_data) {
   // The transfer indicator: "Please wait..." blinks until the screen is reset.
-  WizardScreen& screen = ctl.screen();
-  screen.Timer1.set_interval_ms(500);
-  screen.Timer1.set_enabled(true);
-  screen.lblTransfer2.set_visible(true);
+  host.StartTransferIndicator();
 
-  frmWGUpload& form = UploadForm(ctl);
+  frmWGUpload& form = UploadForm(host.env(), host.event_pump());
   form.mWaiting = true;
   form.WebBrowser1().Navigate2(url, platform::kNavNoHistory | platform::kNavNoReadFromCache,
                                post_data, kRequestHeader);
-  while (form.mWaiting) ctl.event_pump().DoEvents();
+  while (form.mWaiting) host.event_pump().DoEvents();
 
   BMWGUtilityResult result;
   if (form.mSuccess) {
@@ -28,7 +24,7 @@ std::optional<BMWGUtilityResult> NavigateAndClassify(
   } else if (form.mCancelled) {
     result = wgurProcessInterrupted;
   } else if (form.mReplyText == kNoDocumentReply) {
-    ctl.ShowMessage(kNoDocumentMessage, platform::MessageStyle::kInformation);
+    host.ShowMessage(kNoDocumentMessage, platform::MessageStyle::kInformation);
     return std::nullopt;
   } else {
     modWizard().strServerReply = form.mReplyText;

@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "control/bmwg_utility_result.h"
+#include "upload/site_requests.h"
+#include "wizard/bmwg_utility_result.h"
 
 namespace vantrel {
-
-class VantrelCtl;
 
 // The client version every request sends.
 inline constexpr char kClientVersion[] = "4.06";
@@ -29,7 +28,7 @@ inline constexpr char kNoDocumentMessage[] =
 // "Error" (no readable page), after showing its message; the caller then
 // returns the result it started with. Throws ComError from the platform.
 std::optional<BMWGUtilityResult> NavigateAndClassify(
-    VantrelCtl& ctl, const std::string& url,
+    RequestHost& host, const std::string& url,
     const std::optional<std::vector<std::uint8_t>>& post_data);
 
 }  // namespace vantrel

@@ -1,45 +1,63 @@
 #include <string>
 
-#include "control/vantrel_ctl.h"
 #include "platform/com_error.h"
 #include "upload/server_request.h"
+#include "upload/site_requests.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
 
-BMWGUtilityResult VantrelCtl::UploadNow(platform::TextStream& myStream) {
+BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::string_view options) {
   const BMWGUtilityResult initial = wgurSuccess;
   try {
     // Values go into the address as they stand, without escaping.
-    std::string url = WGSecureServerURL;
+    std::string url(access_.base_url);
     url += "vantrel.asp?sitecode=";
-    url += SiteCode;
+    url += access_.site_code;
     url += "&sitekey=";
-    url += SiteKey;
+    url += access_.site_key;
     url += "&reset=";
-    url += ResetTessaly ? "1" : "0";
+    url += access_.reset ? "1" : "0";
     url += "&bmclntver=";
     url += kClientVersion;
     url += "&options=";
-    url += nOptions;
+    url += options;
     url += "&upstarttime=";
-    url += env().Now().GeneralText();
+    url += host_.env().Now().GeneralText();
     url += "&usrnm=";
-    url += TessalyUser;
+    url += access_.user;
     url += "&debugmode=";
-    url += DebugMode ? "True" : "False";
+    url += access_.debug_mode ? "True" : "False";
 
-    myStream.set_position(0);
-    myStream.set_type(platform::TextStream::Type::kBinary);
-    std::vector<std::uint8_t> body = myStream.Read(-1);
+    stream.set_position(0);
+    stream.set_type(platform::TextStream::Type::kBinary);
+    std::vector<std::uint8_t> body = stream.Read(-1);
 
-    return NavigateAndClassify(*this, url, std::move(body)).value_or(initial);
+    return NavigateAndClassify(host_, url, std::move(body)).value_or(initial);
   } catch (const platform::ComError& e) {
     modWizard().strServerReply = "Number : " + std::to_string(e.number()) + "\r\n" +
                                  "Description : " + e.description() + "\r\n" +
                                  "ASP Source : " + e.source();
     return wgurSystemError;
   }
+}
+
+BMWGUtilityResult SiteRequests::SendStatusUpdate(std::string_view options) {
+  const BMWGUtilityResult initial = wgurSuccess;
+  std::string url(access_.base_url);
+  url += "vantrelupdatestatus.asp?sitecode=";
+  url += access_.site_code;
+  url += "&sitekey=";
+  url += access_.site_key;
+  url += "&bmclntver=";
+  url += kClientVersion;
+  url += "&options=";
+  url += options;
+  url += "&upstarttime=";
+  url += host_.env().Now().AuditText();
+  url += "&usrnm=";
+  url += access_.user;
+  return NavigateAndClassify(host_, url, std::nullopt).value_or(initial);
 }
 
 }  // namespace vantrel

@@ -1,7 +1,5 @@
 #include "wizard/mod_wizard.h"
 
-#include "upload/frm_wg_upload.h"
-
 namespace vantrel {
 
 WizardState::WizardState() = default;

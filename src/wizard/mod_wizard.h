@@ -8,11 +8,9 @@
 
 #include "platform/date_time.h"
 #include "platform/request_processor.h"
-#include "quickbooks/qbxml_request.h"
+#include "wizard/selection_flags.h"
 
 namespace vantrel {
-
-class frmWGUpload;
 
 // The eight last-sync dates, one per kind of data.
 struct LastSyncDates {
@@ -64,9 +62,6 @@ struct WizardState {
   std::string strRequestXML;
   std::string strResponseXML;
   long lngQBXMLVersion = 0;
-
-  // The single upload form, created on first use.
-  std::unique_ptr<frmWGUpload> upload_form;
 };
 
 // This thread's module-level state.

@@ -1,6 +1,6 @@
 // The result of every request to the server.
-#ifndef VANTREL_CONTROL_BMWG_UTILITY_RESULT_H_
-#define VANTREL_CONTROL_BMWG_UTILITY_RESULT_H_
+#ifndef VANTREL_WIZARD_BMWG_UTILITY_RESULT_H_
+#define VANTREL_WIZARD_BMWG_UTILITY_RESULT_H_
 
 #include <cstdint>
 
@@ -17,4 +17,4 @@ enum BMWGUtilityResult : std::int32_t {
 
 }  // namespace vantrel
 
-#endif  // VANTREL_CONTROL_BMWG_UTILITY_RESULT_H_
+#endif  // VANTREL_WIZARD_BMWG_UTILITY_RESULT_H_

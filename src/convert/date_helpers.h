@@ -1,6 +1,6 @@
 // Dates of the converters: qbXML date-times and the two texts of the script.
-#ifndef VANTREL_WIZARD_DATE_HELPERS_H_
-#define VANTREL_WIZARD_DATE_HELPERS_H_
+#ifndef VANTREL_CONVERT_DATE_HELPERS_H_
+#define VANTREL_CONVERT_DATE_HELPERS_H_
 
 #include <optional>
 #include <string>
@@ -30,4 +30,4 @@ platform::DateTime ToWholeSeconds(platform::DateTime value);
 
 }  // namespace vantrel
 
-#endif  // VANTREL_WIZARD_DATE_HELPERS_H_
+#endif  // VANTREL_CONVERT_DATE_HELPERS_H_

@@ -1,7 +1,7 @@
 // The converters' record stores: one row of typed fields per record of a
 // response, rows numbered from 1.
-#ifndef VANTREL_WIZARD_RECORD_STORE_H_
-#define VANTREL_WIZARD_RECORD_STORE_H_
+#ifndef VANTREL_CONVERT_RECORD_STORE_H_
+#define VANTREL_CONVERT_RECORD_STORE_H_
 
 #include <cstdint>
 #include <string_view>
@@ -47,4 +47,4 @@ class RecordStore {
 
 }  // namespace vantrel
 
-#endif  // VANTREL_WIZARD_RECORD_STORE_H_
+#endif  // VANTREL_CONVERT_RECORD_STORE_H_

@@ -1,4 +1,4 @@
-#include "wizard/date_helpers.h"
+#include "convert/date_helpers.h"
 
 #include <cctype>
 

@@ -1,0 +1,77 @@
+// The writer of the transaction converters: "|"-separated lines, one per
+// record or one per line element of a record, by a field table for each kind
+// of line. Fields are neither quoted nor escaped.
+#ifndef VANTREL_CONVERT_LINE_WRITER_H_
+#define VANTREL_CONVERT_LINE_WRITER_H_
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "convert/record_walk.h"
+
+namespace vantrel {
+
+enum class FieldKind : std::uint8_t {
+  kText,      // the element's text as it stands; missing: `fixed`
+  kConstant,  // `fixed`
+  kCustom,    // written by the field's `custom` hook
+};
+
+// Appends a kCustom field's text to `out`; `line` is the line element (the
+// record itself for a kind that writes one line per record).
+using FieldValue = void (*)(RecordContext& record, const platform::XmlNode& line, std::string& out);
+
+struct Field {
+  FieldKind kind = FieldKind::kConstant;
+  std::string_view element = {};     // child element of the line (or record) holding the value
+  std::string_view subelement = {};  // for a two-step source: child element of `element`
+  bool of_record = false;            // read from the record rather than the line element
+  std::string_view fixed = {};
+  FieldValue custom = nullptr;
+};
+
+constexpr Field TextField(std::string_view element, std::string_view subelement = {}) {
+  return {.kind = FieldKind::kText, .element = element, .subelement = subelement};
+}
+// A field of the record that holds the line element.
+constexpr Field RecordTextField(std::string_view element, std::string_view subelement = {}) {
+  return {
+      .kind = FieldKind::kText, .element = element, .subelement = subelement, .of_record = true};
+}
+constexpr Field ConstantField(std::string_view text) {
+  return {.kind = FieldKind::kConstant, .fixed = text};
+}
+constexpr Field CustomField(FieldValue custom) {
+  return {.kind = FieldKind::kCustom, .custom = custom};
+}
+
+// One kind of line: the child element of a record that yields one line each
+// (empty: the record itself yields one line), and its fields in order.
+struct LineKind {
+  std::string_view element = {};
+  std::span<const Field> fields = {};
+};
+
+class LineWriter final : public EntryWriter {
+ public:
+  // `kinds` must outlive the writer.
+  explicit LineWriter(std::span<const LineKind> kinds) : kinds_(kinds) {}
+
+  // One line per record for a kind without element; then one line per child
+  // element of a kind, in document order. Each line ends with CR LF.
+  void Write(RecordContext& record, EntryOut& out) override;
+
+ private:
+  // False when `out` asked to stop.
+  bool WriteLine(RecordContext& record, const platform::XmlNode& line, const LineKind& kind,
+                 EntryOut& out);
+
+  std::span<const LineKind> kinds_;
+  std::string line_;
+  std::string scratch_;
+};
+
+}  // namespace vantrel
+
+#endif  // VANTREL_CONVERT_LINE_WRITER_H_

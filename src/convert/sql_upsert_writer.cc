@@ -1,0 +1,194 @@
+#include "convert/sql_upsert_writer.h"
+
+#include <charconv>
+
+#include "convert/date_helpers.h"
+#include "convert/sql_values.h"
+
+namespace vantrel {
+
+namespace {
+
+// The longest modified-date text.
+constexpr std::size_t kModifiedDateLength = 50;
+
+void AppendNumber(std::string& out, long long value) {
+  char buf[24];
+  const auto result = std::to_chars(buf, buf + sizeof buf, value);
+  out.append(buf, result.ptr);
+}
+
+// The node that holds a column's value: the record's child element, or its
+// grandchild for a two-step source; null when missing.
+platform::XmlNode ColumnNode(const platform::XmlNode& record, const Column& column) {
+  if (column.element.empty()) return platform::XmlNode();
+  platform::XmlNode node = record.SelectSingleNode(column.element);
+  if (node && !column.subelement.empty()) node = node.SelectSingleNode(column.subelement);
+  return node;
+}
+
+}  // namespace
+
+SqlUpsertWriter::SqlUpsertWriter(const ListEntity& entity) : entity_(entity) {
+  exists_head_ = "IF (SELECT Count(";
+  exists_head_ += entity.key_column;
+  exists_head_ += ") FROM [";
+  exists_head_ += entity.table;
+  exists_head_ += "] WHERE [QBListID] = '";
+  insert_head_ = "INSERT INTO ";
+  insert_head_ += entity.table;
+  insert_head_ += " (";
+  update_head_ = "UPDATE ";
+  update_head_ += entity.table;
+  update_head_ += " SET ";
+  for (const Column& column : entity.columns) {
+    if (!columns_.empty()) columns_ += ',';
+    columns_ += column.name;
+  }
+  values_.reserve(1024);
+  updates_.reserve(1024);
+  statement_.reserve(4096);
+}
+
+void SqlUpsertWriter::Write(RecordContext& record, EntryOut& out) {
+  values_.clear();
+  updates_.clear();
+  statement_.clear();
+  for (const Column& column : entity_.columns) AppendColumn(record, column);
+  if (columns_.empty() || values_.empty()) return;
+
+  const std::string& list_id = record.row.ListID;
+  if (record.row.IsActive) {
+    statement_ += exists_head_;
+    statement_ += list_id;
+    statement_ += "') <= 0\r\n\t";
+    statement_ += insert_head_;
+    statement_ += columns_;
+    statement_ += ") VALUES (";
+    statement_ += values_;
+    statement_ += ")\r\nElse\r\n\t";
+  }
+  statement_ += update_head_;
+  statement_ += updates_;
+  statement_ += " WHERE [QBListId] = '";
+  statement_ += list_id;
+  statement_ += "'\r\n";
+  out.Put(statement_);
+}
+
+void SqlUpsertWriter::AppendColumn(RecordContext& record, const Column& column) {
+  if (!values_.empty()) values_ += ',';
+  const std::size_t start = values_.size();
+  const bool hook_update = AppendValue(record, column);
+  const std::string_view value(values_.data() + start, values_.size() - start);
+
+  bool updated = false;
+  switch (column.update) {
+    case UpdateRule::kNo:
+      break;
+    case UpdateRule::kYes:
+      updated = true;
+      break;
+    case UpdateRule::kWhenInactive:
+      updated = value == column.off;
+      break;
+    case UpdateRule::kByHook:
+      updated = hook_update;
+      break;
+  }
+  if (!updated) return;
+  if (!updates_.empty()) updates_ += ',';
+  updates_ += column.name;
+  updates_ += '=';
+  updates_.append(values_, start, std::string::npos);
+}
+
+// Appends the column's written value to values_. The result is the custom
+// hook's answer for UpdateRule::kByHook, false otherwise.
+bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
+  std::string& out = values_;
+  switch (column.kind) {
+    case ValueKind::kText: {
+      const platform::XmlNode node = ColumnNode(record.record, column);
+      if (!node) {
+        out += column.fixed.empty() ? std::string_view("''") : column.fixed;
+        return false;
+      }
+      const std::string_view text = node.TextView(text_scratch_);
+      if (column.keeps_list_id) record.row.ListID.assign(text);
+      AppendQuotedText(out, text, column.length);
+      return false;
+    }
+    case ValueKind::kBlank:
+      out += "''";
+      return false;
+    case ValueKind::kNumber: {
+      const platform::XmlNode node = ColumnNode(record.record, column);
+      out += node ? node.TextView(text_scratch_) : column.fixed;
+      return false;
+    }
+    case ValueKind::kConstant:
+      out += column.fixed;
+      return false;
+    case ValueKind::kFlag: {
+      const platform::XmlNode node = ColumnNode(record.record, column);
+      if (!node) {
+        out += column.fixed;
+      } else {
+        out += IsTrueText(node.TextView(text_scratch_)) ? column.on : column.off;
+      }
+      return false;
+    }
+    case ValueKind::kLevel: {
+      const platform::XmlNode node = ColumnNode(record.record, column);
+      if (!node) {
+        out += '1';
+      } else {
+        AppendLevel(out, node.TextView(text_scratch_));
+      }
+      return false;
+    }
+    case ValueKind::kRowNumber:
+      AppendNumber(out, record.row_number);
+      return false;
+    case ValueKind::kCreatedAudit:
+      out += '\'';
+      AppendAuditDate(out, record.row.TimeCreated);
+      out += '\'';
+      return false;
+    case ValueKind::kModifiedAudit:
+      out += '\'';
+      AppendAuditDate(out, record.row.TimeModified);
+      out += '\'';
+      return false;
+    case ValueKind::kModifiedDate: {
+      out += '\'';
+      const std::size_t start = out.size();
+      AppendGeneralDate(out, record.row.TimeModified);
+      if (out.size() - start > kModifiedDateLength) out.resize(start + kModifiedDateLength);
+      out += '\'';
+      return false;
+    }
+    case ValueKind::kUser:
+      AppendQuotedText(out, record.pass.words.TessalyUser, column.length);
+      return false;
+    case ValueKind::kDate: {
+      const platform::XmlNode node = ColumnNode(record.record, column);
+      const std::optional<platform::DateTime> date =
+          node ? ParseQBDate(node.TextView(text_scratch_)) : std::nullopt;
+      if (!date) {
+        out += column.fixed;
+      } else {
+        out += '\'';
+        AppendAuditDate(out, *date);
+        out += '\'';
+      }
+      return false;
+    }
+    case ValueKind::kCustom:
+      return column.custom != nullptr && column.custom(record, column, out);
+  }
+  return false;
+}
+
+}  // namespace vantrel
