@@ -104,11 +104,12 @@ std::string Report(const VantrelCtl& c, const std::string& site_db) {
   field("lngFailedTimeCnt", l(c.lngFailedTimeCnt));
   field("lngFailedExpCnt", l(c.lngFailedExpCnt));
   field("mDisplayEXPError", b(c.mDisplayEXPError));
-  json += "  \"counts\": {\"employees\": " + l(n.employees) + ", \"customers\": " + l(n.customers) +
-          ", \"projects\": " + l(n.projects) + ", \"classes\": " + l(n.classes) +
-          ", \"accounts\": " + l(n.accounts) + ", \"items\": " + l(n.items) +
-          ", \"vendors\": " + l(n.vendors) + ", \"time\": " + l(n.time) +
-          ", \"expense\": " + l(n.expense) + "},\n";
+  std::string counts;
+  for (const EntityInfo& entity : Entities()) {
+    counts += counts.empty() ? "{" : ", ";
+    counts += "\"" + std::string(entity.name) + "\": " + l(n.*entity.count);
+  }
+  field("counts", counts + "}");
   field("runEnd", s(RunEndName(c.last_run_end())));
   field("failedUploads", l(c.last_run_failures()));
   field("lastResult", l(c.run().mLastResult));

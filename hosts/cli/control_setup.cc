@@ -49,17 +49,17 @@ void ClickControl(VantrelCtl& ctl, const std::string& name, bool allow_start) {
 }
 
 platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word) {
-  if (word == "employees") return screen.chkQBEmployee;
-  if (word == "customers") return screen.chkQBCustomers;
-  if (word == "classes") return screen.chkQBClasses;
-  if (word == "accounts") return screen.chkQBCOA;
-  if (word == "items") return screen.chkQBTasks;
-  if (word == "vendors") return screen.chkQBVendors;
-  if (word == "time") return screen.chkQBTimesheet;
-  if (word == "expense" || word == "expenses") return screen.chkQBExpense;
-  throw UsageError("unknown entity '" + word +
-                   "' (choose from employees, customers, classes, accounts, items, vendors, "
-                   "time, expense)");
+  std::string names;
+  for (const EntityInfo& entity : Entities()) {
+    if (!entity.selectable) continue;
+    // "expenses" is taken for the box's own name "expense" too.
+    if (word == entity.name || (entity.kind == EntityKind::kExpenses && word == "expenses")) {
+      return screen.*entity.box;
+    }
+    names += names.empty() ? "" : ", ";
+    names += entity.name;
+  }
+  throw UsageError("unknown entity '" + word + "' (choose from " + names + ")");
 }
 
 }  // namespace vantrel::cli

@@ -2,17 +2,6 @@
 
 namespace vantrel {
 
-namespace {
-
-platform::XmlNode FieldNode(const platform::XmlNode& source, const Field& field) {
-  if (field.element.empty()) return platform::XmlNode();
-  platform::XmlNode node = source.SelectSingleNode(field.element);
-  if (node && !field.subelement.empty()) node = node.SelectSingleNode(field.subelement);
-  return node;
-}
-
-}  // namespace
-
 void LineWriter::Write(RecordContext& record, EntryOut& out) {
   for (const LineKind& kind : kinds_) {
     if (!kind.element.empty()) continue;
@@ -37,7 +26,8 @@ bool LineWriter::WriteLine(RecordContext& record, const platform::XmlNode& line,
     first = false;
     switch (field.kind) {
       case FieldKind::kText: {
-        const platform::XmlNode node = FieldNode(field.of_record ? record.record : line, field);
+        const platform::XmlNode node =
+            ValueNode(field.of_record ? record.record : line, field.element, field.subelement);
         line_ += node ? node.TextView(scratch_) : field.fixed;
         break;
       }

@@ -60,6 +60,14 @@ class WalkOut final : public EntryOut {
 
 }  // namespace
 
+platform::XmlNode ValueNode(const platform::XmlNode& node, std::string_view element,
+                            std::string_view subelement) {
+  if (element.empty()) return platform::XmlNode();
+  platform::XmlNode child = node.SelectSingleNode(element);
+  if (child && !subelement.empty()) child = child.SelectSingleNode(subelement);
+  return child;
+}
+
 bool RecordContext::ChildText(std::string_view name, std::string_view* text) {
   const platform::XmlNode node = record.SelectSingleNode(name);
   if (!node) return false;

@@ -106,6 +106,11 @@ class EntryWriter {
   virtual void Write(RecordContext& record, EntryOut& out) = 0;
 };
 
+// The child element `element` of `node`, or for a two-step source its child
+// `subelement`; a null node when missing (or when `element` is empty).
+platform::XmlNode ValueNode(const platform::XmlNode& node, std::string_view element,
+                            std::string_view subelement);
+
 // The qbXML Boolean: true exactly for the texts "1" and "true".
 inline bool IsTrueText(std::string_view text) { return text == "1" || text == "true"; }
 

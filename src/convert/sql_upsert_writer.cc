@@ -1,7 +1,5 @@
 #include "convert/sql_upsert_writer.h"
 
-#include <charconv>
-
 #include "convert/date_helpers.h"
 #include "convert/sql_values.h"
 
@@ -11,21 +9,6 @@ namespace {
 
 // The longest modified-date text.
 constexpr std::size_t kModifiedDateLength = 50;
-
-void AppendNumber(std::string& out, long long value) {
-  char buf[24];
-  const auto result = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, result.ptr);
-}
-
-// The node that holds a column's value: the record's child element, or its
-// grandchild for a two-step source; null when missing.
-platform::XmlNode ColumnNode(const platform::XmlNode& record, const Column& column) {
-  if (column.element.empty()) return platform::XmlNode();
-  platform::XmlNode node = record.SelectSingleNode(column.element);
-  if (node && !column.subelement.empty()) node = node.SelectSingleNode(column.subelement);
-  return node;
-}
 
 }  // namespace
 
@@ -109,7 +92,7 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
   std::string& out = values_;
   switch (column.kind) {
     case ValueKind::kText: {
-      const platform::XmlNode node = ColumnNode(record.record, column);
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
       if (!node) {
         out += column.fixed.empty() ? std::string_view("''") : column.fixed;
         return false;
@@ -123,7 +106,7 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
       out += "''";
       return false;
     case ValueKind::kNumber: {
-      const platform::XmlNode node = ColumnNode(record.record, column);
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
       out += node ? node.TextView(text_scratch_) : column.fixed;
       return false;
     }
@@ -131,7 +114,7 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
       out += column.fixed;
       return false;
     case ValueKind::kFlag: {
-      const platform::XmlNode node = ColumnNode(record.record, column);
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
       if (!node) {
         out += column.fixed;
       } else {
@@ -140,7 +123,7 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
       return false;
     }
     case ValueKind::kLevel: {
-      const platform::XmlNode node = ColumnNode(record.record, column);
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
       if (!node) {
         out += '1';
       } else {
@@ -173,7 +156,7 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
       AppendQuotedText(out, record.pass.words.TessalyUser, column.length);
       return false;
     case ValueKind::kDate: {
-      const platform::XmlNode node = ColumnNode(record.record, column);
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
       const std::optional<platform::DateTime> date =
           node ? ParseQBDate(node.TextView(text_scratch_)) : std::nullopt;
       if (!date) {

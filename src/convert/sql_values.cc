@@ -23,13 +23,13 @@ void AppendTwoDigits(std::string& out, int value) {
   out += static_cast<char>('0' + value % 10);
 }
 
+}  // namespace
+
 void AppendNumber(std::string& out, long long value) {
   char buf[24];
   const auto result = std::to_chars(buf, buf + sizeof buf, value);
   out.append(buf, result.ptr);
 }
-
-}  // namespace
 
 std::size_t CharacterCount(std::string_view text) {
   std::size_t units = 0;

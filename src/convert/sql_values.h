@@ -31,6 +31,9 @@ std::string_view CutToCharacters(std::string_view text, std::size_t limit);
 // than kMaxQuotedCharacters is written as ''.
 void AppendQuotedText(std::string& out, std::string_view text, std::size_t limit);
 
+// Appends `value` in decimal digits, with a minus sign when negative.
+void AppendNumber(std::string& out, long long value);
+
 // Appends `value` as "mm/dd/yyyy hh:mm:ss" with a 24-hour clock.
 void AppendAuditDate(std::string& out, platform::DateTime value);
 

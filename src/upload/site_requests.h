@@ -50,6 +50,9 @@ class SiteRequests {
   BMWGUtilityResult SendStatusUpdate(std::string_view options);
 
  private:
+  // The base address, `page`, and the site's code and key as query values.
+  std::string PageAddress(std::string_view page) const;
+
   RequestHost& host_;
   SiteAccess access_;
 };

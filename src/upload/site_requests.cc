@@ -7,15 +7,21 @@
 
 namespace vantrel {
 
+std::string SiteRequests::PageAddress(std::string_view page) const {
+  std::string url(access_.base_url);
+  url += page;
+  url += "?sitecode=";
+  url += access_.site_code;
+  url += "&sitekey=";
+  url += access_.site_key;
+  return url;
+}
+
 BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::string_view options) {
   const BMWGUtilityResult initial = wgurSuccess;
   try {
     // Values go into the address as they stand, without escaping.
-    std::string url(access_.base_url);
-    url += "vantrel.asp?sitecode=";
-    url += access_.site_code;
-    url += "&sitekey=";
-    url += access_.site_key;
+    std::string url = PageAddress("vantrel.asp");
     url += "&reset=";
     url += access_.reset ? "1" : "0";
     url += "&bmclntver=";
@@ -44,11 +50,7 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
 
 BMWGUtilityResult SiteRequests::SendStatusUpdate(std::string_view options) {
   const BMWGUtilityResult initial = wgurSuccess;
-  std::string url(access_.base_url);
-  url += "vantrelupdatestatus.asp?sitecode=";
-  url += access_.site_code;
-  url += "&sitekey=";
-  url += access_.site_key;
+  std::string url = PageAddress("vantrelupdatestatus.asp");
   url += "&bmclntver=";
   url += kClientVersion;
   url += "&options=";
