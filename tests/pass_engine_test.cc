@@ -534,7 +534,6 @@ TEST_F(PassEngineTest, AWalkOverALoadedDocumentLeavesTheEndToItsCaller) {
   platform::XmlDocument doc;
   ASSERT_TRUE(LoadResponse(doc));
   PassContext& pass = Context();
-  pass.count = 5;
   store_.Size(1, "");
   store_.Row(1).ListID = "kept";
   SqlUpsertWriter writer(kWidgets);
@@ -544,11 +543,10 @@ TEST_F(PassEngineTest, AWalkOverALoadedDocumentLeavesTheEndToItsCaller) {
                                            .hooks = hooks_,
                                            .writer = writer,
                                            .row_base = 9000010,
-                                           .sizing = "Preserve",
-                                           .keep_count = true});
+                                           .sizing = "Preserve"});
   EXPECT_EQ(outcome.end, PassEnd::kFinished);
   EXPECT_EQ(outcome.walked, 2);
-  EXPECT_EQ(ctl_.run().counts.items, 7);
+  EXPECT_EQ(ctl_.run().counts.items, 2);
   EXPECT_NE(AllPosted().find("VALUES (9000011,'b'"), std::string::npos);
   EXPECT_EQ(store_.size(), 2u);
   EXPECT_EQ(store_.Row(1).ListID, "kept");  // no ListID element: the row keeps its own

@@ -21,6 +21,7 @@ constexpr char kHelp[] =
     "usage: vantrel sync [--page FILE] [--param NAME=VALUE]... (--select LIST | --select-all)\n"
     "                    [--debug [--continue-on-error]] [--quickbooks COMPANY]\n"
     "                    [--embedded-site [--site-db FILE]] [--messages FILE] [--report FILE]\n"
+    "                    [--sales-tax-codes]\n"
     "\n"
     "Runs the wizard: ticks the boxes, clicks \"Start &Sync\", and prints the stages\n"
     "and every message box. Ctrl-C clicks Cancel while a request waits.\n"
@@ -40,6 +41,9 @@ constexpr char kHelp[] =
     "  --messages FILE      also write each message box as a JSON line\n"
     "  --report FILE        write the control's public properties and the entity\n"
     "                       counts as JSON after the run\n"
+    "  --sales-tax-codes    also ask QuickBooks for its sales tax codes, so that items\n"
+    "                       with a taxable code are sent as taxable (as the page\n"
+    "                       parameter IncludeSalesTaxCodes=True does)\n"
     "\n"
     "Exit status: 0 when the run reached its final message with every failure\n"
     "counter 0; 1 for any other end of a run; 2 for a usage error.\n";
@@ -104,6 +108,7 @@ std::string Report(const VantrelCtl& c, const std::string& site_db) {
   field("lngFailedTimeCnt", l(c.lngFailedTimeCnt));
   field("lngFailedExpCnt", l(c.lngFailedExpCnt));
   field("mDisplayEXPError", b(c.mDisplayEXPError));
+  field("IncludeSalesTaxCodes", b(c.IncludeSalesTaxCodes));
   std::string counts;
   for (const EntityInfo& entity : Entities()) {
     counts += counts.empty() ? "{" : ", ";
@@ -152,8 +157,9 @@ int RunSync(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   try {
     parsed = ParseArgs(
-        args, {{"help", "select-all", "debug", "continue-on-error", "embedded-site"},
-               {"page", "param", "select", "quickbooks", "site-db", "messages", "report"}});
+        args,
+        {{"help", "select-all", "debug", "continue-on-error", "embedded-site", "sales-tax-codes"},
+         {"page", "param", "select", "quickbooks", "site-db", "messages", "report"}});
     if (parsed.Has("help")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
@@ -180,6 +186,7 @@ int RunSync(const std::vector<std::string>& args) {
     host.set_control(&ctl);
     const platform::PropertyBag bag = BuildBag(parsed);
     LoadBag(ctl, bag);
+    if (parsed.Has("sales-tax-codes")) ctl.IncludeSalesTaxCodes = true;
 
     // The embedded site stands in for the server pages when the page names none.
     std::unique_ptr<site::SiteServer> site_server;

@@ -47,6 +47,9 @@ struct EntityInfo {
   int summary_rank;          // its place in the summary's list of failures
   bool in_select_all;        // "Select All" ticks its box
   bool cleared_with_screen;  // the screen reset clears its count and failure counter
+  // Its status update also speaks for the entity before it (projects for
+  // customers, which make none of their own).
+  bool reports_for_previous = false;
 };
 
 // Every entity, in pass order.

@@ -70,6 +70,11 @@ void VantrelCtl::CloseQBConnection() { QBSession(env_).CloseQBConnection(); }
 
 PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
   words_ = {CustLexicon, EmpLexicon, ProjLexicon, SILexicon, SubProjLexicon, TessalyUser};
+  SharedReport shared;
+  if (entity.reports_for_previous) {
+    const EntityInfo& previous = Entities()[static_cast<std::size_t>(entity.kind) - 1];
+    shared = {&(run_.counts.*previous.count), &(this->*previous.failures)};
+  }
   return PassContext{
       .progress = *links_,
       .script = *links_,
@@ -80,6 +85,7 @@ PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
       .last_sync = modWizard().last_sync.*entity.last_sync,
       .words = words_,
       .now = env_.Now(),
+      .shared = shared,
   };
 }
 
@@ -163,6 +169,14 @@ void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
 
   screen_->Label2.set_caption(EmpLexicon + "s");
   screen_->Label3.set_caption(CustLexicon + "s:" + ProjLexicon + "s");
+
+  // Read after every other key, so that a page without it loads as before.
+  if (auto value = bag.Read("IncludeSalesTaxCodes")) {
+    IncludeSalesTaxCodes =
+        ConvertParameter("IncludeSalesTaxCodes", [&] { return platform::TextToBoolean(*value); });
+  } else {
+    IncludeSalesTaxCodes = false;
+  }
 }
 
 }  // namespace vantrel

@@ -74,6 +74,9 @@ class VantrelCtl {
   long lngFailedTimeCnt = 0;
   long lngFailedExpCnt = 0;
   bool mDisplayEXPError = false;
+  // The request also asks for the sales tax codes, so that items can be
+  // found taxable (page parameter "IncludeSalesTaxCodes"; off by default).
+  bool IncludeSalesTaxCodes = false;
 
   // ---- Public methods ----
 

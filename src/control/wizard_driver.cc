@@ -249,6 +249,7 @@ void VantrelCtl::QueryQuickBooks() {
   f.blnDoSalesReps = f.blnDoCustomers;
   f.blnDoTime = s.chkQBTimesheet.value() == 1;
   f.blnDoExpense = s.chkQBExpense.value() == 1;
+  f.blnDoSalesTaxCodes = IncludeSalesTaxCodes && f.blnDoTasks;
   BuildQBXMLRequest();
   SendQBXMLRequest();
 }

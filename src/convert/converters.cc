@@ -7,8 +7,11 @@ namespace vantrel {
 const Converters& AvailableConverters() {
   static const Converters kConverters{
       .employees = ConvertEmployees,
+      .customers = ConvertCustomers,
+      .projects = ConvertProjects,
       .classes = ConvertClasses,
       .accounts = ConvertAccounts,
+      .items = ConvertItems,
       .vendors = ConvertVendors,
   };
   return kConverters;

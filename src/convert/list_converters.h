@@ -18,12 +18,24 @@ void ConvertAccounts(PassContext& pass);
 void ConvertEmployees(PassContext& pass);
 // Vendors ("VendorRet" into Vendors).
 void ConvertVendors(PassContext& pass);
+// Customers (top-level "CustomerRet" into Customers); no status update.
+void ConvertCustomers(PassContext& pass);
+// Projects (jobs and sub-jobs among "CustomerRet" into CustProjInfo); the
+// status update for customers and projects together.
+void ConvertProjects(PassContext& pass);
+// Items (service, non-inventory, other charge and payroll wage items into
+// TaskInfo), one status update for the four kinds.
+void ConvertItems(PassContext& pass);
 
 // The descriptions the converters run.
 const ListEntity& ClassesEntity();
 const ListEntity& AccountsEntity();
 const ListEntity& EmployeesEntity();
 const ListEntity& VendorsEntity();
+const ListEntity& CustomersEntity();
+const ListEntity& ProjectsEntity();
+// Item kind `kind`: 0 service, 1 non-inventory, 2 other charge, 3 payroll wage.
+const ListEntity& ItemsEntity(int kind);
 
 }  // namespace vantrel
 

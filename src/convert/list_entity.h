@@ -61,6 +61,7 @@ struct Column {
   std::string_view off = "0";
   CustomValue custom = nullptr;
   bool keeps_list_id = false;  // the element's text, when present, becomes the row's ListID
+  bool raw = false;            // kText and kUser: apostrophes not doubled (and no quoting limit)
 };
 
 // ---- Column constructors, one per value kind, as the mapping tables read ----
@@ -142,6 +143,18 @@ constexpr Column ModifiedDateColumn(std::string_view name, UpdateRule update) {
 }
 constexpr Column UserColumn(std::string_view name, std::size_t length, UpdateRule update) {
   return {.name = name, .kind = ValueKind::kUser, .update = update, .length = length};
+}
+// The user name whole between apostrophes, its apostrophes left as they are.
+constexpr Column RawUserColumn(std::string_view name, UpdateRule update) {
+  return {.name = name, .kind = ValueKind::kUser, .update = update, .raw = true};
+}
+// text(N) of a grandchild between apostrophes, its apostrophes left as they are.
+constexpr Column RawTextOfChildColumn(std::string_view name, std::string_view element,
+                                      std::string_view subelement, std::size_t length,
+                                      UpdateRule update) {
+  Column column = TextOfChildColumn(name, element, subelement, length, update);
+  column.raw = true;
+  return column;
 }
 // A date element ("2007-06-01") as audit text; `missing` when the element is
 // missing or its text is not a date.

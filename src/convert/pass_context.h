@@ -60,6 +60,13 @@ struct Wording {
   std::string TessalyUser;
 };
 
+// A pass that ran just before and shares this pass's status update (the
+// customers for the projects): its count and failure counter.
+struct SharedReport {
+  const long* count = nullptr;
+  const long* failures = nullptr;
+};
+
 struct PassContext {
   ProgressSink& progress;
   ScriptSink& script;
@@ -70,6 +77,12 @@ struct PassContext {
   platform::DateTime last_sync;  // the entity's last-sync date
   const Wording& words;
   platform::DateTime now;  // the clock when the pass began
+  SharedReport shared = {};
+
+  // The same pass counting its entries into `other` (a kind of several).
+  PassContext CountingInto(long& other) const {
+    return {progress, script, run, failures, other, letter, last_sync, words, now, shared};
+  }
 };
 
 }  // namespace vantrel

@@ -104,21 +104,22 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlDocument& doc, con
   pass.progress.Start(count, walk.spec.start_text.For(pass.words));
   if (walk.spec.failure_reset == FailureReset::kAfterProgress) pass.failures = 0;
   pass.run.lngBatchCount = 0;
-  if (!walk.keep_count) pass.count = 0;
+  pass.count = 0;
 
   WalkOut out(pass, walk);
   ListHooks& hooks = walk.hooks;
   std::string scratch;
   for (long i = 0; i < count; ++i) {
     pass.progress.Step(i);
-    RecordContext record{pass,
-                         hooks,
-                         records[static_cast<std::size_t>(i)],
-                         i,
-                         walk.row_base + i,
-                         walk.store.Row(static_cast<std::size_t>(i) + 1),
-                         out.written(),
-                         scratch};
+    RecordContext record{
+        pass,
+        hooks,
+        records[static_cast<std::size_t>(i)],
+        i,
+        walk.row_base + (walk.numbering == RowNumbers::kByPosition ? i : out.written()),
+        walk.store.Row(static_cast<std::size_t>(i) + 1),
+        out.written(),
+        scratch};
     if (!hooks.TakeRecord(record)) continue;
 
     // The row's common fields; a date-time that is not one stays zero.

@@ -117,14 +117,20 @@ inline bool IsTrueText(std::string_view text) { return text == "1" || text == "t
 // Row numbers start here, so that they never meet the server's own keys.
 inline constexpr long kFirstRowNumber = 9000000;
 
+// What a record's row number counts from the walk's base.
+enum class RowNumbers {
+  kByPosition,  // the record's position among the walk's records
+  kByEntries,   // the entries the walk wrote before the record
+};
+
 struct Walk {
   const PassSpec& spec;
   ListStore& store;
   ListHooks& hooks;
   EntryWriter& writer;
   long row_base = kFirstRowNumber;  // the row number of the first record
-  std::string_view sizing = "";     // the mode the store is sized with when there are records
-  bool keep_count = false;          // go on counting from the pass's count instead of 0
+  RowNumbers numbering = RowNumbers::kByPosition;
+  std::string_view sizing = "";  // the mode the store is sized with when there are records
 };
 
 struct WalkOutcome {
@@ -134,7 +140,7 @@ struct WalkOutcome {
 
 // The records of `walk.spec.record_element` in `doc`. No records: the store
 // is emptied and nothing else happens. Otherwise: sizes the store, shows the
-// progress strip, sets the pass's count (unless kept) and lngBatchCount to 0,
+// progress strip, sets the pass's count and lngBatchCount to 0,
 // converts every record, and in normal mode posts what is left at the end.
 // Stopped: mStopRun is set and the progress strip stays as it is.
 WalkOutcome WalkRecords(PassContext& pass, const platform::XmlDocument& doc, const Walk& walk);

@@ -10,6 +10,14 @@ namespace {
 // The longest modified-date text.
 constexpr std::size_t kModifiedDateLength = 50;
 
+void AppendText(std::string& out, std::string_view text, const Column& column) {
+  if (column.raw) {
+    AppendRawQuotedText(out, text, column.length);
+  } else {
+    AppendQuotedText(out, text, column.length);
+  }
+}
+
 }  // namespace
 
 SqlUpsertWriter::SqlUpsertWriter(const ListEntity& entity) : entity_(entity) {
@@ -99,7 +107,7 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
       }
       const std::string_view text = node.TextView(text_scratch_);
       if (column.keeps_list_id) record.row.ListID.assign(text);
-      AppendQuotedText(out, text, column.length);
+      AppendText(out, text, column);
       return false;
     }
     case ValueKind::kBlank:
@@ -153,7 +161,7 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
       return false;
     }
     case ValueKind::kUser:
-      AppendQuotedText(out, record.pass.words.TessalyUser, column.length);
+      AppendText(out, record.pass.words.TessalyUser, column);
       return false;
     case ValueKind::kDate: {
       const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);

@@ -67,6 +67,12 @@ void AppendQuotedText(std::string& out, std::string_view text, std::size_t limit
   out += '\'';
 }
 
+void AppendRawQuotedText(std::string& out, std::string_view text, std::size_t limit) {
+  out += '\'';
+  out += limit > 0 ? CutToCharacters(text, limit) : text;
+  out += '\'';
+}
+
 void AppendAuditDate(std::string& out, platform::DateTime value) {
   AppendTwoDigits(out, value.Month());
   out += '/';

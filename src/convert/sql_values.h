@@ -31,6 +31,10 @@ std::string_view CutToCharacters(std::string_view text, std::size_t limit);
 // than kMaxQuotedCharacters is written as ''.
 void AppendQuotedText(std::string& out, std::string_view text, std::size_t limit);
 
+// Appends `text` cut to `limit` characters (0: not cut) between apostrophes,
+// its own apostrophes left as they are.
+void AppendRawQuotedText(std::string& out, std::string_view text, std::size_t limit);
+
 // Appends `value` in decimal digits, with a minus sign when negative.
 void AppendNumber(std::string& out, long long value);
 

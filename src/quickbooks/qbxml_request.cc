@@ -35,6 +35,8 @@ constexpr QueryRow kQueries[] = {
     {"TimeTrackingQueryRq", &SelectionFlags::blnDoTime, ""},
     {"CheckQueryRq", &SelectionFlags::blnDoExpense, kLineItems},
     {"BillQueryRq", &SelectionFlags::blnDoExpense, kLineItems},
+    // Last, so that the other queries keep their request numbers.
+    {"SalesTaxCodeQueryRq", &SelectionFlags::blnDoSalesTaxCodes, kAllActive},
 };
 
 // The qbXML processing instruction's version of a Canadian or United Kingdom

@@ -16,6 +16,8 @@ struct SelectionFlags {
   bool blnDoSalesReps = false;
   bool blnDoTime = false;
   bool blnDoExpense = false;
+  // The sales tax codes, for the items' taxability (the page opts in).
+  bool blnDoSalesTaxCodes = false;
 };
 
 }  // namespace vantrel

@@ -1,0 +1,27 @@
+// What the customers and the projects passes share: both walk every
+// "CustomerRet" of the response, split by the record's Sublevel, and size
+// their store once more at the end of the pass.
+#ifndef VANTREL_CONVERT_CUSTOMER_LIST_H_
+#define VANTREL_CONVERT_CUSTOMER_LIST_H_
+
+#include <optional>
+
+#include "convert/record_walk.h"
+
+namespace vantrel {
+
+class CustomerListHooks : public ListHooks {
+ public:
+  // After the pass, however it ended but stopped: "Preserve" to the records
+  // walked, or "Empty" when there were none.
+  void EndSizing(ListStore& store, PassEnd end, long walked) override;
+
+ protected:
+  // The record's Sublevel read as a whole number; nullopt when it is missing
+  // or no number, and the test that reads it then fails (the record is kept).
+  static std::optional<long> Sublevel(RecordContext& record);
+};
+
+}  // namespace vantrel
+
+#endif  // VANTREL_CONVERT_CUSTOMER_LIST_H_
