@@ -10,7 +10,7 @@ build_dir="${BUILD_DIR:-build}"
 "$build_dir"/hosts/cli/vantrel sync \
   --page samples/page.html \
   --quickbooks samples/Acme.QBW \
-  --select-all --select time,expense \
+  --select-all --select time,expense --sales-tax-codes \
   --embedded-site --site-db "$build_dir"/sample-site.sqlite \
   --report "$build_dir"/sample-report.json \
   --messages "$build_dir"/sample-messages.jsonl

@@ -210,6 +210,65 @@ TEST_F(EndToEndTest, LaterLastSyncDatesSendOnlyWhatChanged) {
   EXPECT_LT(CountSince("AccountRet", since), static_cast<long>(SampleRecords("AccountRet").size()));
 }
 
+// Active records of `element` whose child `child` passes `keep`.
+long CountActiveWhere(const std::string& element, const char* child,
+                      bool (*keep)(const std::string& text)) {
+  static const std::string text = ReadFile(kSampleCompany);
+  platform::XmlDocument doc;
+  EXPECT_TRUE(doc.LoadXml(text));
+  long n = 0;
+  for (const platform::XmlNode& node : doc.GetElementsByTagName(element)) {
+    n += node.SelectSingleNode("IsActive").Text() == "true" &&
+                 keep(node.SelectSingleNode(child).Text())
+             ? 1
+             : 0;
+  }
+  return n;
+}
+
+TEST_F(EndToEndTest, CustomersJobsAndItemsLandWithOneReportEach) {
+  ctl_->IncludeSalesTaxCodes = true;
+  ctl_->screen().chkQBCustomers.set_value(1);
+  ctl_->screen().chkQBTasks.set_value(1);
+  ctl_->screen().cmdNav[3].Click();
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(ctl_->last_run_end(), RunEnd::kCompleted);
+  auto top = [](const std::string& t) { return t == "0"; };
+  auto job = [](const std::string& t) { return t != "0"; };
+  auto any = [](const std::string&) { return true; };
+  auto paid = [](const std::string& t) {
+    return t.starts_with("Salary") || t.starts_with("Hourly");
+  };
+  EXPECT_EQ(Rows("Customers"), CountActiveWhere("CustomerRet", "Sublevel", top));
+  EXPECT_EQ(Rows("CustProjInfo"), CountActiveWhere("CustomerRet", "Sublevel", job));
+  EXPECT_EQ(Rows("TaskInfo"), CountActiveWhere("ItemServiceRet", "Name", any) +
+                                  CountActiveWhere("ItemNonInventoryRet", "Name", any) +
+                                  CountActiveWhere("ItemOtherChargeRet", "Name", any) +
+                                  CountActiveWhere("PayrollItemWageRet", "WageType", paid));
+  std::string letters;
+  for (const auto& row : server_->Query("SELECT * FROM StatusUpdates")) letters += row.at(0);
+  EXPECT_EQ(letters, "PT");
+  // The sales tax codes made the taxable items taxable.
+  EXPECT_GT(
+      std::stol(server_->Query("SELECT COUNT(*) FROM TaskInfo WHERE Taxable = -1").at(0).at(0)), 0);
+}
+
+TEST_F(EndToEndTest, AnUnchangedSubJobGoesOutUnderAChangedJobOnly) {
+  LoadPage("01/01/2008 12:00:00 AM");
+  ctl_->screen().chkQBCustomers.set_value(1);
+  ctl_->screen().cmdNav[3].Click();
+  auto sent = [this](const std::string& full_name) {
+    return server_
+               ->Query("SELECT COUNT(*) FROM CustProjInfo WHERE QBFullName = '" + full_name + "'")
+               .at(0)
+               .at(0) == "1";
+  };
+  EXPECT_TRUE(sent("Cook, Brian:2nd story addition"));
+  EXPECT_TRUE(sent("Cook, Brian:2nd story addition:Framing"));
+  EXPECT_FALSE(sent("Cook, Brian:Kitchen"));
+  EXPECT_FALSE(sent("Cook, Brian:Kitchen:Cabinets"));
+}
+
 TEST_F(EndToEndTest, ARefusedPostEndsTheRunWithItsMessage) {
   server_->ForceReply("Invalid site code or site key. Kindly try again.", 1);
   TickFour();

@@ -1,0 +1,367 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "convert/converter_stores.h"
+#include "convert/list_converters.h"
+#include "convert_fixture.h"
+
+namespace vantrel {
+namespace {
+
+using testing::ConvertTest;
+using testing::CountOf;
+using testing::Response;
+
+// A CustomerRet of the customer list: a customer, or a job with its parent.
+struct Customer {
+  std::string list_id = "80000002-1193155600";
+  std::string name = "Smith Construction";
+  std::string sublevel = "0";
+  std::string created = "2007-10-23T15:05:58-08:00";
+  std::string modified = "2007-10-23T15:05:58-08:00";
+  std::string is_active = "<IsActive>true</IsActive>";
+  std::string full_name;  // empty: the name
+  std::string parent;     // the parent's ListID; none for a customer
+  std::string extra;      // further elements, after Sublevel
+
+  std::string Xml() const {
+    std::string xml = "<CustomerRet><ListID>" + list_id + "</ListID><TimeCreated>" + created +
+                      "</TimeCreated><TimeModified>" + modified +
+                      "</TimeModified><EditSequence>1193155600</EditSequence><Name>" + name +
+                      "</Name><FullName>" + (full_name.empty() ? name : full_name) + "</FullName>" +
+                      is_active;
+    if (!parent.empty()) {
+      xml += "<ParentRef><ListID>" + parent + "</ListID><FullName>Parent</FullName></ParentRef>";
+    }
+    return xml + "<Sublevel>" + sublevel + "</Sublevel>" + extra + "</CustomerRet>";
+  }
+};
+
+// The worked example: a customer with a contact, a sales tax code and a
+// sales rep, as the customer list returns it.
+std::string SmithConstruction(const std::string& is_active = "<IsActive>true</IsActive>") {
+  return "<CustomerRet><ListID>80000002-1193155600</ListID>"
+         "<TimeCreated>2007-10-23T15:05:58-08:00</TimeCreated>"
+         "<TimeModified>2007-10-23T15:05:58-08:00</TimeModified>"
+         "<EditSequence>1193155600</EditSequence><Name>Smith Construction</Name>"
+         "<FullName>Smith Construction</FullName>" +
+         is_active +
+         "<Sublevel>0</Sublevel><CompanyName>Smith Construction Inc</CompanyName>"
+         "<FirstName>Ann</FirstName><LastName>Smith</LastName>"
+         "<BillAddress><Addr1>1 Main Street</Addr1><City>Springfield</City></BillAddress>"
+         "<Phone>555-0100</Phone><Email>ann@smith.example</Email><Contact>Ann Smith</Contact>"
+         "<SalesRepRef><ListID>80000001-1193155500</ListID><FullName>JS</FullName></SalesRepRef>"
+         "<SalesTaxCodeRef><ListID>20000-1</ListID><FullName>Tax</FullName></SalesTaxCodeRef>"
+         "</CustomerRet>";
+}
+
+const char kSmithUpdate[] =
+    "UPDATE Customers SET [Customer]='Smith Construction',[CompanyName]='Smith Construction Inc',"
+    "[Salutation]='',[FirstName]='Ann',[MI]='',[LastName]='Smith',%s"
+    "[QBModifiedDate]='10/23/2007 3:05:58 PM',[QBListID]='80000002-1193155600',"
+    "[QBEditSequence]='1193155600',[ContactName]='Ann Smith',[AccountNumber]='',[TaxID]='Tax',"
+    "[TaxGroup]='',[UpdatedDate]='10/23/2007 15:05:58',[UpdatedBy]='jsmith',"
+    "[SalesRepID]='80000001-1193155500' WHERE [QBListId] = '80000002-1193155600'\r\n";
+
+std::string SmithUpdate(const char* active) {
+  char text[2048];
+  std::snprintf(text, sizeof text, kSmithUpdate, active);
+  return text;
+}
+
+const std::string kSmithUpsert =
+    "IF (SELECT Count(CustomerID) FROM [Customers] WHERE [QBListID] = '80000002-1193155600') "
+    "<= 0\r\n"
+    "\tINSERT INTO Customers ([CustomerID],[CustID],[Customer],[CompanyName],[Salutation],"
+    "[FirstName],[MI],[LastName],[Active],[SubLevel],[QBModifiedDate],[QBListID],"
+    "[QBEditSequence],[CustomerGroup],[ContactName],[PhoneNumber],[PExtno],[AltPhoneNumber],"
+    "[AltExtno],[FaxNumber],[Email],[WebSite],[Reference],[BSAManager],[SiteAddress1],"
+    "[SiteAddress2],[SiteAddress3],[SiteAddress4],[SiteCity],[SiteState],[SiteZipCode],"
+    "[SiteCountry],[BillAddress1],[BillAddress2],[BillAddress3],[BillAddress4],[BillCity],"
+    "[BillState],[BillZipCode],[BillCountry],[BankName],[AccountNumber],[PaymentMode],"
+    "[PaymentTerms],[CreditLimit],[CreditUsed],[AvgDaysToPay],[TaxID],[TaxGroup],[FederalID],"
+    "[DBNumber],[CreditRating],[OverdueInvoices],[FinanceChargeYN],[MonthlyInterestRate],"
+    "[DiscountPercentage],[GLAccount],[TimesheetFrequency],[LastDayOfWeek],"
+    "[CombinedOrSeperate],[InvoicingTerms],[GroupingType],[Notes],[CreatedDate],[CreatedBy],"
+    "[UpdatedDate],[UpdatedBy],[InvoiceDetailLevel],[InvoiceTemplate],[CombineProjects],"
+    "[BwTsStDate],[ExpenseGrouping],[InvoiceTemplateID],[RatesheetHeaderID],[SalesRepID]) "
+    "VALUES (9000000,'','Smith Construction','Smith Construction Inc','','Ann','','Smith',-1,0,"
+    "'10/23/2007 3:05:58 PM','80000002-1193155600','1193155600','','Ann Smith','','','','','',"
+    "'','','','','','','','','','','','','','','','','','','','','','','','',0,0,0,'Tax','','',"
+    "'','',0,0,0,0,'',0,0,0,0,0,'','10/23/2007 15:05:58','jsmith','10/23/2007 15:05:58',"
+    "'jsmith',0,0,0,'',0,0,0,'80000001-1193155500')\r\n"
+    "Else\r\n\t" +
+    SmithUpdate("");
+
+class CustomersTest : public ConvertTest {
+ protected:
+  std::string Convert(const std::string& records, EntityKind kind = EntityKind::kCustomers) {
+    SetResponse(Response(records, "CustomerQueryRs"));
+    Run(kind);
+    return AllPosted();
+  }
+  ListStoreOf<ListRow>& store() { return converterStores().customers; }
+};
+
+TEST_F(CustomersTest, TheWorkedExampleIsWrittenByteForByte) {
+  EXPECT_EQ(Convert(SmithConstruction()), kSmithUpsert);
+  EXPECT_EQ(PostLetters(), std::vector<std::string>{"P"});
+  // The projects pass reports for customers.
+  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_EQ(ctl_.run().counts.customers, 1);
+}
+
+TEST_F(CustomersTest, AnInactiveOrUnmarkedCustomerIsOnlyUpdated) {
+  EXPECT_EQ(Convert(SmithConstruction("<IsActive>false</IsActive>")), SmithUpdate("[Active]=0,"));
+  browser().navigations.clear();
+  EXPECT_EQ(Convert(SmithConstruction("")), SmithUpdate("[Active]=0,"));
+}
+
+TEST_F(CustomersTest, JobsAreLeftOutButCountInTheRowNumbers) {
+  Customer job;
+  job.list_id = "J-1";
+  job.sublevel = "1";
+  job.parent = "80000002-1193155600";
+  Customer second;
+  second.list_id = "C-2";
+  second.name = "Second";
+  Convert(Customer().Xml() + job.Xml() + second.Xml());
+  const std::string posted = AllPosted();
+  EXPECT_EQ(CountOf(posted, "INSERT INTO Customers"), 2);
+  EXPECT_NE(posted.find("VALUES (9000002,'','Second'"), std::string::npos);
+  EXPECT_EQ(posted.find("'J-1'"), std::string::npos);
+  EXPECT_EQ(ctl_.run().counts.customers, 2);
+}
+
+TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepGoInAsTheyAre) {
+  ctl_.TessalyUser = "O'Hara";
+  Customer c;
+  c.name = std::string(50, 'n') + "O'Neil";  // the apostrophe is the 51st character
+  c.name.replace(30, 1, "'");
+  c.extra = "<SalesRepRef><ListID>8000'0001-1193155500000099</ListID></SalesRepRef>";
+  const std::string posted = Convert(c.Xml());
+  const std::string cut = std::string(30, 'n') + "''" + std::string(10, 'n');
+  EXPECT_NE(posted.find("[Customer]='" + cut + "',"), std::string::npos);
+  EXPECT_NE(posted.find(",'O'Hara','10/23/2007 15:05:58','O'Hara',"), std::string::npos);
+  EXPECT_NE(posted.find("[SalesRepID]='8000'0001-11931555000000' WHERE"), std::string::npos);
+}
+
+TEST_F(CustomersTest, TheStoreIsKeptForTheRecordsWalkedOrEmptied) {
+  Customer job;
+  job.sublevel = "2";
+  Convert(Customer().Xml() + job.Xml() + Customer().Xml());
+  EXPECT_EQ(store().size(), 3u);
+  EXPECT_EQ(store().at(1).ListID, "80000002-1193155600");
+  EXPECT_EQ(store().at(2).ListID, "");  // the job's row is left untouched
+
+  Convert("");
+  EXPECT_EQ(store().size(), 0u);
+  Convert(Customer().Xml());
+  SetResponse("<QBXML><CustomerRet>");
+  Run(EntityKind::kCustomers);
+  EXPECT_TRUE(modWizard().blnSyncError);
+  EXPECT_EQ(store().size(), 0u);
+}
+
+TEST_F(CustomersTest, AStoppedPassLeavesTheStoreAsSized) {
+  browser().replies.push_back(testing::Reply::Text("Refused"));
+  std::string records;
+  for (int i = 0; i < 120; ++i) records += Customer().Xml();
+  Convert(records);
+  EXPECT_TRUE(ctl_.run().mStopRun);
+  EXPECT_EQ(store().size(), 120u);
+}
+
+// Sublevel decides between the two passes: customers take 0 and below,
+// projects anything but 0 (so a negative one goes to both). One that is no
+// number is read by neither test, so both passes take the record.
+TEST_F(CustomersTest, SublevelSplitsCustomersFromProjects) {
+  struct Case {
+    const char* sublevel;
+    bool customer;
+    bool project;
+  };
+  const Case cases[] = {{"0", true, false},   {"-1", true, true},   {"1", false, true},
+                        {"3", false, true},   {"0.4", true, false}, {"0.5", true, false},
+                        {"1.5", false, true}, {"abc", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sublevel);
+    Customer record;
+    record.sublevel = c.sublevel;
+    browser().navigations.clear();
+    EXPECT_EQ(!Convert(record.Xml()).empty(), c.customer);
+    browser().navigations.clear();
+    EXPECT_EQ(!Convert(record.Xml(), EntityKind::kProjects).empty(), c.project);
+  }
+}
+
+// ---- Projects ----
+
+const char kKitchenUpsert[] =
+    "IF (SELECT Count(ProjID) FROM [CustProjInfo] WHERE [QBListID] = 'J-1') <= 0\r\n"
+    "\tINSERT INTO CustProjInfo ([ProjID],[CustomerID],[ProjectID],[ProjectName],"
+    "[ProjectManager],[Title],[PONumber],[BeginDate],[EndDate],[Status],[Address1],[Address2],"
+    "[Address3],[Address4],[City],[State],[ZipCode],[Country],[Email],[Phone],[AltPhone],"
+    "[FaxNumber],[UpdateDate],[CreatedDate],[CreatedBy],[UpdatedBy],[QBModifiedDate],[QBListID],"
+    "[QBEditSequence],[InvoiceDetailLevel],[InvoiceTemplate],[SubLevel],[QBFullName],"
+    "[Description],[ActualEndDate],[ProjectType],[InvoiceTemplateID],[RatesheetHeaderID],"
+    "[AllowBillableExpense],[MarkupValue],[UseBillAddress],[BillAddress1],[BillAddress2],"
+    "[BillAddress3],[BillAddress4],[BillCity],[BillState],[BillZipCode],[BillCountry],"
+    "[BudgetID],[ProjectCode],[ContractAmount],[StopAtContractAmount],[MinBillAmount],"
+    "[BilledAmount],[ProjectStage],[ClassFullRefID],[TimeApprover],[AssignmentOptional],"
+    "[ParentID],[ProjectPercentage],[LockRateSheet],[SalesRepID],[SalesTaxCode],[Custom1],"
+    "[Custom2],[BillType],[SalesTaxItem],[ContractInclExp],[CloseReason],[Custom3],[Custom4],"
+    "[Custom5]) VALUES (9000001,0,2,'Kitchen','Ann Smith','','','03/15/2008 00:00:00',"
+    "'12:00:00 AM',-1,'','','','','','','','','','','','','10/23/2007 15:05:58',"
+    "'10/23/2007 15:05:58','jsmith','jsmith','10/23/2007 3:05:58 PM','J-1','1193155600',0,'',1,"
+    "'Smith Construction:Kitchen','Remodel','12:00:00AM',0,0,0,0,'',-1,'','','','','','','','',"
+    "0,'',0,0,0,0,0,'','',1,0,0,0,'','','','',0,'',0,'','','','')\r\n"
+    "Else\r\n"
+    "\tUPDATE CustProjInfo SET [ProjectName]='Kitchen',[ProjectManager]='Ann Smith',"
+    "[BeginDate]='03/15/2008 00:00:00',[EndDate]='12:00:00 AM',"
+    "[UpdateDate]='10/23/2007 15:05:58',[UpdatedBy]='jsmith',"
+    "[QBModifiedDate]='10/23/2007 3:05:58 PM',[QBListID]='J-1',[QBEditSequence]='1193155600',"
+    "[SubLevel]=1,[QBFullName]='Smith Construction:Kitchen',[Description]='Remodel',"
+    "[ActualEndDate]='12:00:00AM' WHERE [QBListId] = 'J-1'\r\n";
+
+Customer Job(const std::string& list_id, const std::string& parent, const std::string& when,
+             const std::string& sublevel = "1") {
+  Customer job;
+  job.list_id = list_id;
+  job.name = list_id;
+  job.parent = parent;
+  job.sublevel = sublevel;
+  job.created = job.modified = when;
+  return job;
+}
+
+class ProjectsTest : public CustomersTest {
+ protected:
+  std::string ConvertProjects(const std::string& records) {
+    browser().navigations.clear();
+    return Convert(records, EntityKind::kProjects);
+  }
+  // The ListIDs of the jobs written, in order.
+  std::vector<std::string> Sent() {
+    std::vector<std::string> ids;
+    const std::string posted = AllPosted();
+    const std::string key = "WHERE [QBListId] = '";
+    for (std::size_t at = posted.find(key); at != std::string::npos;
+         at = posted.find(key, at + 1)) {
+      const std::size_t start = at + key.size();
+      ids.push_back(posted.substr(start, posted.find('\'', start) - start));
+    }
+    return ids;
+  }
+};
+
+TEST_F(ProjectsTest, AJobIsWrittenByteForByteAfterItsCustomer) {
+  env_.now = *platform::DateTime::FromParts(2026, 12, 6, 10, 0, 0);
+  Customer job = Job("J-1", "80000002-1193155600", "2007-10-23T15:05:58-08:00");
+  job.name = "Kitchen";
+  job.full_name = "Smith Construction:Kitchen";
+  job.extra =
+      "<Contact>Ann Smith</Contact><JobStartDate>2008-03-15</JobStartDate>"
+      "<JobProjectedEndDate>2008-06-01</JobProjectedEndDate>"
+      "<JobEndDate>2008-07-01</JobEndDate><JobDesc>Remodel</JobDesc>";
+  EXPECT_EQ(ConvertProjects(Customer().Xml() + job.Xml()), kKitchenUpsert);
+  EXPECT_EQ(PostLetters(), std::vector<std::string>{"P"});
+  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"P"});
+  EXPECT_EQ(ctl_.run().counts.projects, 1);
+  EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Projects from QB (1)");
+}
+
+TEST_F(ProjectsTest, AnUnchangedJobGoesOutOnlyUnderAJobSentEarlierInThePass) {
+  modWizard().last_sync.CustomerLastSyncDate = *platform::DateTime::FromParts(2007, 6, 1);
+  const std::string changed = "2007-10-23T15:05:58-08:00";
+  const std::string unchanged = "2007-01-01T00:00:00-08:00";
+  Customer parent_without_id = Job("S-5", "", unchanged, "2");
+  parent_without_id.extra = "<ParentRef><FullName>J-1 Kitchen</FullName></ParentRef>";
+  ConvertProjects(
+      Customer().Xml() + Job("J-1", "80000002-1193155600", changed).Xml() +
+      Job("S-1", "J-1", unchanged, "2").Xml() + Job("J-2", "80000002-1193155600", unchanged).Xml() +
+      Job("S-2", "J-2", unchanged, "2").Xml() + Job("S-4", "J-4", unchanged, "2").Xml() +
+      Job("J-4", "80000002-1193155600", changed).Xml() + parent_without_id.Xml());
+  // The first word of a ParentRef without ListID is its FullName's: J-1 here.
+  EXPECT_EQ(Sent(), (std::vector<std::string>{"J-1", "S-1", "J-4", "S-5"}));
+}
+
+TEST_F(ProjectsTest, TheBeginDateHasItsDefaultAndItsOwnUpdateRule) {
+  env_.now = *platform::DateTime::FromParts(2026, 12, 6, 10, 0, 0);
+  struct Case {
+    const char* element;
+    const char* value;
+    bool updated;
+  };
+  const Case cases[] = {
+      {"<JobStartDate>2008-03-15</JobStartDate>", "'03/15/2008 00:00:00'", true},
+      {"", "'01/01/2026 00:00:00'", false},
+      {"<JobStartDate>12:00:00AM</JobStartDate>", "'01/01/2026 00:00:00'", false},
+      {"<JobStartDate>soon</JobStartDate>", "'01/01/2026 00:00:00'", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.element);
+    Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
+    job.extra = c.element;
+    const std::string posted = ConvertProjects(job.Xml());
+    EXPECT_NE(posted.find(std::string(",'','',") + c.value + ",'12:00:00 AM',"), std::string::npos);
+    EXPECT_EQ(posted.find(std::string("[BeginDate]=") + c.value) != std::string::npos, c.updated);
+  }
+}
+
+TEST_F(ProjectsTest, ABlankDescriptionAndAnInactiveJob) {
+  Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
+  job.is_active = "<IsActive>false</IsActive>";
+  job.extra = "<JobDesc>   </JobDesc>";
+  const std::string posted = ConvertProjects(job.Xml());
+  EXPECT_TRUE(
+      posted.starts_with("UPDATE CustProjInfo SET [ProjectName]='J-1',"
+                         "[ProjectManager]='',[EndDate]='12:00:00 AM',[Status]=0,"));
+  EXPECT_NE(posted.find(",[Description]='',[ActualEndDate]='12:00:00AM' WHERE"), std::string::npos);
+}
+
+// The one status update for "P": customers or projects went out without
+// failures. A debug-mode failure of the projects' one post counts against them.
+TEST_F(ProjectsTest, TheStatusUpdateSpeaksForCustomersAndProjects) {
+  struct Case {
+    long customers, customer_failures;
+    bool job_changed, job_refused;
+    bool reported;
+  };
+  const Case cases[] = {
+      {1, 0, false, false, true}, {0, 0, true, false, true},   {1, 1, true, false, true},
+      {1, 1, true, true, false},  {0, 0, false, false, false}, {2, 0, true, true, true},
+      {0, 0, true, true, false},
+  };
+  modWizard().last_sync.CustomerLastSyncDate = *platform::DateTime::FromParts(2007, 6, 1);
+  ctl_.screen().chkDebugMode.set_value(1);
+  ctl_.screen().optContinue.set_value(true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.customers << "/" << c.customer_failures << " "
+                                      << c.job_changed << c.job_refused);
+    ctl_.run().counts.customers = c.customers;
+    ctl_.lngFailedCustCnt = c.customer_failures;
+    browser().replies.clear();
+    if (c.job_refused) browser().replies.push_back(testing::Reply::Text("Refused"));
+    ConvertProjects(
+        Job("J-1", "C", c.job_changed ? "2007-10-23T15:05:58-08:00" : "2007-01-01T00:00:00").Xml());
+    EXPECT_EQ(StatusLetters().size(), c.reported ? 1u : 0u);
+    EXPECT_EQ(ctl_.lngFailedProjCnt, c.job_refused ? 1 : 0);
+  }
+}
+
+TEST_F(ProjectsTest, TheStoreKeepsTheWalkedRecordsWithTheirStartDates) {
+  Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
+  job.extra = "<JobStartDate>2008-03-15</JobStartDate>";
+  ConvertProjects(Customer().Xml() + job.Xml());
+  ASSERT_EQ(converterStores().projects.size(), 2u);
+  EXPECT_EQ(converterStores().projects.at(2).JobStartDate,
+            *platform::DateTime::FromParts(2008, 3, 15));
+  ConvertProjects("");
+  EXPECT_EQ(converterStores().projects.size(), 0u);
+  EXPECT_TRUE(StatusLetters().empty());
+}
+
+}  // namespace
+}  // namespace vantrel
