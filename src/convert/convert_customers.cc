@@ -107,8 +107,7 @@ static_assert(std::size(kCustomerColumns) == 75);
 const ListEntity kCustomers{
     .pass = {.record_element = "CustomerRet",
              .start_text = {"Getting ", &Wording::CustLexicon, "s from QB"},
-             .running_text = {"Getting ", &Wording::CustLexicon, "s from QB ("},
-             .failure_reset = FailureReset::kAfterParseTest},
+             .running_text = {"Getting ", &Wording::CustLexicon, "s from QB ("}},
     .table = "Customers",
     .key_column = "CustomerID",
     .columns = kCustomerColumns,

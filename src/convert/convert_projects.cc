@@ -193,8 +193,7 @@ static_assert(std::size(kProjectColumns) == 73);
 const ListEntity kProjects{
     .pass = {.record_element = "CustomerRet",
              .start_text = {"Getting ", &Wording::ProjLexicon, "s from QB "},
-             .running_text = {"Getting ", &Wording::ProjLexicon, "s from QB ("},
-             .failure_reset = FailureReset::kAfterParseTest},
+             .running_text = {"Getting ", &Wording::ProjLexicon, "s from QB ("}},
     .table = "CustProjInfo",
     .key_column = "ProjID",
     .columns = kProjectColumns,

@@ -17,6 +17,18 @@ std::string SiteRequests::PageAddress(std::string_view page) const {
   return url;
 }
 
+void SiteRequests::AppendRunValues(std::string& url, std::string_view options,
+                                   std::string_view time) const {
+  url += "&bmclntver=";
+  url += kClientVersion;
+  url += "&options=";
+  url += options;
+  url += "&upstarttime=";
+  url += time;
+  url += "&usrnm=";
+  url += access_.user;
+}
+
 BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::string_view options) {
   const BMWGUtilityResult initial = wgurSuccess;
   try {
@@ -24,14 +36,7 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
     std::string url = PageAddress("vantrel.asp");
     url += "&reset=";
     url += access_.reset ? "1" : "0";
-    url += "&bmclntver=";
-    url += kClientVersion;
-    url += "&options=";
-    url += options;
-    url += "&upstarttime=";
-    url += host_.env().Now().GeneralText();
-    url += "&usrnm=";
-    url += access_.user;
+    AppendRunValues(url, options, host_.env().Now().GeneralText());
     url += "&debugmode=";
     url += access_.debug_mode ? "True" : "False";
 
@@ -51,14 +56,7 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
 BMWGUtilityResult SiteRequests::SendStatusUpdate(std::string_view options) {
   const BMWGUtilityResult initial = wgurSuccess;
   std::string url = PageAddress("vantrelupdatestatus.asp");
-  url += "&bmclntver=";
-  url += kClientVersion;
-  url += "&options=";
-  url += options;
-  url += "&upstarttime=";
-  url += host_.env().Now().AuditText();
-  url += "&usrnm=";
-  url += access_.user;
+  AppendRunValues(url, options, host_.env().Now().AuditText());
   return NavigateAndClassify(host_, url, std::nullopt).value_or(initial);
 }
 

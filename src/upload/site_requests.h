@@ -52,6 +52,9 @@ class SiteRequests {
  private:
   // The base address, `page`, and the site's code and key as query values.
   std::string PageAddress(std::string_view page) const;
+  // Appends the client version, the entity letter `options`, the start time
+  // `time` and the user.
+  void AppendRunValues(std::string& url, std::string_view options, std::string_view time) const;
 
   RequestHost& host_;
   SiteAccess access_;
