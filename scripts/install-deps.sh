@@ -6,6 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libpugixml-dev libxml2-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  locales
 )
 
 missing=()
@@ -21,4 +22,14 @@ if [ "${#missing[@]}" -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# A locale that writes decimal commas, for the tests that prove the upload
+# texts do not depend on the user's regional settings.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
 fi

@@ -141,7 +141,8 @@ constexpr EntityInfo kEntities[] = {
      .summary_rank = 6,
      .in_select_all = false,
      .cleared_with_screen = false,
-     .reports_for_previous = false},
+     .reports_for_previous = false,
+     .reply_mark = &V::mDisplayTSError},
     {.kind = EntityKind::kExpenses,
      .name = "expense",
      .selectable = true,
@@ -157,7 +158,8 @@ constexpr EntityInfo kEntities[] = {
      .summary_rank = 7,
      .in_select_all = false,
      .cleared_with_screen = false,
-     .reports_for_previous = false},
+     .reports_for_previous = false,
+     .reply_mark = &V::mDisplayEXPError},
 };
 
 }  // namespace

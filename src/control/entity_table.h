@@ -50,6 +50,8 @@ struct EntityInfo {
   // Its status update also speaks for the entity before it (projects for
   // customers, which make none of their own).
   bool reports_for_previous = false;
+  // The flag an upload reply's error mark sets (time and expenses).
+  bool VantrelCtl::*reply_mark = nullptr;
 };
 
 // Every entity, in pass order.

@@ -86,6 +86,7 @@ PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
       .words = words_,
       .now = env_.Now(),
       .shared = shared,
+      .reply_mark = entity.reply_mark != nullptr ? &(this->*entity.reply_mark) : nullptr,
   };
 }
 

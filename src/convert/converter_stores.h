@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/list_store.h"
+#include "convert/transaction_lines.h"
 #include "platform/date_time.h"
 
 namespace vantrel {
@@ -51,6 +52,8 @@ struct ConverterStores {
   ListStoreOf<ProjectRow> projects;
   // One per kind: service, non-inventory, other charge, payroll wage.
   std::array<ListStoreOf<ItemRow>, 4> items;
+  ListStoreOf<TxnRow> time;
+  ListStoreOf<TxnRow> expenses;  // the checks' or the bills', whichever pass ran last
   // The sales tax codes of the last response that parsed; nullopt before.
   std::optional<std::vector<SalesTaxCode>> sales_tax_codes;
 };

@@ -13,6 +13,8 @@ const Converters& AvailableConverters() {
       .accounts = ConvertAccounts,
       .items = ConvertItems,
       .vendors = ConvertVendors,
+      .time = ConvertTime,
+      .expenses = ConvertExpenses,
   };
   return kConverters;
 }

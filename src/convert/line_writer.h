@@ -15,6 +15,14 @@ namespace vantrel {
 enum class FieldKind : std::uint8_t {
   kText,      // the element's text as it stands; missing: `fixed`
   kConstant,  // `fixed`
+  kNumber,    // the element read as a number, in the general number form
+              // (125.50 gives 125.5); missing or no number: `fixed`
+  kBoolean,   // the element read as a Boolean: "True" or "False"; missing or
+              // no Boolean: "False"
+  kDate,      // the element read as a date, in the general date form
+              // (1/15/2008); missing or no date: the zero date's form
+  kCreated,   // the record's TimeCreated in the general date form
+  kModified,  // the record's TimeModified in the general date form
   kCustom,    // written by the field's `custom` hook
 };
 
@@ -42,16 +50,35 @@ constexpr Field RecordTextField(std::string_view element, std::string_view subel
 constexpr Field ConstantField(std::string_view text) {
   return {.kind = FieldKind::kConstant, .fixed = text};
 }
+constexpr Field NumberField(std::string_view element, std::string_view missing) {
+  return {.kind = FieldKind::kNumber, .element = element, .fixed = missing};
+}
+constexpr Field BooleanField(std::string_view element) {
+  return {.kind = FieldKind::kBoolean, .element = element};
+}
+constexpr Field DateField(std::string_view element) {
+  return {.kind = FieldKind::kDate, .element = element};
+}
+constexpr Field CreatedField() { return {.kind = FieldKind::kCreated}; }
+constexpr Field ModifiedField() { return {.kind = FieldKind::kModified}; }
 constexpr Field CustomField(FieldValue custom) {
   return {.kind = FieldKind::kCustom, .custom = custom};
 }
 
+// Whether the line element `line` of `record` is written.
+using LineTest = bool (*)(RecordContext& record, const platform::XmlNode& line);
+
 // One kind of line: the child element of a record that yields one line each
-// (empty: the record itself yields one line), and its fields in order.
+// (empty: the record itself yields one line), its fields in order, and the
+// test that leaves a line out (none: every line is written).
 struct LineKind {
   std::string_view element = {};
   std::span<const Field> fields = {};
+  LineTest take = nullptr;
 };
+
+// The number of lines of `record` written before the one being built.
+long LineNumber(const RecordContext& record);
 
 class LineWriter final : public EntryWriter {
  public:
@@ -59,7 +86,8 @@ class LineWriter final : public EntryWriter {
   explicit LineWriter(std::span<const LineKind> kinds) : kinds_(kinds) {}
 
   // One line per record for a kind without element; then one line per child
-  // element of a kind, in document order. Each line ends with CR LF.
+  // element of a kind that its test takes, in document order. Each line ends
+  // with CR LF.
   void Write(RecordContext& record, EntryOut& out) override;
 
  private:

@@ -1,4 +1,4 @@
-// The list converters built on the pass engine. Each reads the run's response
+// The converters built on the pass engine. Each reads the run's response
 // (strResponseXML), writes one upsert statement per record into the upload
 // script, posts it in batches with the pass's entity letter and reports its
 // entity to the status page when the pass ends well.
@@ -23,6 +23,11 @@ void ConvertCustomers(PassContext& pass);
 // Projects (jobs and sub-jobs among "CustomerRet" into CustProjInfo); the
 // status update for customers and projects together.
 void ConvertProjects(PassContext& pass);
+// Time ("TimeTrackingRet" as "|" lines, letter "H").
+void ConvertTime(PassContext& pass);
+// Expenses: the lines of the checks ("X"), then of the bills ("B"), and one
+// status update for both.
+void ConvertExpenses(PassContext& pass);
 // Items (service, non-inventory, other charge and payroll wage items into
 // TaskInfo), one status update for the four kinds.
 void ConvertItems(PassContext& pass);

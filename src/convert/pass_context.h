@@ -78,10 +78,14 @@ struct PassContext {
   const Wording& words;
   platform::DateTime now;  // the clock when the pass began
   SharedReport shared = {};
+  // Set when an upload reply carries the server's mark of lines it could not
+  // take (the time and expense passes); null for the other passes.
+  bool* reply_mark = nullptr;
 
   // The same pass counting its entries into `other` (a kind of several).
   PassContext CountingInto(long& other) const {
-    return {progress, script, run, failures, other, letter, last_sync, words, now, shared};
+    return {progress,  script, run, failures, other,     letter,
+            last_sync, words,  now, shared,   reply_mark};
   }
 };
 

@@ -1,6 +1,7 @@
 #include "platform/values.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,9 +58,11 @@ DateTime TextToDate(std::string_view text) {
 
 std::string NumberToText(double value) {
   if (value == 0.0 || !std::isfinite(value)) return "0";
+  // to_chars writes the C locale's form whatever the user's regional
+  // settings: a point, never a comma.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15g", value);
-  std::string text = buf;
+  const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+  std::string text(buf, written.ptr);
   const std::size_t e = text.find('e');
   if (e == std::string::npos) return text;
   // Scientific form as the general number conversion writes it: 1E+16, 1.5E-07.
@@ -88,8 +91,13 @@ std::optional<double> TextToNumber(std::string_view text) {
     }
   }
   if (!digits) return std::nullopt;
-  const std::string copy(t);
-  return std::strtod(copy.c_str(), nullptr);
+  // from_chars reads a point as the decimal separator under any locale; it
+  // takes no plus sign.
+  const std::string_view number = t.front() == '+' ? t.substr(1) : t;
+  double value = 0.0;
+  const auto read = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (read.ec != std::errc() || read.ptr != number.data() + number.size()) return std::nullopt;
+  return value;
 }
 
 }  // namespace vantrel::platform
