@@ -1,9 +1,12 @@
 // vantrel-gen: writes a generated qbXML response to standard output.
 //
 //   vantrel-gen [--classes N] [--accounts N] [--employees N] [--vendors N]
-//               [--customers N] [--jobs-per-customer N] [--service-items N]
-//               [--time N] [--checks N] [--bills N] [--seed N]
-//               [--inactive-every N] [--missing-active-every N]
+//               [--customers N] [--jobs-per-customer N] [--subjobs-per-job N]
+//               [--service-items N] [--non-inventory-items N]
+//               [--other-charge-items N] [--payroll-wage-items N]
+//               [--sales-tax-codes N] [--time N] [--checks N] [--bills N]
+//               [--seed N] [--inactive-every N] [--missing-active-every N]
+//               [--sales-rep-every N] [--job-start-date-every N]
 //               [--modified-after-minutes N]
 //               [--apostrophes] [--non-ascii] [--long-names]
 #include <cstdio>
@@ -27,21 +30,31 @@ constexpr CountOption kCounts[] = {
     {"--vendors", &vantrel::gen::GenOptions::vendors},
     {"--customers", &vantrel::gen::GenOptions::customers},
     {"--jobs-per-customer", &vantrel::gen::GenOptions::jobs_per_customer},
+    {"--subjobs-per-job", &vantrel::gen::GenOptions::subjobs_per_job},
     {"--service-items", &vantrel::gen::GenOptions::service_items},
+    {"--non-inventory-items", &vantrel::gen::GenOptions::non_inventory_items},
+    {"--other-charge-items", &vantrel::gen::GenOptions::other_charge_items},
+    {"--payroll-wage-items", &vantrel::gen::GenOptions::payroll_wage_items},
+    {"--sales-tax-codes", &vantrel::gen::GenOptions::sales_tax_codes},
     {"--time", &vantrel::gen::GenOptions::time_records},
     {"--checks", &vantrel::gen::GenOptions::checks},
     {"--bills", &vantrel::gen::GenOptions::bills},
     {"--inactive-every", &vantrel::gen::GenOptions::inactive_every},
     {"--missing-active-every", &vantrel::gen::GenOptions::missing_active_every},
+    {"--sales-rep-every", &vantrel::gen::GenOptions::sales_rep_every},
+    {"--job-start-date-every", &vantrel::gen::GenOptions::job_start_date_every},
     {"--modified-after-minutes", &vantrel::gen::GenOptions::modified_after_minutes},
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: vantrel-gen [--classes N] [--accounts N] [--employees N] [--vendors N]\n"
-               "  [--customers N] [--jobs-per-customer N] [--service-items N] [--time N]\n"
+               "  [--customers N] [--jobs-per-customer N] [--subjobs-per-job N]\n"
+               "  [--service-items N] [--non-inventory-items N] [--other-charge-items N]\n"
+               "  [--payroll-wage-items N] [--sales-tax-codes N] [--time N]\n"
                "  [--checks N] [--bills N] [--seed N] [--inactive-every N]\n"
-               "  [--missing-active-every N] [--modified-after-minutes N]\n"
+               "  [--missing-active-every N] [--sales-rep-every N]\n"
+               "  [--job-start-date-every N] [--modified-after-minutes N]\n"
                "  [--apostrophes] [--non-ascii] [--long-names]\n");
   return 2;
 }

@@ -20,7 +20,17 @@ enum Kind {
   kTimeKind,
   kCheckKind,
   kBillKind,
+  kSubJobKind,
+  kNonInventoryKind,
+  kOtherChargeKind,
+  kPayrollWageKind,
+  kSalesTaxCodeKind,
 };
+
+// The sales tax codes that every customer and item refers to; the first two
+// generated sales tax codes carry these ListIDs so that the references resolve.
+constexpr const char* kTaxableCodeId = "80000002-1193155500";
+constexpr const char* kNonTaxableCodeId = "80000003-1193155500";
 
 // A small deterministic generator (splitmix64).
 class Random {
@@ -223,33 +233,53 @@ class ResponseBuilder {
 
   void Customers() {
     w_.QueryOpen("CustomerQueryRs", 5);
-    long position = 0;
+    long position = 0;  // among every customer record
+    long project = 0;   // among jobs and sub-jobs
     for (long i = 0; i < o_.customers; ++i) {
       const std::string name = Name("Customer", i);
       const std::string list_id = GeneratedListId(kCustomerKind, i);
-      Customer(list_id, name, name, 0, nullptr, position++);
+      Customer({list_id, name, name, 0, nullptr, nullptr}, position++, 0);
       for (long j = 0; j < o_.jobs_per_customer; ++j) {
         const std::string job = "Job " + std::to_string(j);
         const long job_index = i * o_.jobs_per_customer + j;
-        Customer(GeneratedListId(kJobKind, job_index), job, name + ":" + job, 1, &list_id,
-                 position++);
+        const std::string job_id = GeneratedListId(kJobKind, job_index);
+        const std::string job_full_name = name + ":" + job;
+        Customer({job_id, job, job_full_name, 1, &list_id, &name}, position++, ++project);
+        for (long k = 0; k < o_.subjobs_per_job; ++k) {
+          const std::string subjob = "Phase " + std::to_string(k);
+          Customer({GeneratedListId(kSubJobKind, job_index * o_.subjobs_per_job + k), subjob,
+                    job_full_name + ":" + subjob, 2, &job_id, &job_full_name},
+                   position++, ++project);
+        }
       }
     }
     w_.Close("CustomerQueryRs");
   }
 
-  void Customer(const std::string& list_id, const std::string& name, const std::string& full_name,
-                int sublevel, const std::string* parent, long position) {
+  // One customer record's identity: a customer (sublevel 0, no parent), a
+  // job (1) or a sub-job (2) with its parent's ListID and FullName.
+  struct CustomerId {
+    const std::string& list_id;
+    const std::string& name;
+    const std::string& full_name;
+    int sublevel;
+    const std::string* parent_id;
+    const std::string* parent_full_name;
+  };
+
+  // `position` counts every customer record from 0; `project` counts jobs and
+  // sub-jobs from 1 and is 0 for a customer.
+  void Customer(const CustomerId& id, long position, long project) {
     w_.Open("CustomerRet");
-    w_.Element("ListID", list_id);
+    w_.Element("ListID", id.list_id);
     Times(position);
     w_.Element("EditSequence", std::to_string(1193155600L + position));
-    w_.Element("Name", name);
-    w_.Element("FullName", full_name);
+    w_.Element("Name", id.name);
+    w_.Element("FullName", id.full_name);
     Active(position);
-    if (parent != nullptr) w_.Ref("ParentRef", *parent, full_name.substr(0, full_name.find(':')));
-    w_.Number("Sublevel", sublevel);
-    w_.Element("CompanyName", name + " Inc");
+    if (id.parent_id != nullptr) w_.Ref("ParentRef", *id.parent_id, *id.parent_full_name);
+    w_.Number("Sublevel", id.sublevel);
+    w_.Element("CompanyName", id.name + " Inc");
     w_.Element("FirstName", "Ann");
     w_.Element("LastName", "Smith");
     w_.Open("BillAddress");
@@ -259,15 +289,20 @@ class ResponseBuilder {
     w_.Element("Phone", "555-0142");
     w_.Element("Email", "customer" + std::to_string(position) + "@example.com");
     w_.Element("Contact", "Ann Smith");
-    w_.Ref("SalesRepRef", "80000001-1193155500", "AS");
-    w_.Ref("SalesTaxCodeRef", "80000002-1193155500", "Tax");
+    if (EveryNth(position + 1, o_.sales_rep_every))
+      w_.Ref("SalesRepRef", "80000001-1193155500", "AS");
+    w_.Ref("SalesTaxCodeRef", kTaxableCodeId, "Tax");
     w_.Element("AccountNumber", "C-" + std::to_string(position));
-    if (sublevel > 0) {
-      w_.Element("JobStartDate", "2008-03-15");
+    if (id.sublevel > 0) {
+      if (EveryNth(project, o_.job_start_date_every))
+        w_.Element("JobStartDate", id.sublevel == 1 ? "2008-03-15" : "2008-04-01");
       w_.Element("JobDesc", Description(position));
     }
     w_.Close("CustomerRet");
   }
+
+  // Whether the n-th thing (from 1) is one of every `every`-th; 0: none.
+  static bool EveryNth(long n, long every) { return every > 0 && n % every == 0; }
 
   void ServiceItems() {
     w_.QueryOpen("ItemServiceQueryRs", 6);
@@ -279,7 +314,7 @@ class ResponseBuilder {
       w_.Element("FullName", name);
       Active(i);
       w_.Number("Sublevel", 0);
-      w_.Ref("SalesTaxCodeRef", "80000003-1193155500", "Non");
+      w_.Ref("SalesTaxCodeRef", kNonTaxableCodeId, "Non");
       w_.Open("SalesOrPurchase");
       w_.Element("Desc", Description(i));
       w_.Amount("Price", 1000 + random_.Below(20000));
@@ -343,6 +378,133 @@ class ResponseBuilder {
     w_.Close(query);
   }
 
+  // Sales tax codes "Tax" and "Non" first, with the ListIDs every reference
+  // carries, then "T02", "T03", ...: three characters as in QuickBooks.
+  void SalesTaxCodes() {
+    w_.QueryOpen("SalesTaxCodeQueryRs", 13);
+    for (long i = 0; i < o_.sales_tax_codes; ++i) {
+      const bool taxable = i % 2 == 0;
+      w_.Open("SalesTaxCodeRet");
+      w_.Element("ListID", i == 0   ? std::string(kTaxableCodeId)
+                           : i == 1 ? std::string(kNonTaxableCodeId)
+                                    : GeneratedListId(kSalesTaxCodeKind, i));
+      Times(i);
+      w_.Element("EditSequence", std::to_string(1193155558L + i));
+      w_.Element("Name", SalesTaxCodeName(i));
+      Active(i);
+      w_.Element("IsTaxable", taxable ? "true" : "false");
+      w_.Element("Desc", taxable ? "Taxable Sales" : "Non-Taxable Sales");
+      w_.Close("SalesTaxCodeRet");
+    }
+    w_.Close("SalesTaxCodeQueryRs");
+  }
+
+  static std::string SalesTaxCodeName(long index) {
+    if (index == 0) return "Tax";
+    if (index == 1) return "Non";
+    static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string digits;
+    for (long n = index; n > 0 || digits.size() < 2; n /= 36)
+      digits.insert(digits.begin(), kDigits[n % 36]);
+    return "T" + digits;
+  }
+
+  // How an item sells: a SalesOrPurchase with a Price or a PricePercent and
+  // one account, or a SalesAndPurchase with both sides.
+  enum class Sale { kPrice, kPercent, kSalesAndPurchase };
+  struct ItemAccounts {
+    const char* income_id;
+    const char* income_name;
+    const char* expense_id;
+    const char* expense_name;
+  };
+
+  void Item(const char* record, int kind, long index, const std::string& name, bool taxable,
+            Sale sale, const ItemAccounts& accounts, Random& random) {
+    w_.Open(record);
+    Common(kind, index);
+    w_.Element("Name", name);
+    w_.Element("FullName", name);
+    Active(index);
+    w_.Number("Sublevel", 0);
+    if (taxable) {
+      w_.Ref("SalesTaxCodeRef", kTaxableCodeId, "Tax");
+    } else {
+      w_.Ref("SalesTaxCodeRef", kNonTaxableCodeId, "Non");
+    }
+    if (sale == Sale::kSalesAndPurchase) {
+      w_.Open("SalesAndPurchase");
+      w_.Element("SalesDesc", Description(index));
+      w_.Amount("SalesPrice", 500 + random.Below(50000));
+      w_.Ref("IncomeAccountRef", accounts.income_id, accounts.income_name);
+      w_.Element("PurchaseDesc", "Purchase " + Description(index));
+      w_.Amount("PurchaseCost", 250 + random.Below(25000));
+      w_.Ref("ExpenseAccountRef", accounts.expense_id, accounts.expense_name);
+      w_.Close("SalesAndPurchase");
+    } else {
+      w_.Open("SalesOrPurchase");
+      w_.Element("Desc", Description(index));
+      if (sale == Sale::kPercent) {
+        w_.Amount("PricePercent", 100 + random.Below(1900));  // 1.00 to 19.99
+      } else {
+        w_.Amount("Price", 500 + random.Below(50000));
+      }
+      w_.Ref("AccountRef", accounts.income_id, accounts.income_name);
+      w_.Close("SalesOrPurchase");
+    }
+    w_.Close(record);
+  }
+
+  // Taxable parts, every other one sold and bought (SalesAndPurchase).
+  void NonInventoryItems() {
+    static constexpr ItemAccounts kAccounts{"80000005-1193155500", "Materials Income",
+                                            "80000006-1193155500", "Materials Cost"};
+    Random random = KindRandom(kNonInventoryKind);
+    w_.QueryOpen("ItemNonInventoryQueryRs", 10);
+    for (long i = 0; i < o_.non_inventory_items; ++i) {
+      Item("ItemNonInventoryRet", kNonInventoryKind, i, Name("Part", i), true,
+           i % 2 == 0 ? Sale::kPrice : Sale::kSalesAndPurchase, kAccounts, random);
+    }
+    w_.Close("ItemNonInventoryQueryRs");
+  }
+
+  // Charges priced in turn by amount, by percentage and on both sides;
+  // every other one taxable.
+  void OtherChargeItems() {
+    static constexpr ItemAccounts kAccounts{"80000007-1193155500", "Reimbursed Expenses",
+                                            "80000008-1193155500", "Reimbursable Costs"};
+    static constexpr Sale kSales[] = {Sale::kPrice, Sale::kPercent, Sale::kSalesAndPurchase};
+    Random random = KindRandom(kOtherChargeKind);
+    w_.QueryOpen("ItemOtherChargeQueryRs", 11);
+    for (long i = 0; i < o_.other_charge_items; ++i) {
+      Item("ItemOtherChargeRet", kOtherChargeKind, i, Name("Charge", i), i % 2 == 1, kSales[i % 3],
+           kAccounts, random);
+    }
+    w_.Close("ItemOtherChargeQueryRs");
+  }
+
+  void PayrollWageItems() {
+    static const char* const kWageTypes[] = {"HourlyRegular", "SalaryRegular", "Bonus",
+                                             "Commission", "HourlyOvertime"};
+    w_.QueryOpen("PayrollItemWageQueryRs", 12);
+    for (long i = 0; i < o_.payroll_wage_items; ++i) {
+      w_.Open("PayrollItemWageRet");
+      Common(kPayrollWageKind, i);
+      w_.Element("Name", Name("Wage", i));
+      Active(i);
+      w_.Element("WageType", kWageTypes[i % 5]);
+      w_.Ref("ExpenseAccountRef", "80000009-1193155500", "Payroll Expenses");
+      w_.Close("PayrollItemWageRet");
+    }
+    w_.Close("PayrollItemWageQueryRs");
+  }
+
+  // The kinds added after the first nine draw from a sequence of their own,
+  // so that their values do not depend on how many records other kinds have.
+  Random KindRandom(int kind) const {
+    return Random(o_.seed ^ (0xD1B54A32D192ED03ULL * static_cast<std::uint64_t>(kind)));
+  }
+
  private:
   const GenOptions& o_;
   Writer w_;
@@ -383,9 +545,12 @@ std::string GeneratedListId(int kind_number, long index) {
 
 std::string GenerateResponse(const GenOptions& options) {
   std::string out;
-  const long records = options.classes + options.accounts + options.employees + options.vendors +
-                       options.customers * (1 + options.jobs_per_customer) + options.service_items +
-                       options.time_records + options.checks + options.bills;
+  const long records =
+      options.classes + options.accounts + options.employees + options.vendors +
+      options.customers * (1 + options.jobs_per_customer * (1 + options.subjobs_per_job)) +
+      options.service_items + options.time_records + options.checks + options.bills +
+      options.sales_tax_codes + options.non_inventory_items + options.other_charge_items +
+      options.payroll_wage_items;
   out.reserve(256 + static_cast<std::size_t>(records) * (options.long_names ? 2000 : 900));
   out += "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n";
   ResponseBuilder builder(options, out);
@@ -399,6 +564,10 @@ std::string GenerateResponse(const GenOptions& options) {
   if (options.checks > 0)
     builder.Expenses("CheckQueryRs", "CheckRet", kCheckKind, options.checks, 8);
   if (options.bills > 0) builder.Expenses("BillQueryRs", "BillRet", kBillKind, options.bills, 9);
+  if (options.non_inventory_items > 0) builder.NonInventoryItems();
+  if (options.other_charge_items > 0) builder.OtherChargeItems();
+  if (options.payroll_wage_items > 0) builder.PayrollWageItems();
+  if (options.sales_tax_codes > 0) builder.SalesTaxCodes();
   out += "\n</QBXMLMsgsRs>\n</QBXML>\n";
   return out;
 }

@@ -27,11 +27,25 @@ struct GenOptions {
   long employees = 0;
   long vendors = 0;
   long customers = 0;          // top-level customers
-  long jobs_per_customer = 0;  // jobs (Sublevel 1) after each customer
+  long jobs_per_customer = 0;  // jobs "Job j" (Sublevel 1) after each customer
+  long subjobs_per_job = 0;    // sub-jobs "Phase k" (Sublevel 2) after each job
   long service_items = 0;
   long time_records = 0;
   long checks = 0;  // each with one expense line and one item line
   long bills = 0;
+  // Sales tax codes: the first two are "Tax" (taxable) and "Non" (not
+  // taxable) with the ListIDs that customers' and items' SalesTaxCodeRef
+  // carry; the later ones are "T02", "T03", ... (base 36), taxable when their
+  // index is even. Their names ignore the name options: QuickBooks keeps
+  // these codes to three characters.
+  long sales_tax_codes = 0;
+  // Parts "Part i": taxable, a SalesOrPurchase with a Price for even i and a
+  // SalesAndPurchase for odd i.
+  long non_inventory_items = 0;
+  // Charges "Charge i": taxable for odd i, priced in turn by a Price, by a
+  // PricePercent and by a SalesAndPurchase.
+  long other_charge_items = 0;
+  long payroll_wage_items = 0;  // WageType cycles HourlyRegular, SalaryRegular, Bonus, ...
 
   std::uint64_t seed = 1;  // varies amounts, account types and similar details
 
@@ -42,6 +56,12 @@ struct GenOptions {
   long inactive_every = 0;
   // Every n-th record has no IsActive element at all; 0: none.
   long missing_active_every = 0;
+  // Every n-th customer record (customers, jobs and sub-jobs counted together
+  // in response order) carries a SalesRepRef; 0: none.
+  long sales_rep_every = 1;
+  // Every n-th job or sub-job (counted together in response order) carries a
+  // JobStartDate; 0: none. Every job and sub-job carries a JobDesc.
+  long job_start_date_every = 1;
 
   // TimeCreated of record i of a kind is `first_created` + i minutes; its
   // TimeModified is `modified_after_minutes` later.
@@ -51,7 +71,9 @@ struct GenOptions {
 
 // The whole response: <?xml ...?><QBXML><QBXMLMsgsRs>, one query response per
 // kind with records, in the order classes, accounts, employees, vendors,
-// customers, service items, time, checks, bills.
+// customers (each followed by its jobs, each job by its sub-jobs), service
+// items, time, checks, bills, non-inventory items, other charge items,
+// payroll wage items, sales tax codes.
 std::string GenerateResponse(const GenOptions& options);
 
 // `time` plus `minutes` as qbXML date-time text: "2007-10-23T15:05:58-08:00".
