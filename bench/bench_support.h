@@ -5,6 +5,7 @@
 #ifndef VANTREL_BENCH_BENCH_SUPPORT_H_
 #define VANTREL_BENCH_BENCH_SUPPORT_H_
 
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -158,6 +159,28 @@ inline double ResidentMegabytes() { return StatusMegabytes("VmRSS").value_or(0.0
 
 inline double Megabytes(std::size_t bytes) {
   return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+// "customers: 0 statements written, 100000 expected; " when the numbers
+// differ, else nothing.
+inline std::string Mismatch(const char* entity, long written, long expected) {
+  if (written == expected) return {};
+  return std::string(entity) + ": " + std::to_string(written) + " statements written, " +
+         std::to_string(expected) + " expected; ";
+}
+
+inline double PerSecond(double records, double seconds) {
+  return seconds > 0 ? records / seconds : 0.0;
+}
+
+// What every conversion benchmark reports about memory and uploads.
+inline void MemoryCounters(benchmark::State& state, double start_rss_mb, std::size_t response_bytes,
+                           std::size_t posted_bytes, long runs) {
+  const double per_run = runs > 0 ? 1.0 / static_cast<double>(runs) : 0.0;
+  state.counters["response_MB"] = Megabytes(response_bytes);
+  state.counters["posted_MB_per_run"] = Megabytes(posted_bytes) * per_run;
+  state.counters["start_rss_MB"] = start_rss_mb;
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
 }
 
 }  // namespace vantrel::bench

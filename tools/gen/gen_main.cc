@@ -39,6 +39,7 @@ constexpr CountOption kCounts[] = {
     {"--time", &vantrel::gen::GenOptions::time_records},
     {"--checks", &vantrel::gen::GenOptions::checks},
     {"--bills", &vantrel::gen::GenOptions::bills},
+    {"--expense-lines", &vantrel::gen::GenOptions::expense_lines},
     {"--inactive-every", &vantrel::gen::GenOptions::inactive_every},
     {"--missing-active-every", &vantrel::gen::GenOptions::missing_active_every},
     {"--sales-rep-every", &vantrel::gen::GenOptions::sales_rep_every},
@@ -52,7 +53,7 @@ int Usage() {
                "  [--customers N] [--jobs-per-customer N] [--subjobs-per-job N]\n"
                "  [--service-items N] [--non-inventory-items N] [--other-charge-items N]\n"
                "  [--payroll-wage-items N] [--sales-tax-codes N] [--time N]\n"
-               "  [--checks N] [--bills N] [--seed N] [--inactive-every N]\n"
+               "  [--checks N] [--bills N] [--expense-lines N] [--seed N] [--inactive-every N]\n"
                "  [--missing-active-every N] [--sales-rep-every N]\n"
                "  [--job-start-date-every N] [--modified-after-minutes N]\n"
                "  [--apostrophes] [--non-ascii] [--long-names]\n");

@@ -356,16 +356,19 @@ class ResponseBuilder {
       Times(i);
       w_.Element("EditSequence", std::to_string(1193155800L + i));
       w_.Element("TxnDate", "2007-10-23");
-      w_.Open("ExpenseLineRet");
-      w_.Element("TxnLineID", GeneratedListId(kind, i) + "-1");
-      w_.Ref("AccountRef", GeneratedListId(kAccountKind, i % 25), Name("Account", i % 25));
-      w_.Amount("Amount", 100 + random_.Below(50000));
-      w_.Element("Memo", "Expense line " + std::to_string(i));
-      w_.Ref("CustomerRef", GeneratedListId(kCustomerKind, i % 40), Name("Customer", i % 40));
-      w_.Element("BillableStatus", "Billable");
-      w_.Close("ExpenseLineRet");
+      long line = 1;
+      for (; line <= o_.expense_lines; ++line) {
+        w_.Open("ExpenseLineRet");
+        w_.Element("TxnLineID", GeneratedListId(kind, i) + "-" + std::to_string(line));
+        w_.Ref("AccountRef", GeneratedListId(kAccountKind, i % 25), Name("Account", i % 25));
+        w_.Amount("Amount", 100 + random_.Below(50000));
+        w_.Element("Memo", "Expense line " + std::to_string(i));
+        w_.Ref("CustomerRef", GeneratedListId(kCustomerKind, i % 40), Name("Customer", i % 40));
+        w_.Element("BillableStatus", "Billable");
+        w_.Close("ExpenseLineRet");
+      }
       w_.Open("ItemLineRet");
-      w_.Element("TxnLineID", GeneratedListId(kind, i) + "-2");
+      w_.Element("TxnLineID", GeneratedListId(kind, i) + "-" + std::to_string(line));
       w_.Ref("ItemRef", GeneratedListId(kItemKind, i % 30), Name("Service", i % 30));
       w_.Element("Desc", "Item line " + std::to_string(i));
       w_.Number("Quantity", 1 + random_.Below(5));

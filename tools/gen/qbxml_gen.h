@@ -31,8 +31,9 @@ struct GenOptions {
   long subjobs_per_job = 0;    // sub-jobs "Phase k" (Sublevel 2) after each job
   long service_items = 0;
   long time_records = 0;
-  long checks = 0;  // each with one expense line and one item line
+  long checks = 0;  // each with `expense_lines` expense lines and one item line
   long bills = 0;
+  long expense_lines = 1;  // expense lines of each check and bill (one item line follows)
   // Sales tax codes: the first two are "Tax" (taxable) and "Non" (not
   // taxable) with the ListIDs that customers' and items' SalesTaxCodeRef
   // carry; the later ones are "T02", "T03", ... (base 36), taxable when their
