@@ -69,7 +69,6 @@ void VantrelCtl::EndQBSession() { QBSession(env_).EndQBSession(); }
 void VantrelCtl::CloseQBConnection() { QBSession(env_).CloseQBConnection(); }
 
 PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
-  words_ = {CustLexicon, EmpLexicon, ProjLexicon, SILexicon, SubProjLexicon, TessalyUser};
   SharedReport shared;
   if (entity.reports_for_previous) {
     const EntityInfo& previous = Entities()[static_cast<std::size_t>(entity.kind) - 1];
@@ -83,7 +82,7 @@ PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
       .count = run_.counts.*entity.count,
       .letter = entity.letter,
       .last_sync = modWizard().last_sync.*entity.last_sync,
-      .words = words_,
+      .words = *this,
       .now = env_.Now(),
       .shared = shared,
       .reply_mark = entity.reply_mark != nullptr ? &(this->*entity.reply_mark) : nullptr,

@@ -38,7 +38,9 @@ enum class RunEnd {
   kCompleted,          // the run ended with its summary
 };
 
-class VantrelCtl {
+// The five lexicons and TessalyUser are public properties too: the control
+// holds them as the Wording its passes read.
+class VantrelCtl : public Wording {
  public:
   // `env` and `host` must outlive the control.
   VantrelCtl(platform::Env& env, platform::FormsHost& host);
@@ -53,12 +55,6 @@ class VantrelCtl {
   std::string SiteCode;
   std::string SiteKey;
   std::string BMClientVersion;
-  std::string CustLexicon;
-  std::string EmpLexicon;
-  std::string ProjLexicon;
-  std::string SILexicon;
-  std::string SubProjLexicon;
-  std::string TessalyUser;
   std::string QBFilePath;
   platform::DateTime WGLastUploadDate;
   std::string nOptions;
@@ -130,8 +126,8 @@ class VantrelCtl {
   void ConvertData();
   // What the pass of `entity` sees of the control: the progress strip, the
   // upload script, the entity's letter, failure counter, count and last-sync
-  // date, and the site's words as they stand now. Valid while the control
-  // lives and its words are unchanged.
+  // date, and the site's words (the control's own). Valid while the control
+  // lives.
   PassContext ContextFor(const EntityInfo& entity);
   // Runs the converter of `entity` when this build has one.
   void RunConverter(const EntityInfo& entity);
@@ -176,7 +172,6 @@ class VantrelCtl {
   const Converters* converters_ = &AvailableConverters();
   std::unique_ptr<WizardScreen> screen_;
   std::unique_ptr<ControlLinks> links_;
-  Wording words_;
   RunState run_;
 };
 

@@ -72,8 +72,6 @@ const ListEntity kAccounts{
 
 }  // namespace
 
-const ListEntity& AccountsEntity() { return kAccounts; }
-
 void ConvertAccounts(PassContext& pass) {
   AccountHooks hooks;
   ConvertListEntity(pass, kAccounts, converterStores().accounts, hooks);

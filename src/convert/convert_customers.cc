@@ -115,8 +115,6 @@ const ListEntity kCustomers{
 
 }  // namespace
 
-const ListEntity& CustomersEntity() { return kCustomers; }
-
 void ConvertCustomers(PassContext& pass) {
   CustomerHooks hooks;
   ConvertListEntity(pass, kCustomers, converterStores().customers, hooks);

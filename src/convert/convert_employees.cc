@@ -118,8 +118,6 @@ const ListEntity kEmployees{
 
 }  // namespace
 
-const ListEntity& EmployeesEntity() { return kEmployees; }
-
 void ConvertEmployees(PassContext& pass) {
   ConvertListEntity(pass, kEmployees, converterStores().employees);
 }

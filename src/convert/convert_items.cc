@@ -223,8 +223,6 @@ const std::array<ListEntity, kKinds>& Kinds() {
 
 }  // namespace
 
-const ListEntity& ItemsEntity(int kind) { return Kinds().at(static_cast<std::size_t>(kind)); }
-
 void ConvertItems(PassContext& pass) {
   platform::XmlDocument doc;
   if (!LoadResponse(doc)) return;

@@ -201,8 +201,6 @@ const ListEntity kProjects{
 
 }  // namespace
 
-const ListEntity& ProjectsEntity() { return kProjects; }
-
 void ConvertProjects(PassContext& pass) {
   ProjectHooks hooks;
   ConvertListEntity(pass, kProjects, converterStores().projects, hooks);

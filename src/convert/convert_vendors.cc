@@ -95,8 +95,6 @@ const ListEntity kVendors{
 
 }  // namespace
 
-const ListEntity& VendorsEntity() { return kVendors; }
-
 void ConvertVendors(PassContext& pass) {
   ConvertListEntity(pass, kVendors, converterStores().vendors);
 }

@@ -32,15 +32,8 @@ void ConvertExpenses(PassContext& pass);
 // TaskInfo), one status update for the four kinds.
 void ConvertItems(PassContext& pass);
 
-// The descriptions the converters run.
+// The classes' description (tests run its statements with other walks).
 const ListEntity& ClassesEntity();
-const ListEntity& AccountsEntity();
-const ListEntity& EmployeesEntity();
-const ListEntity& VendorsEntity();
-const ListEntity& CustomersEntity();
-const ListEntity& ProjectsEntity();
-// Item kind `kind`: 0 service, 1 non-inventory, 2 other charge, 3 payroll wage.
-const ListEntity& ItemsEntity(int kind);
 
 }  // namespace vantrel
 

@@ -50,7 +50,8 @@ class ScriptSink {
   virtual std::string ReplyText() const = 0;
 };
 
-// The site's words for its entities, and the user the statements name.
+// The site's words for its entities, and the user the statements name (the
+// control's public properties of these names).
 struct Wording {
   std::string CustLexicon;
   std::string EmpLexicon;
