@@ -84,6 +84,23 @@ std::optional<std::vector<std::string>> ExpenseFields(std::string_view raw, std:
   return fields;
 }
 
+// Why `raw` is no whole line: the fields expected, and the key and the
+// number of fields the server could read.
+std::string IncompleteLine(std::string_view raw, TxnLineKind kind) {
+  const std::vector<std::string> parts = Split(raw);
+  std::string expected;
+  if (kind == TxnLineKind::kTime) {
+    expected = "incomplete time line (15 fields with IsBillable and IsBilled expected";
+  } else {
+    expected = "incomplete expense line (" +
+               std::to_string(ExpenseFieldCount(parts.size() > 1 ? parts[1] : "",
+                                                parts.size() > 2 ? parts[2] : "")) +
+               " fields expected";
+  }
+  return expected + "; key \"" + parts[0] + "\", " + std::to_string(parts.size()) +
+         " fields found)";
+}
+
 }  // namespace
 
 size_t ExpenseFieldCount(std::string_view txn, std::string_view line) {
@@ -125,11 +142,7 @@ TxnLines ParseTxnLines(std::string_view script, TxnLineKind kind) {
         break;
       }
       if (!error.empty() || i >= physical.size()) {
-        if (error.empty()) {
-          error = kind == TxnLineKind::kTime
-                      ? "incomplete time line (15 fields with IsBillable and IsBilled expected)"
-                      : "incomplete expense line";
-        }
+        if (error.empty()) error = IncompleteLine(raw, kind);
         out.error = TxnLineError{out.lines.size() + 1, std::move(raw), std::move(error)};
         return out;
       }
