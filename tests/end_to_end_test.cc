@@ -269,6 +269,39 @@ TEST_F(EndToEndTest, AnUnchangedSubJobGoesOutUnderAChangedJobOnly) {
   EXPECT_FALSE(sent("Cook, Brian:Kitchen:Cabinets"));
 }
 
+// The expense lines of the sample's checks and bills that go out: all but
+// expense lines of a negative amount and item lines of a negative cost.
+long SampleExpenseLines() {
+  static const std::string text = ReadFile(kSampleCompany);
+  platform::XmlDocument doc;
+  EXPECT_TRUE(doc.LoadXml(text));
+  long n = 0;
+  for (const char* element : {"ExpenseLineRet", "ItemLineRet"}) {
+    const char* amount = std::string_view(element) == "ItemLineRet" ? "Cost" : "Amount";
+    for (const platform::XmlNode& line : doc.GetElementsByTagName(element)) {
+      n += line.SelectSingleNode(amount).Text().starts_with('-') ? 0 : 1;
+    }
+  }
+  return n;
+}
+
+TEST_F(EndToEndTest, EveryTimeRecordAndExpenseLineLands) {
+  ctl_->screen().chkQBTimesheet.set_value(1);
+  ctl_->screen().chkQBExpense.set_value(1);
+  ctl_->screen().cmdNav[3].Click();
+  EXPECT_EQ(ctl_->last_run_end(), RunEnd::kCompleted);
+  EXPECT_EQ(Rows("TimeTransactions"), static_cast<long>(SampleRecords("TimeTrackingRet").size()));
+  EXPECT_EQ(Rows("ExpenseLines"), SampleExpenseLines());
+  std::string letters;
+  for (const auto& row : server_->Query("SELECT * FROM StatusUpdates")) letters += row.at(0);
+  EXPECT_EQ(letters, "HX");
+  // A "|" inside a time record's notes stays inside its notes.
+  EXPECT_EQ(server_->Query("SELECT Notes FROM TimeTransactions WHERE TxnID = '17-1189040700'")
+                .at(0)
+                .at(0),
+            "Joists | blocking, weather delay");
+}
+
 TEST_F(EndToEndTest, ARefusedPostEndsTheRunWithItsMessage) {
   server_->ForceReply("Invalid site code or site key. Kindly try again.", 1);
   TickFour();
