@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
 #include "platform/com_error.h"
@@ -36,34 +38,28 @@ TEST_F(ControlLoadTest, ACreatedControlHasTheDefaults) {
 }
 
 TEST_F(ControlLoadTest, ReadsEveryKeyIntoItsProperty) {
+  const std::tuple<const char*, const char*, std::string VantrelCtl::*> texts[] = {
+      {"SiteCode", "ABC", &VantrelCtl::SiteCode},
+      {"SiteKey", "K3Y", &VantrelCtl::SiteKey},
+      {"BMClientVersion", "9.9", &VantrelCtl::BMClientVersion},
+      {"CustLexicon", "Client", &VantrelCtl::CustLexicon},
+      {"EmpLexicon", "Worker", &VantrelCtl::EmpLexicon},
+      {"ProjLexicon", "Job", &VantrelCtl::ProjLexicon},
+      {"SILexicon", "Task", &VantrelCtl::SILexicon},
+      {"SubProjLexicon", "Sub Job", &VantrelCtl::SubProjLexicon},
+      {"TessalyUser", "jsmith", &VantrelCtl::TessalyUser},
+      {"QBFilePath", "C:\\Data\\Acme.QBW", &VantrelCtl::QBFilePath},
+  };
   PropertyBag bag;
+  for (const auto& [key, value, field] : texts) bag.Set(key, value);
   bag.Set("ResetTessaly", "True");
   bag.Set("WGSecureServerURL", "https://tessaly.example/site");
-  bag.Set("SiteCode", "ABC");
-  bag.Set("SiteKey", "K3Y");
-  bag.Set("BMClientVersion", "9.9");
-  bag.Set("CustLexicon", "Client");
-  bag.Set("EmpLexicon", "Worker");
-  bag.Set("ProjLexicon", "Job");
-  bag.Set("SILexicon", "Task");
-  bag.Set("SubProjLexicon", "Sub Job");
-  bag.Set("TessalyUser", "jsmith");
-  bag.Set("QBFilePath", "C:\\Data\\Acme.QBW");
   bag.Set("TimeLastSyncDate", "10/23/2007 3:05:58 PM");
   ctl_.ReadProperties(bag);
 
+  for (const auto& [key, value, field] : texts) EXPECT_EQ(ctl_.*field, value) << key;
   EXPECT_TRUE(ctl_.ResetTessaly);
   EXPECT_EQ(ctl_.WGSecureServerURL, "https://tessaly.example/site/");
-  EXPECT_EQ(ctl_.SiteCode, "ABC");
-  EXPECT_EQ(ctl_.SiteKey, "K3Y");
-  EXPECT_EQ(ctl_.BMClientVersion, "9.9");
-  EXPECT_EQ(ctl_.CustLexicon, "Client");
-  EXPECT_EQ(ctl_.EmpLexicon, "Worker");
-  EXPECT_EQ(ctl_.ProjLexicon, "Job");
-  EXPECT_EQ(ctl_.SILexicon, "Task");
-  EXPECT_EQ(ctl_.SubProjLexicon, "Sub Job");
-  EXPECT_EQ(ctl_.TessalyUser, "jsmith");
-  EXPECT_EQ(ctl_.QBFilePath, "C:\\Data\\Acme.QBW");
   EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, At(2007, 10, 23, 15, 5, 58));
   EXPECT_EQ(ctl_.screen().Label2.caption(), "Workers");
   EXPECT_EQ(ctl_.screen().Label3.caption(), "Clients:Jobs");
@@ -84,23 +80,7 @@ TEST_F(ControlLoadTest, BaseAddressGainsOneTrailingSlash) {
   EXPECT_EQ(ctl_.WGSecureServerURL, "");
 }
 
-TEST_F(ControlLoadTest, AbsentOrBlankLastSyncDatesTakeTheDefault) {
-  for (const char* blank : {"", "   "}) {
-    PropertyBag bag;
-    bag.Set("TimeLastSyncDate", blank);
-    ctl_.ReadProperties(bag);
-    EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, At(2000, 1, 1, 1, 1, 1));
-  }
-  ctl_.ReadProperties(PropertyBag());
-  const LastSyncDates& d = modWizard().last_sync;
-  for (const DateTime& date : {d.CustomerLastSyncDate, d.EmployeeLastSyncDate,
-                               d.GLAccountsLastSyncDate, d.TasksLastSyncDate, d.ClassLastSyncDate,
-                               d.VendorsLastSyncDate, d.TimeLastSyncDate, d.ExpenseLastSyncDate}) {
-    EXPECT_EQ(date, At(2000, 1, 1, 1, 1, 1));
-  }
-}
-
-TEST_F(ControlLoadTest, EachLastSyncKeyFillsItsOwnDate) {
+TEST_F(ControlLoadTest, EachLastSyncKeyFillsItsOwnDateAndAbsentOrBlankOnesTakeTheDefault) {
   const std::pair<const char*, DateTime LastSyncDates::*> keys[] = {
       {"CustomerLastSyncDate", &LastSyncDates::CustomerLastSyncDate},
       {"EmployeeLastSyncDate", &LastSyncDates::EmployeeLastSyncDate},
@@ -111,11 +91,21 @@ TEST_F(ControlLoadTest, EachLastSyncKeyFillsItsOwnDate) {
       {"TimeLastSyncDate", &LastSyncDates::TimeLastSyncDate},
       {"ExpenseLastSyncDate", &LastSyncDates::ExpenseLastSyncDate},
   };
+  const DateTime fallback = At(2000, 1, 1, 1, 1, 1);
   for (const auto& [key, field] : keys) {
     PropertyBag bag;
     bag.Set(key, "03/15/2008 11:22:33 PM");
     ctl_.ReadProperties(bag);
-    EXPECT_EQ(modWizard().last_sync.*field, At(2008, 3, 15, 23, 22, 33)) << key;
+    for (const auto& [other, other_field] : keys) {
+      EXPECT_EQ(modWizard().last_sync.*other_field,
+                other_field == field ? At(2008, 3, 15, 23, 22, 33) : fallback)
+          << key << " " << other;
+    }
+    for (const char* blank : {"", "   "}) {
+      bag.Set(key, blank);
+      ctl_.ReadProperties(bag);
+      EXPECT_EQ(modWizard().last_sync.*field, fallback) << key << " '" << blank << "'";
+    }
   }
 }
 

@@ -1,7 +1,6 @@
 #include "quickbooks/qbxml_request.h"
 
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -40,192 +39,84 @@ TEST(QbxmlRequestTest, WorkedCaseClassesAndTimeVersion20) {
   EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml20), expected);
 }
 
-TEST(QbxmlRequestTest, WorkedCaseHasElevenLinesAndNoFinalBreak) {
-  SelectionFlags flags;
-  flags.blnDoClasses = true;
-  flags.blnDoTime = true;
-  const std::string request = ComposeQBXMLRequest(flags, kQbXml20);
-  size_t breaks = 0;
-  for (size_t pos = request.find("\r\n"); pos != std::string::npos;
-       pos = request.find("\r\n", pos + 2)) {
-    ++breaks;
-  }
-  EXPECT_EQ(breaks, 10u);  // eleven lines
-  // Every line feed is preceded by a carriage return and vice versa.
-  for (size_t i = 0; i < request.size(); ++i) {
-    if (request[i] == '\n') {
-      ASSERT_GT(i, 0u);
-      EXPECT_EQ(request[i - 1], '\r');
-    }
-    if (request[i] == '\r') {
-      ASSERT_LT(i + 1, request.size());
-      EXPECT_EQ(request[i + 1], '\n');
-    }
-  }
-  ASSERT_GE(request.size(), 8u);
-  EXPECT_EQ(request.substr(request.size() - 8), "</QBXML>");
+// A query as the request writes it: a list query asks for active and
+// inactive records, a check or bill query for the lines.
+std::string ListQuery(const std::string& name, int id) {
+  return "<" + name + " requestID = \"" + std::to_string(id) +
+         "\">\r\n<ActiveStatus>All</ActiveStatus>\r\n</" + name + ">\r\n";
+}
+std::string LinesQuery(const std::string& name, int id) {
+  return "<" + name + " requestID = \"" + std::to_string(id) +
+         "\">\r\n<IncludeLineItems>true</IncludeLineItems>\r\n</" + name + ">\r\n";
 }
 
-struct SingleFlagCase {
-  const char* name;
-  bool SelectionFlags::*flag;
-  std::string queries;  // the query lines the flag alone yields
-};
-
-class QbxmlRequestSingleFlagTest : public ::testing::TestWithParam<SingleFlagCase> {};
-
-TEST_P(QbxmlRequestSingleFlagTest, FlagAloneGivesItsQueries) {
-  SelectionFlags flags;
-  flags.*(GetParam().flag) = true;
-  EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml20),
-            kHead20 + kBodyOpen + GetParam().queries + kBodyClose);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryRow, QbxmlRequestSingleFlagTest,
-    ::testing::Values(SingleFlagCase{"Customers", &SelectionFlags::blnDoCustomers,
-                                     "<CustomerQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</CustomerQueryRq>\r\n"},
-                      SingleFlagCase{"Employees", &SelectionFlags::blnDoEmployees,
-                                     "<EmployeeQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</EmployeeQueryRq>\r\n"},
-                      SingleFlagCase{"Vendors", &SelectionFlags::blnDoVendors,
-                                     "<VendorQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</VendorQueryRq>\r\n"},
-                      SingleFlagCase{"PayTerms", &SelectionFlags::blnDoPayTerms,
-                                     "<StandardTermsQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</StandardTermsQueryRq>\r\n"},
-                      SingleFlagCase{"GLAccounts", &SelectionFlags::blnDoGLAccounts,
-                                     "<AccountQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</AccountQueryRq>\r\n"},
-                      SingleFlagCase{"Tasks", &SelectionFlags::blnDoTasks,
-                                     "<ItemServiceQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</ItemServiceQueryRq>\r\n"
-                                     "<ItemNonInventoryQueryRq requestID = \"2\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</ItemNonInventoryQueryRq>\r\n"
-                                     "<ItemOtherChargeQueryRq requestID = \"3\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</ItemOtherChargeQueryRq>\r\n"
-                                     "<PayrollItemWageQueryRq requestID = \"4\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</PayrollItemWageQueryRq>\r\n"},
-                      SingleFlagCase{"Classes", &SelectionFlags::blnDoClasses,
-                                     "<ClassQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</ClassQueryRq>\r\n"},
-                      SingleFlagCase{"SalesReps", &SelectionFlags::blnDoSalesReps,
-                                     "<SalesRepQueryRq requestID = \"1\">\r\n"
-                                     "<ActiveStatus>All</ActiveStatus>\r\n"
-                                     "</SalesRepQueryRq>\r\n"},
-                      SingleFlagCase{"Time", &SelectionFlags::blnDoTime,
-                                     "<TimeTrackingQueryRq requestID = \"1\">\r\n"
-                                     "</TimeTrackingQueryRq>\r\n"},
-                      SingleFlagCase{"Expense", &SelectionFlags::blnDoExpense,
-                                     "<CheckQueryRq requestID = \"1\">\r\n"
-                                     "<IncludeLineItems>true</IncludeLineItems>\r\n"
-                                     "</CheckQueryRq>\r\n"
-                                     "<BillQueryRq requestID = \"2\">\r\n"
-                                     "<IncludeLineItems>true</IncludeLineItems>\r\n"
-                                     "</BillQueryRq>\r\n"}),
-    [](const ::testing::TestParamInfo<SingleFlagCase>& info) { return info.param.name; });
-
-TEST(QbxmlRequestTest, CustomersSalesRepsAndExpenseNumberedWithoutGaps) {
-  SelectionFlags flags;
-  flags.blnDoCustomers = true;
-  flags.blnDoSalesReps = true;
-  flags.blnDoExpense = true;
-  const std::string expected = kHead20 + kBodyOpen +
-                               "<CustomerQueryRq requestID = \"1\">\r\n"
-                               "<ActiveStatus>All</ActiveStatus>\r\n"
-                               "</CustomerQueryRq>\r\n"
-                               "<SalesRepQueryRq requestID = \"2\">\r\n"
-                               "<ActiveStatus>All</ActiveStatus>\r\n"
-                               "</SalesRepQueryRq>\r\n"
-                               "<CheckQueryRq requestID = \"3\">\r\n"
-                               "<IncludeLineItems>true</IncludeLineItems>\r\n"
-                               "</CheckQueryRq>\r\n"
-                               "<BillQueryRq requestID = \"4\">\r\n"
-                               "<IncludeLineItems>true</IncludeLineItems>\r\n"
-                               "</BillQueryRq>\r\n" +
-                               kBodyClose;
-  EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml20), expected);
+TEST(QbxmlRequestTest, EachFlagAloneGivesItsQueriesNumberedFromOne) {
+  const std::pair<bool SelectionFlags::*, std::string> cases[] = {
+      {&SelectionFlags::blnDoCustomers, ListQuery("CustomerQueryRq", 1)},
+      {&SelectionFlags::blnDoEmployees, ListQuery("EmployeeQueryRq", 1)},
+      {&SelectionFlags::blnDoVendors, ListQuery("VendorQueryRq", 1)},
+      {&SelectionFlags::blnDoPayTerms, ListQuery("StandardTermsQueryRq", 1)},
+      {&SelectionFlags::blnDoGLAccounts, ListQuery("AccountQueryRq", 1)},
+      {&SelectionFlags::blnDoTasks,
+       ListQuery("ItemServiceQueryRq", 1) + ListQuery("ItemNonInventoryQueryRq", 2) +
+           ListQuery("ItemOtherChargeQueryRq", 3) + ListQuery("PayrollItemWageQueryRq", 4)},
+      {&SelectionFlags::blnDoClasses, ListQuery("ClassQueryRq", 1)},
+      {&SelectionFlags::blnDoSalesReps, ListQuery("SalesRepQueryRq", 1)},
+      {&SelectionFlags::blnDoTime,
+       "<TimeTrackingQueryRq requestID = \"1\">\r\n"
+       "</TimeTrackingQueryRq>\r\n"},
+      {&SelectionFlags::blnDoExpense, LinesQuery("CheckQueryRq", 1) + LinesQuery("BillQueryRq", 2)},
+  };
+  for (const auto& [flag, queries] : cases) {
+    SCOPED_TRACE(queries);
+    SelectionFlags flags;
+    flags.*flag = true;
+    EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml20), kHead20 + kBodyOpen + queries + kBodyClose);
+  }
 }
 
 TEST(QbxmlRequestTest, AllFlagsGiveFourteenQueriesInTableOrder) {
-  SelectionFlags flags{true, true, true, true, true, true, true, true, true, true};
-  const std::string request = ComposeQBXMLRequest(flags, kQbXml10);
-  const std::vector<std::string> order = {"CustomerQueryRq",
-                                          "EmployeeQueryRq",
-                                          "VendorQueryRq",
-                                          "StandardTermsQueryRq",
-                                          "AccountQueryRq",
-                                          "ItemServiceQueryRq",
-                                          "ItemNonInventoryQueryRq",
-                                          "ItemOtherChargeQueryRq",
-                                          "PayrollItemWageQueryRq",
-                                          "ClassQueryRq",
-                                          "SalesRepQueryRq",
-                                          "TimeTrackingQueryRq",
-                                          "CheckQueryRq",
-                                          "BillQueryRq"};
-  size_t from = 0;
-  for (size_t i = 0; i < order.size(); ++i) {
-    const std::string opening =
-        "\r\n<" + order[i] + " requestID = \"" + std::to_string(i + 1) + "\">\r\n";
-    const size_t at = request.find(opening, from);
-    ASSERT_NE(at, std::string::npos) << opening;
-    from = at + opening.size();
+  const SelectionFlags flags{true, true, true, true, true, true, true, true, true, true};
+  std::string queries;
+  int id = 0;
+  for (const char* name :
+       {"CustomerQueryRq", "EmployeeQueryRq", "VendorQueryRq", "StandardTermsQueryRq",
+        "AccountQueryRq", "ItemServiceQueryRq", "ItemNonInventoryQueryRq", "ItemOtherChargeQueryRq",
+        "PayrollItemWageQueryRq", "ClassQueryRq", "SalesRepQueryRq"}) {
+    queries += ListQuery(name, ++id);
   }
-  EXPECT_EQ(request.find("requestID = \"15\""), std::string::npos);
-}
-
-TEST(QbxmlRequestTest, NoFlagGivesAnEmptyMessageSet) {
+  queries += "<TimeTrackingQueryRq requestID = \"12\">\r\n</TimeTrackingQueryRq>\r\n" +
+             LinesQuery("CheckQueryRq", 13) + LinesQuery("BillQueryRq", 14);
+  EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml10), kHead10 + kBodyOpen + queries + kBodyClose);
   EXPECT_EQ(ComposeQBXMLRequest(SelectionFlags{}, kQbXml11), kHead10 + kBodyOpen + kBodyClose);
 }
 
-struct PrefixCase {
-  long code;
-  std::string prefix;
-};
-
-class QbxmlRequestPrefixTest : public ::testing::TestWithParam<PrefixCase> {};
-
-TEST_P(QbxmlRequestPrefixTest, VersionCodeChoosesPrefix) {
+TEST(QbxmlRequestTest, VersionCodeChoosesThePrefix) {
+  const std::string pi = "<?xml version=\"1.0\" ?><?qbxml version=\"";
+  const std::pair<long, std::string> cases[] = {
+      {0, kHead10},
+      {1, kHead10},
+      {2, kHead20},
+      {6, pi + "CA1.0\"?>"},
+      {7, pi + "CA1.1\"?>"},
+      {8, pi + "CA2.0\"?>"},
+      {9, pi + "UK1.0\"?>"},
+      {10, pi + "UK1.1\"?>"},
+      {11, pi + "UK2.0\"?>"},
+      // Codes outside the table: below 2 the 1.0 document type, else 2.0.
+      {-1, kHead10},
+      {3, kHead20},
+      {5, kHead20},
+      {12, kHead20}};
   SelectionFlags flags;
   flags.blnDoTime = true;
-  EXPECT_EQ(ComposeQBXMLRequest(flags, GetParam().code),
-            GetParam().prefix + kBodyOpen +
-                "<TimeTrackingQueryRq requestID = \"1\">\r\n"
-                "</TimeTrackingQueryRq>\r\n" +
-                kBodyClose);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryCode, QbxmlRequestPrefixTest,
-    ::testing::Values(PrefixCase{0, kHead10}, PrefixCase{1, kHead10}, PrefixCase{2, kHead20},
-                      PrefixCase{6, "<?xml version=\"1.0\" ?><?qbxml version=\"CA1.0\"?>"},
-                      PrefixCase{7, "<?xml version=\"1.0\" ?><?qbxml version=\"CA1.1\"?>"},
-                      PrefixCase{8, "<?xml version=\"1.0\" ?><?qbxml version=\"CA2.0\"?>"},
-                      PrefixCase{9, "<?xml version=\"1.0\" ?><?qbxml version=\"UK1.0\"?>"},
-                      PrefixCase{10, "<?xml version=\"1.0\" ?><?qbxml version=\"UK1.1\"?>"},
-                      PrefixCase{11, "<?xml version=\"1.0\" ?><?qbxml version=\"UK2.0\"?>"},
-                      // Codes outside the table: below 2 the 1.0 document type, else 2.0.
-                      PrefixCase{-1, kHead10}, PrefixCase{3, kHead20}, PrefixCase{5, kHead20},
-                      PrefixCase{12, kHead20}));
-
-TEST(QbxmlRequestTest, CanadianCodeStartsWithDeclarationThenInstructionThenQbxml) {
-  SelectionFlags flags;
-  flags.blnDoCustomers = true;
-  const std::string request = ComposeQBXMLRequest(flags, kQbXmlCA11);
-  EXPECT_EQ(request.rfind("<?xml version=\"1.0\" ?><?qbxml version=\"CA1.1\"?><QBXML>\r\n", 0), 0u);
-  EXPECT_EQ(request.find("DOCTYPE"), std::string::npos);
+  for (const auto& [code, prefix] : cases) {
+    EXPECT_EQ(ComposeQBXMLRequest(flags, code),
+              prefix + kBodyOpen +
+                  "<TimeTrackingQueryRq requestID = \"1\">\r\n</TimeTrackingQueryRq>\r\n" +
+                  kBodyClose)
+        << code;
+  }
 }
 
 }  // namespace

@@ -18,23 +18,15 @@ TEST(PropertyBagTest, NamesIgnoreLetterCase) {
   EXPECT_EQ(bag.Read("SiteCode"), "XYZ");
 }
 
-TEST(ValuesTest, TextToBoolean) {
-  EXPECT_TRUE(TextToBoolean("True"));
-  EXPECT_TRUE(TextToBoolean("true"));
-  EXPECT_TRUE(TextToBoolean(" TRUE "));
-  EXPECT_TRUE(TextToBoolean("-1"));
-  EXPECT_TRUE(TextToBoolean("1"));
-  EXPECT_TRUE(TextToBoolean("2.5"));
-  EXPECT_FALSE(TextToBoolean("False"));
-  EXPECT_FALSE(TextToBoolean("0"));
-  EXPECT_FALSE(TextToBoolean("0.0"));
-}
-
-TEST(ValuesTest, TextToBooleanRefusesOtherTexts) {
+TEST(ValuesTest, TextToBooleanReadsWordsAndNumbersAndRefusesOtherTexts) {
+  for (const char* text : {"True", "true", " TRUE ", "-1", "1", "2.5"}) {
+    EXPECT_TRUE(TextToBoolean(text)) << text;
+  }
+  for (const char* text : {"False", "0", "0.0"}) EXPECT_FALSE(TextToBoolean(text)) << text;
   for (const char* text : {"", "yes", "on", "Truee", "1x"}) {
     try {
       TextToBoolean(text);
-      FAIL() << text;
+      ADD_FAILURE() << text;
     } catch (const ComError& e) {
       EXPECT_EQ(e.number(), kErrTypeMismatch);
       EXPECT_EQ(e.description(), "Type mismatch");

@@ -171,14 +171,27 @@ class WebBrowserTest : public testing::Test {
   Completions done_;
 };
 
-TEST_F(WebBrowserTest, PostSendsTheAddressHeaderAndBodyExactly) {
-  std::string script = "UPDATE ClassInfo SET [ClassName]='A' WHERE [QBListId] = 'L1'\r\n";
-  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes(script)), "SUCCESS");
-  EXPECT_FALSE(browser_->Busy());
-  LoggedRequest r = OnlyRequest();
-  EXPECT_EQ(r.method, "POST");
+TEST_F(WebBrowserTest, RequestsGoOutAsABrowserSendsThem) {
+  const std::string plain = "Content-Type:text/plain\r\n";
+  const int no_cache = kNavNoHistory | kNavNoReadFromCache;
+  // Navigates, checks the reply, and returns the one request the server got.
+  auto sent = [&](const std::string& page, const std::optional<std::string>& post,
+                  const std::string& headers, int flags, const std::string& reply) {
+    SCOPED_TRACE(page);
+    server_->ClearRequests();
+    std::optional<std::vector<std::uint8_t>> bytes;
+    if (post) bytes = Bytes(*post);
+    EXPECT_EQ(Navigate(server_->base_url() + page, bytes, headers, flags), reply);
+    EXPECT_FALSE(browser_->Busy());
+    LoggedRequest r = OnlyRequest();
+    EXPECT_EQ(r.method, post ? "POST" : "GET");
+    EXPECT_EQ(r.body, post.value_or(""));
+    return r;
+  };
+
+  const std::string script = "UPDATE ClassInfo SET [ClassName]='A' WHERE [QBListId] = 'L1'\r\n";
+  LoggedRequest r = sent(kQuery, script, plain, no_cache, "SUCCESS");
   EXPECT_EQ(r.target, kWireQuery);
-  EXPECT_EQ(r.body, script);
   EXPECT_EQ(r.Header("Content-Type"), "text/plain");
   EXPECT_EQ(std::count_if(r.headers.begin(), r.headers.end(),
                           [](const auto& h) { return h.first == "Content-Type"; }),
@@ -188,59 +201,43 @@ TEST_F(WebBrowserTest, PostSendsTheAddressHeaderAndBodyExactly) {
   EXPECT_EQ(r.Header("Pragma"), "no-cache");
   EXPECT_FALSE(r.HasHeader("Expect"));
   EXPECT_FALSE(r.HasHeader("Cookie"));
-}
 
-TEST_F(WebBrowserTest, GetWithoutPostData) {
-  std::string url = server_->base_url() +
-                    "vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&options=H&"
-                    "upstarttime=12/04/2026 16:05:09&usrnm=Anne";
-  EXPECT_EQ(Navigate(url, std::nullopt), "SUCCESS");
-  LoggedRequest r = OnlyRequest();
-  EXPECT_EQ(r.method, "GET");
+  r = sent(
+      "vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&options=H&"
+      "upstarttime=12/04/2026 16:05:09",
+      std::nullopt, plain, no_cache, "SUCCESS");
   EXPECT_EQ(r.target,
-            "/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&options=H&"
-            "upstarttime=12/04/2026%2016:05:09&usrnm=Anne");
-  EXPECT_EQ(r.body, "");
+            "/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&options=H&"
+            "upstarttime=12/04/2026%2016:05:09");
   EXPECT_EQ(r.Header("Content-Type"), "text/plain");
   EXPECT_FALSE(r.HasHeader("Content-Length"));
-}
 
-TEST_F(WebBrowserTest, EmptyPostDataIsStillAPost) {
-  EXPECT_EQ(Navigate(server_->base_url() + kQuery, std::vector<std::uint8_t>{}),
-            "No data to upload. ");
-  LoggedRequest r = OnlyRequest();
-  EXPECT_EQ(r.method, "POST");
-  EXPECT_EQ(r.body, "");
+  // Empty post data is still a POST.
+  r = sent(kQuery, "", plain, no_cache, "No data to upload. ");
   EXPECT_EQ(r.Header("Content-Length"), "0");
   EXPECT_EQ(r.Header("Content-Type"), "text/plain");
-}
 
-TEST_F(WebBrowserTest, WithoutTheNoCacheFlagNoCacheHeadersAreSent) {
-  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes(""), "", kNavNoHistory),
-            "No data to upload. ");
-  LoggedRequest r = OnlyRequest();
+  // Without the no-cache flag no cache headers; without a type libcurl's form type.
+  r = sent(kQuery, "", "", kNavNoHistory, "No data to upload. ");
   EXPECT_FALSE(r.HasHeader("Cache-Control"));
   EXPECT_FALSE(r.HasHeader("Pragma"));
-  // Without an extra header, libcurl's own form type goes out.
   EXPECT_EQ(r.Header("Content-Type"), "application/x-www-form-urlencoded");
-}
 
-TEST_F(WebBrowserTest, SeveralExtraHeaderLines) {
-  Navigate(server_->base_url() + kQuery, Bytes("x"),
-           "Content-Type:text/plain\r\nX-Vantrel: one two\r\n\r\n");
-  LoggedRequest r = OnlyRequest();
+  r = sent(kQuery, "", plain + "X-Vantrel: one two\r\n\r\n", no_cache, "No data to upload. ");
   EXPECT_EQ(r.Header("Content-Type"), "text/plain");
   EXPECT_EQ(r.Header("X-Vantrel"), "one two");
-}
 
-TEST_F(WebBrowserTest, AddressCharactersGoOutAsABrowserSendsThem) {
-  Navigate(server_->base_url() +
-               "vantrel.asp?sitecode=ABC&sitekey=K3y&usrnm=Jos\xC3\xA9 O'Neil&x=a%b&y=c=d/f"
-               "&t=\t|\"<>{}^`\\",
-           std::nullopt);
-  EXPECT_EQ(OnlyRequest().target,
+  EXPECT_EQ(sent("vantrel.asp?sitecode=ABC&sitekey=K3y&usrnm=Jos\xC3\xA9 O'Neil&x=a%b&y=c=d/f"
+                 "&t=\t|\"<>{}^`\\",
+                 std::nullopt, plain, no_cache, "No data to upload. ")
+                .target,
             "/vantrel.asp?sitecode=ABC&sitekey=K3y&usrnm=Jos%C3%A9%20O'Neil&x=a%b&y=c=d/f"
             "&t=%09|\"<>{}^`\\");
+  // A number sign starts a fragment, which is not sent.
+  EXPECT_EQ(sent("vantrel.asp?sitecode=ABC&sitekey=K#3y&reset=0&options=C", "", plain, no_cache,
+                 "Invalid site code or site key. Kindly try again.")
+                .target,
+            "/vantrel.asp?sitecode=ABC&sitekey=K");
 }
 
 TEST(WebBrowserWireTest, RequestLineCarriesTheAddressAsGiven) {
@@ -254,13 +251,6 @@ TEST(WebBrowserWireTest, RequestLineCarriesTheAddressAsGiven) {
   EXPECT_EQ(done, (Completions{"SUCCESS"}));
   EXPECT_EQ(canned.request_lines(),
             (std::vector<std::string>{"GET /p?a=1?b=2&c=%zz&d=%20e%7F%0D%0A HTTP/1.1"}));
-}
-
-TEST_F(WebBrowserTest, NumberSignStartsAFragmentThatIsNotSent) {
-  Navigate(server_->base_url() + "vantrel.asp?sitecode=ABC&sitekey=K#3y&reset=0&options=C",
-           Bytes(""));
-  EXPECT_EQ(OnlyRequest().target, "/vantrel.asp?sitecode=ABC&sitekey=K");
-  EXPECT_EQ(done_.front(), "Invalid site code or site key. Kindly try again.");
 }
 
 TEST(BrowserAddressTest, EncodesBlanksControlsAndHighBytesOnly) {
@@ -302,14 +292,12 @@ TEST_F(WebBrowserTest, FramesReplyCompletesEachFrameThenThePage) {
   EXPECT_EQ(done_.size(), 3u);
 }
 
-TEST_F(WebBrowserTest, DroppedConnectionIsActionCancelled) {
+TEST_F(WebBrowserTest, FailedTransfersAreActionCancelled) {
   server_->DropConnections(1);
   EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("x")), "Action cancelled");
   EXPECT_EQ(server_->requests().size(), 1u);  // sent once, not retried
   EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("")), "No data to upload. ");
-}
 
-TEST_F(WebBrowserTest, RefusedConnectionIsActionCancelled) {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
@@ -320,60 +308,49 @@ TEST_F(WebBrowserTest, RefusedConnectionIsActionCancelled) {
   close(fd);  // bound, never listened on: connections to it are refused
   std::string url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/vantrel.asp";
   EXPECT_EQ(Navigate(url, Bytes("x")), "Action cancelled");
+
+  // A reply that takes longer than the transfer may, or one of which nothing arrives.
+  CurlBrowserOptions whole_transfer;
+  whole_transfer.transfer_timeout = std::chrono::milliseconds(200);
+  CurlBrowserOptions low_speed;
+  low_speed.low_speed_time = std::chrono::seconds(1);
+  server_->set_delay(std::chrono::seconds(30));
+  for (const CurlBrowserOptions& options : {whole_transfer, low_speed}) {
+    UseBrowser(NewCurlWebBrowser(options));
+    EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("x")), "Action cancelled");
+  }
+  server_->Stop();
 }
 
-TEST_F(WebBrowserTest, StopDuringASlowReplyCompletesNothing) {
-  server_->set_delay(std::chrono::seconds(30));
-  done_.clear();
-  browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes("x"), "");
-  for (int i = 0; i < 3000 && server_->requests().empty(); ++i) {
-    browser_->Poll(std::chrono::milliseconds(10));
-  }
-  ASSERT_EQ(server_->requests().size(), 1u);  // the request is at the server
-  EXPECT_TRUE(browser_->Busy());
+TEST_F(WebBrowserTest, StopOrANewNavigationDropsTheOneUnderWay) {
+  // Starts a navigation that the server holds back until it stops.
+  auto start_slow = [&] {
+    server_->ClearRequests();
+    server_->set_delay(std::chrono::seconds(30));
+    done_.clear();
+    browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes("first"), "");
+    for (int i = 0; i < 3000 && server_->requests().empty(); ++i) {
+      browser_->Poll(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(server_->requests().size(), 1u);  // the request is at the server
+    EXPECT_TRUE(browser_->Busy());
+    server_->set_delay(std::chrono::milliseconds(0));
+  };
+  start_slow();
   browser_->Stop();
   EXPECT_FALSE(browser_->Busy());
-  server_->set_delay(std::chrono::milliseconds(0));
   for (int i = 0; i < 20; ++i) browser_->Poll(std::chrono::milliseconds(5));
   EXPECT_TRUE(done_.empty());
-
   // The next navigation completes with its own reply only.
   server_->ForceReply("second");
   EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("")), "second");
-  EXPECT_EQ(done_.size(), 1u);
-  server_->Stop();  // releases the delayed first request
-}
 
-TEST_F(WebBrowserTest, NewNavigationDropsTheOneUnderWay) {
-  server_->set_delay(std::chrono::seconds(30));
-  browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes("first"), "");
-  for (int i = 0; i < 3000 && server_->requests().empty(); ++i) {
-    browser_->Poll(std::chrono::milliseconds(10));
-  }
-  server_->set_delay(std::chrono::milliseconds(0));
+  start_slow();
   server_->ForceReply("from the second");
   EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("second")), "from the second");
   for (int i = 0; i < 20; ++i) browser_->Poll(std::chrono::milliseconds(5));
   EXPECT_EQ(done_, (Completions{"from the second"}));
-  server_->Stop();
-}
-
-TEST_F(WebBrowserTest, TransferTimeoutIsActionCancelled) {
-  CurlBrowserOptions options;
-  options.transfer_timeout = std::chrono::milliseconds(200);
-  UseBrowser(NewCurlWebBrowser(options));
-  server_->set_delay(std::chrono::seconds(30));
-  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("x")), "Action cancelled");
-  server_->Stop();
-}
-
-TEST_F(WebBrowserTest, NothingArrivingIsActionCancelled) {
-  CurlBrowserOptions options;
-  options.low_speed_time = std::chrono::seconds(1);
-  UseBrowser(NewCurlWebBrowser(options));
-  server_->set_delay(std::chrono::seconds(30));
-  EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("x")), "Action cancelled");
-  server_->Stop();
+  server_->Stop();  // releases the delayed requests
 }
 
 TEST_F(WebBrowserTest, HandlerMayNavigateAgain) {
