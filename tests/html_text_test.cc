@@ -81,6 +81,10 @@ TEST(VisibleTextTest, ReadsTheBody) {
       TextCase{"XML: nothing", "<a>SUCCESS</a>", "text/xml", std::nullopt},
       TextCase{"octet stream: nothing", "SUCCESS", "application/octet-stream", std::nullopt},
       TextCase{"other text types read as plain", "a,b", "text/csv", "a,b"},
+      TextCase{"type and charset names in any case, with blanks and tabs", "Caf\xE9",
+               "Text/Plain ;\tCharSet = \"ISO-8859-1\" ", "Caf\xC3\xA9"},
+      TextCase{"a style hides in any case", "<body><div style=\"DISPLAY: None\">x</div>y</body>",
+               "text/html", "y"},
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(VisibleText(c.content, c.content_type), c.text) << c.name;

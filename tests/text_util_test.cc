@@ -20,5 +20,28 @@ TEST(TextUtilTest, TrimsAndCompares) {
   EXPECT_EQ(ToUpperAscii("\xC3\xA9"), "\xC3\xA9");  // only ASCII letters change
 }
 
+TEST(TextUtilTest, TrimCharsDropsOnlyTheGivenCharactersAtBothEnds) {
+  EXPECT_EQ(TrimChars(" \t a \t b\r\n", " \t"), "a \t b\r\n");
+  EXPECT_EQ(TrimChars("\r\n x \n", " \t\r\n"), "x");
+  EXPECT_EQ(TrimChars("\v x \f", " \t\r\n"), "\v x \f");
+  EXPECT_EQ(TrimWhitespace("\v\f x \f\v"), "x");
+  const std::string_view blanks = "   ";
+  EXPECT_EQ(TrimSpaces(blanks).data(), blanks.data() + 3);  // empty, at the end
+  EXPECT_EQ(TrimChars("abc", ""), "abc");
+}
+
+TEST(TextUtilTest, PrefixesAndOrderIgnoreTheCaseOfAsciiLetters) {
+  EXPECT_TRUE(StartsWithNoCase("<!DOCTYPE html>", "<!doctype"));
+  EXPECT_TRUE(StartsWithNoCase("abc", ""));
+  EXPECT_FALSE(StartsWithNoCase("ab", "abc"));
+  EXPECT_FALSE(StartsWithNoCase("\xC3\x89", "\xC3\xA9"));
+  EXPECT_TRUE(LessNoCase("SiteCode", "sitekey"));
+  EXPECT_FALSE(LessNoCase("SITECODE", "sitecode"));
+  EXPECT_FALSE(LessNoCase("sitecode", "SITECODE"));
+  EXPECT_TRUE(LessNoCase("Site", "siteCode"));  // a text before the longer texts it begins
+  EXPECT_FALSE(LessNoCase("Z", "_"));           // as lower case: 'z' sorts after '_'
+  EXPECT_TRUE(LessNoCase("_", "a"));
+}
+
 }  // namespace
 }  // namespace vantrel::platform

@@ -1,7 +1,8 @@
 #include "platform/guid.h"
 
-#include <cctype>
 #include <cstdio>
+
+#include "platform/text_util.h"
 
 namespace vantrel::platform {
 
@@ -16,7 +17,7 @@ std::string Guid::ToString() const {
 std::optional<Guid> Guid::Parse(std::string_view text) {
   // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
   if (text.size() != 38 || text.front() != '{' || text.back() != '}') return std::nullopt;
-  const std::string_view body = text.substr(1, 36);
+  const std::string body = ToUpperAscii(text.substr(1, 36));
   std::uint8_t bytes[16];
   int n = 0;
   for (std::size_t i = 0; i < body.size();) {
@@ -27,7 +28,6 @@ std::optional<Guid> Guid::Parse(std::string_view text) {
     }
     auto hex = [](char c) -> int {
       if (c >= '0' && c <= '9') return c - '0';
-      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       if (c >= 'A' && c <= 'F') return c - 'A' + 10;
       return -1;
     };

@@ -7,31 +7,14 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/text_util.h"
+
 namespace vantrel::platform {
 
 namespace {
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string ToLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = Lower(c);
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(s[i]) != Lower(prefix[i])) return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
+// The value without the blanks and tabs around it, as in HTTP headers.
+std::string_view Trim(std::string_view s) { return TrimChars(s, " \t"); }
 
 struct MediaType {
   std::string type;     // lower case, without parameters; empty when none
@@ -41,17 +24,17 @@ struct MediaType {
 MediaType ParseContentType(std::string_view value) {
   MediaType out;
   size_t semi = value.find(';');
-  out.type = ToLower(Trim(value.substr(0, semi)));
+  out.type = ToLowerAscii(Trim(value.substr(0, semi)));
   while (semi != std::string_view::npos) {
     value.remove_prefix(semi + 1);
     semi = value.find(';');
     std::string_view param = Trim(value.substr(0, semi));
     size_t eq = param.find('=');
     if (eq == std::string_view::npos) continue;
-    if (ToLower(Trim(param.substr(0, eq))) != "charset") continue;
+    if (!EqualsNoCase(Trim(param.substr(0, eq)), "charset")) continue;
     std::string_view cs = Trim(param.substr(eq + 1));
     if (cs.size() >= 2 && cs.front() == '"' && cs.back() == '"') cs = cs.substr(1, cs.size() - 2);
-    out.charset = ToLower(cs);
+    out.charset = ToLowerAscii(cs);
   }
   return out;
 }
@@ -144,9 +127,9 @@ bool IsHiddenElement(const xmlNode* node) {
   if (auto style = Attribute(node, "style")) {
     std::string compact;
     for (char c : *style) {
-      if (c != ' ' && c != '\t') compact.push_back(Lower(c));
+      if (c != ' ' && c != '\t') compact.push_back(c);
     }
-    if (compact.find("display:none") != std::string::npos) return true;
+    if (ToLowerAscii(compact).find("display:none") != std::string::npos) return true;
   }
   return false;
 }

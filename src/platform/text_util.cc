@@ -1,38 +1,50 @@
 #include "platform/text_util.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace vantrel::platform {
 
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
+namespace {
+
+int LowerAscii(char c) { return std::tolower(static_cast<unsigned char>(c)); }
+
+}  // namespace
+
+std::string_view TrimChars(std::string_view text, std::string_view chars) {
+  const std::size_t first = text.find_first_not_of(chars);
+  // An empty result still points into `text`, just past its end.
+  if (first == std::string_view::npos) return text.substr(text.size());
+  return text.substr(first, text.find_last_not_of(chars) - first + 1);
 }
 
-std::string_view TrimWhitespace(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
+std::string_view TrimSpaces(std::string_view text) { return TrimChars(text, " "); }
+
+// The characters std::isspace accepts in the "C" locale.
+std::string_view TrimWhitespace(std::string_view text) { return TrimChars(text, " \t\n\v\f\r"); }
 
 bool IsBlank(std::string_view text) {
   return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
+  return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (LowerAscii(text[i]) != LowerAscii(prefix[i])) return false;
   }
   return true;
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return LowerAscii(a[i]) < LowerAscii(b[i]);
+  }
+  return a.size() < b.size();
 }
 
 std::string ToUpperAscii(std::string_view text) {
@@ -43,7 +55,7 @@ std::string ToUpperAscii(std::string_view text) {
 
 std::string ToLowerAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : out) c = static_cast<char>(LowerAscii(c));
   return out;
 }
 

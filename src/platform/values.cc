@@ -19,13 +19,7 @@ namespace {
 }  // namespace
 
 bool PropertyBag::LessNoCase::operator()(std::string_view a, std::string_view b) const {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb;
-  }
-  return a.size() < b.size();
+  return platform::LessNoCase(a, b);
 }
 
 void PropertyBag::Set(std::string name, std::string value) {

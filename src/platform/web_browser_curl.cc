@@ -2,7 +2,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <deque>
@@ -13,6 +12,7 @@
 
 #include "platform/com_error.h"
 #include "platform/html_text.h"
+#include "platform/text_util.h"
 #include "platform/web_browser.h"
 
 namespace vantrel::platform {
@@ -49,9 +49,7 @@ bool IsWebScheme(CURLU* url) {
   char* raw = nullptr;
   if (curl_url_get(url, CURLUPART_SCHEME, &raw, 0) != CURLUE_OK) return false;
   std::unique_ptr<char, CurlStringFree> scheme(raw);
-  std::string s(scheme.get());
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s == "http" || s == "https";
+  return EqualsNoCase(scheme.get(), "http") || EqualsNoCase(scheme.get(), "https");
 }
 
 // `address` (already in wire form) resolved against `base` (empty: none);

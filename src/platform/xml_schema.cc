@@ -12,6 +12,7 @@
 #include <libxml/xmlversion.h>
 
 #include "platform/com_error.h"
+#include "platform/text_util.h"
 
 namespace vantrel::platform {
 
@@ -77,13 +78,8 @@ class ErrorCapture {
   void* saved_generic_context_;
 };
 
-std::string Trim(std::string_view text) {
-  const char* blanks = " \t\r\n";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return "";
-  size_t last = text.find_last_not_of(blanks);
-  return std::string(text.substr(first, last - first + 1));
-}
+// A parser message without the blanks, tabs and line breaks around it.
+std::string Trim(std::string_view text) { return std::string(TrimChars(text, " \t\r\n")); }
 
 // The text of line `number` (from 1) of `text`, without its line break. Lines
 // end with CR LF, LF or CR, as the parser counts them.
