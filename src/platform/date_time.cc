@@ -1,8 +1,11 @@
 #include "platform/date_time.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <vector>
+
+#include "platform/text_util.h"
 
 namespace vantrel::platform {
 
@@ -10,14 +13,11 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
+namespace chrono = std::chrono;
+
 // Days from 1970-01-01 to the civil date (proleptic Gregorian calendar).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+constexpr std::int64_t DaysFromCivil(int year, int month, int day) {
+  return chrono::sys_days(chrono::year(year) / month / day).time_since_epoch().count();
 }
 
 struct Civil {
@@ -26,35 +26,18 @@ struct Civil {
   int day;
 };
 
-Civil CivilFromDays(std::int64_t z) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  return {static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
+Civil CivilFromDays(std::int64_t days) {
+  const chrono::year_month_day date{chrono::sys_days(chrono::days(days))};
+  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day()))};
 }
 
 // Days from 1970-01-01 to the zero date-time, 1899-12-30.
-const std::int64_t kZeroDay = DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kZeroDay = DaysFromCivil(1899, 12, 30);
 
+// The number of days of `month` (1 to 12) of `year`.
 int DaysInMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month == 2) {
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return leap ? 29 : 28;
-  }
-  return kDays[month - 1];
-}
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  std::int64_t q = a / b;
-  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-  return q;
+  return static_cast<int>(static_cast<unsigned>((chrono::year(year) / month / chrono::last).day()));
 }
 
 // A small scanner over the text of a date.
@@ -88,11 +71,14 @@ class Scanner {
   }
   // Accepts "AM" or "PM" in any letter case; sets *pm.
   bool AmPm(bool* pm) {
-    if (pos_ + 2 > text_.size()) return false;
-    const char a = static_cast<char>(std::toupper(static_cast<unsigned char>(text_[pos_])));
-    const char m = static_cast<char>(std::toupper(static_cast<unsigned char>(text_[pos_ + 1])));
-    if ((a != 'A' && a != 'P') || m != 'M') return false;
-    *pm = a == 'P';
+    const std::string_view marker = text_.substr(pos_, 2);
+    if (EqualsNoCase(marker, "PM")) {
+      *pm = true;
+    } else if (EqualsNoCase(marker, "AM")) {
+      *pm = false;
+    } else {
+      return false;
+    }
     pos_ += 2;
     return true;
   }
@@ -146,13 +132,16 @@ std::optional<DateTime> DateTime::FromParts(int year, int month, int day, int ho
       second < 0 || second > 59) {
     return std::nullopt;
   }
-  const std::int64_t days =
-      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kZeroDay;
+  const std::int64_t days = DaysFromCivil(year, month, day) - kZeroDay;
   return DateTime(days * kSecondsPerDay + hour * 3600 + minute * 60 + second);
 }
 
 namespace {
-std::int64_t DayNumber(std::int64_t seconds) { return FloorDiv(seconds, kSecondsPerDay); }
+// The day of `seconds` counted from the zero day, rounded down (so the
+// seconds before the zero date-time fall on negative days).
+std::int64_t DayNumber(std::int64_t seconds) {
+  return chrono::floor<chrono::days>(chrono::seconds(seconds)).count();
+}
 std::int64_t TimeOfDay(std::int64_t seconds) {
   return seconds - DayNumber(seconds) * kSecondsPerDay;
 }
