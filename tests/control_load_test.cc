@@ -110,20 +110,15 @@ TEST_F(ControlLoadTest, EachLastSyncKeyFillsItsOwnDateAndAbsentOrBlankOnesTakeTh
 }
 
 TEST_F(ControlLoadTest, ListCountersResetTimeAndExpenseCountersKept) {
-  ctl_.lngFailedCustCnt = 1;
-  ctl_.lngFailedEmpCnt = 2;
-  ctl_.lngFailedProjCnt = 3;
-  ctl_.lngFailedItemCnt = 4;
-  ctl_.lngFailedGLCnt = 5;
-  ctl_.lngFailedClassCnt = 6;
-  ctl_.lngFailedVendCnt = 7;
+  long VantrelCtl::*const lists[] = {&VantrelCtl::lngFailedCustCnt, &VantrelCtl::lngFailedEmpCnt,
+                                     &VantrelCtl::lngFailedProjCnt, &VantrelCtl::lngFailedItemCnt,
+                                     &VantrelCtl::lngFailedGLCnt,   &VantrelCtl::lngFailedClassCnt,
+                                     &VantrelCtl::lngFailedVendCnt};
+  for (long VantrelCtl::*counter : lists) ctl_.*counter = 5;
   ctl_.lngFailedTimeCnt = 8;
   ctl_.lngFailedExpCnt = 9;
   ctl_.ReadProperties(PropertyBag());
-  EXPECT_EQ(ctl_.lngFailedCustCnt + ctl_.lngFailedEmpCnt + ctl_.lngFailedProjCnt +
-                ctl_.lngFailedItemCnt + ctl_.lngFailedGLCnt + ctl_.lngFailedClassCnt +
-                ctl_.lngFailedVendCnt,
-            0);
+  for (long VantrelCtl::*counter : lists) EXPECT_EQ(ctl_.*counter, 0);
   EXPECT_EQ(ctl_.lngFailedTimeCnt, 8);
   EXPECT_EQ(ctl_.lngFailedExpCnt, 9);
 }

@@ -21,12 +21,9 @@ TEST(HtmlParamsTest, ReadsTheFirstObjectsParams) {
   EXPECT_FALSE(bag->Read("no name"));
 }
 
-TEST(HtmlParamsTest, NoObjectNoBag) {
+TEST(HtmlParamsTest, NoObjectNoBagAndAnObjectWithoutParamsAnEmptyOne) {
   EXPECT_FALSE(ReadObjectParams("<html><body><p>nothing</p></body></html>"));
   EXPECT_FALSE(ReadObjectParams(""));
-}
-
-TEST(HtmlParamsTest, AnObjectWithoutParamsGivesAnEmptyBag) {
   const auto bag = ReadObjectParams("<object></object>");
   ASSERT_TRUE(bag);
   EXPECT_TRUE(bag->empty());
