@@ -223,7 +223,10 @@ std::vector<UploadCase> UploadCases() {
       {"a line that cannot be read refuses the whole script",
        {{"H", TimeLine("T1", "", "", "") + "T2|too|short\r\n",
          "Error in line 2: T2|too|short: incomplete time line (15 fields with IsBillable and "
-         "IsBilled expected)"},
+         "IsBilled expected; key \"T2\", 3 fields found)"},
+        {"B", "TB1, 0|Bill|Item|CU1||9|5|d\r\n",
+         "Error in line 1: TB1, 0|Bill|Item|CU1||9|5|d: incomplete expense line (16 fields "
+         "expected; key \"TB1, 0\", 8 fields found)"},
         {"x", "TX1, 0|Check|Mystery|a\r\n",
          "Error in line 1: TX1, 0|Check|Mystery|a: unknown line kind \"Check|Mystery\""}},
        "SELECT COUNT(*) FROM TimeTransactions",
