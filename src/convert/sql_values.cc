@@ -18,11 +18,6 @@ std::size_t UnitsOfLead(unsigned char lead) {
   return 2;
 }
 
-void AppendTwoDigits(std::string& out, int value) {
-  out += static_cast<char>('0' + value / 10 % 10);
-  out += static_cast<char>('0' + value % 10);
-}
-
 }  // namespace
 
 void AppendNumber(std::string& out, long long value) {
@@ -73,44 +68,9 @@ void AppendRawQuotedText(std::string& out, std::string_view text, std::size_t li
   out += '\'';
 }
 
-void AppendAuditDate(std::string& out, platform::DateTime value) {
-  AppendTwoDigits(out, value.Month());
-  out += '/';
-  AppendTwoDigits(out, value.Day());
-  out += '/';
-  const int year = value.Year();
-  AppendTwoDigits(out, year / 100);
-  AppendTwoDigits(out, year % 100);
-  out += ' ';
-  AppendTwoDigits(out, value.Hour());
-  out += ':';
-  AppendTwoDigits(out, value.Minute());
-  out += ':';
-  AppendTwoDigits(out, value.Second());
-}
+void AppendAuditDate(std::string& out, platform::DateTime value) { value.AppendAuditText(out); }
 
-void AppendGeneralDate(std::string& out, platform::DateTime value) {
-  const bool has_date = value.DatePart().seconds() != 0;
-  const bool has_time = value.seconds() != value.DatePart().seconds();
-  if (has_date) {
-    AppendNumber(out, value.Month());
-    out += '/';
-    AppendNumber(out, value.Day());
-    out += '/';
-    const int year = value.Year();
-    AppendTwoDigits(out, year / 100);
-    AppendTwoDigits(out, year % 100);
-    if (!has_time) return;
-    out += ' ';
-  }
-  const int hour = value.Hour();
-  AppendNumber(out, hour % 12 == 0 ? 12 : hour % 12);
-  out += ':';
-  AppendTwoDigits(out, value.Minute());
-  out += ':';
-  AppendTwoDigits(out, value.Second());
-  out += hour < 12 ? " AM" : " PM";
-}
+void AppendGeneralDate(std::string& out, platform::DateTime value) { value.AppendGeneralText(out); }
 
 void AppendLevel(std::string& out, std::string_view sublevel) {
   // The usual case, a small whole number, without going through floating point.

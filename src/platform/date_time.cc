@@ -156,35 +156,42 @@ int DateTime::Second() const { return static_cast<int>(TimeOfDay(seconds_) % 60)
 
 DateTime DateTime::DatePart() const { return DateTime(DayNumber(seconds_) * kSecondsPerDay); }
 
-std::string DateTime::AuditText() const {
+void DateTime::AppendAuditText(std::string& out) const {
   const Civil c = CivilFromDays(DayNumber(seconds_) + kZeroDay);
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", c.month, c.day, c.year, Hour(),
-                Minute(), Second());
-  return buf;
+  const int n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", c.month, c.day,
+                              c.year, Hour(), Minute(), Second());
+  out.append(buf, static_cast<std::size_t>(n));
 }
 
-std::string DateTime::ShortDateText() const {
-  const Civil c = CivilFromDays(DayNumber(seconds_) + kZeroDay);
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%d/%d/%04d", c.month, c.day, c.year);
-  return buf;
+void DateTime::AppendGeneralText(std::string& out) const {
+  const bool has_date = DayNumber(seconds_) != 0;
+  const bool has_time = TimeOfDay(seconds_) != 0;
+  char buf[64];
+  int n = 0;
+  if (has_date) {
+    const Civil c = CivilFromDays(DayNumber(seconds_) + kZeroDay);
+    n = std::snprintf(buf, sizeof buf, "%d/%d/%04d", c.month, c.day, c.year);
+  }
+  if (has_time || !has_date) {
+    const int h = Hour();
+    n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), "%s%d:%02d:%02d %s",
+                       has_date ? " " : "", h % 12 == 0 ? 12 : h % 12, Minute(), Second(),
+                       h < 12 ? "AM" : "PM");
+  }
+  out.append(buf, static_cast<std::size_t>(n));
 }
 
-std::string DateTime::LongTimeText() const {
-  const int h = Hour();
-  const int h12 = h % 12 == 0 ? 12 : h % 12;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h12, Minute(), Second(), h < 12 ? "AM" : "PM");
-  return buf;
+std::string DateTime::AuditText() const {
+  std::string text;
+  AppendAuditText(text);
+  return text;
 }
 
 std::string DateTime::GeneralText() const {
-  const bool has_date = DayNumber(seconds_) != 0;
-  const bool has_time = TimeOfDay(seconds_) != 0;
-  if (has_date && has_time) return ShortDateText() + " " + LongTimeText();
-  if (has_date) return ShortDateText();
-  return LongTimeText();
+  std::string text;
+  AppendGeneralText(text);
+  return text;
 }
 
 std::optional<DateTime> ParseDateText(std::string_view text) {

@@ -36,14 +36,14 @@ class DateTime {
 
   // "mm/dd/yyyy hh:mm:ss" with a 24-hour clock: 10/23/2007 15:05:58.
   std::string AuditText() const;
-  // The short date "m/d/yyyy": 10/23/2007, 1/5/2008.
-  std::string ShortDateText() const;
-  // The long time "h:mm:ss AM": 3:05:58 PM, 12:00:00 AM.
-  std::string LongTimeText() const;
-  // The general date: short date, a blank and the long time; the time is left
+  // The general date: the short date "m/d/yyyy", a blank and the long time
+  // "h:mm:ss AM"; the time is left
   // out at midnight and the date on the zero day (so the zero date-time reads
   // "12:00:00 AM"): 10/23/2007 3:05:58 PM, 10/23/2007.
   std::string GeneralText() const;
+  // AuditText and GeneralText appended to `out`, without a text of their own.
+  void AppendAuditText(std::string& out) const;
+  void AppendGeneralText(std::string& out) const;
 
   friend auto operator<=>(const DateTime&, const DateTime&) = default;
 
