@@ -102,6 +102,14 @@ class ConvertTest : public ::testing::Test {
     for (const std::string& body : PostBodies()) all += body;
     return all;
   }
+  // The captions the progress label was redrawn with, in order.
+  std::vector<std::string> Captions() {
+    std::vector<std::string> captions;
+    for (const std::string& redraw : host_.redraws) {
+      if (redraw.starts_with("lblProcess:")) captions.push_back(redraw.substr(11));
+    }
+    return captions;
+  }
   // True when the last navigation was the status update.
   bool StatusCameLast() {
     return !browser().navigations.empty() && !browser().navigations.back().post_data;

@@ -9,9 +9,9 @@
 #include "convert/line_writer.h"
 #include "convert/list_converters.h"
 #include "convert/sql_upsert_writer.h"
-#include "convert/sql_values.h"
 #include "convert_fixture.h"
 #include "gen/qbxml_gen.h"
+#include "platform/com_error.h"
 
 namespace vantrel {
 namespace {
@@ -151,20 +151,27 @@ class PassEngineTest : public ConvertTest {
     SetResponse(gen::GenerateResponse(options));
     Run(EntityKind::kClasses);
   }
+  // A fresh run: no navigations, replies or state of an earlier one.
+  void StartOver() {
+    ResetModWizard();
+    browser().navigations.clear();
+    browser().replies.clear();
+    browser().on_navigate = nullptr;
+    ctl_.run().mStopRun = false;
+    ctl_.OpenFreshUploadScript();
+  }
   // Statements in each post.
   std::vector<long> StatementsPerPost() {
     std::vector<long> counts;
     for (const std::string& body : PostBodies()) counts.push_back(CountOf(body, "UPDATE "));
     return counts;
   }
-  void TurnDebugModeOn(bool stop_on_error) {
-    ctl_.screen().chkDebugMode.set_value(1);
-    ASSERT_TRUE(ctl_.DebugMode);
-    ASSERT_TRUE(ctl_.screen().optStop.value());
-    if (!stop_on_error) ctl_.screen().optContinue.set_value(true);
+  void SetDebugMode(bool debug, bool stop_on_error) {
+    ctl_.DebugMode = debug;
+    (stop_on_error ? ctl_.screen().optStop : ctl_.screen().optContinue).set_value(true);
   }
-  void ScriptReplies(std::vector<std::string> texts) {
-    for (std::string& text : texts) browser().replies.push_back(Reply::Text(std::move(text)));
+  void ScriptReplies(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) browser().replies.push_back(Reply::Text(text));
   }
   // Post number `post` (from 1) waits until the user clicks Cancel; the posts
   // before it get the replies scripted so far, or SUCCESS.
@@ -190,71 +197,51 @@ TEST_F(PassEngineTest, EveryValueKindIsWrittenAsItsRuleSays) {
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"W"});
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"W"});
   EXPECT_EQ(ctl_.run().counts.items, 2);
+  EXPECT_EQ(store_.Row(1).ListID, "W-1");
+  EXPECT_EQ(store_.Row(1).TimeCreated, *platform::DateTime::FromParts(2007, 10, 23, 9, 5, 8));
+  EXPECT_TRUE(store_.Row(1).IsActive);
+  EXPECT_FALSE(store_.Row(2).IsActive);
 }
 
-TEST_F(PassEngineTest, ATwoStepSourceWithoutItsGrandchildIsMissing) {
-  RunWidgets("<WidgetRet><Name>x</Name><ParentRef><ListID>P</ListID></ParentRef></WidgetRet>");
-  EXPECT_NE(AllPosted().find("[Parent]='',"), std::string::npos);
-}
-
-TEST_F(PassEngineTest, TextsAreCutBeforeTheirApostrophesAreDoubled) {
-  // 40 characters with an apostrophe among the first 31: 31 characters are
-  // kept and the doubled apostrophe makes 32 between the outer apostrophes.
-  const std::string name = "O'Brien and Sons Consulting Group Ltd...";
-  ASSERT_EQ(name.size(), 40u);
-  SetResponse(Response("<ClassRet><ListID>L</ListID><Name>" + name + "</Name></ClassRet>"));
-  Run(EntityKind::kClasses);
-  const std::string expected = "'O''Brien and Sons Consulting Gro'";
-  ASSERT_EQ(expected.size(), 32u + 2u);
-  EXPECT_NE(AllPosted().find("[ClassName]=" + expected + ","), std::string::npos);
-}
-
-TEST_F(PassEngineTest, AnUncutTextIsWholeUpToTheQuotingLimit) {
-  const std::string longest(kMaxQuotedCharacters, 'm');
-  RunWidgets("<WidgetRet><Name>a</Name><Memo>" + longest + "</Memo></WidgetRet>" +
-             "<WidgetRet><Name>b</Name><Memo>" + longest + "m</Memo></WidgetRet>");
-  const std::string posted = AllPosted();
-  EXPECT_EQ(CountOf(posted, "[Memo]='" + longest + "',"), 1);
-  // One character more cannot be quoted and is written as ''.
-  EXPECT_EQ(CountOf(posted, "[Memo]='',"), 1);
-}
-
-TEST_F(PassEngineTest, NonAsciiLettersCountAsOneCharacterAndReachTheServerAsUsAscii) {
-  // Twelve e-acute letters, cut to the ten of [Name].
-  std::string name;
-  for (int i = 0; i < 12; ++i) name += "\xC3\xA9";
-  ctl_.TessalyUser = "J\xC3\xBCrg";
-  RunWidgets("<WidgetRet><Name>" + name + "</Name></WidgetRet>");
-  const std::string posted = AllPosted();
-  EXPECT_NE(posted.find("[Name]='eeeeeeeeee',"), std::string::npos);
-  EXPECT_NE(posted.find("[By]='Jurg',"), std::string::npos);
-  for (const char c : posted) EXPECT_LT(static_cast<unsigned char>(c), 0x80);
-}
-
-TEST_F(PassEngineTest, BarsAndLineBreaksInATextGoInUnchanged) {
-  RunWidgets("<WidgetRet><Name>A|B</Name><Memo>line one\r\nline|two</Memo></WidgetRet>");
-  const std::string posted = AllPosted();
-  EXPECT_NE(posted.find("[Name]='A|B',"), std::string::npos);
-  // The parser reads a CR LF inside a text as a line feed.
-  EXPECT_NE(posted.find("[Memo]='line one\nline|two',"), std::string::npos);
-}
-
-TEST_F(PassEngineTest, DatesThatAreNotDatesStayTheZeroDateTime) {
-  RunWidgets(
-      "<WidgetRet><Name>x</Name><TimeCreated>yesterday</TimeCreated>"
-      "<TimeModified>2007-13-45T99:00:00</TimeModified><HiredDate>soon</HiredDate></WidgetRet>");
-  const std::string posted = AllPosted();
-  EXPECT_NE(posted.find("[Updated]='12/30/1899 00:00:00',[Modified]='12:00:00 AM',"),
-            std::string::npos);
-  EXPECT_NE(posted.find("[Hired]='none',"), std::string::npos);
-  EXPECT_TRUE(store_.Row(1).TimeCreated.IsZero());
-  EXPECT_TRUE(store_.Row(1).TimeModified.IsZero());
-}
-
-TEST_F(PassEngineTest, TheUserNameHasItsApostrophesDoubled) {
-  ctl_.TessalyUser = "O'Hara";
-  RunWidgets("<WidgetRet><Name>x</Name></WidgetRet>");
-  EXPECT_NE(AllPosted().find("[By]='O''Ha',"), std::string::npos);
+// One rule at a time, each shown by pieces of the statements posted; what
+// reaches the server is US-ASCII whatever the texts.
+TEST_F(PassEngineTest, ValueRulesOneAtATime) {
+  std::string acute;  // twelve e-acute letters, cut to the ten of [Name]
+  for (int i = 0; i < 12; ++i) acute += "\xC3\xA9";
+  struct Case {
+    std::string records;
+    std::vector<std::string> present, absent = {};
+    std::string user = "jsmith";
+  };
+  // clang-format off
+  const Case cases[] = {
+      // A two-step source without its grandchild is missing.
+      {"<Name>x</Name><ParentRef><ListID>P</ListID></ParentRef>", {"[Parent]='',"}},
+      // Non-ASCII letters count as one character each.
+      {"<Name>" + acute + "</Name>", {"[Name]='eeeeeeeeee',", "[By]='Jurg',"}, {}, "J\xC3\xBCrg"},
+      // The parser reads a CR LF inside a text as a line feed.
+      {"<Name>A|B</Name><Memo>line one\r\nline|two</Memo>",
+       {"[Name]='A|B',", "[Memo]='line one\nline|two',"}},
+      {"<Name>x</Name><TimeCreated>yesterday</TimeCreated><TimeModified>2007-13-45T99:00:00"
+       "</TimeModified><HiredDate>soon</HiredDate><IsActive>1</IsActive>",
+       {",1,'12/30/1899 00:00:00','12/30/1899 00:00:00','12:00:00 AM','jsmi','none',"}},
+      {"<Name>x</Name>", {"[By]='O''Ha',"}, {}, "O'Hara"},
+      // Only "1" and "true" are active.
+      {"<Name>x</Name><IsActive>True</IsActive></WidgetRet><WidgetRet><Name>y</Name>"
+       "<IsActive>1</IsActive>",
+       {",[Amount]=0,[Active]=0,", "VALUES (9000001,'y',"}, {"VALUES (9000000,"}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.records);
+    StartOver();
+    ctl_.TessalyUser = c.user;
+    RunWidgets("<WidgetRet>" + c.records + "</WidgetRet>");
+    const std::string posted = AllPosted();
+    for (const std::string& piece : c.present) EXPECT_NE(posted.find(piece), std::string::npos);
+    for (const std::string& piece : c.absent) EXPECT_EQ(posted.find(piece), std::string::npos);
+    for (const char ch : posted) EXPECT_LT(static_cast<unsigned char>(ch), 0x80);
+  }
 }
 
 std::string TimedWidget(const std::string& name, const std::string& created,
@@ -268,28 +255,27 @@ TEST_F(PassEngineTest, TheLastSyncFilterKeepsRecordsTouchedAtOrAfterItsSecond) {
   modWizard().last_sync.TasksLastSyncDate = *platform::DateTime::FromParts(2007, 10, 23, 15, 5, 58);
   const std::string before = "2007-10-23T15:05:57-08:00";
   const std::string at = "2007-10-23T15:05:58-08:00";
-  RunWidgets(TimedWidget("old", before, before) + TimedWidget("modified", before, at) +
-             TimedWidget("created", at, before) + "<WidgetRet><Name>undated</Name></WidgetRet>" +
-             TimedWidget("later", "2008-01-01T00:00:00", "2008-01-01T00:00:00"));
+  const std::string records =
+      TimedWidget("old", before, before) + TimedWidget("modified", before, at) +
+      TimedWidget("created", at, before) + "<WidgetRet><Name>undated</Name></WidgetRet>" +
+      TimedWidget("later", "2008-01-01T00:00:00", "2008-01-01T00:00:00");
+  RunWidgets(records);
   const std::string posted = AllPosted();
-  EXPECT_EQ(CountOf(posted, "INSERT INTO"), 3);
-  EXPECT_EQ(CountOf(posted, "'old'"), 0);
-  EXPECT_EQ(CountOf(posted, "'undated'"), 0);
+  EXPECT_EQ(CountOf(posted, "UPDATE "), 3);
   // Row numbers still count the skipped records.
   EXPECT_NE(posted.find("VALUES (9000001,'modified'"), std::string::npos);
   EXPECT_NE(posted.find("VALUES (9000002,'created'"), std::string::npos);
   EXPECT_NE(posted.find("VALUES (9000004,'later'"), std::string::npos);
   EXPECT_EQ(ctl_.run().counts.items, 3);
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Widgets (3)");
+
+  // A zero last-sync date lets every record through.
+  StartOver();
+  RunWidgets(records);
+  EXPECT_EQ(ctl_.run().counts.items, 5);
 }
 
-TEST_F(PassEngineTest, AZeroLastSyncDateLetsEveryRecordThrough) {
-  RunWidgets("<WidgetRet><Name>undated</Name></WidgetRet>" +
-             TimedWidget("old", "1999-01-01T00:00:00", "1999-01-01T00:00:00"));
-  EXPECT_EQ(ctl_.run().counts.items, 2);
-}
-
-// ---- Batching ----
+// ---- Batching and uploads ----
 
 struct BatchCase {
   long records;
@@ -310,10 +296,8 @@ TEST_F(PassEngineTest, BatchesHoldAHundredStatementsOrOneInDebugMode) {
   };
   for (const BatchCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.records) + (c.debug ? " debug" : " normal"));
-    ResetModWizard();
-    browser().navigations.clear();
+    StartOver();
     ctl_.DebugMode = c.debug;
-    ctl_.OpenFreshUploadScript();
     RunClasses(c.records);
     EXPECT_EQ(StatementsPerPost(), c.per_post);
     EXPECT_EQ(ctl_.run().counts.classes, c.records);
@@ -329,107 +313,102 @@ TEST_F(PassEngineTest, BatchesHoldAHundredStatementsOrOneInDebugMode) {
   }
 }
 
-TEST_F(PassEngineTest, NoDataToUploadIsAcceptedInNormalMode) {
-  ScriptReplies({"No data to upload. "});
-  RunClasses(150);
-  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{100, 50}));
-  EXPECT_FALSE(ctl_.run().mStopRun);
-  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"C"});
-}
-
-TEST_F(PassEngineTest, ARefusedBatchStopsThePassAtOnce) {
-  ScriptReplies({"Invalid column name"});
-  RunClasses(250);
-  EXPECT_EQ(StatementsPerPost(), std::vector<long>{100});
-  EXPECT_TRUE(ctl_.run().mStopRun);
-  EXPECT_EQ(ctl_.run().mLastResult, wgurAspFailed);
-  EXPECT_EQ(modWizard().strServerReply, "Invalid column name");
-  EXPECT_EQ(ctl_.run().counts.classes, 100);
-  EXPECT_TRUE(StatusLetters().empty());
-  // The progress strip is left as it is.
-  EXPECT_TRUE(ctl_.screen().fraProgress.visible());
-  EXPECT_EQ(ctl_.lngFailedClassCnt, 0);
-}
-
-TEST_F(PassEngineTest, ARefusedRestStopsThePassWithoutStatus) {
-  ScriptReplies({"SUCCESS", "Timeout expired"});
-  RunClasses(150);
-  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{100, 50}));
-  EXPECT_TRUE(ctl_.run().mStopRun);
-  EXPECT_TRUE(StatusLetters().empty());
-  EXPECT_TRUE(ctl_.screen().fraProgress.visible());
-}
-
-TEST_F(PassEngineTest, DebugModeStopsOnTheFirstErrorWhenAsked) {
-  TurnDebugModeOn(/*stop_on_error=*/true);
-  ScriptReplies({"SUCCESS", "Syntax error"});
-  RunClasses(5);
-  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{1, 1}));
-  EXPECT_EQ(ctl_.lngFailedClassCnt, 1);
-  EXPECT_TRUE(ctl_.run().mStopRun);
-  EXPECT_EQ(ctl_.run().mLastResult, wgurAspFailed);
-  EXPECT_TRUE(StatusLetters().empty());
-  EXPECT_TRUE(ctl_.screen().fraProgress.visible());
-}
-
-TEST_F(PassEngineTest, DebugModeCountsFailuresAndGoesOnWhenAsked) {
-  TurnDebugModeOn(/*stop_on_error=*/false);
-  ScriptReplies({"SUCCESS", "Syntax error", "No data to upload. ", "SUCCESS", "Deadlock"});
-  RunClasses(5);
-  // Each statement is posted once, alone; the refused ones are not sent again.
-  EXPECT_EQ(StatementsPerPost(), std::vector<long>(5, 1));
-  const auto bodies = PostBodies();
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_NE(bodies[i].find("VALUES (900000" + std::to_string(i) + ","), std::string::npos);
+// A normal pass takes "No data to upload" and stops at any other refusal; a
+// debug pass counts its refused statements and stops on the first only when
+// asked to. A cancel stops either. A stopped pass makes no status update and
+// leaves the progress strip as it is; a pass with failures makes none either.
+TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
+  enum Mode { kNormal, kDebugStop, kDebugGoOn };
+  struct Case {
+    Mode mode;
+    std::vector<std::string> replies;
+    std::size_t cancelled_post;  // 0: none
+    long records;
+    std::vector<long> per_post;
+    bool stopped;
+    BMWGUtilityResult result;
+    long count, failures;
+    bool status;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {kNormal, {"No data to upload. "}, 0, 150, {100, 50}, false, wgurSuccess, 150, 0, true},
+      {kNormal, {"Invalid column name"}, 0, 250, {100}, true, wgurAspFailed, 100, 0, false},
+      {kNormal, {"SUCCESS", "Timeout expired"}, 0, 150, {100, 50}, true, wgurAspFailed, 150, 0,
+       false},
+      {kDebugStop, {"SUCCESS", "Syntax error"}, 0, 5, {1, 1}, true, wgurAspFailed, 2, 1, false},
+      {kDebugGoOn, {"SUCCESS", "Syntax error", "No data to upload. ", "SUCCESS", "Deadlock"}, 0,
+       5, {1, 1, 1, 1, 1}, false, wgurAspFailed, 5, 3, false},
+      {kNormal, {}, 1, 120, {100}, true, wgurProcessInterrupted, 100, 0, false},
+      {kDebugGoOn, {}, 3, 5, {1, 1, 1}, true, wgurProcessInterrupted, 3, 0, false},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << "mode " << c.mode << ", " << c.records << " records, " << c.replies.size()
+                 << " replies, cancel at " << c.cancelled_post);
+    StartOver();
+    SetDebugMode(c.mode != kNormal, c.mode == kDebugStop);
+    ScriptReplies(c.replies);
+    if (c.cancelled_post > 0) CancelPost(c.cancelled_post);
+    RunClasses(c.records);
+    EXPECT_EQ(StatementsPerPost(), c.per_post);
+    EXPECT_EQ(ctl_.run().mStopRun, c.stopped);
+    EXPECT_EQ(ctl_.run().mLastResult, c.result);
+    EXPECT_EQ(ctl_.run().counts.classes, c.count);
+    EXPECT_EQ(ctl_.lngFailedClassCnt, c.failures);
+    EXPECT_EQ(StatusLetters().size(), c.status ? 1u : 0u);
+    EXPECT_EQ(ctl_.screen().fraProgress.visible(), c.stopped);
   }
-  EXPECT_EQ(ctl_.lngFailedClassCnt, 3);
+}
+
+// The status update's own failure is no failure of the pass.
+TEST_F(PassEngineTest, AStatusUpdateThatFailsToStartLeavesThePassToFinish) {
+  browser().on_navigate = [](const testing::Navigation& n) {
+    if (!n.post_data) throw platform::ComError(-2147467259, "Method 'Navigate2' failed");
+  };
+  ctl_.run().mLastResult = wgurUnknownError;
+  RunWidgets(kFullWidget);
+  EXPECT_EQ(PostBodies().size(), 1u);
+  EXPECT_EQ(StatusLetters().size(), 1u);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurSuccess);  // from the accepted post
   EXPECT_FALSE(ctl_.run().mStopRun);
-  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_FALSE(modWizard().blnSyncError);
   EXPECT_FALSE(ctl_.screen().fraProgress.visible());
 }
 
-TEST_F(PassEngineTest, CancelStopsANormalPass) {
-  CancelPost(1);
-  RunClasses(120);
-  EXPECT_EQ(StatementsPerPost(), std::vector<long>{100});
-  EXPECT_TRUE(ctl_.run().mStopRun);
-  EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
-  EXPECT_EQ(ctl_.run().counts.classes, 100);
-  EXPECT_TRUE(StatusLetters().empty());
-}
+// ---- Passes without records to write ----
 
-TEST_F(PassEngineTest, CancelStopsADebugPassEvenWhenContinuingOnErrors) {
-  TurnDebugModeOn(/*stop_on_error=*/false);
-  CancelPost(3);
-  RunClasses(5);
-  EXPECT_EQ(StatementsPerPost(), (std::vector<long>{1, 1, 1}));
-  EXPECT_TRUE(ctl_.run().mStopRun);
-  EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
-  EXPECT_EQ(ctl_.lngFailedClassCnt, 0);
-  EXPECT_TRUE(StatusLetters().empty());
-}
-
-TEST_F(PassEngineTest, AResponseThatDoesNotParseSetsTheErrorPairAndWritesNothing) {
+// A response that does not parse sets the error pair; one without records
+// empties the store. Neither shows, writes or counts anything, and the hooks
+// hear how the pass ended.
+TEST_F(PassEngineTest, PassesWithoutRecordsWriteNothing) {
   SetResponse("<QBXML><QBXMLMsgsRs><WidgetRet><Name>x</Name></QBXMLMsgsRs>");
   ctl_.run().counts.items = 4;
-  ConvertListEntity(Context(), kWidgets, store_);
+  ctl_.lngFailedItemCnt = 2;
+  ConvertListEntity(Context(), kWidgets, store_, hooks_);
   EXPECT_TRUE(modWizard().blnSyncError);
   EXPECT_NE(modWizard().strSyncError.find(" at offset "), std::string::npos);
-  EXPECT_EQ(ctl_.run().mScript->size(), 0);
-  EXPECT_TRUE(browser().navigations.empty());
-  EXPECT_EQ(ctl_.run().counts.items, 4);
-  EXPECT_TRUE(host_.redraws.empty());
-}
+  EXPECT_EQ(ctl_.lngFailedItemCnt, 2);  // cleared only once the response parsed
 
-TEST_F(PassEngineTest, NoRecordsShowUploadAndReportNothing) {
-  ctl_.lngFailedItemCnt = 2;
   store_.Size(5, "");
   RunWidgets("");
+  EXPECT_EQ(store_.size(), 0u);
+  EXPECT_EQ(ctl_.lngFailedItemCnt, 0);
+  EXPECT_EQ(ctl_.run().counts.items, 4);
+  EXPECT_EQ(ctl_.run().mScript->size(), 0);
   EXPECT_TRUE(browser().navigations.empty());
   EXPECT_TRUE(host_.redraws.empty());
   EXPECT_FALSE(ctl_.screen().fraProgress.visible());
-  EXPECT_EQ(store_.size(), 0u);
-  EXPECT_EQ(ctl_.lngFailedItemCnt, 0);  // cleared once the response parsed
+
+  hooks_.never_earned = true;  // a finished pass that earns no status update
+  RunWidgets("<WidgetRet><Name>a</Name></WidgetRet><WidgetRet><Name>b</Name></WidgetRet>");
+  EXPECT_EQ(PostBodies().size(), 1u);
+  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+  EXPECT_EQ(hooks_.end_sizings,
+            (std::vector<std::pair<PassEnd, long>>{
+                {PassEnd::kNotParsed, 0}, {PassEnd::kNoRecords, 0}, {PassEnd::kFinished, 2}}));
 }
 
 TEST_F(PassEngineTest, TheProgressStripFollowsThePass) {
@@ -450,12 +429,11 @@ TEST_F(PassEngineTest, TheProgressStripFollowsThePass) {
   EXPECT_TRUE(screen.ProgressBar1.visible());
   EXPECT_TRUE(screen.lblProcess.visible());
   EXPECT_FALSE(screen.fraProgress.visible());
-}
 
-TEST_F(PassEngineTest, ASingleRecordGivesTheBarAMaximumOfOne) {
+  // A single record gives the bar a maximum of one.
   RunWidgets("<WidgetRet><Name>a</Name></WidgetRet>");
-  EXPECT_EQ(ctl_.screen().ProgressBar1.max(), 1);
-  EXPECT_EQ(ctl_.screen().ProgressBar1.value(), 0);
+  EXPECT_EQ(screen.ProgressBar1.max(), 1);
+  EXPECT_EQ(screen.ProgressBar1.value(), 0);
 }
 
 // ---- Hooks ----
@@ -482,31 +460,14 @@ TEST_F(PassEngineTest, RecordHooksChooseWhatIsConverted) {
   EXPECT_EQ(hooks_.entries_before, (std::vector<long>{0, 1}));
 }
 
-TEST_F(PassEngineTest, FillRowRunsAfterTheCommonFields) {
+// FillRow runs after the common fields (its inactive row makes the statement
+// update-only), and the writer's column hook reads the hooks' own state.
+TEST_F(PassEngineTest, FillRowAndColumnHooksSeeTheHooksState) {
   hooks_.fill_inactive = true;
-  RunWidgets(kFullWidget);
-  EXPECT_TRUE(AllPosted().starts_with("UPDATE Widgets SET "));
-}
-
-TEST_F(PassEngineTest, TheStatusRuleAndTheEndSizingAreTheEntitysOwn) {
-  hooks_.never_earned = true;
-  RunWidgets("<WidgetRet><Name>a</Name></WidgetRet><WidgetRet><Name>b</Name></WidgetRet>");
-  EXPECT_EQ(PostBodies().size(), 1u);
-  EXPECT_TRUE(StatusLetters().empty());
-  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
-
-  RunWidgets("");
-  SetResponse("not xml");
-  ConvertListEntity(Context(), kWidgets, store_, hooks_);
-  EXPECT_EQ(hooks_.end_sizings,
-            (std::vector<std::pair<PassEnd, long>>{
-                {PassEnd::kFinished, 2}, {PassEnd::kNoRecords, 0}, {PassEnd::kNotParsed, 0}}));
-}
-
-TEST_F(PassEngineTest, HooksKeepTheirOwnStateForThePass) {
   hooks_.tag = "42";
-  RunWidgets("<WidgetRet><Name>a</Name><IsActive>1</IsActive></WidgetRet>");
-  EXPECT_NE(AllPosted().find(",'pos0/42',"), std::string::npos);
+  RunWidgets(kFullWidget + std::string("<WidgetRet><Name>x</Name></WidgetRet>"));
+  EXPECT_TRUE(AllPosted().starts_with("UPDATE Widgets SET "));
+  EXPECT_NE(AllPosted().find(",[Custom]='pos1/42',"), std::string::npos);
 }
 
 TEST_F(PassEngineTest, TheReplyHookRunsAfterEveryUploadThePassGoesOnFrom) {
@@ -556,6 +517,65 @@ TEST_F(PassEngineTest, AWalkOverALoadedDocumentLeavesTheEndToItsCaller) {
   FinishPass(pass, "W", true);
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"W"});
   EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+}
+
+// ---- What each list converter sets for the engine ----
+
+// The last-sync date a converter filters by (classes have none), and the
+// moment it clears its failure counter: at once, once the response parsed,
+// or once there are records to show.
+TEST_F(PassEngineTest, EachListConverterHasItsLastSyncDateAndFailureResetMoment) {
+  using Date = platform::DateTime LastSyncDates::*;
+  struct Case {
+    EntityKind kind;
+    std::string element;
+    Date last_sync;
+    long VantrelCtl::*failures;
+    bool filtered, cleared_on_parse_error, cleared_without_records;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {EntityKind::kClasses, "ClassRet", &LastSyncDates::ClassLastSyncDate,
+       &VantrelCtl::lngFailedClassCnt, false, true, true},
+      {EntityKind::kAccounts, "AccountRet", &LastSyncDates::GLAccountsLastSyncDate,
+       &VantrelCtl::lngFailedGLCnt, true, false, false},
+      {EntityKind::kEmployees, "EmployeeRet", &LastSyncDates::EmployeeLastSyncDate,
+       &VantrelCtl::lngFailedEmpCnt, true, false, true},
+      {EntityKind::kVendors, "VendorRet", &LastSyncDates::VendorsLastSyncDate,
+       &VantrelCtl::lngFailedVendCnt, true, false, true},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.element);
+    StartOver();
+    long& failures = ctl_.*c.failures;
+    failures = 3;
+    SetResponse("<QBXML><" + c.element + ">");
+    Run(c.kind);
+    EXPECT_EQ(failures, c.cleared_on_parse_error ? 0 : 3);
+    failures = 3;
+    SetResponse(Response(""));
+    Run(c.kind);
+    EXPECT_EQ(failures, c.cleared_without_records ? 0 : 3);
+
+    // Only the entity's own date keeps out a record unchanged since then.
+    for (const Date date :
+         {&LastSyncDates::ClassLastSyncDate, &LastSyncDates::GLAccountsLastSyncDate,
+          &LastSyncDates::EmployeeLastSyncDate, &LastSyncDates::VendorsLastSyncDate,
+          &LastSyncDates::TasksLastSyncDate}) {
+      modWizard().last_sync.*date = *platform::DateTime::FromParts(2007, 1, 1);
+    }
+    modWizard().last_sync.*c.last_sync = *platform::DateTime::FromParts(2008, 1, 1);
+    failures = 3;
+    SetResponse(Response("<" + c.element +
+                         "><ListID>L</ListID><TimeCreated>2007-12-31T23:59:59"
+                         "</TimeCreated><TimeModified>2007-12-31T23:59:59</TimeModified><Name>n"
+                         "</Name><IsActive>true</IsActive></" +
+                         c.element + ">"));
+    Run(c.kind);
+    EXPECT_EQ(PostBodies().size(), c.filtered ? 0u : 1u);
+    EXPECT_EQ(failures, 0);
+  }
 }
 
 // ---- A line writer: two "|" lines per record ----
@@ -615,7 +635,7 @@ TEST_F(PassEngineTest, LinesAreBatchedOneByOneEvenInsideARecord) {
   // A refused post in the middle of a record stops before its second line.
   browser().navigations.clear();
   hooks_.written.clear();
-  TurnDebugModeOn(/*stop_on_error=*/true);
+  SetDebugMode(true, /*stop_on_error=*/true);
   ScriptReplies({"SUCCESS", "SUCCESS", "Refused"});
   RunPass(Context(), kParts, store_, hooks_, writer);
   EXPECT_EQ(PostBodies(), (std::vector<std::string>{"0a|w0|A|B|x|rec0\r\n", "note|n0\r\n",
