@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
 #include "platform/com_error.h"
@@ -12,67 +14,36 @@ namespace {
 using platform::MessageStyle;
 using testing::ShownMessage;
 
-// Passes that stand in for converters, to drive the conversion stage's paths.
-struct StagePasses {
-  static inline std::vector<std::string> log;
-  static inline bool expenses_report = false;
-  static void Employees(PassContext& c) {
-    log.push_back("employees");
-    c.count = 2;
-  }
-  static void Customers(PassContext&) { log.push_back("customers"); }
-  static void Projects(PassContext&) { log.push_back("projects"); }
-  static void Classes(PassContext& c) {
-    log.push_back("classes");
-    c.count = 1;
-  }
-  static void Accounts(PassContext&) { log.push_back("accounts"); }
-  static void Items(PassContext&) { log.push_back("items"); }
-  static void Vendors(PassContext&) { log.push_back("vendors"); }
-  static void Time(PassContext&) { log.push_back("time"); }
-  // Optionally makes the status update, a request for the run to wait on.
-  static void Expenses(PassContext& c) {
-    log.push_back("expenses");
-    if (expenses_report) c.run.mLastResult = c.script.SendStatus(c.letter);
-  }
-  // A pass whose upload was refused.
-  static void Refused(PassContext& c) {
-    log.push_back("refused");
-    c.run.mStopRun = true;
-    c.run.mLastResult = wgurAspFailed;
-    modWizard().strServerReply = "Bad statement";
-  }
-  static void Cancelled(PassContext& c) {
-    c.run.mStopRun = true;
-    c.run.mLastResult = wgurProcessInterrupted;
-  }
-  static void Unparsed(PassContext&) {
-    modWizard().blnSyncError = true;
-    modWizard().strSyncError = "The response does not parse.";
-  }
-  static void Throws(PassContext&) { throw platform::ComError(5, "Invalid procedure call"); }
-};
+// Passes that stand in for converters and log their runs; the employees and
+// classes passes count statements, and the expenses pass can make the status
+// update, a request for the run to wait on.
+std::vector<std::string> pass_log;
+bool expenses_report = false;
 
 Converters AllPasses() {
   Converters c;
-  c.employees = &StagePasses::Employees;
-  c.customers = &StagePasses::Customers;
-  c.projects = &StagePasses::Projects;
-  c.classes = &StagePasses::Classes;
-  c.accounts = &StagePasses::Accounts;
-  c.items = &StagePasses::Items;
-  c.vendors = &StagePasses::Vendors;
-  c.time = &StagePasses::Time;
-  c.expenses = &StagePasses::Expenses;
+  c.employees = [](PassContext& p) { pass_log.push_back("employees"), p.count = 2; };
+  c.customers = [](PassContext&) { pass_log.push_back("customers"); };
+  c.projects = [](PassContext&) { pass_log.push_back("projects"); };
+  c.classes = [](PassContext& p) { pass_log.push_back("classes"), p.count = 1; };
+  c.accounts = [](PassContext&) { pass_log.push_back("accounts"); };
+  c.items = [](PassContext&) { pass_log.push_back("items"); };
+  c.vendors = [](PassContext&) { pass_log.push_back("vendors"); };
+  c.time = [](PassContext&) { pass_log.push_back("time"); };
+  c.expenses = [](PassContext& p) {
+    pass_log.push_back("expenses");
+    if (expenses_report) p.run.mLastResult = p.script.SendStatus(p.letter);
+  };
   return c;
 }
 
-class WizardDriverTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+// A control on fakes with the stand-in passes, a company file that exists and
+// QuickBooks holding it open.
+struct Harness {
+  Harness() {
     ResetModWizard();
-    StagePasses::log.clear();
-    StagePasses::expenses_report = false;
+    pass_log.clear();
+    expenses_report = false;
     env_.processor_factory = [this] { return std::make_unique<testing::FakeProcessor>(qb_); };
     env_.files = {"C:\\Data\\Acme.QBW"};
     ctl_.WGSecureServerURL = "http://127.0.0.1/";
@@ -80,45 +51,154 @@ class WizardDriverTest : public ::testing::Test {
     ctl_.SiteCode = "ABC";
     ctl_.SiteKey = "K3Y";
     ctl_.TessalyUser = "jsmith";
-    passes_ = AllPasses();
     ctl_.set_converters(passes_);
   }
   void Start() { s_.cmdNav[3].Click(); }
   std::vector<ShownMessage>& messages() { return host_.messages; }
+  // The status update of the expenses pass waits until `clicks` have run.
+  void ClickWhileTheStatusWaits(std::function<void()> clicks) {
+    expenses_report = true;
+    env_.browser_script->replies.push_back(testing::Reply::Hang());
+    env_.browser_script->on_navigate = [this, clicks](const testing::Navigation&) {
+      host_.pending.push_back(clicks);
+    };
+    s_.chkQBExpense.set_value(1);
+  }
 
   std::shared_ptr<testing::ProcessorScript> qb_ = std::make_shared<testing::ProcessorScript>();
   testing::FakeEnv env_;
   testing::FakeHost host_;
   VantrelCtl ctl_{env_, host_};
   WizardScreen& s_ = ctl_.screen();
-  Converters passes_;
+  Converters passes_ = AllPasses();
 };
 
-TEST_F(WizardDriverTest, NothingTickedShowsOnlyTheSelectionMessage) {
-  ctl_.SiteKey = "";
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0], (ShownMessage{"Please select atleast a single item for syncronization",
-                                         MessageStyle::kInformation}));
-  EXPECT_FALSE(s_.frameComm.visible());
-  EXPECT_TRUE(s_.cmdSelectAll.visible());
-  EXPECT_TRUE(qb_->calls.empty());
-  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kNothingSelected);
-}
+class WizardDriverTest : public ::testing::Test, protected Harness {};
 
-TEST_F(WizardDriverTest, ABlankRequiredPropertyResetsTheScreen) {
-  ctl_.SiteKey = "  ";
-  s_.chkQBClasses.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].text,
-            "You need to provide WGSecureServerURL, QBFilePath, SiteCode, SiteKey and TessalyUser "
-            "name to connect for sync..");
-  EXPECT_EQ(messages()[0].style, MessageStyle::kInformation);
-  EXPECT_EQ(s_.chkQBClasses.value(), 0);
-  EXPECT_FALSE(s_.frameComm.visible());
-  EXPECT_TRUE(qb_->calls.empty());
-  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kMissingProperties);
+// How a run with the classes ticked ends on each path: its one message, the
+// screen, and what is left of the QuickBooks session.
+struct EndCase {
+  const char* name;
+  void (*setup)(Harness&);
+  const char* message;  // null: none
+  MessageStyle style;
+  RunEnd end;
+  bool left_ticked;       // the boxes stay ticked and "Select All" hidden; else the screen is reset
+  const char* last_call;  // the last request of QuickBooks, "" for none
+  bool connection_open;
+  void (*more)(Harness&) = nullptr;  // further checks of the path
+};
+
+using T = Harness;
+using enum MessageStyle;
+// clang-format off
+const EndCase kEndCases[] = {
+    // Nothing ticked wins over a blank property.
+    {"NothingTicked", [](T& t) { t.ctl_.SiteKey = ""; t.s_.chkQBClasses.set_value(0); },
+     "Please select atleast a single item for syncronization", kInformation,
+     RunEnd::kNothingSelected, false, "", false},
+    {"ABlankProperty", [](T& t) { t.ctl_.SiteKey = "  "; },
+     "You need to provide WGSecureServerURL, QBFilePath, SiteCode, SiteKey and TessalyUser name "
+     "to connect for sync..", kInformation, RunEnd::kMissingProperties, false, "", false},
+    {"NoCompanyFile", [](T& t) { t.ctl_.QBFilePath = "C:\\Data\\Gone.QBW"; },
+     "Cannot find 'C:\\Data\\Gone.QBW'", kCritical, RunEnd::kQuickBooksError, false, "", false},
+    {"QuickBooksNotRunning",
+     [](T& t) { t.qb_->open_error = "If QuickBooks is not running, start QuickBooks."; },
+     "Your Quickbooks file is not open, please open your Quickbooks file and try again.",
+     kCritical, RunEnd::kQuickBooksError, false, "OpenConnection", false},
+    // The session ends; the connection stays open.
+    {"AnotherCompanyOpen", [](T& t) { t.qb_->company_file = "C:\\Data\\Other.QBW"; },
+     "Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB file you are "
+     "using with Tessaly 'C:\\Data\\Acme.QBW'. \r\nPlease open the correct Quickbooks file and "
+     "try again.", kCritical, RunEnd::kQuickBooksError, false, "EndSession", true},
+    {"NoResponse", [](T& t) { t.qb_->response = ""; },
+     "qbXML: no response!", kCritical, RunEnd::kQueryError, true, "ProcessRequest", true,
+     [](T&) { EXPECT_TRUE(pass_log.empty()); }},
+    {"AResponseThatDoesNotLoad", [](T& t) {
+       t.passes_.classes = [](PassContext&) {
+         modWizard().blnSyncError = true;
+         modWizard().strSyncError = "The response does not parse.";
+       };
+     },
+     "The response does not parse.", kCritical, RunEnd::kConversionError, true, "ProcessRequest",
+     true},
+    {"AnErrorInTheStage", [](T& t) {
+       t.passes_.classes = [](PassContext&) {
+         throw platform::ComError(5, "Invalid procedure call");
+       };
+     },
+     "Invalid procedure call", kCritical, RunEnd::kConversionError, true, "ProcessRequest", true,
+     [](T& t) {
+       EXPECT_FALSE(t.s_.lblProcess.visible());
+       EXPECT_FALSE(t.s_.ProgressBar1.visible());
+     }},
+    // The upload form stays loaded.
+    {"NothingSent", [](T& t) { t.passes_.classes = [](PassContext&) {}; },
+     "Your Tessaly data is already in sync with your Quickbooks data..", kInformation,
+     RunEnd::kAlreadyInSync, false, "CloseConnection", false,
+     [](T&) { EXPECT_TRUE(ModuleUploadForm()->loaded()); }},
+    // A refused upload ends the transfer before the later passes.
+    {"ARefusedUpload", [](T& t) {
+       t.passes_.classes = [](PassContext& c) {
+         pass_log.push_back("refused");
+         c.run.mStopRun = true;
+         c.run.mLastResult = wgurAspFailed;
+         modWizard().strServerReply = "Bad statement";
+       };
+       t.s_.chkQBCOA.set_value(1);
+     },
+     "The following error occured while executing ASP.\r\n\r\nBad statement", kCritical,
+     RunEnd::kStopped, false, "CloseConnection", false,
+     [](T& t) {
+       EXPECT_EQ(pass_log, std::vector<std::string>{"refused"});
+       EXPECT_EQ(t.s_.chkQBCOA.value(), 0);
+       EXPECT_FALSE(ModuleUploadForm()->loaded());
+       EXPECT_TRUE(ModuleUploadForm()->mCancelled);
+     }},
+    {"ACancel", [](T& t) {
+       t.passes_.classes = [](PassContext& c) {
+         c.run.mStopRun = true;
+         c.run.mLastResult = wgurProcessInterrupted;
+       };
+     },
+     "Sync process cancelled on user request.", kCritical, RunEnd::kStopped, false,
+     "CloseConnection", false},
+    // A pass stopped with a success result leaves nothing to say.
+    {"AStopWithSuccess",
+     [](T& t) { t.passes_.classes = [](PassContext& c) { c.run.mStopRun = true; }; },
+     nullptr, kInformation, RunEnd::kStopped, false, "CloseConnection", false},
+};
+// clang-format on
+
+TEST(RunEndTest, EachPathEndsAsItSays) {
+  for (const EndCase& c : kEndCases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    h.s_.chkQBClasses.set_value(1);
+    c.setup(h);
+    h.Start();
+    if (c.message == nullptr) {
+      EXPECT_TRUE(h.messages().empty());
+    } else {
+      EXPECT_EQ(h.messages(), (std::vector<ShownMessage>{{c.message, c.style}}));
+    }
+    EXPECT_EQ(h.ctl_.last_run_end(), c.end);
+    EXPECT_EQ(h.s_.chkQBClasses.value(), c.left_ticked ? 1 : 0);
+    EXPECT_EQ(h.s_.cmdSelectAll.visible(), !c.left_ticked);
+    EXPECT_FALSE(h.s_.frameComm.visible());
+    EXPECT_EQ(h.s_.screen.mouse_pointer(), platform::MousePointer::kDefault);
+    const std::string last = h.qb_->calls.empty() ? "" : h.qb_->calls.back();
+    EXPECT_EQ(last.substr(0, last.find('(')), c.last_call);
+    EXPECT_EQ(modWizard().blnConnectionOpen, c.connection_open);
+    EXPECT_FALSE(h.ctl_.running());
+    if (c.left_ticked) {
+      // The stage labels tell where it stopped.
+      EXPECT_EQ(h.s_.lblContacting.caption(), "Contacting QuickBooks...");
+      EXPECT_EQ(h.s_.lblWaiting.caption(), "Waiting for Response...");
+      EXPECT_EQ(h.s_.lblProcessing.caption(), "Processing response...");
+    }
+    if (c.more != nullptr) c.more(h);
+  }
 }
 
 TEST_F(WizardDriverTest, DefaultsForLexiconsAndLastSyncDates) {
@@ -138,60 +218,6 @@ TEST_F(WizardDriverTest, DefaultsForLexiconsAndLastSyncDates) {
   EXPECT_EQ(modWizard().last_sync.CustomerLastSyncDate, *platform::DateTime::FromParts(2000, 1, 1));
   EXPECT_EQ(modWizard().last_sync.ClassLastSyncDate, *platform::DateTime::FromParts(2000, 1, 1));
   EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, *platform::DateTime::FromParts(2005, 5, 5));
-}
-
-TEST_F(WizardDriverTest, MissingCompanyFile) {
-  ctl_.QBFilePath = "C:\\Data\\Gone.QBW";
-  s_.chkQBClasses.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0],
-            (ShownMessage{"Cannot find 'C:\\Data\\Gone.QBW'", MessageStyle::kCritical}));
-  EXPECT_EQ(s_.chkQBClasses.value(), 0);
-  EXPECT_TRUE(s_.cmdSelectAll.visible());
-  EXPECT_TRUE(qb_->calls.empty());
-  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kQuickBooksError);
-}
-
-TEST_F(WizardDriverTest, QuickBooksNotRunning) {
-  qb_->open_error = "If QuickBooks is not running, start QuickBooks.";
-  s_.chkQBClasses.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].text,
-            "Your Quickbooks file is not open, please open your Quickbooks file and try again.");
-  EXPECT_EQ(s_.screen.mouse_pointer(), platform::MousePointer::kDefault);
-  EXPECT_FALSE(s_.frameComm.visible());
-}
-
-TEST_F(WizardDriverTest, AnotherCompanyOpenEndsTheSessionButKeepsTheConnection) {
-  qb_->company_file = "C:\\Data\\Other.QBW";
-  s_.chkQBClasses.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_TRUE(messages()[0].text.starts_with("Your Current Quickbooks file 'C:\\Data\\Other.QBW'"));
-  EXPECT_EQ(qb_->calls.back(), "EndSession({TICKET-1})");
-  EXPECT_TRUE(modWizard().blnConnectionOpen);
-}
-
-TEST_F(WizardDriverTest, EmptyResponseLeavesTheBoxesAndTheSession) {
-  qb_->response = "";
-  s_.chkQBClasses.set_value(1);
-  s_.chkQBTimesheet.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0], (ShownMessage{"qbXML: no response!", MessageStyle::kCritical}));
-  EXPECT_FALSE(s_.frameComm.visible());
-  EXPECT_EQ(s_.lblContacting.caption(), "Contacting QuickBooks...");
-  EXPECT_EQ(s_.lblWaiting.caption(), "Waiting for Response...");
-  EXPECT_EQ(s_.lblProcessing.caption(), "Processing response...");
-  EXPECT_EQ(s_.chkQBClasses.value(), 1);
-  EXPECT_EQ(s_.chkQBTimesheet.value(), 1);
-  EXPECT_EQ(s_.chkContactQB.value(), 1);
-  EXPECT_FALSE(s_.cmdSelectAll.visible());
-  EXPECT_EQ(qb_->calls.back(), "ProcessRequest({TICKET-1})");
-  EXPECT_TRUE(StagePasses::log.empty());
-  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kQueryError);
 }
 
 TEST_F(WizardDriverTest, TheRequestCarriesTheTickedQueries) {
@@ -215,7 +241,7 @@ TEST_F(WizardDriverTest, PassesRunInTheFixedOrder) {
   s_.chkQBTimesheet.set_value(1);
   s_.chkQBExpense.set_value(1);
   Start();
-  EXPECT_EQ(StagePasses::log,
+  EXPECT_EQ(pass_log,
             (std::vector<std::string>{"employees", "customers", "projects", "classes", "accounts",
                                       "items", "vendors", "time", "expenses"}));
 }
@@ -224,133 +250,41 @@ TEST_F(WizardDriverTest, ACompleteRunShowsTheSummaryAndCleansUp) {
   s_.chkQBClasses.set_value(1);
   s_.chkQBEmployee.set_value(1);
   Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0], (ShownMessage{"Quickbooks data synced with Tessaly successfully..",
-                                         MessageStyle::kInformation}));
+  EXPECT_EQ(messages(), (std::vector<ShownMessage>{{"Quickbooks data synced with Tessaly "
+                                                    "successfully..",
+                                                    MessageStyle::kInformation}}));
   EXPECT_EQ(s_.lblProcessing.caption(), "Response Processed");
   EXPECT_EQ(s_.lblTransfer1.caption(), "Transfering data");
-  EXPECT_EQ(s_.chkQBClasses.value(), 0);
   EXPECT_EQ(s_.chkProcessing.value(), 0);
   EXPECT_EQ(s_.cmdSelectAll.caption(), "Select All");
-  EXPECT_TRUE(s_.cmdSelectAll.visible());
   EXPECT_EQ(ctl_.run().counts.classes, 0);
   EXPECT_FALSE(ModuleUploadForm()->loaded());
   ASSERT_GE(qb_->calls.size(), 2u);
   EXPECT_EQ(qb_->calls[qb_->calls.size() - 2], "EndSession({TICKET-1})");
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
-  EXPECT_FALSE(ctl_.running());
   EXPECT_EQ(ctl_.last_run_end(), RunEnd::kCompleted);
   EXPECT_EQ(ctl_.last_run_counts().employees, 2);
   EXPECT_EQ(ctl_.last_run_counts().classes, 1);
   EXPECT_EQ(ctl_.last_run_failures(), 0);
 }
 
-TEST_F(WizardDriverTest, NothingSentLeavesTheFormLoaded) {
-  s_.chkQBVendors.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0], (ShownMessage{"Your Tessaly data is already in sync with your "
-                                         "Quickbooks data..",
-                                         MessageStyle::kInformation}));
-  EXPECT_TRUE(ModuleUploadForm()->loaded());
-  EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
-  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kAlreadyInSync);
-}
-
-TEST_F(WizardDriverTest, ARefusedUploadEndsTheRunWithItsMessage) {
-  passes_.classes = &StagePasses::Refused;
-  s_.chkQBClasses.set_value(1);
-  s_.chkQBCOA.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0],
-            (ShownMessage{"The following error occured while executing ASP.\r\n\r\nBad statement",
-                          MessageStyle::kCritical}));
-  EXPECT_EQ(StagePasses::log, (std::vector<std::string>{"refused"}));
-  EXPECT_FALSE(ModuleUploadForm()->loaded());
-  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
-  EXPECT_EQ(s_.chkQBCOA.value(), 0);
-  EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
-  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kStopped);
-}
-
-TEST_F(WizardDriverTest, ACancelledRunShowsTheCancelMessage) {
-  passes_.classes = &StagePasses::Cancelled;
-  s_.chkQBClasses.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0],
-            (ShownMessage{"Sync process cancelled on user request.", MessageStyle::kCritical}));
-}
-
-TEST_F(WizardDriverTest, AStoppedRunWithASuccessResultShowsNothing) {
-  passes_.classes = [](PassContext& c) { c.run.mStopRun = true; };
-  s_.chkQBClasses.set_value(1);
-  Start();
-  EXPECT_TRUE(messages().empty());
-  EXPECT_EQ(s_.chkQBClasses.value(), 0);
-}
-
-TEST_F(WizardDriverTest, AResponseThatDoesNotLoadIsShownOnce) {
-  passes_.employees = &StagePasses::Unparsed;
-  s_.chkQBEmployee.set_value(1);
-  s_.chkQBClasses.set_value(1);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0], (ShownMessage{"The response does not parse.", MessageStyle::kCritical}));
-  EXPECT_TRUE(StagePasses::log.empty());
-  EXPECT_FALSE(s_.frameComm.visible());
-  EXPECT_FALSE(s_.cmdSelectAll.visible());
-  EXPECT_EQ(s_.lblProcessing.caption(), "Processing response...");
-  EXPECT_EQ(s_.chkQBClasses.value(), 1);
-  EXPECT_EQ(qb_->calls.back(), "ProcessRequest({TICKET-1})");
-  EXPECT_EQ(ctl_.last_run_end(), RunEnd::kConversionError);
-}
-
-TEST_F(WizardDriverTest, AnErrorInTheStageItselfBecomesTheErrorPair) {
-  passes_.vendors = &StagePasses::Throws;
-  s_.chkQBVendors.set_value(1);
-  s_.fraProgress.set_visible(true);
-  s_.lblProcess.set_visible(true);
-  Start();
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0], (ShownMessage{"Invalid procedure call", MessageStyle::kCritical}));
-  EXPECT_FALSE(s_.lblProcess.visible());
-  EXPECT_FALSE(s_.ProgressBar1.visible());
-}
-
-TEST_F(WizardDriverTest, CancelDuringAStatusWaitEndsTheRun) {
-  StagePasses::expenses_report = true;
-  env_.browser_script->replies.push_back(testing::Reply::Hang());
-  env_.browser_script->on_navigate = [this](const testing::Navigation&) {
-    host_.pending.push_back([this] { s_.cmdNav[1].Click(); });
-  };
-  s_.chkQBExpense.set_value(1);
-  Start();
-  EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
-  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
-}
-
-TEST_F(WizardDriverTest, StartSyncIsRefusedWhileARunWaits) {
-  StagePasses::expenses_report = true;
+// A second "Start Sync" while the status update waits starts nothing; the
+// Cancel after it ends the run.
+TEST_F(WizardDriverTest, StartSyncIsRefusedWhileARunWaitsAndCancelEndsIt) {
   int nested_messages = -1;
-  // The status request hangs until the queued clicks have run: a second
-  // "Start Sync", then Cancel.
-  env_.browser_script->replies.push_back(testing::Reply::Hang());
-  env_.browser_script->on_navigate = [this, &nested_messages](const testing::Navigation&) {
-    host_.pending.push_back([this, &nested_messages] {
-      const std::size_t before = messages().size();
-      s_.cmdNav[3].Click();
-      nested_messages = static_cast<int>(messages().size() - before);
-      s_.cmdNav[1].Click();
-    });
-  };
-  s_.chkQBExpense.set_value(1);
+  ClickWhileTheStatusWaits([this, &nested_messages] {
+    const std::size_t before = messages().size();
+    s_.cmdNav[3].Click();
+    nested_messages = static_cast<int>(messages().size() - before);
+    s_.cmdNav[1].Click();
+  });
   Start();
   EXPECT_EQ(nested_messages, 0);
   // One connection, one session, one request: the second click started nothing.
   EXPECT_EQ(qb_->calls.size(), 7u);
   EXPECT_EQ(env_.browser_script->navigations.size(), 1u);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
+  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
 }
 
 class SummaryTest : public WizardDriverTest {};
