@@ -45,40 +45,36 @@ TEST_F(ScreenTest, DesignState) {
   EXPECT_EQ(s_.Find("nothing"), nullptr);
 }
 
-TEST_F(ScreenTest, SelectAllLeavesTimeAndExpenseAlone) {
-  s_.chkQBTimesheet.set_value(0);
+// "Select All" ticks the lists but not time and expenses; "Uncheck All"
+// clears those too. Under any other caption the button does nothing.
+TEST_F(ScreenTest, SelectAllAndUncheckAll) {
+  const std::vector<platform::CheckBox*> lists = {&s_.chkQBEmployee, &s_.chkQBCustomers,
+                                                  &s_.chkQBCOA,      &s_.chkQBClasses,
+                                                  &s_.chkQBTasks,    &s_.chkQBVendors};
   s_.cmdSelectAll.Click();
-  for (const platform::CheckBox* box : {&s_.chkQBEmployee, &s_.chkQBCustomers, &s_.chkQBCOA,
-                                        &s_.chkQBClasses, &s_.chkQBTasks, &s_.chkQBVendors}) {
-    EXPECT_EQ(box->value(), 1) << box->name();
-  }
+  for (const platform::CheckBox* box : lists) EXPECT_EQ(box->value(), 1) << box->name();
   EXPECT_EQ(s_.chkQBTimesheet.value(), 0);
   EXPECT_EQ(s_.chkQBExpense.value(), 0);
   EXPECT_EQ(s_.cmdSelectAll.caption(), "Uncheck All");
-}
 
-TEST_F(ScreenTest, UncheckAllClearsTimeAndExpenseToo) {
-  s_.cmdSelectAll.Click();
   s_.chkQBTimesheet.set_value(1);
   s_.chkQBExpense.set_value(1);
   s_.cmdSelectAll.Click();
-  for (const platform::CheckBox* box :
-       {&s_.chkQBEmployee, &s_.chkQBCustomers, &s_.chkQBCOA, &s_.chkQBClasses, &s_.chkQBTasks,
-        &s_.chkQBVendors, &s_.chkQBTimesheet, &s_.chkQBExpense}) {
-    EXPECT_EQ(box->value(), 0) << box->name();
-  }
+  for (const platform::CheckBox* box : lists) EXPECT_EQ(box->value(), 0) << box->name();
+  EXPECT_EQ(s_.chkQBTimesheet.value(), 0);
+  EXPECT_EQ(s_.chkQBExpense.value(), 0);
   EXPECT_EQ(s_.cmdSelectAll.caption(), "Select All");
-}
 
-TEST_F(ScreenTest, SelectAllWithAnotherCaptionDoesNothing) {
   s_.cmdSelectAll.set_caption("Pick");
   s_.cmdSelectAll.Click();
   EXPECT_EQ(s_.chkQBEmployee.value(), 0);
   EXPECT_EQ(s_.cmdSelectAll.caption(), "Pick");
 }
 
+// Turning debug mode on, by a click or by code, selects "Stop on error";
+// turning it off hides the choice but keeps it.
 TEST_F(ScreenTest, DebugModeToggleSelectsStopAndKeepsTheChoice) {
-  s_.chkDebugMode.Click();
+  s_.chkDebugMode.set_value(1);
   EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode on");
   EXPECT_TRUE(ctl_.DebugMode);
   EXPECT_TRUE(s_.optStop.visible());
@@ -88,6 +84,8 @@ TEST_F(ScreenTest, DebugModeToggleSelectsStopAndKeepsTheChoice) {
 
   s_.optContinue.set_value(true);
   EXPECT_FALSE(s_.optStop.value());
+  s_.chkDebugMode.set_value(1);  // no change, no toggle
+  EXPECT_TRUE(s_.optContinue.value());
   s_.chkDebugMode.Click();
   EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode off");
   EXPECT_FALSE(ctl_.DebugMode);
@@ -96,25 +94,16 @@ TEST_F(ScreenTest, DebugModeToggleSelectsStopAndKeepsTheChoice) {
   EXPECT_TRUE(s_.optContinue.value());
 }
 
-TEST_F(ScreenTest, DebugModeChangedByCodeRunsTheToggle) {
-  s_.chkDebugMode.set_value(1);
-  EXPECT_TRUE(ctl_.DebugMode);
-  EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode on");
-  s_.chkDebugMode.set_value(1);  // no change, no click
-  EXPECT_TRUE(s_.optStop.value());
-}
-
-TEST_F(ScreenTest, TimerTickBlinksTheWaitLabel) {
+// The timer blinks the wait label, and ticks through the pump only while
+// enabled.
+TEST_F(ScreenTest, TheTimerBlinksTheWaitLabel) {
   const int refreshes = s_.lblTransfer2.refresh_count();
-  ASSERT_TRUE(s_.lblTransfer2.visible());
   ctl_.Timer1_Timer();
   EXPECT_FALSE(s_.lblTransfer2.visible());
   ctl_.Timer1_Timer();
   EXPECT_TRUE(s_.lblTransfer2.visible());
   EXPECT_EQ(s_.lblTransfer2.refresh_count(), refreshes + 2);
-}
 
-TEST_F(ScreenTest, TimerTicksOnlyWhileEnabledThroughThePump) {
   s_.Timer1.set_interval_ms(1);
   const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(1);
   EXPECT_FALSE(s_.Timer1.TickIfDue(later));
@@ -123,14 +112,15 @@ TEST_F(ScreenTest, TimerTicksOnlyWhileEnabledThroughThePump) {
   EXPECT_FALSE(s_.lblTransfer2.visible());
 }
 
+// The reset clears every box, the progress strip and the list entities'
+// counts and failure counters; time and expenses keep theirs.
 TEST_F(ScreenTest, ResetBringsTheScreenBackToIdle) {
-  s_.cmdSelectAll.Click();
-  s_.chkQBTimesheet.set_value(1);
-  s_.chkQBExpense.set_value(1);
-  s_.chkContactQB.set_value(1);
-  s_.chkWaitRes.set_value(1);
-  s_.chkProcessing.set_value(1);
-  s_.chkDebugMode.set_value(1);
+  const std::vector<platform::CheckBox*> boxes = {
+      &s_.chkQBEmployee, &s_.chkQBCustomers, &s_.chkQBClasses,  &s_.chkQBCOA,
+      &s_.chkQBTasks,    &s_.chkQBVendors,   &s_.chkContactQB,  &s_.chkQBTimesheet,
+      &s_.chkQBExpense,  &s_.chkWaitRes,     &s_.chkProcessing, &s_.chkDebugMode};
+  for (platform::CheckBox* box : boxes) box->set_value(1);
+  s_.cmdSelectAll.set_caption("Uncheck All");
   s_.frameComm.set_visible(true);
   s_.fraProgress.set_visible(true);
   s_.lblProcess.set_visible(true);
@@ -138,7 +128,7 @@ TEST_F(ScreenTest, ResetBringsTheScreenBackToIdle) {
   s_.ProgressBar1.set_value(3);
   s_.Timer1.set_enabled(true);
   s_.lblTransfer1.set_caption("Transferred data");
-  s_.lblProcessing.set_caption("Response Processed");
+  s_.lblProcessing.set_caption("Response Processed");  // left as it is
   s_.screen.set_mouse_pointer(platform::MousePointer::kHourglass);
   ctl_.lngFailedClassCnt = 2;
   ctl_.lngFailedTimeCnt = 3;
@@ -147,18 +137,13 @@ TEST_F(ScreenTest, ResetBringsTheScreenBackToIdle) {
 
   ctl_.ResetWizardScreen();
 
+  for (const platform::CheckBox* box : boxes) EXPECT_EQ(box->value(), 0) << box->name();
   EXPECT_EQ(s_.screen.mouse_pointer(), platform::MousePointer::kDefault);
   EXPECT_EQ(s_.lblProcess.caption(), "");
   EXPECT_FALSE(s_.lblProcess.visible());
   EXPECT_EQ(s_.ProgressBar1.value(), 0);
   EXPECT_FALSE(s_.ProgressBar1.visible());
   EXPECT_FALSE(s_.fraProgress.visible());
-  for (const platform::CheckBox* box :
-       {&s_.chkQBEmployee, &s_.chkQBCustomers, &s_.chkQBClasses, &s_.chkQBCOA, &s_.chkQBTasks,
-        &s_.chkQBVendors, &s_.chkContactQB, &s_.chkQBTimesheet, &s_.chkQBExpense, &s_.chkWaitRes,
-        &s_.chkProcessing, &s_.chkDebugMode}) {
-    EXPECT_EQ(box->value(), 0) << box->name();
-  }
   EXPECT_FALSE(s_.Timer1.enabled());
   EXPECT_FALSE(s_.lblTransfer2.visible());
   EXPECT_EQ(s_.lblTransfer1.caption(), "Transfering data");
@@ -174,7 +159,6 @@ TEST_F(ScreenTest, ResetBringsTheScreenBackToIdle) {
   EXPECT_FALSE(ctl_.DebugMode);
   EXPECT_EQ(s_.chkDebugMode.caption(), "Debug mode off");
   EXPECT_FALSE(s_.optStop.visible());
-  EXPECT_FALSE(s_.optContinue.visible());
   const EntityCounts& c = ctl_.run().counts;
   EXPECT_EQ(c.employees + c.customers + c.projects + c.classes + c.accounts + c.items + c.vendors,
             0);
@@ -182,7 +166,12 @@ TEST_F(ScreenTest, ResetBringsTheScreenBackToIdle) {
   EXPECT_EQ(c.expense, 9);
 }
 
-TEST_F(ScreenTest, HelpShowsItsMessage) {
+// Help shows its message; Back, and Cancel with no request waiting, do nothing.
+TEST_F(ScreenTest, TheNavigationButtons) {
+  s_.cmdNav[2].Click();
+  s_.cmdNav[1].Click();
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(ModuleUploadForm(), nullptr);
   s_.cmdNav[0].Click();
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].text,
@@ -190,13 +179,6 @@ TEST_F(ScreenTest, HelpShowsItsMessage) {
             "all the entities for sync or select one by one depending upon the requirement and "
             "hit the 'Start Sync' button.");
   EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kInformation);
-}
-
-TEST_F(ScreenTest, BackAndIdleCancelDoNothing) {
-  s_.cmdNav[2].Click();
-  s_.cmdNav[1].Click();
-  EXPECT_TRUE(host_.messages.empty());
-  EXPECT_EQ(ModuleUploadForm(), nullptr);
 }
 
 }  // namespace
