@@ -32,8 +32,9 @@ class UploadNowTest : public ::testing::Test {
   VantrelCtl ctl_{env_, host_};
 };
 
+// Non-ASCII letters reach the server as US-ASCII.
 TEST_F(UploadNowTest, PostsTheScriptWithItsAddressAndHeader) {
-  EXPECT_EQ(Upload("line one\r\nline two\r\n"), wgurSuccess);
+  EXPECT_EQ(Upload("line one\r\nM\xC3\xBCller Bj\xC3\xB6rk\r\n"), wgurSuccess);
   ASSERT_EQ(browser().navigations.size(), 1u);
   const testing::Navigation& n = browser().navigations[0];
   EXPECT_EQ(n.url,
@@ -42,8 +43,7 @@ TEST_F(UploadNowTest, PostsTheScriptWithItsAddressAndHeader) {
             "&debugmode=False");
   EXPECT_EQ(n.flags, 6);
   EXPECT_EQ(n.headers, "Content-Type:text/plain\r\n");
-  ASSERT_TRUE(n.post_data);
-  EXPECT_EQ(n.body(), "line one\r\nline two\r\n");
+  EXPECT_EQ(n.body(), "line one\r\nMuller Bjork\r\n");
   // The transfer indicator runs.
   EXPECT_TRUE(ctl_.screen().Timer1.enabled());
   EXPECT_EQ(ctl_.screen().Timer1.interval_ms(), 500);
@@ -65,35 +65,44 @@ TEST_F(UploadNowTest, ResetDebugAndOddCharactersGoInUnchanged) {
   EXPECT_TRUE(n.post_data->empty());
 }
 
-TEST_F(UploadNowTest, NonAsciiLettersReachTheServerAsUsAscii) {
-  Upload("M\xC3\xBCller Bj\xC3\xB6rk\r\n");
-  EXPECT_EQ(browser().navigations.at(0).body(), "Muller Bjork\r\n");
-}
-
-struct ClassifyCase {
-  Reply reply;
-  BMWGUtilityResult result;
-  const char* server_reply;  // expected strServerReply afterwards
-};
-
+// The upload and the status update read a reply alike: its result, the reply
+// kept for the message, and the server's mark of added tasks or projects in
+// its last letter.
 TEST_F(UploadNowTest, ClassifiesTheReply) {
-  const ClassifyCase cases[] = {
-      {Reply::Text("SUCCESS"), wgurSuccess, "before"},
-      {Reply::Text("   success and more"), wgurSuccess, "before"},
-      {Reply::Text("SUCCES"), wgurAspFailed, "SUCCES"},
-      {Reply::Text("Done: SUCCESS"), wgurAspFailed, "Done: SUCCESS"},
-      {Reply::Text("No data to upload. "), wgurNoDataToUpload, "No data to upload. "},
-      {Reply::Text("No data to upload."), wgurAspFailed, "No data to upload."},
-      {Reply::Text("error"), wgurAspFailed, "error"},
-      {Reply::Text(""), wgurAspFailed, ""},
+  struct Case {
+    const char* reply;
+    BMWGUtilityResult result;
+    const char* server_reply;  // strServerReply afterwards
+    bool tasks = false, projects = false;
   };
-  for (const ClassifyCase& c : cases) {
-    modWizard().strServerReply = "before";
-    browser().replies.push_back(c.reply);
-    EXPECT_EQ(Upload("x"), c.result) << c.reply.text.value_or("(none)");
-    EXPECT_EQ(modWizard().strServerReply, c.server_reply);
-    EXPECT_FALSE(ModuleUploadForm()->mSuccess);
-    ctl_.OpenFreshUploadScript();
+  const Case cases[] = {
+      {"SUCCESS", wgurSuccess, "before"},
+      {"   success and more", wgurSuccess, "before"},
+      {"SUCCES", wgurAspFailed, "SUCCES"},
+      {"Done: SUCCESS", wgurAspFailed, "Done: SUCCESS"},
+      {"No data to upload. ", wgurNoDataToUpload, "No data to upload. "},
+      {"No data to upload.", wgurAspFailed, "No data to upload."},
+      {"error", wgurAspFailed, "error"},
+      {"", wgurAspFailed, ""},
+      {"SUCCESST", wgurSuccess, "before", true, false},
+      {"SUCCESS P  ", wgurSuccess, "before", false, true},
+      {"SUCCESSt", wgurSuccess, "before"},
+      {"FAILED T", wgurAspFailed, "FAILED T"},
+  };
+  for (const Case& c : cases) {
+    for (const bool status : {false, true}) {
+      SCOPED_TRACE(std::string(status ? "status: " : "upload: ") + c.reply);
+      modWizard().strServerReply = "before";
+      modWizard().blnServerAddedTasks = false;
+      modWizard().blnServerAddedProjects = false;
+      browser().replies.push_back(Reply::Text(c.reply));
+      EXPECT_EQ(status ? ctl_.SendStatusUpdate("P") : Upload("x"), c.result);
+      EXPECT_EQ(modWizard().strServerReply, c.server_reply);
+      EXPECT_EQ(modWizard().blnServerAddedTasks, c.tasks);
+      EXPECT_EQ(modWizard().blnServerAddedProjects, c.projects);
+      EXPECT_FALSE(ModuleUploadForm()->mSuccess);
+      ctl_.OpenFreshUploadScript();
+    }
   }
   EXPECT_TRUE(host_.messages.empty());
 }
@@ -109,45 +118,31 @@ TEST_F(UploadNowTest, NoDocumentShowsItsMessageAndCountsAsSent) {
   EXPECT_EQ(ModuleUploadForm()->mReplyText, "Error");
 }
 
-TEST_F(UploadNowTest, ServerFlagsFromTheLastLetter) {
-  struct Case {
-    const char* reply;
-    bool tasks;
-    bool projects;
-  };
-  const Case cases[] = {
-      {"SUCCESST", true, false},  {"SUCCESS P  ", false, true}, {"SUCCESSt", false, false},
-      {"FAILED T", false, false}, {"SUCCESS", false, false},
-  };
-  for (const Case& c : cases) {
-    modWizard().blnServerAddedTasks = false;
-    modWizard().blnServerAddedProjects = false;
-    browser().replies.push_back(Reply::Text(c.reply));
-    Upload("x");
-    ctl_.OpenFreshUploadScript();
-    EXPECT_EQ(modWizard().blnServerAddedTasks, c.tasks) << c.reply;
-    EXPECT_EQ(modWizard().blnServerAddedProjects, c.projects) << c.reply;
-  }
-}
-
+// The wizard's Cancel and the upload form's own stop the waiting request;
+// the form's own also hides the form.
 TEST_F(UploadNowTest, CancelWhileWaitingInterruptsTheRequest) {
-  browser().replies.push_back(Reply::Hang());
-  browser().on_navigate = [this](const testing::Navigation&) {
-    host_.pending.push_back([this] { ctl_.screen().cmdNav[1].Click(); });
-  };
-  EXPECT_EQ(Upload("x"), wgurProcessInterrupted);
-  EXPECT_EQ(browser().stops, 1);
-  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
-  EXPECT_FALSE(ModuleUploadForm()->mWaiting);
-}
-
-TEST_F(UploadNowTest, TheFormsOwnCancelInterruptsToo) {
-  browser().replies.push_back(Reply::Hang());
-  browser().on_navigate = [this](const testing::Navigation&) {
-    host_.pending.push_back([] { ModuleUploadForm()->cmdClose.Click(); });
-  };
-  EXPECT_EQ(Upload("x"), wgurProcessInterrupted);
-  EXPECT_FALSE(ModuleUploadForm()->form.visible());
+  for (const bool form_button : {false, true}) {
+    SCOPED_TRACE(form_button ? "the form's Cancel" : "the wizard's Cancel");
+    browser().replies.push_back(Reply::Hang());
+    browser().on_navigate = [this, form_button](const testing::Navigation&) {
+      host_.pending.push_back([this, form_button] {
+        ModuleUploadForm()->form.set_visible(true);
+        ModuleUploadForm()->mCancelled = false;
+        if (form_button) {
+          ModuleUploadForm()->cmdClose.Click();
+        } else {
+          ctl_.screen().cmdNav[1].Click();
+        }
+      });
+    };
+    const int stops = browser().stops;
+    EXPECT_EQ(Upload("x"), wgurProcessInterrupted);
+    EXPECT_EQ(browser().stops, stops + 1);
+    EXPECT_TRUE(ModuleUploadForm()->mCancelled);
+    EXPECT_FALSE(ModuleUploadForm()->mWaiting);
+    EXPECT_EQ(ModuleUploadForm()->form.visible(), !form_button);
+    ctl_.OpenFreshUploadScript();
+  }
 }
 
 TEST_F(UploadNowTest, AClosedStreamIsASystemError) {
@@ -169,15 +164,6 @@ TEST_F(UploadNowTest, StatusUpdateIsAGetWithItsOwnAddress) {
   EXPECT_FALSE(n.post_data);
   EXPECT_EQ(n.flags, 6);
   EXPECT_EQ(n.headers, "Content-Type:text/plain\r\n");
-}
-
-TEST_F(UploadNowTest, StatusUpdateClassifiesLikeTheUpload) {
-  browser().replies.push_back(Reply::Text("SUCCESSP"));
-  browser().replies.push_back(Reply::Text("Invalid site code or site key. Kindly try again."));
-  EXPECT_EQ(ctl_.SendStatusUpdate("P"), wgurSuccess);
-  EXPECT_TRUE(modWizard().blnServerAddedProjects);
-  EXPECT_EQ(ctl_.SendStatusUpdate("P"), wgurAspFailed);
-  EXPECT_EQ(modWizard().strServerReply, "Invalid site code or site key. Kindly try again.");
 }
 
 TEST_F(UploadNowTest, FormIsCreatedOnceAndReloadedAfterUnload) {
