@@ -12,7 +12,7 @@ namespace vantrel {
 namespace {
 
 class QbSessionTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     ResetModWizard();
     env_.processor_factory = [this] { return std::make_unique<testing::FakeProcessor>(qb_); };
@@ -40,113 +40,109 @@ TEST_F(QbSessionTest, ContactOpensConnectionAndSessionInOrder) {
   EXPECT_EQ(qb_->calls[3], "QBXMLVersionsForSession({TICKET-1})");
 }
 
+// The code of the last version the session lists; 0 for one it does not
+// know and for no list at all. Either way the contact succeeds.
 TEST_F(QbSessionTest, VersionCodeFromTheLastVersionOfTheList) {
-  const std::pair<std::vector<std::string>, long> cases[] = {
-      {{"1.0"}, 0},   {{"1.0", "1.1"}, 1}, {{"1.0", "2.0"}, 2},   {{"CA1.0"}, 6},
-      {{"CA1.1"}, 7}, {{"CA2.0"}, 8},      {{"UK2.0"}, 11},       {{"UK1.0"}, 0},
-      {{"UK1.1"}, 0}, {{"2.0", "3.0"}, 0}, {{"2.0", "ca2.0"}, 0}, {{"2.0", "1.0"}, 0},
+  using Versions = std::optional<std::vector<std::string>>;
+  const std::pair<Versions, long> cases[] = {
+      {{{"1.0"}}, 0},    {{{"1.0", "1.1"}}, 1}, {{{"1.0", "2.0"}}, 2},   {{{"CA1.0"}}, 6},
+      {{{"CA1.1"}}, 7},  {{{"CA2.0"}}, 8},      {{{"UK2.0"}}, 11},       {{{"UK1.0"}}, 0},
+      {{{"UK1.1"}}, 0},  {{{"2.0", "3.0"}}, 0}, {{{"2.0", "ca2.0"}}, 0}, {{{"2.0", "1.0"}}, 0},
+      {std::nullopt, 0},
   };
   for (const auto& [versions, code] : cases) {
+    SCOPED_TRACE(versions ? versions->back() : "no list");
     qb_->versions = versions;
     state().lngQBXMLVersion = 99;
     EXPECT_EQ(ctl_.ContactQuickBooks(), 1);
-    EXPECT_EQ(state().lngQBXMLVersion, code) << versions.back();
+    EXPECT_EQ(state().lngQBXMLVersion, code);
+    EXPECT_FALSE(state().blnSyncError);
   }
-}
-
-TEST_F(QbSessionTest, VersionsNotAnArrayGiveCodeZeroAndStillMatch) {
-  qb_->versions.reset();
-  state().lngQBXMLVersion = 2;
-  EXPECT_EQ(ctl_.ContactQuickBooks(), 1);
-  EXPECT_EQ(state().lngQBXMLVersion, 0);
-  EXPECT_FALSE(state().blnSyncError);
-}
-
-TEST_F(QbSessionTest, FileNameMatchIgnoresCaseAndOuterSpaces) {
+  // The open file matches whatever its case and outer spaces.
   qb_->company_file = "  c:\\data\\acme.qbw ";
   ctl_.QBFilePath = "C:\\DATA\\ACME.QBW  ";
   EXPECT_EQ(ctl_.ContactQuickBooks(), 1);
-  EXPECT_FALSE(state().blnSyncError);
 }
 
-TEST_F(QbSessionTest, AnotherCompanyFileIsAnError) {
-  qb_->company_file = "C:\\Data\\Other.QBW";
-  state().lngQBXMLVersion = 7;
-  EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
-  EXPECT_TRUE(state().blnSyncError);
-  EXPECT_EQ(state().strSyncError,
-            "Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB file "
-            "you are using with Tessaly 'C:\\Data\\Acme.QBW'. \r\nPlease open the correct "
-            "Quickbooks file and try again.");
-  EXPECT_EQ(state().lngQBXMLVersion, 7);
-  EXPECT_EQ(state().strTicket, "{TICKET-1}");
+// A contact that fails: the error pair (none for an empty ticket), the
+// version code, ticket and connection left behind, and how far it got.
+TEST_F(QbSessionTest, FailedContacts) {
+  struct Case {
+    void (*setup)(QbSessionTest&);
+    const char* error;   // null: no error
+    long version;        // 7 before the contact
+    const char* ticket;  // "{EARLIER}" before the contact
+    bool connection_open;
+    std::size_t calls;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {[](QbSessionTest& t) { t.qb_->company_file = "C:\\Data\\Other.QBW"; },
+       "Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB file you are "
+       "using with Tessaly 'C:\\Data\\Acme.QBW'. \r\nPlease open the correct Quickbooks file and "
+       "try again.", 7, "{TICKET-1}", true, 3},
+      {[](QbSessionTest& t) { t.qb_->ticket = ""; }, nullptr, 0, "", true, 2},
+      {[](QbSessionTest& t) {
+         t.qb_->open_error = "If QuickBooks is not running, start it and try again.";
+       },
+       "Your Quickbooks file is not open, please open your Quickbooks file and try again.", 7, "",
+       false, 1},
+      {[](QbSessionTest& t) { t.qb_->open_error = "Could not start QuickBooks."; },
+       "Could not start QuickBooks.", 7, "", false, 1},
+      {[](QbSessionTest& t) { t.env_.processor_factory = nullptr; },
+       "ActiveX component can't create object", 7, "", false, 0},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error ? c.error : "empty ticket");
+    SetUp();
+    qb_ = std::make_shared<testing::ProcessorScript>();
+    c.setup(*this);
+    state().lngQBXMLVersion = 7;
+    state().strTicket = "{EARLIER}";
+    EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
+    EXPECT_EQ(state().blnSyncError, c.error != nullptr);
+    EXPECT_EQ(state().strSyncError, c.error ? c.error : "");
+    EXPECT_EQ(state().lngQBXMLVersion, c.version);
+    EXPECT_EQ(state().strTicket, c.ticket);
+    EXPECT_EQ(state().blnConnectionOpen, c.connection_open);
+    EXPECT_EQ(qb_->calls.size(), c.calls);
+  }
 }
 
-TEST_F(QbSessionTest, EmptyTicketIsNoError) {
-  qb_->ticket = "";
-  state().lngQBXMLVersion = 2;
-  EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
-  EXPECT_FALSE(state().blnSyncError);
-  EXPECT_EQ(state().lngQBXMLVersion, 0);
-  EXPECT_EQ(qb_->calls.size(), 2u);
-}
-
-TEST_F(QbSessionTest, NotRunningGetsTheOpenFileMessage) {
-  qb_->open_error = "If QuickBooks is not running, start it and try again.";
-  EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
-  EXPECT_TRUE(state().blnSyncError);
-  EXPECT_EQ(state().strSyncError,
-            "Your Quickbooks file is not open, please open your Quickbooks file and try again.");
-  EXPECT_FALSE(state().blnConnectionOpen);
-  EXPECT_EQ(state().strTicket, "");
-}
-
-TEST_F(QbSessionTest, OtherConnectionFailuresKeepTheirDescription) {
-  qb_->open_error = "Could not start QuickBooks.";
-  EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
-  EXPECT_EQ(state().strSyncError, "Could not start QuickBooks.");
-}
-
-TEST_F(QbSessionTest, NoRequestProcessorInstalled) {
-  env_.processor_factory = nullptr;
-  EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
-  EXPECT_TRUE(state().blnSyncError);
-  EXPECT_EQ(state().strSyncError, "ActiveX component can't create object");
-}
-
-TEST_F(QbSessionTest, SendKeepsTheResponse) {
+// The request's response is kept; an empty one for a request that is not
+// empty, or a failure, sets the error pair.
+TEST_F(QbSessionTest, SendKeepsTheResponseOrSetsTheErrorPair) {
   ctl_.ContactQuickBooks();
-  state().strRequestXML = "<QBXML/>";
-  ctl_.SendQBXMLRequest();
-  EXPECT_FALSE(state().blnSyncError);
-  EXPECT_EQ(state().strResponseXML, qb_->response);
+  const std::string parse_error =
+      "QuickBooks found an error when parsing the provided XML text stream.";
+  struct Case {
+    const char* request;
+    const char* response;
+    std::optional<std::string> failure;
+    std::optional<std::string> error;
+  };
+  const Case cases[] = {
+      {"<QBXML/>", "<QBXML><QBXMLMsgsRs/></QBXML>", std::nullopt, std::nullopt},
+      {"<QBXML/>", "", std::nullopt, "qbXML: no response!"},
+      {"", "", std::nullopt, std::nullopt},
+      {"<QBXML/>", "<QBXML/>", parse_error, parse_error},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.response);
+    qb_->response = c.response;
+    qb_->process_error = c.failure;
+    state().strRequestXML = c.request;
+    state().strResponseXML = "old";
+    ctl_.SendQBXMLRequest();
+    EXPECT_EQ(state().blnSyncError, c.error.has_value());
+    EXPECT_EQ(state().strSyncError, c.error.value_or(""));
+    EXPECT_EQ(state().strResponseXML, c.failure ? "" : c.response);
+  }
 }
 
-TEST_F(QbSessionTest, SendWithEmptyResponse) {
-  ctl_.ContactQuickBooks();
-  qb_->response = "";
-  state().strRequestXML = "<QBXML/>";
-  ctl_.SendQBXMLRequest();
-  EXPECT_TRUE(state().blnSyncError);
-  EXPECT_EQ(state().strSyncError, "qbXML: no response!");
-  // An empty request and an empty response are no error.
-  state().strRequestXML = "";
-  ctl_.SendQBXMLRequest();
-  EXPECT_FALSE(state().blnSyncError);
-}
-
-TEST_F(QbSessionTest, SendFailureKeepsItsDescription) {
-  ctl_.ContactQuickBooks();
-  qb_->process_error = "QuickBooks found an error when parsing the provided XML text stream.";
-  state().strRequestXML = "<QBXML/>";
-  state().strResponseXML = "old";
-  ctl_.SendQBXMLRequest();
-  EXPECT_TRUE(state().blnSyncError);
-  EXPECT_EQ(state().strSyncError,
-            "QuickBooks found an error when parsing the provided XML text stream.");
-  EXPECT_EQ(state().strResponseXML, "");
-}
-
+// A failure of either sets the error pair; a connection that failed to
+// close stays open.
 TEST_F(QbSessionTest, EndAndCloseOnlyWhatIsOpen) {
   ctl_.CloseQBConnection();
   ctl_.EndQBSession();
@@ -162,9 +158,7 @@ TEST_F(QbSessionTest, EndAndCloseOnlyWhatIsOpen) {
   EXPECT_EQ(state().strTicket, "{TICKET-1}");
   ctl_.CloseQBConnection();
   EXPECT_EQ(qb_->calls.size(), 6u);
-}
 
-TEST_F(QbSessionTest, EndAndCloseFailuresSetTheErrorPair) {
   ctl_.ContactQuickBooks();
   qb_->end_error = "stale ticket";
   qb_->close_error = "cannot close";
