@@ -156,30 +156,56 @@ int DateTime::Second() const { return static_cast<int>(TimeOfDay(seconds_) % 60)
 
 DateTime DateTime::DatePart() const { return DateTime(DayNumber(seconds_) * kSecondsPerDay); }
 
+namespace {
+
+// Digits appended by hand: these texts are written several times per record.
+void AppendDigits(std::string& out, int value, int width) {
+  char buf[12];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0 || n < width);
+  while (n > 0) out += buf[--n];
+}
+
+}  // namespace
+
 void DateTime::AppendAuditText(std::string& out) const {
   const Civil c = CivilFromDays(DayNumber(seconds_) + kZeroDay);
-  char buf[48];
-  const int n = std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", c.month, c.day,
-                              c.year, Hour(), Minute(), Second());
-  out.append(buf, static_cast<std::size_t>(n));
+  AppendDigits(out, c.month, 2);
+  out += '/';
+  AppendDigits(out, c.day, 2);
+  out += '/';
+  AppendDigits(out, c.year, 4);
+  out += ' ';
+  AppendDigits(out, Hour(), 2);
+  out += ':';
+  AppendDigits(out, Minute(), 2);
+  out += ':';
+  AppendDigits(out, Second(), 2);
 }
 
 void DateTime::AppendGeneralText(std::string& out) const {
   const bool has_date = DayNumber(seconds_) != 0;
   const bool has_time = TimeOfDay(seconds_) != 0;
-  char buf[64];
-  int n = 0;
   if (has_date) {
     const Civil c = CivilFromDays(DayNumber(seconds_) + kZeroDay);
-    n = std::snprintf(buf, sizeof buf, "%d/%d/%04d", c.month, c.day, c.year);
+    AppendDigits(out, c.month, 1);
+    out += '/';
+    AppendDigits(out, c.day, 1);
+    out += '/';
+    AppendDigits(out, c.year, 4);
+    if (!has_time) return;
+    out += ' ';
   }
-  if (has_time || !has_date) {
-    const int h = Hour();
-    n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), "%s%d:%02d:%02d %s",
-                       has_date ? " " : "", h % 12 == 0 ? 12 : h % 12, Minute(), Second(),
-                       h < 12 ? "AM" : "PM");
-  }
-  out.append(buf, static_cast<std::size_t>(n));
+  const int h = Hour();
+  AppendDigits(out, h % 12 == 0 ? 12 : h % 12, 1);
+  out += ':';
+  AppendDigits(out, Minute(), 2);
+  out += ':';
+  AppendDigits(out, Second(), 2);
+  out += h < 12 ? " AM" : " PM";
 }
 
 std::string DateTime::AuditText() const {
