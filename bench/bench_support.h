@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -161,25 +162,76 @@ inline double Megabytes(std::size_t bytes) {
   return static_cast<double>(bytes) / (1024.0 * 1024.0);
 }
 
-// "customers: 0 statements written, 100000 expected; " when the numbers
-// differ, else nothing.
-inline std::string Mismatch(const char* entity, long written, long expected) {
-  if (written == expected) return {};
-  return std::string(entity) + ": " + std::to_string(written) + " statements written, " +
-         std::to_string(expected) + " expected; ";
-}
+// One pass of a conversion benchmark: its entity, the records it reads, the
+// entries it must write, and whether its time is the benchmark's.
+struct BenchPass {
+  EntityKind kind;
+  long records = 0;
+  long expected = 0;
+  bool timed = true;
+};
 
-inline double PerSecond(double records, double seconds) {
-  return seconds > 0 ? records / seconds : 0.0;
-}
-
-// What every conversion benchmark reports about memory and uploads.
-inline void MemoryCounters(benchmark::State& state, double start_rss_mb, std::size_t response_bytes,
-                           std::size_t posted_bytes, long runs) {
-  const double per_run = runs > 0 ? 1.0 / static_cast<double>(runs) : 0.0;
-  state.counters["response_MB"] = Megabytes(response_bytes);
-  state.counters["posted_MB_per_run"] = Megabytes(posted_bytes) * per_run;
-  state.counters["start_rss_MB"] = start_rss_mb;
+// Runs `passes` in order on a fresh control over `response`, once per
+// iteration; the iteration's time (manual time) is that of the timed passes.
+// Reports for each timed pass "<name>_per_s" (records), "<name>_written",
+// "<name>_written_per_s" and "<name>_ns_per_record", then the response and
+// posted sizes and the resident memory. A pass that writes another number
+// of entries than expected ends the benchmark with an error naming both.
+inline void RunPasses(benchmark::State& state, const std::string& response,
+                      std::initializer_list<BenchPass> passes) {
+  ResetPeakResident();
+  const double start_rss = ResidentMegabytes();
+  std::vector<double> seconds(passes.size(), 0.0);
+  std::vector<long> written(passes.size(), 0);
+  std::size_t posted = 0;
+  long runs = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::string error;
+    {
+      BenchRun run(response);
+      state.ResumeTiming();
+      double timed = 0;
+      std::size_t i = 0;
+      for (const BenchPass& pass : passes) {
+        const double pass_seconds = run.TimedPass(pass.kind);
+        if (pass.timed) timed += pass_seconds;
+        seconds[i] += pass_seconds;
+        written[i] = run.counts().*Entity(pass.kind).count;
+        if (written[i] != pass.expected) {
+          error += std::string(Entity(pass.kind).name) + ": " + std::to_string(written[i]) +
+                   " written, " + std::to_string(pass.expected) + " expected; ";
+        }
+        ++i;
+      }
+      state.SetIterationTime(timed);
+      state.PauseTiming();
+      posted += run.bytes_posted();
+      ++runs;
+    }
+    // After an error the timer may no longer be paused or resumed.
+    state.ResumeTiming();
+    if (!error.empty()) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  }
+  std::size_t i = 0;
+  for (const BenchPass& pass : passes) {
+    const double records = static_cast<double>(pass.records) * static_cast<double>(runs);
+    const double lines = static_cast<double>(written[i]) * static_cast<double>(runs);
+    const double time = seconds[i++];
+    if (!pass.timed || time <= 0) continue;
+    const std::string name(Entity(pass.kind).name);
+    state.counters[name + "_per_s"] = records / time;
+    state.counters[name + "_written"] = static_cast<double>(written[i - 1]);
+    state.counters[name + "_written_per_s"] = lines / time;
+    state.counters[name + "_ns_per_record"] = records > 0 ? time * 1e9 / records : 0.0;
+  }
+  state.counters["response_MB"] = Megabytes(response.size());
+  state.counters["posted_MB_per_run"] =
+      runs > 0 ? Megabytes(posted) / static_cast<double>(runs) : 0.0;
+  state.counters["start_rss_MB"] = start_rss;
   state.counters["peak_rss_MB"] = PeakResidentMegabytes();
 }
 

@@ -18,11 +18,6 @@
 namespace vantrel {
 namespace {
 
-using bench::BenchRun;
-using bench::MemoryCounters;
-using bench::Mismatch;
-using bench::PerSecond;
-
 // The customer records of `customers` top-level customers, each with `jobs`
 // jobs, each job with `subjobs` sub-jobs; a third of them name a sales rep and
 // every other job and sub-job has a start date. The two sales tax codes the
@@ -61,54 +56,13 @@ constexpr long kCustomers = 100000;
 
 // 100,000 customers, each with one job and two sub-jobs under that job:
 // 100,000 records for the customers pass and 300,000 for the projects pass,
-// run in the driver's order. The reported time is both passes together.
+// run in the driver's order, each timed on its own. The customers pass walks
+// every CustomerRet, jobs included.
 void BM_ConvertCustomersAndProjects(benchmark::State& state) {
   const gen::GenOptions options = CustomerOptions(kCustomers, 1, 2);
-  const long projects = ProjectRecords(options);
-  bench::ResetPeakResident();
-  const double start_rss = bench::ResidentMegabytes();
-  double customer_seconds = 0;
-  double project_seconds = 0;
-  long customer_statements = 0;
-  long project_statements = 0;
-  std::size_t response_bytes = 0;
-  std::size_t posted = 0;
-  long runs = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::string error;
-    {
-      BenchRun run(gen::GenerateResponse(options));
-      response_bytes = modWizard().strResponseXML.size();
-      state.ResumeTiming();
-      const double customers_pass = run.TimedPass(EntityKind::kCustomers);
-      const double projects_pass = run.TimedPass(EntityKind::kProjects);
-      state.SetIterationTime(customers_pass + projects_pass);
-      state.PauseTiming();
-      customer_seconds += customers_pass;
-      project_seconds += projects_pass;
-      customer_statements += run.counts().customers;
-      project_statements += run.counts().projects;
-      posted += run.bytes_posted();
-      ++runs;
-      error = Mismatch("customers", run.counts().customers, options.customers) +
-              Mismatch("projects", run.counts().projects, projects);
-    }
-    state.ResumeTiming();
-    if (!error.empty()) {
-      state.SkipWithError(error.c_str());
-      break;
-    }
-  }
-  const double n = static_cast<double>(runs);
-  state.counters["customers_per_s"] =
-      PerSecond(static_cast<double>(options.customers) * n, customer_seconds);
-  state.counters["projects_per_s"] = PerSecond(static_cast<double>(projects) * n, project_seconds);
-  state.counters["customer_statements"] =
-      runs > 0 ? static_cast<double>(customer_statements) / n : 0.0;
-  state.counters["project_statements"] =
-      runs > 0 ? static_cast<double>(project_statements) / n : 0.0;
-  MemoryCounters(state, start_rss, response_bytes, posted, runs);
+  bench::RunPasses(state, gen::GenerateResponse(options),
+                   {{EntityKind::kCustomers, options.customers, options.customers},
+                    {EntityKind::kProjects, ProjectRecords(options), ProjectRecords(options)}});
 }
 BENCHMARK(BM_ConvertCustomersAndProjects)
     ->Unit(benchmark::kMillisecond)
@@ -124,40 +78,8 @@ void BM_ConvertItems(benchmark::State& state) {
   options.other_charge_items = 25000;
   options.payroll_wage_items = 25000;
   options.sales_tax_codes = 4;
-  const long items = ItemRecords(options);
-  bench::ResetPeakResident();
-  const double start_rss = bench::ResidentMegabytes();
-  double item_seconds = 0;
-  long item_statements = 0;
-  std::size_t response_bytes = 0;
-  std::size_t posted = 0;
-  long runs = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::string error;
-    {
-      BenchRun run(gen::GenerateResponse(options));
-      response_bytes = modWizard().strResponseXML.size();
-      state.ResumeTiming();
-      const double items_pass = run.TimedPass(EntityKind::kItems);
-      state.SetIterationTime(items_pass);
-      state.PauseTiming();
-      item_seconds += items_pass;
-      item_statements += run.counts().items;
-      posted += run.bytes_posted();
-      ++runs;
-      error = Mismatch("items", run.counts().items, ItemStatements(options));
-    }
-    state.ResumeTiming();
-    if (!error.empty()) {
-      state.SkipWithError(error.c_str());
-      break;
-    }
-  }
-  const double n = static_cast<double>(runs);
-  state.counters["items_per_s"] = PerSecond(static_cast<double>(items) * n, item_seconds);
-  state.counters["item_statements"] = runs > 0 ? static_cast<double>(item_statements) / n : 0.0;
-  MemoryCounters(state, start_rss, response_bytes, posted, runs);
+  bench::RunPasses(state, gen::GenerateResponse(options),
+                   {{EntityKind::kItems, ItemRecords(options), ItemStatements(options)}});
 }
 BENCHMARK(BM_ConvertItems)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
@@ -165,49 +87,14 @@ BENCHMARK(BM_ConvertItems)->Unit(benchmark::kMillisecond)->UseManualTime()->Iter
 // customers, each with two jobs, each job with one sub-job. The customers pass
 // runs first, untimed, as the driver runs it; the reported time is the
 // projects pass alone. Finding a record's parent must cost the same whatever
-// the number of projects, so ns_per_project stays flat from 10,000 to
+// the number of projects, so projects_ns_per_record stays flat from 10,000 to
 // 400,000. (No Complexity() fit: the benchmark library of this platform,
 // 1.7.1, crashes computing one over runs that ended with an error.)
 void BM_ConvertProjectsScaling(benchmark::State& state) {
-  const long projects = state.range(0);
-  const gen::GenOptions options = CustomerOptions(projects / 4, 2, 1);
-  bench::ResetPeakResident();
-  const double start_rss = bench::ResidentMegabytes();
-  double project_seconds = 0;
-  long project_statements = 0;
-  std::size_t response_bytes = 0;
-  std::size_t posted = 0;
-  long runs = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::string error;
-    {
-      BenchRun run(gen::GenerateResponse(options));
-      response_bytes = modWizard().strResponseXML.size();
-      run.ctl().RunConverter(Entity(EntityKind::kCustomers));
-      state.ResumeTiming();
-      const double projects_pass = run.TimedPass(EntityKind::kProjects);
-      state.SetIterationTime(projects_pass);
-      state.PauseTiming();
-      project_seconds += projects_pass;
-      project_statements += run.counts().projects;
-      posted += run.bytes_posted();
-      ++runs;
-      error = Mismatch("customers", run.counts().customers, options.customers) +
-              Mismatch("projects", run.counts().projects, ProjectRecords(options));
-    }
-    state.ResumeTiming();
-    if (!error.empty()) {
-      state.SkipWithError(error.c_str());
-      break;
-    }
-  }
-  const double records = static_cast<double>(projects) * static_cast<double>(runs);
-  state.counters["ns_per_project"] = records > 0 ? project_seconds * 1e9 / records : 0.0;
-  state.counters["projects_per_s"] = PerSecond(records, project_seconds);
-  state.counters["project_statements"] =
-      runs > 0 ? static_cast<double>(project_statements) / static_cast<double>(runs) : 0.0;
-  MemoryCounters(state, start_rss, response_bytes, posted, runs);
+  const gen::GenOptions options = CustomerOptions(state.range(0) / 4, 2, 1);
+  bench::RunPasses(state, gen::GenerateResponse(options),
+                   {{EntityKind::kCustomers, options.customers, options.customers, /*timed=*/false},
+                    {EntityKind::kProjects, ProjectRecords(options), ProjectRecords(options)}});
 }
 BENCHMARK(BM_ConvertProjectsScaling)
     ->Unit(benchmark::kMillisecond)
