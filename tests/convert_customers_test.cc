@@ -134,7 +134,7 @@ TEST_F(CustomersTest, JobsAreLeftOutButCountInTheRowNumbers) {
   EXPECT_EQ(ctl_.run().counts.customers, 2);
 }
 
-TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepGoInAsTheyAre) {
+TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepKeepTheirApostrophesDoubled) {
   ctl_.TessalyUser = "O'Hara";
   Customer c;
   c.name = std::string(50, 'n') + "O'Neil";  // the apostrophe is the 51st character
@@ -143,8 +143,8 @@ TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepGoInAsTheyAre) {
   const std::string posted = Convert(c.Xml());
   const std::string cut = std::string(30, 'n') + "''" + std::string(10, 'n');
   EXPECT_NE(posted.find("[Customer]='" + cut + "',"), std::string::npos);
-  EXPECT_NE(posted.find(",'O'Hara','10/23/2007 15:05:58','O'Hara',"), std::string::npos);
-  EXPECT_NE(posted.find("[SalesRepID]='8000'0001-11931555000000' WHERE"), std::string::npos);
+  EXPECT_NE(posted.find(",'O''Hara','10/23/2007 15:05:58','O''Hara',"), std::string::npos);
+  EXPECT_NE(posted.find("[SalesRepID]='8000''0001-11931555000000' WHERE"), std::string::npos);
 }
 
 TEST_F(CustomersTest, TheStoreIsKeptForTheRecordsWalkedOrEmptied) {

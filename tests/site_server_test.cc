@@ -14,6 +14,7 @@
 
 #include "platform/web_browser.h"
 #include "site/site_database.h"
+#include "site/sql_script.h"
 
 namespace vantrel::site {
 namespace {
@@ -42,6 +43,9 @@ std::string UpdateOnly(const std::string& table, const std::string& update_set,
   return "UPDATE " + table + " SET " + update_set + " WHERE [QBListId] = '" + list_id + "'\r\n";
 }
 
+// `statement` without its final CR LF, as refusals quote it.
+std::string Line(const std::string& statement) { return statement.substr(0, statement.size() - 2); }
+
 // A row of `table` keyed `key_column` = 9000000 with a name column
 // `name_column`.
 std::string NamedRow(const std::string& table, const std::string& key_column,
@@ -62,8 +66,10 @@ std::string TaskRow(const std::string& list_id, const std::string& name = "Task"
 std::string ProjectRow(const std::string& list_id) {
   return NamedRow("CustProjInfo", "ProjID", "ProjName", list_id, "Project");
 }
+// A row of list table `table` with nothing but its key and ListID.
 std::string TableRow(const std::string& table, const std::string& list_id) {
-  return Upsert(table, "RowID", list_id, "[RowID],[QBListID]", "1,'" + list_id + "'",
+  const std::string key(site::FindListTable(table)->key_column);
+  return Upsert(table, key, list_id, "[" + key + "],[QBListID]", "1,'" + list_id + "'",
                 "[QBListID]='" + list_id + "'");
 }
 
@@ -92,7 +98,7 @@ struct UploadCase {
 };
 
 std::vector<UploadCase> UploadCases() {
-  const std::string ok = UpdateOnly("T", "[a]=1", "L");
+  const std::string ok = UpdateOnly("ClassInfo", "[a]=1", "L");
   const std::string mismatch = Upsert("ClassInfo", "ClassRowID", "C2", "[ClassRowID],[ClassName]",
                                       "9000001", "[ClassName]='Two'");
   const std::string long_bad =
@@ -127,14 +133,14 @@ std::vector<UploadCase> UploadCases() {
        "SELECT AccountName, AccountBalance, InActiveYN, OpeningBalance, Description FROM "
        "GLChartOfAccounts",
        {{"O'Neil | Sons\r\nLine two", "1250.75", "-1", "-20.5", "new column"}}},
-      {"bracketed and schema names, NULL and signed numbers, keywords in any case",
+      {"bracketed tables, signed numbers, keywords in any case",
        {{"C",
-         "if (select count(*) from dbo.[My Table] where [QBListID] = 'L''1') <= 0\r\n"
-         "insert into dbo.[My Table] ([a]]b],c,[QBListID]) values (NULL,+1.5e2,'L''1')\r\n"
-         "else update [My Table] set c=0 where [QBListId] = 'L''1';\r\n",
+         "if (select count([classrowid]) from [classinfo] where [qblistid] = 'L''1') <= 0\r\n"
+         "insert into ClassInfo ([a_1],[QBListID]) values (+1.5,'L''1')\r\n"
+         "else update [ClassInfo] set [b]=-2 where [QBListId] = 'L''1'\r\n",
          "SUCCESS"}},
-       "SELECT typeof(\"a]b\"), c, QBListID FROM \"My Table\"",
-       {{"null", "150.0", "L'1"}}},
+       "SELECT typeof(a_1), a_1, QBListID FROM ClassInfo",
+       {{"real", "1.5", "L'1"}}},
       {"T when TaskInfo rows were inserted, else P for CustProjInfo rows",
        {{"T", TaskRow("I1"), "SUCCESST"},
         {"T", TaskRow("I1", "Again"), "SUCCESS"},
@@ -151,21 +157,82 @@ std::vector<UploadCase> UploadCases() {
       {"a statement that cannot be read refuses the whole script",
        {{"C",
          ClassRow("C1", "One") + TaskRow("I1") + "UPDATE ClassInfo SET [ClassName]='x' WHERE\r\n",
-         "Error in statement 3: UPDATE ClassInfo SET [ClassName]='x' WHERE: expected a name near "
-         "end of script"},
-        {"C", "DELETE FROM T\r\n",
-         "Error in statement 1: DELETE FROM T: expected IF or UPDATE near \"DELETE\""},
-        {"C", ok + "UPDATE T SET [a]='open\r\n",
-         "Error in statement 2: UPDATE T SET [a]='open: unterminated string"},
-        {"C", ok + ok + "UPDATE T SET [a]=1 WHERE [QBListId] = 'L' junk\r\n" + ok,
-         "Error in statement 4: junk: expected IF or UPDATE near \"junk\""},
-        {"C", ok + "UPDATE T SET [a]=1x WHERE b = 1\r\n",
-         "Error in statement 2: UPDATE T SET [a]=1x WHERE b = 1: malformed number"},
-        {"C", "UPDATE T SET [a]=1 WHERE b = 1 ~\r\n",
-         "Error in statement 2: ~: unexpected character '~'"},
+         "Error in statement 3: UPDATE ClassInfo SET [ClassName]='x' WHERE: expected [QBListID] "
+         "near end of script"},
+        {"C", ok + "UPDATE ClassInfo SET [a]='open\r\n",
+         "Error in statement 2: UPDATE ClassInfo SET [a]='open: unterminated string"},
+        {"C", ok + "UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 2: UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L': malformed "
+         "number"},
+        {"C", ok + "UPDATE ClassInfo SET [a]=1e5 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 2: UPDATE ClassInfo SET [a]=1e5 WHERE [QBListId] = 'L': malformed "
+         "number"},
         {"C", long_bad,
          "Error in statement 1: " + long_bad.substr(0, 200) +
-             ": expected a value near end of script"}},
+             ": expected a ListID in apostrophes near end of script"}},
+       kTables,
+       no_tables},
+      {"only the two statement forms of the list tables are run",
+       {{"C", "DELETE FROM ClassInfo\r\n",
+         "Error in statement 1: DELETE FROM ClassInfo: expected IF or UPDATE near \"DELETE\""},
+        {"C", ok + ok + "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x\r\n" + ok,
+         "Error in statement 3: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x: "
+         "a second statement on the line of the first near \"DROP\" is not accepted"},
+        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM ClassInfo\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM "
+         "ClassInfo: \";\" is not accepted: one statement at a time"},
+        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note: a "
+         "comment (--) is not accepted"},
+        {"C", "UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L': a "
+         "comment (/*) is not accepted"},
+        {"C", "UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L': unknown "
+         "table \"sqlite_master\""},
+        {"C", "UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L': expected a "
+         "column as a [bracketed] identifier near \"a\""},
+        {"C", "UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L': expected a "
+         "column as a [bracketed] identifier near [a\"b]"},
+        {"C", "UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L': expected a "
+         "value near \"NULL\""},
+        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L': expected "
+         "[QBListID] near [Name]"},
+        {"C", Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1"),
+         "Error in statement 1: " + Line(Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1")) +
+             ": the existence test of ClassInfo counts ClassRowID, not \"TaskID\""},
+        {"C",
+         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 1\r\n"
+         "\tINSERT INTO ClassInfo ([a]) VALUES (1)\r\nElse\r\n\tUPDATE ClassInfo SET [a]=1 WHERE "
+         "[QBListId] = 'L'\r\n",
+         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
+         "'L') <= 1\r\n\tINSERT INTO ClassInfo ([a]) VALUES (1)\r\nElse\r\n\tUPDATE ClassInfo SET "
+         "[a]=1 WHERE [QBListId] = 'L': expected \"<= 0\" near \"1\""},
+        {"C",
+         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 0\r\n"
+         "\tINSERT INTO TaskInfo ([a]) VALUES (1)\r\n",
+         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
+         "'L') <= 0\r\n\tINSERT INTO TaskInfo ([a]) VALUES (1): the statement names ClassInfo "
+         "and \"TaskInfo\""},
+        {"C", Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"),
+         "Error in statement 1: " +
+             Line(
+                 Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"))
+                 .substr(0, 200) +
+             ": the update's ListID differs from the existence test's"},
+        // The ListID of a forged company, written without its apostrophes
+        // doubled: the stray apostrophe ends the literal and what follows is
+        // refused, not run.
+        {"C",
+         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = '80'); DROP TABLE "
+         "ClassInfo;--') <= 0\r\n",
+         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
+         "'80'); DROP TABLE ClassInfo;--') <= 0: \";\" is not accepted: one statement at a "
+         "time"}},
        kTables,
        no_tables},
       {"a statement that fails undoes the statements and columns before it",
@@ -333,7 +400,7 @@ TEST_F(SiteServerTest, ForcedAndDroppedRequestsAreNotApplied) {
   EXPECT_EQ(Upload(TaskRow("I1", "A<b>&c"), "T"), "SUCCESST");
   EXPECT_EQ(Select("SELECT TaskName FROM TaskInfo"), (Rows{{"A<b>&c"}}));
   EXPECT_EQ(Upload(ClassRow("C1", "One") + "UPDATE <b>\r\n"),
-            "Error in statement 2: UPDATE <b>: expected a name near \"<\"");
+            "Error in statement 2: UPDATE <b>: expected a table near \"<\"");
 }
 
 TEST(SiteServerStartTest, StartStopAndADatabaseFileThatOutlivesTheServer) {

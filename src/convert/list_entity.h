@@ -20,7 +20,7 @@ enum class ValueKind : std::uint8_t {
   kText,           // apostrophe, the text cut to `length` characters (0: uncut) with
                    // apostrophes doubled, apostrophe; missing: `fixed`, or '' when empty
   kBlank,          // ''
-  kNumber,         // the text as received, unquoted; missing: `fixed`
+  kNumber,         // the text as received, unquoted; missing or no plain decimal: `fixed`
   kConstant,       // `fixed`
   kFlag,           // `on` for exactly "1" or "true", `off` for any other text;
                    // missing: `fixed`
@@ -61,7 +61,10 @@ struct Column {
   std::string_view off = "0";
   CustomValue custom = nullptr;
   bool keeps_list_id = false;  // the element's text, when present, becomes the row's ListID
-  bool raw = false;            // kText and kUser: apostrophes not doubled (and no quoting limit)
+  // kText and kUser: written without the quoting call, so without its length
+  // limit; apostrophes are doubled all the same, since an undoubled one would
+  // end the literal and let the rest of the text run as SQL on the server.
+  bool raw = false;
 };
 
 // ---- Column constructors, one per value kind, as the mapping tables read ----
@@ -144,11 +147,12 @@ constexpr Column ModifiedDateColumn(std::string_view name, UpdateRule update) {
 constexpr Column UserColumn(std::string_view name, std::size_t length, UpdateRule update) {
   return {.name = name, .kind = ValueKind::kUser, .update = update, .length = length};
 }
-// The user name whole between apostrophes, its apostrophes left as they are.
+// The user name whole between apostrophes (apostrophes doubled, see `raw`).
 constexpr Column RawUserColumn(std::string_view name, UpdateRule update) {
   return {.name = name, .kind = ValueKind::kUser, .update = update, .raw = true};
 }
-// text(N) of a grandchild between apostrophes, its apostrophes left as they are.
+// text(N) of a grandchild between apostrophes, without the quoting call (see
+// `raw`).
 constexpr Column RawTextOfChildColumn(std::string_view name, std::string_view element,
                                       std::string_view subelement, std::size_t length,
                                       UpdateRule update) {

@@ -12,7 +12,7 @@ constexpr std::size_t kModifiedDateLength = 50;
 
 void AppendText(std::string& out, std::string_view text, const Column& column) {
   if (column.raw) {
-    AppendRawQuotedText(out, text, column.length);
+    AppendQuotedTextUnlimited(out, text, column.length);
   } else {
     AppendQuotedText(out, text, column.length);
   }
@@ -25,7 +25,7 @@ SqlUpsertWriter::SqlUpsertWriter(const ListEntity& entity) : entity_(entity) {
   exists_head_ += entity.key_column;
   exists_head_ += ") FROM [";
   exists_head_ += entity.table;
-  exists_head_ += "] WHERE [QBListID] = '";
+  exists_head_ += "] WHERE [QBListID] = ";
   insert_head_ = "INSERT INTO ";
   insert_head_ += entity.table;
   insert_head_ += " (";
@@ -48,11 +48,14 @@ void SqlUpsertWriter::Write(RecordContext& record, EntryOut& out) {
   for (const Column& column : entity_.columns) AppendColumn(record, column);
   if (columns_.empty() || values_.empty()) return;
 
+  // The ListID goes into both conditions as it was received: real ListIDs
+  // hold no apostrophe, so doubling them changes nothing for real data and
+  // keeps a forged one inside its literal.
   const std::string& list_id = record.row.ListID;
   if (record.row.IsActive) {
     statement_ += exists_head_;
-    statement_ += list_id;
-    statement_ += "') <= 0\r\n\t";
+    AppendQuotedTextUnlimited(statement_, list_id, 0);
+    statement_ += ") <= 0\r\n\t";
     statement_ += insert_head_;
     statement_ += columns_;
     statement_ += ") VALUES (";
@@ -61,9 +64,9 @@ void SqlUpsertWriter::Write(RecordContext& record, EntryOut& out) {
   }
   statement_ += update_head_;
   statement_ += updates_;
-  statement_ += " WHERE [QBListId] = '";
-  statement_ += list_id;
-  statement_ += "'\r\n";
+  statement_ += " WHERE [QBListId] = ";
+  AppendQuotedTextUnlimited(statement_, list_id, 0);
+  statement_ += "\r\n";
   out.Put(statement_);
 }
 
@@ -115,7 +118,10 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
       return false;
     case ValueKind::kNumber: {
       const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
-      out += node ? node.TextView(text_scratch_) : column.fixed;
+      // A number goes in without quotes, so only a plain decimal may: any
+      // other text (none comes from a real company) is written as missing.
+      const std::string_view text = node ? node.TextView(text_scratch_) : std::string_view();
+      out += node && IsPlainDecimal(text) ? text : column.fixed;
       return false;
     }
     case ValueKind::kConstant:

@@ -20,6 +20,23 @@ std::size_t UnitsOfLead(unsigned char lead) {
 
 }  // namespace
 
+bool IsPlainDecimal(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  std::size_t digits = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    if (text[i] >= '0' && text[i] <= '9') {
+      ++digits;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0;
+}
+
 void AppendNumber(std::string& out, long long value) {
   char buf[24];
   const auto result = std::to_chars(buf, buf + sizeof buf, value);
@@ -44,12 +61,16 @@ std::string_view CutToCharacters(std::string_view text, std::size_t limit) {
 }
 
 void AppendQuotedText(std::string& out, std::string_view text, std::size_t limit) {
-  if (limit > 0) {
-    text = CutToCharacters(text, limit);
-  } else if (text.size() > kMaxQuotedCharacters && CharacterCount(text) > kMaxQuotedCharacters) {
+  if (limit == 0 && text.size() > kMaxQuotedCharacters &&
+      CharacterCount(text) > kMaxQuotedCharacters) {
     out += "''";
     return;
   }
+  AppendQuotedTextUnlimited(out, text, limit);
+}
+
+void AppendQuotedTextUnlimited(std::string& out, std::string_view text, std::size_t limit) {
+  if (limit > 0) text = CutToCharacters(text, limit);
   out += '\'';
   std::size_t start = 0;
   for (std::size_t quote = text.find('\''); quote != std::string_view::npos;
@@ -59,12 +80,6 @@ void AppendQuotedText(std::string& out, std::string_view text, std::size_t limit
     start = quote + 1;
   }
   out.append(text.data() + start, text.size() - start);
-  out += '\'';
-}
-
-void AppendRawQuotedText(std::string& out, std::string_view text, std::size_t limit) {
-  out += '\'';
-  out += limit > 0 ? CutToCharacters(text, limit) : text;
   out += '\'';
 }
 

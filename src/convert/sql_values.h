@@ -31,9 +31,17 @@ std::string_view CutToCharacters(std::string_view text, std::size_t limit);
 // than kMaxQuotedCharacters is written as ''.
 void AppendQuotedText(std::string& out, std::string_view text, std::size_t limit);
 
-// Appends `text` cut to `limit` characters (0: not cut) between apostrophes,
-// its own apostrophes left as they are.
-void AppendRawQuotedText(std::string& out, std::string_view text, std::size_t limit);
+// Appends an apostrophe, `text` cut to `limit` characters (0: not cut) with
+// every apostrophe in it doubled, and an apostrophe, whatever the text's
+// length. For the values that are written without the quoting call (ListIDs
+// and the raw columns): they skip its length limit, but a text from
+// QuickBooks or the host must never end the literal it stands in.
+void AppendQuotedTextUnlimited(std::string& out, std::string_view text, std::size_t limit);
+
+// True when `text` is a plain decimal number: an optional sign, digits, and
+// an optional "." with digits (at least one digit in all), as QuickBooks
+// writes amounts and counts.
+bool IsPlainDecimal(std::string_view text);
 
 // Appends `value` in decimal digits, with a minus sign when negative.
 void AppendNumber(std::string& out, long long value);

@@ -2,6 +2,7 @@
 #ifndef VANTREL_SITE_SITE_DATABASE_H_
 #define VANTREL_SITE_SITE_DATABASE_H_
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -54,8 +55,11 @@ class SiteDatabase {
   //   "SUCCESS", followed by one digit (at most 9) when that many lines name
   //   an employee or vendor, a customer or project, or an item that the
   //   database does not hold (empty references are not checked);
-  // - any other options: SQL statements (see site/sql_script.h). Tables and
-  //   columns are created (untyped) as the statements name them. The reply is
+  // - any other options: SQL statements of the two forms the reader accepts
+  //   (see site/sql_script.h). The list tables and their columns are created
+  //   (untyped, each table indexed on QBListID) as the statements name them,
+  //   so that a statement costs the same however many rows its table holds.
+  //   The reply is
   //   "SUCCESS", followed by "T" when the script inserted TaskInfo rows, else
   //   by "P" when it inserted CustProjInfo rows.
   // A statement or line that cannot be read or run rolls the whole script
@@ -71,9 +75,12 @@ class SiteDatabase {
   std::vector<std::vector<std::string>> Query(const std::string& sql,
                                               const std::vector<std::string>& params = {});
 
+  struct State;
+
  private:
   std::mutex mu_;
   sqlite3* db_ = nullptr;
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace vantrel::site

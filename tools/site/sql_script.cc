@@ -1,7 +1,6 @@
 #include "site/sql_script.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace vantrel::site {
@@ -16,6 +15,7 @@ struct Token {
   std::string text;  // decoded: brackets and quotes removed
   size_t begin = 0;
   size_t end = 0;
+  bool line_break_before = false;  // a line ends between the previous token and this one
 };
 
 struct SyntaxError {
@@ -29,6 +29,16 @@ bool IsWordStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#';
 }
 bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c) || c == '$'; }
+
+bool IsIdentifier(std::string_view name) {
+  if (name.empty() || IsDigit(name[0])) return false;
+  for (char c : name) {
+    if (!IsDigit(c) && !(c >= 'A' && c <= 'Z') && !(c >= 'a' && c <= 'z') && c != '_') {
+      return false;
+    }
+  }
+  return true;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -48,14 +58,22 @@ class Tokenizer {
   size_t offset() const { return pos_; }
 
   Token Next() {
-    while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
     Token t;
+    while (pos_ < text_.size() && IsSpace(text_[pos_])) {
+      if (text_[pos_] == '\n') t.line_break_before = true;
+      ++pos_;
+    }
     t.begin = pos_;
     if (pos_ >= text_.size()) {
       t.end = pos_;
       return t;
     }
     char c = text_[pos_];
+    if (text_.substr(pos_, 2) == "--" || text_.substr(pos_, 2) == "/*") {
+      throw SyntaxError{pos_,
+                        "a comment (" + std::string(text_.substr(pos_, 2)) + ") is not accepted"};
+    }
+    if (c == ';') throw SyntaxError{pos_, "\";\" is not accepted: one statement at a time"};
     if (c == '\'') {
       t.kind = TokenKind::kString;
       ++pos_;
@@ -98,14 +116,6 @@ class Tokenizer {
         ++pos_;
         while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
       }
-      if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
-        size_t p = pos_ + 1;
-        if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) ++p;
-        if (p < text_.size() && IsDigit(text_[p])) {
-          pos_ = p;
-          while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
-        }
-      }
       if (pos_ < text_.size() && IsWordChar(text_[pos_])) {
         throw SyntaxError{start, "malformed number"};
       }
@@ -117,7 +127,7 @@ class Tokenizer {
       t.text = std::string(text_.substr(start, pos_ - start));
     } else {
       t.kind = TokenKind::kPunct;
-      static constexpr std::string_view kTwo[] = {"<=", ">=", "<>", "!="};
+      static constexpr std::string_view kTwo[] = {"<="};
       for (std::string_view two : kTwo) {
         if (text_.substr(pos_, 2) == two) {
           t.text = std::string(two);
@@ -126,7 +136,7 @@ class Tokenizer {
         }
       }
       if (t.text.empty()) {
-        static constexpr std::string_view kOne = "(),=<>;*.";
+        static constexpr std::string_view kOne = "(),=<>";
         if (kOne.find(c) == std::string_view::npos) {
           throw SyntaxError{pos_, std::string("unexpected character '") + c + "'"};
         }
@@ -173,40 +183,63 @@ class Parser {
     s.begin = cur_.begin;
     if (IsWord("IF")) {
       Advance();
-      SqlStatement::Exists e;
+      s.full = true;
       ExpectPunct("(");
       ExpectWord("SELECT");
       ExpectWord("COUNT");
       ExpectPunct("(");
-      if (IsPunct("*")) {
-        e.count_column = "*";
-        Advance();
-      } else {
-        e.count_column = ParseName();
-      }
+      const Token key = cur_;
+      if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a key column");
+      Advance();
       ExpectPunct(")");
       ExpectWord("FROM");
-      e.table = ParseName();
-      ExpectWord("WHERE");
-      e.where_column = ParseName();
-      ExpectPunct("=");
-      e.key = ParseValue();
+      s.table = ParseTable();
+      if (!EqualsNoCase(key.text, s.table->key_column)) {
+        throw SyntaxError{key.begin, "the existence test of " + std::string(s.table->name) +
+                                         " counts " + std::string(s.table->key_column) + ", not " +
+                                         Describe(key)};
+      }
+      s.list_id = ParseListIdCondition();
       ExpectPunct(")");
-      e.op = ParseComparison();
-      if (cur_.kind != TokenKind::kNumber) Fail("a number");
-      e.number = std::strtod(cur_.text.c_str(), nullptr);
+      if (!IsPunct("<=")) Fail("\"<= 0\"");
       Advance();
-      s.exists = std::move(e);
-      s.insert = ParseInsert();
+      if (cur_.kind != TokenKind::kNumber || cur_.text != "0") Fail("\"<= 0\"");
+      Advance();
+      ExpectWord("INSERT");
+      ExpectWord("INTO");
+      ExpectSameTable(s.table);
+      ExpectPunct("(");
+      for (;;) {
+        s.columns.push_back(ParseColumn());
+        if (!IsPunct(",")) break;
+        Advance();
+      }
+      ExpectPunct(")");
+      ExpectWord("VALUES");
+      ExpectPunct("(");
+      for (;;) {
+        s.values.push_back(ParseValue());
+        if (!IsPunct(",")) break;
+        Advance();
+      }
+      ExpectPunct(")");
       ExpectWord("ELSE");
-      s.update = ParseUpdate();
+      ExpectWord("UPDATE");
+      ExpectSameTable(s.table);
+      ParseUpdateRest(s);
     } else if (IsWord("UPDATE")) {
-      s.update = ParseUpdate();
+      Advance();
+      s.table = ParseTable();
+      ParseUpdateRest(s);
     } else {
       Fail("IF or UPDATE");
     }
     s.end = last_end_;
-    while (IsPunct(";")) Advance();
+    if (!AtEnd() && !cur_.line_break_before) {
+      if (cur_.kind == TokenKind::kError) Fail("");
+      throw SyntaxError{cur_.begin, "a second statement on the line of the first near " +
+                                        Describe(cur_) + " is not accepted"};
+    }
     return s;
   }
 
@@ -216,7 +249,7 @@ class Parser {
     try {
       cur_ = tokens_.Next();
     } catch (const SyntaxError& e) {
-      cur_ = Token{TokenKind::kError, e.message, e.offset, e.offset};
+      cur_ = Token{TokenKind::kError, e.message, e.offset, e.offset, false};
     }
   }
 
@@ -242,17 +275,45 @@ class Parser {
     Advance();
   }
 
-  std::string ParseName() {
-    if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a name");
-    std::string name = cur_.text;
+  // A list table, bare or bracketed.
+  const ListTable* ParseTable() {
+    if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a table");
+    const ListTable* table = FindListTable(cur_.text);
+    if (table == nullptr) throw SyntaxError{cur_.begin, "unknown table " + Describe(cur_)};
     Advance();
-    while (IsPunct(".")) {
-      Advance();
-      if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a name");
-      name = cur_.text;
-      Advance();
+    return table;
+  }
+
+  void ExpectSameTable(const ListTable* table) {
+    const Token named = cur_;
+    if (ParseTable() != table) {
+      throw SyntaxError{named.begin, "the statement names " + std::string(table->name) + " and " +
+                                         Describe(named)};
     }
-    return name;
+  }
+
+  // A bracketed identifier.
+  std::string ParseColumn() {
+    if (cur_.kind == TokenKind::kName && IsIdentifier(cur_.text)) {
+      std::string name = cur_.text;
+      Advance();
+      return name;
+    }
+    if (cur_.kind == TokenKind::kError) Fail("");
+    throw SyntaxError{cur_.begin,
+                      "expected a column as a [bracketed] identifier near " + Describe(cur_)};
+  }
+
+  // WHERE [QBListID] = '<id>'; returns the ListID.
+  std::string ParseListIdCondition() {
+    ExpectWord("WHERE");
+    if (cur_.kind != TokenKind::kName || !EqualsNoCase(cur_.text, "QBListID")) Fail("[QBListID]");
+    Advance();
+    ExpectPunct("=");
+    if (cur_.kind != TokenKind::kString) Fail("a ListID in apostrophes");
+    std::string id = cur_.text;
+    Advance();
+    return id;
   }
 
   SqlValue ParseValue() {
@@ -261,8 +322,6 @@ class Parser {
       v.kind = SqlValue::Kind::kString;
     } else if (cur_.kind == TokenKind::kNumber) {
       v.kind = SqlValue::Kind::kNumber;
-    } else if (IsWord("NULL")) {
-      v.kind = SqlValue::Kind::kNull;
     } else {
       Fail("a value");
     }
@@ -271,59 +330,24 @@ class Parser {
     return v;
   }
 
-  std::string ParseComparison() {
-    static constexpr std::string_view kOps[] = {"<=", "<", "=", ">", ">=", "<>", "!="};
-    for (std::string_view op : kOps) {
-      if (IsPunct(op)) {
-        Advance();
-        return op == "!=" ? "<>" : std::string(op);
-      }
-    }
-    Fail("a comparison");
-  }
-
-  SqlStatement::Insert ParseInsert() {
-    SqlStatement::Insert ins;
-    ExpectWord("INSERT");
-    ExpectWord("INTO");
-    ins.table = ParseName();
-    ExpectPunct("(");
-    for (;;) {
-      ins.columns.push_back(ParseName());
-      if (!IsPunct(",")) break;
-      Advance();
-    }
-    ExpectPunct(")");
-    ExpectWord("VALUES");
-    ExpectPunct("(");
-    for (;;) {
-      ins.values.push_back(ParseValue());
-      if (!IsPunct(",")) break;
-      Advance();
-    }
-    ExpectPunct(")");
-    return ins;
-  }
-
-  SqlUpdate ParseUpdate() {
-    SqlUpdate u;
-    ExpectWord("UPDATE");
-    u.table = ParseName();
+  // SET [column]=value,... WHERE [QBListId] = '<id>', after the table.
+  void ParseUpdateRest(SqlStatement& s) {
     ExpectWord("SET");
     for (;;) {
       SqlAssignment a;
-      a.column = ParseName();
+      a.column = ParseColumn();
       ExpectPunct("=");
       a.value = ParseValue();
-      u.set.push_back(std::move(a));
+      s.set.push_back(std::move(a));
       if (!IsPunct(",")) break;
       Advance();
     }
-    ExpectWord("WHERE");
-    u.where_column = ParseName();
-    ExpectPunct("=");
-    u.where_value = ParseValue();
-    return u;
+    const size_t where = cur_.begin;
+    std::string id = ParseListIdCondition();
+    if (s.full && id != s.list_id) {
+      throw SyntaxError{where, "the update's ListID differs from the existence test's"};
+    }
+    s.list_id = std::move(id);
   }
 
   Tokenizer tokens_;
@@ -353,6 +377,13 @@ std::string_view TrimEnd(std::string_view s) {
 }
 
 }  // namespace
+
+const ListTable* FindListTable(std::string_view name) {
+  for (const ListTable& table : kListTables) {
+    if (EqualsNoCase(table.name, name)) return &table;
+  }
+  return nullptr;
+}
 
 SqlScript ParseSqlScript(std::string_view script) {
   SqlScript out;

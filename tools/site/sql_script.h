@@ -1,6 +1,13 @@
-// Reading of the SQL statements that the upload page accepts: the full upsert
-// form (an existence test, then an INSERT or an UPDATE) and the update-only
-// form, as the control writes them.
+// Reading of the SQL statements that the upload page accepts. The reader is an
+// allow-list: it accepts the two statement forms that the control writes and
+// nothing else, so that an upload can never run other SQL on the site.
+//
+// Full upsert form (one statement, on lines of its own):
+//   IF (SELECT Count(<key>) FROM [<table>] WHERE [QBListID] = '<id>') <= 0
+//     INSERT INTO <table> ([<column>],...) VALUES (<value>,...)
+//   Else
+//     UPDATE <table> SET [<column>]=<value>,... WHERE [QBListId] = '<id>'
+// Update-only form: the UPDATE line alone.
 #ifndef VANTREL_SITE_SQL_SCRIPT_H_
 #define VANTREL_SITE_SQL_SCRIPT_H_
 
@@ -12,7 +19,25 @@
 
 namespace vantrel::site {
 
-// A literal of a statement.
+// A table that the statements may name, with the key column its existence
+// test counts.
+struct ListTable {
+  std::string_view name;
+  std::string_view key_column;
+};
+
+// The list tables of the protocol.
+inline constexpr ListTable kListTables[] = {
+    {"ClassInfo", "ClassRowID"}, {"GLChartOfAccounts", "AccRowID"}, {"TaskInfo", "TaskID"},
+    {"Customers", "CustomerID"}, {"CustProjInfo", "ProjID"},        {"EmployeeInfo", "EmployeeID"},
+    {"Vendors", "VendorID"},
+};
+
+// The list table named `name` (any letter case); nullptr for another name.
+const ListTable* FindListTable(std::string_view name);
+
+// A literal of a statement: a string or a plain decimal number (kNull is
+// never read; the server uses it for values it leaves empty).
 struct SqlValue {
   enum class Kind { kNumber, kString, kNull };
   Kind kind = Kind::kNull;
@@ -24,35 +49,18 @@ struct SqlAssignment {
   SqlValue value;
 };
 
-// UPDATE table SET column=value,... WHERE where_column = where_value
-struct SqlUpdate {
-  std::string table;
-  std::vector<SqlAssignment> set;
-  std::string where_column;
-  SqlValue where_value;
-};
-
-// One statement of the script. In the full form, `exists` holds the test
-// IF (SELECT Count(count_column) FROM table WHERE where_column = key) op number
-// and the INSERT runs when it holds, the UPDATE otherwise.
+// One statement of the script.
 struct SqlStatement {
-  struct Exists {
-    std::string count_column;  // "*" for Count(*)
-    std::string table;
-    std::string where_column;
-    SqlValue key;
-    std::string op;  // "<=", "<", "=", ">", ">=", "<>"
-    double number = 0;
-  };
-  struct Insert {
-    std::string table;
-    std::vector<std::string> columns;
-    std::vector<SqlValue> values;
-  };
-  std::optional<Exists> exists;
-  std::optional<Insert> insert;  // set exactly when `exists` is
-  SqlUpdate update;
-  size_t begin = 0;  // offsets of the statement's text in the script
+  const ListTable* table = nullptr;
+  // Full form: the INSERT runs when no row of the table holds the ListID in
+  // its key column's count, the UPDATE otherwise. Update-only form: false,
+  // and the columns and values are empty.
+  bool full = false;
+  std::vector<std::string> columns;
+  std::vector<SqlValue> values;
+  std::vector<SqlAssignment> set;
+  std::string list_id;  // the ListID of both conditions
+  size_t begin = 0;     // offsets of the statement's text in the script
   size_t end = 0;
 };
 
@@ -60,7 +68,7 @@ struct SqlStatement {
 struct SqlParseError {
   size_t statement_number = 0;  // 1-based
   std::string statement_text;   // the statement's text as far as it can be told
-  std::string message;
+  std::string message;          // names what was refused
 };
 
 struct SqlScript {
@@ -68,13 +76,15 @@ struct SqlScript {
   std::optional<SqlParseError> error;  // statements before the error are kept
 };
 
-// Reads every statement of `script`. Keywords compare without regard to case;
-// names may be bare words or [bracketed] (]] for a ]), with an optional
-// schema prefix (dbo.Table), and are returned without brackets or prefix.
-// Strings are '...' with '' for an apostrophe and may hold line breaks and
-// "|"; numbers are plain decimals with an optional sign; NULL is accepted.
-// Statements follow one another with any whitespace (and optional ";")
-// between them.
+// Reads every statement of `script`. Keywords compare without regard to case
+// and may be separated by any whitespace; each statement ends at the end of a
+// line (or of the script). Tables are the list tables, bare or [bracketed];
+// columns are [bracketed] identifiers (letters, digits, "_"); the existence
+// test counts the table's key column, and both conditions test [QBListID]
+// against the same ListID. Strings are '...' with '' for an apostrophe and may
+// hold line breaks and "|"; numbers are decimals with an optional sign and
+// fraction. Anything else (another statement, a second statement on a line,
+// ";", a comment, NULL, another name) is an error.
 SqlScript ParseSqlScript(std::string_view script);
 
 }  // namespace vantrel::site
