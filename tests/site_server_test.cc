@@ -1,7 +1,10 @@
 #include "site/site_server.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -433,6 +436,94 @@ TEST(SiteServerStartTest, StartStopAndADatabaseFileThatOutlivesTheServer) {
   EXPECT_EQ(again.Query("SELECT ClassName FROM ClassInfo"), (Rows{{"One"}}));
   again.Stop();
   std::filesystem::remove(file);
+}
+
+// A raw connection to the server: sends `request` and reads until the server
+// closes the connection or five seconds pass.
+struct RawClient {
+  explicit RawClient(int port) {
+    fd = socket(AF_INET, SOCK_STREAM, 0);
+    timeval five{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &five, sizeof five);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  }
+  ~RawClient() { close(fd); }
+  void Send(const std::string& text) const {
+    EXPECT_EQ(::send(fd, text.data(), text.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(text.size()));
+  }
+  // What the server sent until it closed; nullopt when it kept the connection
+  // open for five seconds.
+  std::optional<std::string> ReadToClose() const {
+    std::string got;
+    char buf[4096];
+    for (;;) {
+      const ssize_t n = recv(fd, buf, sizeof buf, 0);
+      if (n == 0 || (n < 0 && errno == ECONNRESET)) return got;
+      if (n < 0) return std::nullopt;
+      got.append(buf, static_cast<size_t>(n));
+    }
+  }
+  int fd = -1;
+  bool connected = false;
+};
+
+TEST(SiteServerLimitsTest, LargeBodiesAndStalledClientsAreTurnedAway) {
+  SiteOptions options;
+  options.site_code = kCode;
+  options.site_key = kKey;
+  options.max_body = 1024;
+  options.io_timeout = std::chrono::milliseconds(300);
+  options.request_log_limit = 2;
+  SiteServer server(options);
+  const int port = server.Start();
+  const std::string page =
+      "POST /vantrel.asp?sitecode=ABC&sitekey=K3y&options=C HTTP/1.1\r\n"
+      "Host: x\r\nConnection: close\r\nContent-Length: ";
+
+  // One byte over the limit is refused unread and unapplied; at the limit the
+  // body is read (and refused here only because it is no statement).
+  for (const size_t size : {size_t{1025}, size_t{1024}}) {
+    RawClient client(port);
+    ASSERT_TRUE(client.connected);
+    client.Send(page + std::to_string(size) + "\r\n\r\n" + std::string(size, 'x'));
+    const std::optional<std::string> reply = client.ReadToClose();
+    ASSERT_TRUE(reply) << size;
+    if (size > 1024) {
+      EXPECT_EQ(reply->rfind("HTTP/1.1 413", 0), 0u) << *reply;
+      EXPECT_NE(reply->find("\r\n\r\nError: the upload is larger than the 1024 bytes this server "
+                            "accepts in one request; nothing of it was applied."),
+                std::string::npos)
+          << *reply;
+    } else {
+      EXPECT_NE(reply->find("Error in statement 1: xxx"), std::string::npos) << *reply;
+    }
+  }
+
+  // More stalled clients than the server has workers: each is closed once it
+  // has sent nothing for the timeout, and a real upload still gets through.
+  std::vector<std::unique_ptr<RawClient>> stalled;
+  for (int i = 0; i < 20; ++i) {
+    stalled.push_back(std::make_unique<RawClient>(port));
+    stalled.back()->Send(i % 2 ? page + "100\r\n\r\nIF (" : "POST /vantrel.asp HTTP/1.1\r\nHo");
+  }
+  RawClient upload(port);
+  const std::string row = ClassRow("C1", "One");
+  upload.Send(page + std::to_string(row.size()) + "\r\n\r\n" + row);
+  const std::optional<std::string> reply = upload.ReadToClose();
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->substr(reply->size() - 9), "\r\nSUCCESS") << *reply;
+  for (const auto& client : stalled) EXPECT_TRUE(client->ReadToClose());
+  EXPECT_EQ(server.Query("SELECT ClassName FROM ClassInfo"), (Rows{{"One"}}));
+
+  // The log keeps the latest requests only.
+  const std::vector<LoggedRequest> log = server.requests();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log.back().body, row);
 }
 
 // ----------------------------------------------------------------- the program

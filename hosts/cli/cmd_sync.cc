@@ -201,6 +201,7 @@ int RunSync(const std::vector<std::string>& args) {
         options.db_path = site_db;
         options.site_code = ctl.SiteCode;
         options.site_key = ctl.SiteKey;
+        options.request_log_limit = 0;  // nobody reads it; a long run must not pile it up
         site_server = std::make_unique<site::SiteServer>(options);
         try {
           site_server->Start();

@@ -49,6 +49,7 @@ int ParseCount(const std::string& flag, const std::string& value) {
 
 int main(int argc, char** argv) {
   vantrel::site::SiteOptions options;
+  options.request_log_limit = 0;  // nothing reads it here
   bool have_code = false, have_key = false, have_force = false;
   int force_count = 1;
   for (int i = 1; i < argc; ++i) {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -378,6 +379,8 @@ struct SiteServer::Impl {
     }
     entry.body = req.body;
     std::lock_guard<std::mutex> lock(mu);
+    if (options.request_log_limit == 0) return;
+    if (log.size() >= options.request_log_limit) log.pop_front();
     log.push_back(std::move(entry));
   }
 
@@ -392,7 +395,7 @@ struct SiteServer::Impl {
   std::condition_variable cv;
   bool stopping = false;
   SiteSwitches switches;
-  std::vector<LoggedRequest> log;
+  std::deque<LoggedRequest> log;
   std::map<int, FrameReply> frames;
   int next_frame_id = 1;
 };
@@ -410,6 +413,18 @@ int SiteServer::Start() {
   p->http.Get(".*", handler);
   p->http.Post(".*", handler);
   p->http.set_keep_alive_timeout(1);
+  p->http.set_read_timeout(options_.io_timeout);
+  p->http.set_write_timeout(options_.io_timeout);
+  p->http.set_payload_max_length(options_.max_body);
+  const size_t max_body = options_.max_body;
+  p->http.set_error_handler(httplib::Server::HandlerWithResponse(
+      [max_body](const httplib::Request&, httplib::Response& res) {
+        if (res.status != 413) return httplib::Server::HandlerResponse::Unhandled;
+        res.set_content("Error: the upload is larger than the " + std::to_string(max_body) +
+                            " bytes this server accepts in one request; nothing of it was applied.",
+                        "text/plain");
+        return httplib::Server::HandlerResponse::Handled;
+      }));
   // Address reuse only: two servers must not share a port.
   p->http.set_socket_options([](int sock) {
     int yes = 1;
@@ -497,7 +512,7 @@ void SiteServer::DropConnections(int count) {
 std::vector<LoggedRequest> SiteServer::requests() const {
   if (!impl_) return {};
   std::lock_guard<std::mutex> lock(impl_->mu);
-  return impl_->log;
+  return {impl_->log.begin(), impl_->log.end()};
 }
 
 void SiteServer::ClearRequests() {

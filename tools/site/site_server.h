@@ -15,6 +15,8 @@
 #define VANTREL_SITE_SITE_SERVER_H_
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -55,6 +57,15 @@ struct SiteOptions {
   std::string site_code;
   std::string site_key;
   SiteSwitches switches;
+  // The largest request body accepted; a larger one is refused (status 413,
+  // with a text that says so) before it is read.
+  size_t max_body = size_t{64} << 20;
+  // How long the server waits for a client to send the next part of a
+  // request, or to take the next part of a reply, before it closes the
+  // connection: a stalled client does not hold a worker past it.
+  std::chrono::milliseconds io_timeout{10000};
+  // How many requests requests() keeps, the latest ones (bodies included).
+  size_t request_log_limit = SIZE_MAX;
 };
 
 // A request as the server received it.
@@ -96,7 +107,8 @@ class SiteServer {
   void set_reply_format(ReplyFormat format);
   void DropConnections(int count = 1);
 
-  // Every request received so far, in order (frame documents included).
+  // The requests received so far, in order (frame documents included), at
+  // most the latest `request_log_limit`.
   std::vector<LoggedRequest> requests() const;
   void ClearRequests();
 
