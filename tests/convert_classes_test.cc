@@ -87,5 +87,23 @@ TEST_F(ClassesTest, NamesAndTheUserAreCutToTheirColumns) {
   EXPECT_NE(posted.find("[UpdatedBy]='" + std::string(50, 'u') + "',"), std::string::npos);
 }
 
+// A forged ListID stays inside its literal in both conditions; the value
+// list cuts it to the column's 50 characters like any text.
+TEST_F(ClassesTest, AnApostropheInTheListIdIsDoubledInBothConditions) {
+  EXPECT_EQ(Convert("<ClassRet><ListID>80'); DROP TABLE ClassInfo;--</ListID>"
+                    "<IsActive>false</IsActive></ClassRet>"),
+            "UPDATE ClassInfo SET [ClassName]='',[ClassFullName]='',[Status]=0,[SubLevel]=1,"
+            "[QBEditSequence]='',[QBModifiedDate]='"
+            "12:00:00 AM',[QBListID]='80''); DROP TABLE ClassInfo;--',[UpdatedBy]='jsmith',"
+            "[UpdatedDate]='12/30/1899 00:00:00' WHERE [QBListId] = '80''); DROP TABLE "
+            "ClassInfo;--'\r\n");
+  const std::string posted = Convert(
+      "<ClassRet><ListID>80'); DROP TABLE ClassInfo;--</ListID><IsActive>true</IsActive>"
+      "</ClassRet>");
+  EXPECT_EQ(posted.substr(0, posted.find("\r\n")),
+            "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = '80''); DROP TABLE "
+            "ClassInfo;--') <= 0");
+}
+
 }  // namespace
 }  // namespace vantrel
