@@ -6,29 +6,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "control/vantrel_ctl.h"
 #include "convert/date_helpers.h"
-#include "fakes.h"
-#include "platform/env.h"
-#include "platform/html_params.h"
+#include "end_to_end_fixture.h"
 #include "platform/xml_document.h"
-#include "qb_standin/qb_standin.h"
-#include "site/site_server.h"
-#include "wizard/mod_wizard.h"
 
-namespace vantrel {
+namespace vantrel::testing {
 namespace {
-
-using testing::ShownMessage;
-
-const std::string kSampleCompany = std::string(VANTREL_SOURCE_DIR) + "/samples/Acme.QBW";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Records of `element` in the sample company, with their activity and times.
 struct SampleRecord {
@@ -65,86 +48,6 @@ long CountSince(const std::string& element, platform::DateTime since) {
   }
   return n;
 }
-
-class EndToEndTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetModWizard();
-    db_path_ = (std::filesystem::temp_directory_path() /
-                ("vantrel-e2e-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sqlite"))
-                   .string();
-    std::filesystem::remove(db_path_);
-    site::SiteOptions options;
-    options.db_path = db_path_;
-    options.site_code = "ACME01";
-    options.site_key = "K3Y-5ECRET";
-    server_ = std::make_unique<site::SiteServer>(options);
-    server_->Start();
-    company_ = qb::LoadCompany(kSampleCompany);
-    env_ =
-        std::make_unique<platform::SystemEnv>([this] { return qb::NewStandinProcessor(company_); });
-    ctl_ = std::make_unique<VantrelCtl>(*env_, host_);
-    LoadPage();
-  }
-  void TearDown() override {
-    ctl_.reset();
-    server_->Stop();
-    std::filesystem::remove(db_path_);
-  }
-
-  void LoadPage(const std::string& last_sync = "") {
-    auto bag = platform::ReadObjectParams(
-        ReadFile(std::string(VANTREL_SOURCE_DIR) + "/samples/page.html"));
-    ASSERT_TRUE(bag);
-    bag->Set("QBFilePath", kSampleCompany);
-    if (!last_sync.empty()) {
-      for (const char* key : {"CustomerLastSyncDate", "EmployeeLastSyncDate",
-                              "GLAccountsLastSyncDate", "TasksLastSyncDate", "VendorsLastSyncDate",
-                              "TimeLastSyncDate", "ExpenseLastSyncDate"}) {
-        bag->Set(key, last_sync);
-      }
-    }
-    ctl_->ReadProperties(*bag);
-    ctl_->WGSecureServerURL = server_->base_url();
-  }
-
-  void TickFour() {
-    WizardScreen& s = ctl_->screen();
-    s.chkQBClasses.set_value(1);
-    s.chkQBCOA.set_value(1);
-    s.chkQBEmployee.set_value(1);
-    s.chkQBVendors.set_value(1);
-  }
-
-  std::vector<std::string> PostBodies() const {
-    std::vector<std::string> bodies;
-    for (const auto& r : server_->requests()) {
-      if (r.method == "POST") bodies.push_back(r.body);
-    }
-    return bodies;
-  }
-
-  long Rows(const std::string& table) const {
-    return std::stol(server_->Query("SELECT COUNT(*) FROM " + table).at(0).at(0));
-  }
-
-  std::string Dump(const std::string& table) const {
-    std::string out;
-    for (const auto& row : server_->Query("SELECT * FROM " + table + " ORDER BY QBListID")) {
-      for (const std::string& field : row) out += field + "|";
-      out += "\n";
-    }
-    return out;
-  }
-
-  std::string db_path_;
-  std::unique_ptr<site::SiteServer> server_;
-  std::shared_ptr<const qb::Company> company_;
-  std::unique_ptr<platform::SystemEnv> env_;
-  testing::FakeHost host_;
-  std::unique_ptr<VantrelCtl> ctl_;
-};
 
 TEST_F(EndToEndTest, TheFourListsLandInTheSiteDatabase) {
   TickFour();
@@ -302,54 +205,5 @@ TEST_F(EndToEndTest, EveryTimeRecordAndExpenseLineLands) {
             "Joists | blocking, weather delay");
 }
 
-TEST_F(EndToEndTest, ARefusedPostEndsTheRunWithItsMessage) {
-  server_->ForceReply("Invalid site code or site key. Kindly try again.", 1);
-  TickFour();
-  ctl_->screen().cmdNav[3].Click();
-  ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].text,
-            "Could not connect to the Wellgate. Your account has not been setup or has expired. "
-            "Go to Maintain | Wellgate | Setup; to setup or renew your account.");
-  EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kCritical);
-  EXPECT_EQ(ctl_->last_run_end(), RunEnd::kStopped);
-  EXPECT_EQ(PostBodies().size(), 1u);
-  EXPECT_EQ(Rows("StatusUpdates"), 0);
-}
-
-TEST_F(EndToEndTest, AnUnreachableServer) {
-  ctl_->WGSecureServerURL = "http://127.0.0.1:1/";
-  TickFour();
-  ctl_->screen().cmdNav[3].Click();
-  ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].text,
-            "Could not connect to the Wellgate. Please check if you have an internet connection "
-            "and it is properly setup.");
-  EXPECT_EQ(modWizard().strServerReply, "Action cancelled");
-}
-
-TEST_F(EndToEndTest, CancelWhileAPostWaits) {
-  server_->set_delay(std::chrono::milliseconds(3000));
-  host_.pending.push_back([this] { ctl_->screen().cmdNav[1].Click(); });
-  TickFour();
-  ctl_->screen().cmdNav[3].Click();
-  ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].text, "Sync process cancelled on user request.");
-  EXPECT_EQ(ctl_->last_run_end(), RunEnd::kStopped);
-}
-
-TEST_F(EndToEndTest, DebugModeContinuesPastRefusedStatements) {
-  server_->ForceReply("Error in statement 1", 3);
-  TickFour();
-  ctl_->screen().chkDebugMode.set_value(1);
-  ctl_->screen().optContinue.set_value(true);
-  ctl_->screen().cmdNav[3].Click();
-  ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_TRUE(host_.messages[0].text.starts_with(
-      "Quickbooks data synced with Tessaly. Following data could not be sent..\r\n\r\n"))
-      << host_.messages[0].text;
-  // The first three statements (employees come first) were refused.
-  EXPECT_NE(host_.messages[0].text.find("Consultants - 3\r\n"), std::string::npos);
-}
-
 }  // namespace
-}  // namespace vantrel
+}  // namespace vantrel::testing

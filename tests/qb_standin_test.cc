@@ -223,7 +223,8 @@ TEST(StandinCompanyTest, RootAttributesOrDefaultsGiveTheSettings) {
   EXPECT_EQ(defaults.file, "C:\\Data\\Given Path.QBW");
   EXPECT_THAT(defaults.qbxml_versions, ElementsAre("1.0", "1.1", "2.0"));
   EXPECT_TRUE(defaults.running && defaults.has_session && defaults.has_versions);
-  EXPECT_FALSE(defaults.empty_response || defaults.process_error);
+  EXPECT_EQ(defaults.response, CompanySettings::Response::kWhole);
+  EXPECT_FALSE(defaults.process_error);
   EXPECT_EQ(plain->RecordCount("ClassRet"), 2u);
   EXPECT_EQ(plain->RecordCount("VendorRet"), 1u);
   EXPECT_EQ(plain->RecordCount("BillRet"), 0u);
@@ -379,6 +380,15 @@ TEST(StandinFaultTest, NoCompanyAndRootSwitchesChangeTheirOperation) {
 
   Session empty(" response=\"empty\"");
   EXPECT_EQ(empty.processor.ProcessRequest(empty.ticket, request), "");
+  Session whole("");
+  const std::string answer = whole.processor.ProcessRequest(whole.ticket, request);
+  Session garbled(" response=\"Garbled\"");
+  std::string misspelt = answer;
+  misspelt.replace(misspelt.rfind("</QBXMLMsgsRs>"), 14, "</QBXMLMsgsRS>");
+  EXPECT_EQ(garbled.processor.ProcessRequest(garbled.ticket, request), misspelt);
+  Session truncated(" response=\"truncated\"");
+  EXPECT_EQ(truncated.processor.ProcessRequest(truncated.ticket, request),
+            answer.substr(0, answer.size() / 2));
   Session locked(" processError=\"The data file is locked.\"");
   EXPECT_EQ(ComErrorOf([&] { locked.processor.ProcessRequest(locked.ticket, request); }),
             "The data file is locked.");

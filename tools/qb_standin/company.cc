@@ -40,8 +40,14 @@ CompanySettings ReadSettings(const pugi::xml_node& root, std::string path) {
       !platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("session").value()), "none");
   settings.has_versions =
       !platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("versions").value()), "none");
-  settings.empty_response =
-      platform::EqualsNoCase(platform::TrimWhitespace(root.attribute("response").value()), "empty");
+  const std::string_view response = platform::TrimWhitespace(root.attribute("response").value());
+  if (platform::EqualsNoCase(response, "empty")) {
+    settings.response = CompanySettings::Response::kEmpty;
+  } else if (platform::EqualsNoCase(response, "garbled")) {
+    settings.response = CompanySettings::Response::kGarbled;
+  } else if (platform::EqualsNoCase(response, "truncated")) {
+    settings.response = CompanySettings::Response::kTruncated;
+  }
   if (pugi::xml_attribute error = root.attribute("processError")) {
     settings.process_error = error.value();
   }

@@ -103,7 +103,23 @@ std::string StandinProcessor::ProcessRequest(const std::string& ticket,
   RequireTicket(ticket);
   const CompanySettings& settings = company_->settings();
   if (settings.process_error) Fail(kErrProcess, *settings.process_error);
-  if (settings.empty_response) return "";
+  switch (settings.response) {
+    case CompanySettings::Response::kWhole:
+      break;
+    case CompanySettings::Response::kEmpty:
+      return "";
+    case CompanySettings::Response::kGarbled: {
+      std::string answer = AnswerRequest(*company_, request);
+      const std::size_t end = answer.rfind("</QBXMLMsgsRs>");
+      if (end != std::string::npos) answer.replace(end, 14, "</QBXMLMsgsRS>");
+      return answer;
+    }
+    case CompanySettings::Response::kTruncated: {
+      std::string answer = AnswerRequest(*company_, request);
+      answer.resize(answer.size() / 2);
+      return answer;
+    }
+  }
   return AnswerRequest(*company_, request);
 }
 

@@ -21,6 +21,9 @@
 //   session="none"      BeginSession returns an empty ticket
 //   versions="none"     QBXMLVersionsForSession returns no array
 //   response="empty"    ProcessRequest returns ""
+//   response="garbled"  ProcessRequest returns the answer with its closing
+//                       </QBXMLMsgsRs> misspelt, so it is not well-formed
+//   response="truncated" ProcessRequest returns the first half of the answer
 //   processError="TEXT" ProcessRequest fails with the description TEXT
 #ifndef VANTREL_QB_STANDIN_QB_STANDIN_H_
 #define VANTREL_QB_STANDIN_QB_STANDIN_H_
@@ -58,7 +61,8 @@ struct CompanySettings {
   bool running = true;                       // running="false" clears it
   bool has_session = true;                   // session="none" clears it
   bool has_versions = true;                  // versions="none" clears it
-  bool empty_response = false;               // response="empty" sets it
+  enum class Response { kWhole, kEmpty, kGarbled, kTruncated };
+  Response response = Response::kWhole;      // response="empty|garbled|truncated"
   std::optional<std::string> process_error;  // processError="TEXT"
 };
 

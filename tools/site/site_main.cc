@@ -28,6 +28,8 @@ constexpr char kUsage[] =
     "  --force-count N        how many requests get the forced reply (default 1)\n"
     "  --reply-format FORMAT  plain (default), html or frames\n"
     "  --drop N               shut down the connection of the next N requests\n"
+    "  --faults-after N       let N page requests through before the forced\n"
+    "                         replies and drops begin\n"
     "                         without a reply\n"
     "  --help                 show this text\n";
 
@@ -58,9 +60,9 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
-    static const char* const kValueFlags[] = {"--listen",      "--db",           "--site-code",
-                                              "--site-key",    "--delay-ms",     "--force-reply",
-                                              "--force-count", "--reply-format", "--drop"};
+    static const char* const kValueFlags[] = {
+        "--listen",      "--db",          "--site-code",    "--site-key", "--delay-ms",
+        "--force-reply", "--force-count", "--reply-format", "--drop",     "--faults-after"};
     bool known = false;
     for (const char* f : kValueFlags) known = known || flag == f;
     if (!known) Usage("unknown option " + flag);
@@ -93,6 +95,8 @@ int main(int argc, char** argv) {
       }
     } else if (flag == "--drop") {
       options.switches.drop_count = ParseCount(flag, value);
+    } else if (flag == "--faults-after") {
+      options.switches.faults_after = ParseCount(flag, value);
     }
   }
   if (!have_code || !have_key) Usage("--site-code and --site-key are required");

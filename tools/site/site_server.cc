@@ -236,7 +236,7 @@ struct SiteServer::Impl {
   explicit Impl(const SiteOptions& options) : options(options), switches(options.switches) {}
 
   void Handle(const httplib::Request& req, httplib::Response& res) {
-    Log(req);
+    const uint64_t id = Log(req);
     const std::string& path = req.path;
     if (EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
     bool upload = EndsWithNoCase(path, kUploadPage);
@@ -248,17 +248,22 @@ struct SiteServer::Impl {
     }
 
     bool drop = false;
+    bool normal = false;  // the faults wait for a later request
     std::chrono::milliseconds delay{0};
     ReplyFormat format;
     {
       std::lock_guard<std::mutex> lock(mu);
-      if (switches.drop_count > 0) {
+      if (switches.faults_after > 0) {
+        --switches.faults_after;
+        normal = true;
+      } else if (switches.drop_count > 0) {
         --switches.drop_count;
         drop = true;
       }
       delay = switches.delay;
     }
     if (drop) {
+      Record(id, Handling::kDropped, "");
       if (!ShutDownConnection(req)) {
         // Not found: send the headers and break off before the body.
         res.set_content_provider(16, "text/plain",
@@ -276,13 +281,14 @@ struct SiteServer::Impl {
     {
       std::lock_guard<std::mutex> lock(mu);
       format = switches.format;
-      if (switches.forced_reply_count > 0) {
+      if (!normal && switches.forced_reply_count > 0) {
         --switches.forced_reply_count;
         reply = switches.forced_reply;
         forced = true;
       }
     }
     if (!forced) reply = upload ? Upload(req) : Status(req);
+    Record(id, forced ? Handling::kForced : Handling::kApplied, reply);
     Serve(reply, format, res);
   }
 
@@ -370,7 +376,8 @@ struct SiteServer::Impl {
     res.set_content(FramePage("Vantrel site"), "text/html");
   }
 
-  void Log(const httplib::Request& req) {
+  // Logs `req` and returns the id under which Record() completes its entry.
+  uint64_t Log(const httplib::Request& req) {
     LoggedRequest entry;
     entry.method = req.method;
     entry.target = req.target;
@@ -379,9 +386,22 @@ struct SiteServer::Impl {
     }
     entry.body = req.body;
     std::lock_guard<std::mutex> lock(mu);
-    if (options.request_log_limit == 0) return;
-    if (log.size() >= options.request_log_limit) log.pop_front();
+    const uint64_t id = next_log_id++;
+    if (options.request_log_limit == 0) return id;
+    if (log.size() >= options.request_log_limit) {
+      log.pop_front();
+      ++first_log_id;
+    }
     log.push_back(std::move(entry));
+    return id;
+  }
+
+  void Record(uint64_t id, Handling handling, const std::string& reply) {
+    std::lock_guard<std::mutex> lock(mu);
+    if (id < first_log_id || id - first_log_id >= log.size()) return;
+    LoggedRequest& entry = log[id - first_log_id];
+    entry.handling = handling;
+    entry.reply = reply;
   }
 
   SiteOptions options;
@@ -396,6 +416,8 @@ struct SiteServer::Impl {
   bool stopping = false;
   SiteSwitches switches;
   std::deque<LoggedRequest> log;
+  uint64_t first_log_id = 0;  // the id of log.front()
+  uint64_t next_log_id = 0;
   std::map<int, FrameReply> frames;
   int next_frame_id = 1;
 };
@@ -518,6 +540,7 @@ std::vector<LoggedRequest> SiteServer::requests() const {
 void SiteServer::ClearRequests() {
   if (!impl_) return;
   std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->first_log_id = impl_->next_log_id;
   impl_->log.clear();
 }
 

@@ -47,6 +47,9 @@ struct SiteSwitches {
   // The next `drop_count` requests are not handled: their connection is shut
   // down without any reply.
   int drop_count = 0;
+  // The forced replies and the drops wait until this many more page requests
+  // have been handled as usual (so that, say, the second upload is refused).
+  int faults_after = 0;
 };
 
 struct SiteOptions {
@@ -68,12 +71,22 @@ struct SiteOptions {
   size_t request_log_limit = SIZE_MAX;
 };
 
+// What became of a request to one of the two pages.
+enum class Handling {
+  kPending,  // still being handled, or not a page request
+  kApplied,  // handled by the page (an upload applied or refused by the database)
+  kForced,   // answered with the forced reply, nothing applied
+  kDropped,  // its connection was shut down without a reply
+};
+
 // A request as the server received it.
 struct LoggedRequest {
   std::string method;
   std::string target;  // path and query exactly as on the request line
   std::vector<std::pair<std::string, std::string>> headers;  // names as sent
   std::string body;
+  Handling handling = Handling::kPending;
+  std::string reply;  // the reply text (before any HTML around it)
 
   // The value of the first header named `name` (any letter case); "" when
   // there is none.

@@ -1,0 +1,334 @@
+// Every fault a run can meet, from QuickBooks to the site's server, as one
+// table of whole runs of the sample company: the message and its style, the
+// requests that reached the server and what became of them, the run's
+// counters afterwards, and a site database that holds exactly what the
+// accepted uploads said.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "end_to_end_fixture.h"
+#include "site/site_database.h"
+
+namespace vantrel::testing {
+namespace {
+
+using platform::MessageStyle;
+
+constexpr char kSynced[] = "Quickbooks data synced with Tessaly successfully..";
+constexpr char kNoConnection[] =
+    "Could not connect to the Wellgate. Please check if you have an internet connection and it "
+    "is properly setup.";
+constexpr char kAsp[] = "The following error occured while executing ASP.\r\n\r\n";
+constexpr char kInvalidSite[] = "Invalid site code or site key. Kindly try again.";
+
+struct FaultCase {
+  const char* name;
+  // Root attributes added to the sample company; nullopt: QuickBooks is not
+  // running at all.
+  std::optional<std::string> company = "";
+  site::SiteSwitches switches{};
+  bool server_down = false;
+  bool debug = false;
+  bool stop_on_error = true;  // debug mode's optStop, else optContinue
+  bool cancel = false;        // Cancel is clicked while the first request waits
+  std::string message;
+  MessageStyle style = MessageStyle::kCritical;
+  RunEnd end = RunEnd::kStopped;
+  // The page requests the server saw, consecutive equal ones counted:
+  // "post E", "status E", "post C forced", "post E x12".
+  std::vector<std::string> requests{};
+  const char* written = "";    // the passes whose statements were all written
+  long employees_written = 0;  // the employees' statements, when not all were written
+  long failures = 0;           // the run's failure total
+};
+
+site::SiteSwitches Forced(const std::string& reply, int count = 1, int after = 0) {
+  site::SiteSwitches s;
+  s.forced_reply = reply;
+  s.forced_reply_count = count;
+  s.faults_after = after;
+  return s;
+}
+
+std::vector<FaultCase> Cases() {
+  const std::string four_passes_posts[] = {"post E", "status E", "post C", "status C",
+                                           "post G", "status G", "post V", "status V"};
+  std::vector<std::string> all(std::begin(four_passes_posts), std::end(four_passes_posts));
+  site::SiteSwitches drop;
+  drop.drop_count = 1;
+  site::SiteSwitches slow;
+  slow.delay = std::chrono::milliseconds(1500);
+  site::SiteSwitches error_page =
+      Forced("Microsoft VBScript runtime error '800a000d'\r\nType mismatch: 'CInt'");
+  error_page.format = site::ReplyFormat::kHtml;
+  std::vector<std::string> no_data = all;
+  no_data[0] = "post E forced";
+  std::vector<std::string> status_failed = all;
+  status_failed[1] = "status E forced";
+  return {
+      {.name = "QuickBooks is not running",
+       .company = std::nullopt,
+       .message = "Your Quickbooks file is not open, please open your Quickbooks file and try "
+                  "again.",
+       .end = RunEnd::kQuickBooksError},
+      {.name = "QuickBooks has another company open",
+       .company = " file=\"C:\\Data\\Other.QBW\"",
+       .message = "Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB "
+                  "file you are using with Tessaly '" +
+                  kSampleCompany + "'. \r\nPlease open the correct Quickbooks file and try again.",
+       .end = RunEnd::kQuickBooksError},
+      // No session is no error of its own: the request goes out with the empty
+      // ticket, and QuickBooks refuses that.
+      {.name = "the session has an empty ticket",
+       .company = " session=\"none\"",
+       .message = "The ticket parameter is invalid.",
+       .end = RunEnd::kQueryError},
+      {.name = "QuickBooks answers nothing",
+       .company = " response=\"empty\"",
+       .message = "qbXML: no response!",
+       .end = RunEnd::kQueryError},
+      {.name = "QuickBooks fails the request",
+       .company = " processError=\"The data file is locked.\"",
+       .message = "The data file is locked.",
+       .end = RunEnd::kQueryError},
+      {.name = "a garbled response",
+       .company = " response=\"garbled\"",
+       .message = "Start-end tags mismatch at offset ",
+       .end = RunEnd::kConversionError},
+      {.name = "a truncated response",
+       .company = " response=\"truncated\"",
+       .message = "Start-end tags mismatch at offset ",
+       .end = RunEnd::kConversionError},
+      {.name = "the server is down", .server_down = true, .message = kNoConnection, .written = "E"},
+      {.name = "the connection is reset before the reply",
+       .switches = drop,
+       .message = kNoConnection,
+       .requests = {"post E dropped"},
+       .written = "E"},
+      {.name = "Cancel while a slow reply waits",
+       .switches = slow,
+       .cancel = true,
+       .message = "Sync process cancelled on user request.",
+       .requests = {"post E"},
+       .written = "E"},
+      {.name = "an error page",
+       .switches = error_page,
+       .message = std::string(kAsp) +
+                  "Microsoft VBScript runtime error '800a000d'\r\nType mismatch: 'CInt'",
+       .requests = {"post E forced"},
+       .written = "E"},
+      {.name = "the site code and key are refused",
+       .switches = Forced(kInvalidSite),
+       .message = "Could not connect to the Wellgate. Your account has not been setup or has "
+                  "expired. Go to Maintain | Wellgate | Setup; to setup or renew your account.",
+       .requests = {"post E forced"},
+       .written = "E"},
+      {.name = "the second batch is refused",
+       .switches = Forced("Error in statement 7: Timeout expired", 1, 2),
+       .message = std::string(kAsp) + "Error in statement 7: Timeout expired",
+       .requests = {"post E", "status E", "post C forced"},
+       .written = "EC"},
+      {.name = "no data to upload in normal mode goes on",
+       .switches = Forced("No data to upload. "),
+       .message = kSynced,
+       .style = MessageStyle::kInformation,
+       .end = RunEnd::kCompleted,
+       .requests = no_data,
+       .written = "ECGV"},
+      {.name = "a failed status update is not judged",
+       .switches = Forced("Error: the status table is locked", 1, 1),
+       .message = kSynced,
+       .style = MessageStyle::kInformation,
+       .end = RunEnd::kCompleted,
+       .requests = status_failed,
+       .written = "ECGV"},
+      {.name = "debug mode stops at the first refused statement",
+       .switches = Forced("Error in statement 1: Syntax error"),
+       .debug = true,
+       .message = std::string(kAsp) + "Error in statement 1: Syntax error",
+       .requests = {"post E forced"},
+       .employees_written = 1,
+       .failures = 1},
+  };
+}
+
+class FaultMatrixTest : public EndToEndTest {
+ protected:
+  // The sample company with `attributes` added to its root.
+  void UseCompanyWith(const std::string& attributes) {
+    std::string text = ReadFile(kSampleCompany);
+    text.insert(text.find("<QuickBooksCompany") + 18, attributes);
+    company_ = qb::ParseCompany(text, kSampleCompany);
+  }
+
+  // Clicks Cancel as soon as the server holds a page request it has not
+  // answered yet.
+  void ClickCancelWhenTheServerWaits() {
+    host_.pending.push_back([this] {
+      for (const site::LoggedRequest& r : server_->requests()) {
+        if (IsPage(r) && r.handling == site::Handling::kPending) {
+          ctl_->screen().cmdNav[1].Click();
+          return;
+        }
+      }
+      ClickCancelWhenTheServerWaits();
+    });
+  }
+
+  // Waits until the server has finished every page request it received.
+  void WaitForServer() {
+    for (int i = 0; i < 500; ++i) {
+      bool pending = false;
+      for (const site::LoggedRequest& r : server_->requests()) {
+        pending = pending || (IsPage(r) && r.handling == site::Handling::kPending);
+      }
+      if (!pending) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "the server is still handling a request";
+  }
+
+  static bool IsPage(const site::LoggedRequest& r) {
+    return r.target.find("/vantrel.asp") != std::string::npos ||
+           r.target.find("/vantrelupdatestatus.asp") != std::string::npos;
+  }
+
+  static std::string Options(const site::LoggedRequest& r) {
+    const size_t at = r.target.find("options=");
+    return at == std::string::npos ? "" : r.target.substr(at + 8, r.target.find('&', at) - at - 8);
+  }
+
+  std::vector<std::string> Requests() const {
+    std::vector<std::string> out;
+    std::string last;
+    int repeats = 0;
+    auto flush = [&] {
+      if (repeats > 0) out.push_back(repeats == 1 ? last : last + " x" + std::to_string(repeats));
+    };
+    for (const site::LoggedRequest& r : server_->requests()) {
+      if (!IsPage(r)) continue;
+      std::string text = (r.method == "POST" ? "post " : "status ") + Options(r);
+      if (r.handling == site::Handling::kForced) text += " forced";
+      if (r.handling == site::Handling::kDropped) text += " dropped";
+      if (text == last) {
+        ++repeats;
+        continue;
+      }
+      flush();
+      last = text;
+      repeats = 1;
+    }
+    flush();
+    return out;
+  }
+
+  // The list tables as the accepted uploads alone make them, against the
+  // server's, row by row.
+  void ExpectOnlyAcceptedUploadsApplied() {
+    site::SiteDatabase expected(":memory:");
+    long statuses = 0;
+    for (const site::LoggedRequest& r : server_->requests()) {
+      if (!IsPage(r) || r.handling != site::Handling::kApplied) continue;
+      if (r.method == "POST") {
+        expected.ApplyUpload(r.body, Options(r));
+      } else {
+        ++statuses;
+      }
+    }
+    for (const char* table : {"EmployeeInfo", "ClassInfo", "GLChartOfAccounts", "Vendors"}) {
+      const std::string sql =
+          std::string("SELECT * FROM sqlite_master WHERE name = '") + table + "'";
+      const bool there = !expected.Query(sql).empty();
+      ASSERT_EQ(!server_->Query(sql).empty(), there) << table;
+      if (!there) continue;
+      const std::string rows = std::string("SELECT * FROM ") + table + " ORDER BY rowid";
+      EXPECT_EQ(server_->Query(rows), expected.Query(rows)) << table;
+    }
+    EXPECT_EQ(Rows("StatusUpdates"), statuses);
+  }
+};
+
+TEST_F(FaultMatrixTest, EveryFaultEndsAsItShould) {
+  for (const FaultCase& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    host_.messages.clear();
+    host_.pending.clear();
+    if (!c.company) {
+      company_ = nullptr;
+    } else if (!c.company->empty()) {
+      UseCompanyWith(*c.company);
+    }
+    server_->set_switches(c.switches);
+    if (c.server_down) ctl_->WGSecureServerURL = "http://127.0.0.1:1/";
+    if (c.cancel) ClickCancelWhenTheServerWaits();
+    TickFour();
+    if (c.debug) {
+      ctl_->screen().chkDebugMode.set_value(1);
+      (c.stop_on_error ? ctl_->screen().optStop : ctl_->screen().optContinue).set_value(true);
+    }
+    ctl_->screen().cmdNav[3].Click();
+    WaitForServer();
+
+    ASSERT_EQ(host_.messages.size(), 1u);
+    if (c.end == RunEnd::kConversionError) {
+      // The parser's own description, whatever it adds after its reason.
+      EXPECT_THAT(host_.messages[0].text, ::testing::StartsWith(c.message));
+    } else {
+      EXPECT_EQ(host_.messages[0].text, c.message);
+    }
+    EXPECT_EQ(host_.messages[0].style, c.style);
+    EXPECT_EQ(ctl_->last_run_end(), c.end);
+    EXPECT_EQ(Requests(), c.requests);
+
+    const std::string written = c.written;
+    auto full = [&](char letter, const char* element) {
+      if (written.find(letter) != std::string::npos) {
+        return static_cast<long>(company_->RecordCount(element));
+      }
+      return letter == 'E' ? c.employees_written : 0L;
+    };
+    const EntityCounts& counts = ctl_->last_run_counts();
+    EXPECT_EQ(counts.employees, full('E', "EmployeeRet"));
+    EXPECT_EQ(counts.classes, full('C', "ClassRet"));
+    EXPECT_EQ(counts.accounts, full('G', "AccountRet"));
+    EXPECT_EQ(counts.vendors, full('V', "VendorRet"));
+    EXPECT_EQ(ctl_->last_run_failures(), c.failures);
+    ExpectOnlyAcceptedUploadsApplied();
+  }
+}
+
+// In debug mode with optContinue every refused statement is counted and the
+// run goes on to its summary; the refused ones never reach the tables.
+TEST_F(FaultMatrixTest, DebugModeContinuesPastRefusedStatements) {
+  server_->set_switches(Forced("Error in statement 1", 3));
+  TickFour();
+  ctl_->screen().chkDebugMode.set_value(1);
+  ctl_->screen().optContinue.set_value(true);
+  ctl_->screen().cmdNav[3].Click();
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].style, MessageStyle::kInformation);
+  EXPECT_TRUE(host_.messages[0].text.starts_with(
+      "Quickbooks data synced with Tessaly. Following data could not be sent..\r\n\r\n"))
+      << host_.messages[0].text;
+  // The first three statements (employees come first) were refused.
+  EXPECT_NE(host_.messages[0].text.find("Consultants - 3\r\n"), std::string::npos);
+  EXPECT_EQ(ctl_->last_run_failures(), 3);
+  const std::vector<std::string> requests = Requests();
+  ASSERT_GE(requests.size(), 2u);
+  EXPECT_EQ(requests[0], "post E forced x3");
+  // Employees failed, so their pass earns no status update.
+  EXPECT_TRUE(requests[1].starts_with("post E x")) << requests[1];
+  EXPECT_EQ(requests[2], "post C x" + std::to_string(company_->RecordCount("ClassRet")));
+  ExpectOnlyAcceptedUploadsApplied();
+}
+
+}  // namespace
+}  // namespace vantrel::testing
