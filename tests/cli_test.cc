@@ -10,6 +10,8 @@
 #include <iterator>
 #include <string>
 
+#include "site/site_database.h"
+
 namespace {
 
 struct Result {
@@ -113,6 +115,9 @@ TEST(CliTest, ExitStatusAndOutput) {
       {{"sync", "--select", "nothing"}, 2},
       {{"sync", "--continue-on-error", "--select", "classes"}, 2},
       {{"sync", "--quickbooks", "does/not/exist.QBW", "--select", "classes"}, 2},
+      {{"sync", "--now", "6/15/2030 12:00:00", "--select", "classes"}, 2,
+       {"--now needs a time as \"MM/DD/YYYY HH:MM:SS\" (24-hour), not '6/15/2030 12:00:00'"}},
+      {{"sync", "--now", "02/30/2030 12:00:00", "--select", "classes"}, 2},
       // clang-format on
   };
   for (const Case& c : cases) {
@@ -207,6 +212,33 @@ TEST(CliTest, SyncTheSampleIntoTheEmbeddedSite) {
             std::string::npos);
   EXPECT_NE(report.find("\"failedUploads\": 0,"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "site.sqlite"));
+}
+
+// The clock stands where --now puts it: the upload times in the general
+// form (no time at midnight), the status times as audit text, and the jobs
+// without a start date starting on January 1 of that year.
+TEST(CliTest, AFixedClockGivesTheRunsTimes) {
+  using Rows = std::vector<std::vector<std::string>>;
+  const struct {
+    const char* now;
+    const char* upload_time;
+    const char* default_start;
+  } cases[] = {{"06/15/2030 12:00:00", "6/15/2030 12:00:00 PM", "01/01/2030 00:00:00"},
+               {"01/01/2031 00:00:00", "1/1/2031", "01/01/2031 00:00:00"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.now);
+    TempDir dir;
+    const Result r = RunCli({"sync", "--page", "samples/page.html", "--quickbooks",
+                             "samples/Acme.QBW", "--select", "customers", "--embedded-site",
+                             "--site-db", dir / "site.sqlite", "--now", c.now});
+    ASSERT_EQ(r.status, 0) << r.out;
+    vantrel::site::SiteDatabase db(dir / "site.sqlite");
+    EXPECT_EQ(db.Query("SELECT DISTINCT UpStartTime FROM Uploads"), (Rows{{c.upload_time}}));
+    EXPECT_EQ(db.Query("SELECT UpStartTime FROM StatusUpdates"), (Rows{{c.now}}));
+    EXPECT_EQ(db.Query("SELECT BeginDate FROM CustProjInfo WHERE QBFullName = ?",
+                       {"Memeo, Lisa:Garage Conversion"}),
+              (Rows{{c.default_start}}));
+  }
 }
 
 TEST(CliTest, SyncInDebugModeWithTheSiteRefusing) {

@@ -110,7 +110,7 @@ std::vector<UploadCase> UploadCases() {
   const std::string notes_line = TimeLine("T1", "", "", "", "a|b\r\nc|True|False|d");
   std::string unknown_many;
   for (int i = 0; i < 12; ++i) unknown_many += TimeLine("U" + std::to_string(i), "E404", "", "");
-  const Rows no_tables = {{"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}};
+  const Rows no_tables = {{"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}, {"Uploads"}};
   return {
       {"the upsert inserts, then updates the row of its ListID",
        {{"C", ClassRow("80000001-1", "Consulting"), "SUCCESS"},
@@ -363,7 +363,9 @@ TEST_F(SiteServerTest, PagesCheckTheSiteAndTheStatusPageRecordsTheUpdate) {
             kInvalid);
   EXPECT_EQ(Send("vantrel.asp?sitekey=K3y&options=C", ClassRow("C1", "One")), kInvalid);
   EXPECT_EQ(Send("vantrelupdatestatus.asp?sitecode=ABC&sitekey=nope&options=C"), kInvalid);
-  EXPECT_EQ(Select(kTables), (Rows{{"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}}));
+  EXPECT_EQ(Select(kTables),
+            (Rows{{"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}, {"Uploads"}}));
+  EXPECT_EQ(Select("SELECT COUNT(*) FROM Uploads"), (Rows{{"0"}}));
   EXPECT_EQ(Select("SELECT COUNT(*) FROM StatusUpdates"), (Rows{{"0"}}));
 
   // Any path before the page's name; the body is the upload script.
@@ -371,6 +373,15 @@ TEST_F(SiteServerTest, PagesCheckTheSiteAndTheStatusPageRecordsTheUpdate) {
                  TaskRow("I1", "O''Neil+%41")),
             "SUCCESST");
   EXPECT_EQ(Select("SELECT TaskName FROM TaskInfo"), (Rows{{"O'Neil+%41"}}));
+  EXPECT_EQ(Send("vantrel.asp?sitecode=ABC&sitekey=K3y&options=C&upstarttime=6/15/2030 12:00:00 "
+                 "PM&usrnm=Anne&debugmode=True",
+                 "DROP TABLE TaskInfo\r\n"),
+            "Error in statement 1: DROP TABLE TaskInfo: expected IF or UPDATE near \"DROP\"");
+  EXPECT_EQ(Select("SELECT Options, UpStartTime, UserName, DebugMode, Reply FROM Uploads"),
+            (Rows{{"T", "", "", "", "SUCCESST"},
+                  {"C", "6/15/2030 12:00:00 PM", "Anne", "True",
+                   "Error in statement 1: DROP TABLE TaskInfo: expected IF or UPDATE near "
+                   "\"DROP\""}}));
   EXPECT_EQ(Send("tessaly/other.asp"), "Not found");
   server_->ClearRequests();
   EXPECT_EQ(Send("tessaly/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&"

@@ -21,7 +21,7 @@ constexpr char kHelp[] =
     "usage: vantrel sync [--page FILE] [--param NAME=VALUE]... (--select LIST | --select-all)\n"
     "                    [--debug [--continue-on-error]] [--quickbooks COMPANY]\n"
     "                    [--embedded-site [--site-db FILE]] [--messages FILE] [--report FILE]\n"
-    "                    [--sales-tax-codes]\n"
+    "                    [--sales-tax-codes] [--now \"MM/DD/YYYY HH:MM:SS\"]\n"
     "\n"
     "Runs the wizard: ticks the boxes, clicks \"Start &Sync\", and prints the stages\n"
     "and every message box. Ctrl-C clicks Cancel while a request waits.\n"
@@ -44,6 +44,9 @@ constexpr char kHelp[] =
     "  --sales-tax-codes    also ask QuickBooks for its sales tax codes, so that items\n"
     "                       with a taxable code are sent as taxable (as the page\n"
     "                       parameter IncludeSalesTaxCodes=True does)\n"
+    "  --now \"MM/DD/YYYY HH:MM:SS\"\n"
+    "                       the clock stands at this time (24-hour) for the whole\n"
+    "                       run: upload and status times, default start dates\n"
     "\n"
     "Exit status: 0 when the run reached its final message with every failure\n"
     "counter 0; 1 for any other end of a run; 2 for a usage error.\n";
@@ -129,6 +132,22 @@ void WriteFileOrThrow(const std::string& path, const std::string& text, const ch
   if (!out) throw UsageError(std::string("cannot write ") + what + " '" + path + "'");
 }
 
+// "MM/DD/YYYY HH:MM:SS" on a 24-hour clock, each field its full width.
+platform::DateTime ParseFixedTime(const std::string& text) {
+  int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+  char end = 0;
+  std::optional<platform::DateTime> at;
+  if (text.size() == 19 && text[2] == '/' && text[5] == '/' && text[10] == ' ' &&
+      std::sscanf(text.c_str(), "%2d/%2d/%4d %2d:%2d:%2d%c", &month, &day, &year, &hour, &minute,
+                  &second, &end) == 6) {
+    at = platform::DateTime::FromParts(year, month, day, hour, minute, second);
+  }
+  if (!at) {
+    throw UsageError("--now needs a time as \"MM/DD/YYYY HH:MM:SS\" (24-hour), not '" + text + "'");
+  }
+  return *at;
+}
+
 std::string TemporarySiteDb() {
   std::string dir_template =
       (std::filesystem::temp_directory_path() / "vantrel-site-XXXXXX").string();
@@ -159,7 +178,7 @@ int RunSync(const std::vector<std::string>& args) {
     parsed = ParseArgs(
         args,
         {{"help", "select-all", "debug", "continue-on-error", "embedded-site", "sales-tax-codes"},
-         {"page", "param", "select", "quickbooks", "site-db", "messages", "report"}});
+         {"page", "param", "select", "quickbooks", "site-db", "messages", "report", "now"}});
     if (parsed.Has("help")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
@@ -181,6 +200,7 @@ int RunSync(const std::vector<std::string>& args) {
       }
     }
     platform::SystemEnv env([company] { return qb::NewStandinProcessor(company); });
+    if (parsed.Has("now")) env.FixClock(ParseFixedTime(parsed.Last("now")));
     CliHost host(stdout, true);
     VantrelCtl ctl(env, host);
     host.set_control(&ctl);

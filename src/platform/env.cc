@@ -13,6 +13,7 @@
 namespace vantrel::platform {
 
 DateTime SystemEnv::Now() {
+  if (fixed_now_) return *fixed_now_;
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,13 +44,19 @@ class SystemEnv : public Env {
   using ProcessorFactory = std::function<std::unique_ptr<RequestProcessor>()>;
   explicit SystemEnv(ProcessorFactory processor_factory = nullptr)
       : processor_factory_(std::move(processor_factory)) {}
+  // The local time; after FixClock(at), always `at`.
   DateTime Now() override;
   bool FindFile(std::string_view pattern) override;
   std::unique_ptr<RequestProcessor> CreateRequestProcessor() override;
   std::unique_ptr<WebBrowser> CreateWebBrowser() override;
 
+  // Makes the clock stand still at `at`, for runs that must come out the
+  // same every time.
+  void FixClock(DateTime at) { fixed_now_ = at; }
+
  private:
   ProcessorFactory processor_factory_;
+  std::optional<DateTime> fixed_now_;
 };
 
 // Delivers events while the core waits: the transfers of registered browsers,

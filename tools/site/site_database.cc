@@ -397,6 +397,9 @@ void CreateTables(sqlite3* db) {
   Exec(db, expense);
   Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kStatusTable) +
                " (\"Options\", \"UpStartTime\", \"UserName\", \"ReceivedAt\")");
+  Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kUploadTable) +
+               " (\"Options\", \"UpStartTime\", \"UserName\", \"DebugMode\", \"Reply\", "
+               "\"ReceivedAt\")");
   // List tables of a database made before they had their index get it now.
   Schema schema(db);
   for (const ListTable& table : kListTables) {
@@ -571,6 +574,23 @@ void SiteDatabase::RecordStatus(std::string_view options, std::string_view upsta
   s.BindText(1, options);
   s.BindText(2, upstarttime);
   s.BindText(3, user);
+  s.Step();
+}
+
+void SiteDatabase::RecordUpload(std::string_view options, std::string_view upstarttime,
+                                std::string_view user, std::string_view debug_mode,
+                                std::string_view reply) {
+  std::lock_guard<std::mutex> lock(mu_);
+  Statement& s = state_->statements.Get(
+      std::string("INSERT INTO ") + Quote(kUploadTable) +
+      " (\"Options\", \"UpStartTime\", \"UserName\", \"DebugMode\", \"Reply\", "
+      "\"ReceivedAt\") VALUES (?, ?, ?, ?, ?, " +
+      kNow + ")");
+  s.BindText(1, options);
+  s.BindText(2, upstarttime);
+  s.BindText(3, user);
+  s.BindText(4, debug_mode);
+  s.BindText(5, reply);
   s.Step();
 }
 

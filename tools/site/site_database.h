@@ -28,12 +28,15 @@ inline constexpr char kReplyInvalidSite[] = "Invalid site code or site key. Kind
 //     TimeCreated, TimeModified, EditSequence, Field14, Field15, Quantity,
 //     Cost, Options, Line, ReceivedAt): fields 1 to 14 of an expense line, the
 //     15th of a check line, the quantity and cost of an item line;
-//   StatusUpdates (Options, UpStartTime, UserName, ReceivedAt).
+//   StatusUpdates (Options, UpStartTime, UserName, ReceivedAt);
+//   Uploads (Options, UpStartTime, UserName, DebugMode, Reply, ReceivedAt):
+//     the query values of every upload the page took, with its reply.
 // Line is the line as received; ReceivedAt the local time it was stored, as
 // mm/dd/yyyy hh:mm:ss. Every value of a line is stored as text.
 inline constexpr char kTimeTable[] = "TimeTransactions";
 inline constexpr char kExpenseTable[] = "ExpenseLines";
 inline constexpr char kStatusTable[] = "StatusUpdates";
+inline constexpr char kUploadTable[] = "Uploads";
 
 // One SQLite database; every operation is serialised, so one object may be
 // used from several threads.
@@ -69,6 +72,10 @@ class SiteDatabase {
 
   // Records a status update of the status page.
   void RecordStatus(std::string_view options, std::string_view upstarttime, std::string_view user);
+
+  // Records the query values of an upload and the reply it got.
+  void RecordUpload(std::string_view options, std::string_view upstarttime, std::string_view user,
+                    std::string_view debug_mode, std::string_view reply);
 
   // Runs `sql` with `params` bound to its ? in order, and returns its rows as
   // text; NULL reads as "". Throws std::runtime_error on an error.

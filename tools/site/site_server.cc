@@ -295,7 +295,14 @@ struct SiteServer::Impl {
   std::string Upload(const httplib::Request& req) {
     auto query = ParseQuery(req.target);
     if (!SiteMatches(query)) return kReplyInvalidSite;
-    return db->ApplyUpload(req.body, Get(query, "options"));
+    std::string reply = db->ApplyUpload(req.body, Get(query, "options"));
+    try {
+      db->RecordUpload(Get(query, "options"), Get(query, "upstarttime"), Get(query, "usrnm"),
+                       Get(query, "debugmode"), reply);
+    } catch (const std::exception&) {
+      // The journal is the server's own; the upload's reply stands.
+    }
+    return reply;
   }
 
   std::string Status(const httplib::Request& req) {
