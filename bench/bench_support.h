@@ -83,6 +83,9 @@ class BenchRun {
     ctl_.SILexicon = "Service Item";
     ctl_.WGSecureServerURL = "http://127.0.0.1:8080/site/";
     ctl_.OpenFreshUploadScript();
+    // The passes share one reading of the response, as in the driver's
+    // conversion stage: the first pass to run pays for it.
+    ctl_.run().response = std::make_unique<platform::XmlResponse>();
   }
   BenchRun(const BenchRun&) = delete;
   BenchRun& operator=(const BenchRun&) = delete;

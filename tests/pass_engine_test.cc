@@ -492,13 +492,14 @@ TEST_F(PassEngineTest, AWalkOverALoadedDocumentLeavesTheEndToItsCaller) {
       Response("<WidgetRet><Name>a</Name></WidgetRet>"
                "<WidgetRet><Name>b</Name><IsActive>1</IsActive></WidgetRet>",
                "WidgetQueryRs"));
-  platform::XmlDocument doc;
-  ASSERT_TRUE(LoadResponse(doc));
   PassContext& pass = Context();
+  std::unique_ptr<platform::XmlResponse> own;
+  const platform::XmlResponse* doc = LoadResponse(pass, own);
+  ASSERT_NE(doc, nullptr);
   store_.Size(1, "");
   store_.Row(1).ListID = "kept";
   SqlUpsertWriter writer(kWidgets);
-  const WalkOutcome outcome = WalkRecords(pass, doc,
+  const WalkOutcome outcome = WalkRecords(pass, *doc,
                                           {.spec = kWidgets.pass,
                                            .store = store_,
                                            .hooks = hooks_,

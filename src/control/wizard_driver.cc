@@ -266,6 +266,12 @@ void VantrelCtl::ConvertData() {
   WizardState& state = modWizard();
   state.blnSyncError = false;
   state.strSyncError.clear();
+  // The passes share one reading of the response; none keeps it past them.
+  run_.response = std::make_unique<platform::XmlResponse>();
+  struct Release {
+    RunState& run;
+    ~Release() { run.response.reset(); }
+  } release{run_};
   try {
     OpenFreshUploadScript();
     for (const EntityInfo& entity : Entities()) {

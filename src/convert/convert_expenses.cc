@@ -105,15 +105,16 @@ constexpr PassSpec kPasses[] = {
 // One pass: the lines of the checks or of the bills. False when it stopped.
 bool ConvertExpensePass(PassContext& pass, int mode, long& lines) {
   if (pass.reply_mark != nullptr) *pass.reply_mark = false;
-  platform::XmlDocument doc;
+  std::unique_ptr<platform::XmlResponse> own;
   ListStoreOf<TxnRow>& store = converterStores().expenses;
-  if (!LoadResponse(doc)) return true;
+  const platform::XmlResponse* doc = LoadResponse(pass, own);
+  if (doc == nullptr) return true;
   TransactionHooks hooks;
   LineWriter writer(mode == 1 ? std::span<const LineKind>(kCheckLines)
                               : std::span<const LineKind>(kBillLines));
   PassContext counted = pass.CountingInto(lines);
   const WalkOutcome outcome = WalkRecords(
-      counted, doc, {.spec = kPasses[mode - 1], .store = store, .hooks = hooks, .writer = writer});
+      counted, *doc, {.spec = kPasses[mode - 1], .store = store, .hooks = hooks, .writer = writer});
   return outcome.end != PassEnd::kStopped;
 }
 

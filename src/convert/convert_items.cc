@@ -42,10 +42,10 @@ std::optional<bool> IsTaxableCode(std::string_view name) {
 }
 
 // Keeps the sales tax codes of `doc` for the lookup.
-void LoadSalesTaxCodes(const platform::XmlDocument& doc) {
+void LoadSalesTaxCodes(const platform::XmlResponse& doc) {
   std::vector<SalesTaxCode> codes;
-  std::string scratch;
-  for (const platform::XmlNode& node : doc.GetElementsByTagName("SalesTaxCodeRet")) {
+  platform::XmlRecords records = doc.Records("SalesTaxCodeRet");
+  for (platform::XmlNode node = records.Next(); node; node = records.Next()) {
     SalesTaxCode& code = codes.emplace_back();
     if (const platform::XmlNode name = node.SelectSingleNode("Name")) code.Name = name.Text();
     if (const platform::XmlNode taxable = node.SelectSingleNode("IsTaxable")) {
@@ -224,9 +224,10 @@ const std::array<ListEntity, kKinds>& Kinds() {
 }  // namespace
 
 void ConvertItems(PassContext& pass) {
-  platform::XmlDocument doc;
-  if (!LoadResponse(doc)) return;
-  LoadSalesTaxCodes(doc);
+  std::unique_ptr<platform::XmlResponse> own;
+  const platform::XmlResponse* doc = LoadResponse(pass, own);
+  if (doc == nullptr) return;
+  LoadSalesTaxCodes(*doc);
   pass.failures = 0;
 
   SalesItemHooks sales;
@@ -242,7 +243,7 @@ void ConvertItems(PassContext& pass) {
     const ListEntity& entity = Kinds()[static_cast<std::size_t>(kind)];
     SqlUpsertWriter writer(entity);
     const WalkOutcome outcome =
-        WalkRecords(kind_pass, doc,
+        WalkRecords(kind_pass, *doc,
                     {.spec = entity.pass,
                      .store = converterStores().items[static_cast<std::size_t>(kind)],
                      .hooks = kind == kPayrollWage ? static_cast<ListHooks&>(payroll) : sales,

@@ -6,12 +6,19 @@
 
 namespace vantrel {
 
-bool LoadResponse(platform::XmlDocument& doc) {
+const platform::XmlResponse* LoadResponse(PassContext& pass,
+                                          std::unique_ptr<platform::XmlResponse>& own) {
   WizardState& wizard = modWizard();
-  if (doc.LoadXml(wizard.strResponseXML)) return true;
+  platform::XmlResponse* response = pass.run.response.get();
+  if (response == nullptr) {
+    own = std::make_unique<platform::XmlResponse>();
+    response = own.get();
+  }
+  if (!response->loaded()) response->Load(wizard.strResponseXML);
+  if (response->parsed()) return response;
   wizard.blnSyncError = true;
-  wizard.strSyncError = doc.parse_error();
-  return false;
+  wizard.strSyncError = response->parse_error();
+  return nullptr;
 }
 
 void ResetFailures(PassContext& pass, const PassSpec& spec, FailureReset moment) {
@@ -32,16 +39,16 @@ void FinishPass(PassContext& pass, std::string_view letter, bool earned) {
 
 void RunPass(PassContext& pass, const PassSpec& spec, ListStore& store, ListHooks& hooks,
              EntryWriter& writer) {
-  platform::XmlDocument doc;
-  const bool parsed = LoadResponse(doc);
+  std::unique_ptr<platform::XmlResponse> own;
+  const platform::XmlResponse* doc = LoadResponse(pass, own);
   ResetFailures(pass, spec, FailureReset::kBeforeParseTest);
-  if (!parsed) {
+  if (doc == nullptr) {
     hooks.EndSizing(store, PassEnd::kNotParsed, 0);
     return;
   }
   ResetFailures(pass, spec, FailureReset::kAfterParseTest);
 
-  const WalkOutcome outcome = WalkRecords(pass, doc, {spec, store, hooks, writer});
+  const WalkOutcome outcome = WalkRecords(pass, *doc, {spec, store, hooks, writer});
   if (outcome.end == PassEnd::kFinished) {
     FinishPass(pass, spec.letter.empty() ? pass.letter : spec.letter, hooks.StatusEarned(pass));
   }

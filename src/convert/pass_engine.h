@@ -10,7 +10,7 @@
 #include "convert/list_store.h"
 #include "convert/pass_context.h"
 #include "convert/record_walk.h"
-#include "platform/xml_document.h"
+#include "platform/xml_response.h"
 
 namespace vantrel {
 
@@ -29,9 +29,13 @@ void ConvertListEntity(PassContext& pass, const ListEntity& entity, ListStore& s
 
 // ---- Building blocks ----
 
-// Loads the run's response into `doc`. When it does not parse, sets the error
-// pair (strSyncError: the parser's description) and returns false.
-bool LoadResponse(platform::XmlDocument& doc);
+// The run's response (strResponseXML) for one pass: the run's reading when
+// the run keeps one (read at its first use), otherwise one made for this
+// pass in `own`. When it does not parse, sets the error pair (strSyncError:
+// the parser's description) and returns null; every later pass of the run
+// does the same.
+const platform::XmlResponse* LoadResponse(PassContext& pass,
+                                          std::unique_ptr<platform::XmlResponse>& own);
 
 // Sets the failure counter to 0 when `spec` says so at `moment`.
 void ResetFailures(PassContext& pass, const PassSpec& spec, FailureReset moment);

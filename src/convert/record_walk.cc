@@ -93,8 +93,8 @@ std::string ProgressText::For(const Wording& words) const {
   return text;
 }
 
-WalkOutcome WalkRecords(PassContext& pass, const platform::XmlDocument& doc, const Walk& walk) {
-  const std::vector<platform::XmlNode> records = doc.GetElementsByTagName(walk.spec.record_element);
+WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, const Walk& walk) {
+  platform::XmlRecords records = doc.Records(walk.spec.record_element);
   if (records.empty()) {
     walk.store.Size(0, "Empty");
     return {PassEnd::kNoRecords, 0};
@@ -111,10 +111,12 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlDocument& doc, con
   std::string scratch;
   for (long i = 0; i < count; ++i) {
     pass.progress.Step(i);
+    const platform::XmlNode node = records.Next();
+    if (!node) break;  // the records ran out early: nothing is made up for them
     RecordContext record{
         pass,
         hooks,
-        records[static_cast<std::size_t>(i)],
+        node,
         i,
         walk.row_base + (walk.numbering == RowNumbers::kByPosition ? i : out.written()),
         walk.store.Row(static_cast<std::size_t>(i) + 1),

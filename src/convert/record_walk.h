@@ -143,7 +143,7 @@ struct WalkOutcome {
 // progress strip, sets the pass's count and lngBatchCount to 0,
 // converts every record, and in normal mode posts what is left at the end.
 // Stopped: mStopRun is set and the progress strip stays as it is.
-WalkOutcome WalkRecords(PassContext& pass, const platform::XmlDocument& doc, const Walk& walk);
+WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, const Walk& walk);
 
 }  // namespace vantrel
 

@@ -44,6 +44,7 @@ class XmlNode {
 
  private:
   friend class XmlDocument;
+  friend class XmlRecords;
   explicit XmlNode(void* node) : node_(node) {}
   void* node_ = nullptr;
 };

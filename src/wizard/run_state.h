@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/text_stream.h"
+#include "platform/xml_response.h"
 #include "wizard/bmwg_utility_result.h"
 
 namespace vantrel {
@@ -30,6 +31,9 @@ struct RunState {
   std::unique_ptr<platform::TextStream> mScript;  // the upload script being filled
   long lngBatchCount = 0;                         // entries in the script since the last upload
   EntityCounts counts;
+  // The run's response as the passes read it, while the conversion stage
+  // lasts: read once by the first pass that needs it, then walked by all.
+  std::unique_ptr<platform::XmlResponse> response;
 };
 
 }  // namespace vantrel
