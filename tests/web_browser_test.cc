@@ -78,6 +78,10 @@ class CannedServer {
       if (poll(&p, 1, 20) <= 0) continue;
       int conn = accept(fd_, nullptr, nullptr);
       if (conn < 0) continue;
+      // A browser may open a connection it then leaves unused; one at a time
+      // is served, so an idle one is given up on.
+      timeval idle{0, 200000};
+      setsockopt(conn, SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
       std::string request;
       char buf[4096];
       while (request.find("\r\n\r\n") == std::string::npos) {

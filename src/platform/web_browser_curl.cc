@@ -166,10 +166,10 @@ class CurlWebBrowser : public WebBrowser {
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, 20L);
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    // Every navigation on connections of its own: a server that drops one
-    // is seen as a failed transfer, not retried on a new connection.
-    curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
+    // Connections are kept open from navigation to navigation (libcurl's
+    // cache of the multi handle), so that a run's posts do not each pay for
+    // a new connection. libcurl sends a request again on a new connection
+    // only when a kept one turns out closed before any reply came.
     curl_easy_setopt(e, CURLOPT_NOPROXY, no_proxy_.c_str());
     curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "");

@@ -442,6 +442,9 @@ int SiteServer::Start() {
   p->http.Get(".*", handler);
   p->http.Post(".*", handler);
   p->http.set_keep_alive_timeout(1);
+  // A reply's parts go out at once: on a kept connection, waiting for the
+  // client's acknowledgement of the headers would hold every reply back.
+  p->http.set_tcp_nodelay(true);
   p->http.set_read_timeout(options_.io_timeout);
   p->http.set_write_timeout(options_.io_timeout);
   p->http.set_payload_max_length(options_.max_body);
