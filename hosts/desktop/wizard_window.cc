@@ -84,14 +84,15 @@ void WizardWindow::BuildMenus() {
   embedded_site_action_->setObjectName("actionEmbeddedSite");
   embedded_site_action_->setCheckable(true);
   connect(embedded_site_action_, &QAction::triggered, this, [this](bool on) {
-    if (!UseEmbeddedSite(on)) embedded_site_action_->setChecked(site_ != nullptr);
+    if (ctl_.running() || !UseEmbeddedSite(on)) embedded_site_action_->setChecked(site_ != nullptr);
   });
   file->addSeparator();
   QAction* quit = file->addAction(tr("&Quit"), this, &QWidget::close);
   quit->setShortcut(QKeySequence::Quit);
   open->setObjectName("actionOpenCompany");
   settings->setObjectName("actionSettings");
-  // Nothing the run reads changes under it.
+  // Nothing the run reads changes under it (the actions' own handlers refuse
+  // too, for their shortcuts).
   connect(file, &QMenu::aboutToShow, this, [this, open, settings] {
     for (QAction* action : {open, settings, embedded_site_action_}) {
       action->setEnabled(!ctl_.running());
@@ -172,6 +173,7 @@ bool WizardWindow::OpenCompany(const std::string& path) {
 }
 
 void WizardWindow::ChooseCompany() {
+  if (ctl_.running()) return;
   const std::filesystem::path expected(ctl_.QBFilePath);
   const QString path =
       QFileDialog::getOpenFileName(this, tr("Open company"), Text(expected.parent_path().string()),
@@ -180,6 +182,7 @@ void WizardWindow::ChooseCompany() {
 }
 
 void WizardWindow::EditSettings() {
+  if (ctl_.running()) return;
   SettingsDialog dialog(bag_, this);
   if (dialog.exec() == QDialog::Accepted) ApplySettings(dialog.values());
 }
