@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli_args.h"
 #include "commands.h"
+#include "common/host_args.h"
 #include "quickbooks/qbxml_request.h"
 
 namespace vantrel::cli {
@@ -24,15 +24,16 @@ constexpr char kHelp[] =
 
 int RunRequest(const std::vector<std::string>& args) {
   try {
-    const ParsedArgs parsed = ParseArgs(args, {{"help"}, {"select", "version-code"}});
+    const host::ParsedArgs parsed = host::ParseArgs(args, {{"help"}, {"select", "version-code"}});
     if (parsed.Has("help")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
     }
-    if (!parsed.positional.empty()) throw UsageError("unexpected '" + parsed.positional[0] + "'");
-    if (!parsed.Has("select")) throw UsageError("--select is required");
+    if (!parsed.positional.empty())
+      throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
+    if (!parsed.Has("select")) throw host::UsageError("--select is required");
     SelectionFlags flags;
-    for (const std::string& word : SplitList(parsed.Last("select"))) {
+    for (const std::string& word : host::SplitList(parsed.Last("select"))) {
       if (word == "employees") {
         flags.blnDoEmployees = true;
       } else if (word == "customers") {
@@ -51,7 +52,7 @@ int RunRequest(const std::vector<std::string>& args) {
       } else if (word == "expense" || word == "expenses") {
         flags.blnDoExpense = true;
       } else {
-        throw UsageError("unknown entity '" + word + "'");
+        throw host::UsageError("unknown entity '" + word + "'");
       }
     }
     long code = kQbXml20;
@@ -59,12 +60,12 @@ int RunRequest(const std::vector<std::string>& args) {
       const std::string text = parsed.Last("version-code");
       char* end = nullptr;
       code = std::strtol(text.c_str(), &end, 10);
-      if (text.empty() || *end != '\0') throw UsageError("--version-code takes a number");
+      if (text.empty() || *end != '\0') throw host::UsageError("--version-code takes a number");
     }
     const std::string request = ComposeQBXMLRequest(flags, code);
     std::fwrite(request.data(), 1, request.size(), stdout);
     return kExitOk;
-  } catch (const UsageError& e) {
+  } catch (const host::UsageError& e) {
     std::fprintf(stderr, "vantrel request: %s\n(see 'vantrel request --help')\n", e.what());
     return kExitUsage;
   }

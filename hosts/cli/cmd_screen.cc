@@ -2,6 +2,7 @@
 
 #include "cli_host.h"
 #include "commands.h"
+#include "common/bag_loading.h"
 #include "control_setup.h"
 #include "platform/env.h"
 
@@ -26,20 +27,21 @@ constexpr char kHelp[] =
 
 int RunScreen(const std::vector<std::string>& args) {
   try {
-    const ParsedArgs parsed = ParseArgs(args, {{"help"}, {"page", "param", "click"}});
+    const host::ParsedArgs parsed = host::ParseArgs(args, {{"help"}, {"page", "param", "click"}});
     if (parsed.Has("help")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
     }
-    if (!parsed.positional.empty()) throw UsageError("unexpected '" + parsed.positional[0] + "'");
+    if (!parsed.positional.empty())
+      throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
     platform::SystemEnv env;
-    CliHost host(stdout, false);
-    VantrelCtl ctl(env, host);
-    LoadBag(ctl, BuildBag(parsed));
+    CliHost forms_host(stdout, false);
+    VantrelCtl ctl(env, forms_host);
+    host::LoadBag(ctl, host::BuildBag(parsed));
     for (const std::string& name : parsed.All("click")) ClickControl(ctl, name, false);
     std::fputs(RenderScreen(ctl.screen()).c_str(), stdout);
     return kExitOk;
-  } catch (const UsageError& e) {
+  } catch (const host::UsageError& e) {
     std::fprintf(stderr, "vantrel screen: %s\n(see 'vantrel screen --help')\n", e.what());
     return kExitUsage;
   }

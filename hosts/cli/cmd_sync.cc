@@ -1,15 +1,17 @@
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
 
 #include "cli_host.h"
 #include "commands.h"
+#include "common/bag_loading.h"
+#include "common/embedded_site.h"
+#include "common/quickbooks_standin.h"
+#include "common/run_end.h"
 #include "control_setup.h"
 #include "platform/env.h"
-#include "qb_standin/qb_standin.h"
 #include "site/site_server.h"
 #include "wizard/mod_wizard.h"
 
@@ -50,30 +52,6 @@ constexpr char kHelp[] =
     "\n"
     "Exit status: 0 when the run reached its final message with every failure\n"
     "counter 0; 1 for any other end of a run; 2 for a usage error.\n";
-
-const char* RunEndName(RunEnd end) {
-  switch (end) {
-    case RunEnd::kNotRun:
-      return "not-run";
-    case RunEnd::kNothingSelected:
-      return "nothing-selected";
-    case RunEnd::kMissingProperties:
-      return "missing-properties";
-    case RunEnd::kQuickBooksError:
-      return "quickbooks-error";
-    case RunEnd::kQueryError:
-      return "query-error";
-    case RunEnd::kStopped:
-      return "stopped";
-    case RunEnd::kConversionError:
-      return "conversion-error";
-    case RunEnd::kAlreadyInSync:
-      return "already-in-sync";
-    case RunEnd::kCompleted:
-      return "completed";
-  }
-  return "unknown";
-}
 
 std::string Report(const VantrelCtl& c, const std::string& site_db) {
   const EntityCounts& n = c.last_run_counts();
@@ -118,7 +96,7 @@ std::string Report(const VantrelCtl& c, const std::string& site_db) {
     counts += "\"" + std::string(entity.name) + "\": " + l(n.*entity.count);
   }
   field("counts", counts + "}");
-  field("runEnd", s(RunEndName(c.last_run_end())));
+  field("runEnd", s(host::RunEndName(c.last_run_end())));
   field("failedUploads", l(c.last_run_failures()));
   field("lastResult", l(c.run().mLastResult));
   field("serverReply", s(modWizard().strServerReply));
@@ -129,7 +107,7 @@ std::string Report(const VantrelCtl& c, const std::string& site_db) {
 void WriteFileOrThrow(const std::string& path, const std::string& text, const char* what) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
-  if (!out) throw UsageError(std::string("cannot write ") + what + " '" + path + "'");
+  if (!out) throw host::UsageError(std::string("cannot write ") + what + " '" + path + "'");
 }
 
 // "MM/DD/YYYY HH:MM:SS" on a 24-hour clock, each field its full width.
@@ -143,16 +121,10 @@ platform::DateTime ParseFixedTime(const std::string& text) {
     at = platform::DateTime::FromParts(year, month, day, hour, minute, second);
   }
   if (!at) {
-    throw UsageError("--now needs a time as \"MM/DD/YYYY HH:MM:SS\" (24-hour), not '" + text + "'");
+    throw host::UsageError("--now needs a time as \"MM/DD/YYYY HH:MM:SS\" (24-hour), not '" + text +
+                           "'");
   }
   return *at;
-}
-
-std::string TemporarySiteDb() {
-  std::string dir_template =
-      (std::filesystem::temp_directory_path() / "vantrel-site-XXXXXX").string();
-  if (::mkdtemp(dir_template.data()) == nullptr) throw UsageError("cannot make a temporary folder");
-  return dir_template + "/site.sqlite";
 }
 
 // What the embedded site's database holds after the run, a line a table.
@@ -173,9 +145,9 @@ void PrintSiteTables(const site::SiteServer& server) {
 }  // namespace
 
 int RunSync(const std::vector<std::string>& args) {
-  ParsedArgs parsed;
+  host::ParsedArgs parsed;
   try {
-    parsed = ParseArgs(
+    parsed = host::ParseArgs(
         args,
         {{"help", "select-all", "debug", "continue-on-error", "embedded-site", "sales-tax-codes"},
          {"page", "param", "select", "quickbooks", "site-db", "messages", "report", "now"}});
@@ -183,29 +155,24 @@ int RunSync(const std::vector<std::string>& args) {
       std::fputs(kHelp, stdout);
       return kExitOk;
     }
-    if (!parsed.positional.empty()) throw UsageError("unexpected '" + parsed.positional[0] + "'");
+    if (!parsed.positional.empty())
+      throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
     if (parsed.Has("continue-on-error") && !parsed.Has("debug")) {
-      throw UsageError("--continue-on-error needs --debug");
+      throw host::UsageError("--continue-on-error needs --debug");
     }
     if (parsed.Has("site-db") && !parsed.Has("embedded-site")) {
-      throw UsageError("--site-db needs --embedded-site");
+      throw host::UsageError("--site-db needs --embedded-site");
     }
 
-    std::shared_ptr<const qb::Company> company;
-    if (parsed.Has("quickbooks")) {
-      try {
-        company = qb::LoadCompany(parsed.Last("quickbooks"));
-      } catch (const std::exception& e) {
-        throw UsageError(e.what());
-      }
-    }
-    platform::SystemEnv env([company] { return qb::NewStandinProcessor(company); });
+    host::QuickBooksStandin quickbooks;
+    if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
+    platform::SystemEnv env(quickbooks.ProcessorFactory());
     if (parsed.Has("now")) env.FixClock(ParseFixedTime(parsed.Last("now")));
-    CliHost host(stdout, true);
-    VantrelCtl ctl(env, host);
-    host.set_control(&ctl);
-    const platform::PropertyBag bag = BuildBag(parsed);
-    LoadBag(ctl, bag);
+    CliHost forms_host(stdout, true);
+    VantrelCtl ctl(env, forms_host);
+    forms_host.set_control(&ctl);
+    const platform::PropertyBag bag = host::BuildBag(parsed);
+    host::LoadBag(ctl, bag);
     if (parsed.Has("sales-tax-codes")) ctl.IncludeSalesTaxCodes = true;
 
     // The embedded site stands in for the server pages when the page names none.
@@ -216,18 +183,8 @@ int RunSync(const std::vector<std::string>& args) {
       if (url && url->find_first_not_of(' ') != std::string::npos) {
         std::printf("note: the parameters give WGSecureServerURL; --embedded-site is not used\n");
       } else {
-        site::SiteOptions options;
-        site_db = parsed.Has("site-db") ? parsed.Last("site-db") : TemporarySiteDb();
-        options.db_path = site_db;
-        options.site_code = ctl.SiteCode;
-        options.site_key = ctl.SiteKey;
-        options.request_log_limit = 0;  // nobody reads it; a long run must not pile it up
-        site_server = std::make_unique<site::SiteServer>(options);
-        try {
-          site_server->Start();
-        } catch (const std::exception& e) {
-          throw UsageError(std::string("cannot start the embedded site: ") + e.what());
-        }
+        site_db = parsed.Has("site-db") ? parsed.Last("site-db") : host::TemporarySiteDb();
+        site_server = host::StartEmbeddedSite(site_db, ctl.SiteCode, ctl.SiteKey);
         ctl.WGSecureServerURL = site_server->base_url();
         std::printf("embedded site at %s, database %s\n", ctl.WGSecureServerURL.c_str(),
                     site_db.c_str());
@@ -236,13 +193,13 @@ int RunSync(const std::vector<std::string>& args) {
 
     WizardScreen& screen = ctl.screen();
     if (parsed.Has("select-all")) screen.cmdSelectAll.Click();
-    for (const std::string& word : SplitList(parsed.Last("select"))) {
+    for (const std::string& word : host::SplitList(parsed.Last("select"))) {
       EntityBox(screen, word).set_value(1);
     }
     if (parsed.Has("debug")) screen.chkDebugMode.set_value(1);
     if (parsed.Has("continue-on-error")) screen.optContinue.set_value(true);
 
-    host.InstallInterruptHandler();
+    forms_host.InstallInterruptHandler();
     std::printf("Start Sync\n");
     std::fflush(stdout);
     screen.cmdNav[3].Click();
@@ -253,7 +210,7 @@ int RunSync(const std::vector<std::string>& args) {
 
     if (parsed.Has("messages")) {
       std::string lines;
-      for (const RecordedMessage& m : host.messages()) {
+      for (const RecordedMessage& m : forms_host.messages()) {
         lines += "{\"style\":" + std::to_string(static_cast<int>(m.style)) +
                  ",\"text\":" + JsonString(m.text) + "}\n";
       }
@@ -263,11 +220,10 @@ int RunSync(const std::vector<std::string>& args) {
       WriteFileOrThrow(parsed.Last("report"), Report(ctl, site_db), "report");
     }
     const RunEnd end = ctl.last_run_end();
-    const bool ok = (end == RunEnd::kCompleted || end == RunEnd::kAlreadyInSync) &&
-                    ctl.last_run_failures() == 0;
-    std::printf("run ended: %s\n", RunEndName(end));
+    const bool ok = host::RunReachedItsEnd(end) && ctl.last_run_failures() == 0;
+    std::printf("run ended: %s\n", host::RunEndName(end));
     return ok ? kExitOk : kExitRunFailed;
-  } catch (const UsageError& e) {
+  } catch (const host::UsageError& e) {
     std::fprintf(stderr, "vantrel sync: %s\n(see 'vantrel sync --help')\n", e.what());
     return kExitUsage;
   }

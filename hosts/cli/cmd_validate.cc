@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "cli_args.h"
 #include "commands.h"
+#include "common/host_args.h"
 #include "quickbooks/xml_validator.h"
 
 namespace vantrel::cli {
@@ -18,14 +18,14 @@ constexpr char kHelp[] =
 
 int RunValidate(const std::vector<std::string>& args) {
   try {
-    const ParsedArgs parsed = ParseArgs(args, {{"help"}, {"schema"}});
+    const host::ParsedArgs parsed = host::ParseArgs(args, {{"help"}, {"schema"}});
     if (parsed.Has("help")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
     }
-    if (!parsed.Has("schema")) throw UsageError("--schema is required");
-    if (parsed.positional.size() != 1) throw UsageError("give exactly one document FILE");
-    const std::string text = ReadFileOrThrow(parsed.positional[0], "document");
+    if (!parsed.Has("schema")) throw host::UsageError("--schema is required");
+    if (parsed.positional.size() != 1) throw host::UsageError("give exactly one document FILE");
+    const std::string text = host::ReadFileOrThrow(parsed.positional[0], "document");
     XMLValidator validator;
     const bool valid = validator.ValidateXML(text, parsed.Last("schema"));
     std::string message = validator.ValidateMsg();
@@ -34,7 +34,7 @@ int RunValidate(const std::vector<std::string>& args) {
     }
     std::printf("%s\n", message.c_str());
     return valid ? kExitOk : kExitRunFailed;
-  } catch (const UsageError& e) {
+  } catch (const host::UsageError& e) {
     std::fprintf(stderr, "vantrel validate: %s\n(see 'vantrel validate --help')\n", e.what());
     return kExitUsage;
   }

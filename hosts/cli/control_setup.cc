@@ -1,40 +1,13 @@
 #include "control_setup.h"
 
-#include "platform/com_error.h"
-#include "platform/html_params.h"
+#include "common/host_args.h"
 
 namespace vantrel::cli {
-
-platform::PropertyBag BuildBag(const ParsedArgs& args) {
-  platform::PropertyBag bag;
-  if (args.Has("page")) {
-    const std::string path = args.Last("page");
-    const auto params = platform::ReadObjectParams(ReadFileOrThrow(path, "page"));
-    if (!params) throw UsageError("page '" + path + "' has no <object> element");
-    bag = *params;
-  }
-  for (const std::string& param : args.All("param")) {
-    const std::size_t eq = param.find('=');
-    if (eq == std::string::npos || eq == 0) {
-      throw UsageError("--param takes NAME=VALUE, not '" + param + "'");
-    }
-    bag.Set(param.substr(0, eq), param.substr(eq + 1));
-  }
-  return bag;
-}
-
-void LoadBag(VantrelCtl& ctl, const platform::PropertyBag& bag) {
-  try {
-    ctl.ReadProperties(bag);
-  } catch (const platform::ComError& e) {
-    throw UsageError("parameter " + e.source() + " cannot be converted: " + e.description());
-  }
-}
 
 void ClickControl(VantrelCtl& ctl, const std::string& name, bool allow_start) {
   WizardScreen& s = ctl.screen();
   if (name == "cmdNav(3)" && !allow_start) {
-    throw UsageError("cmdNav(3) starts a run: use 'vantrel sync'");
+    throw host::UsageError("cmdNav(3) starts a run: use 'vantrel sync'");
   }
   platform::Control* control = s.Find(name);
   if (auto* box = dynamic_cast<platform::CheckBox*>(control)) {
@@ -44,7 +17,7 @@ void ClickControl(VantrelCtl& ctl, const std::string& name, bool allow_start) {
   } else if (auto* option = dynamic_cast<platform::OptionButton*>(control)) {
     option->set_value(true);
   } else {
-    throw UsageError("no control named '" + name + "' can be clicked");
+    throw host::UsageError("no control named '" + name + "' can be clicked");
   }
 }
 
@@ -59,7 +32,7 @@ platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word) {
     names += names.empty() ? "" : ", ";
     names += entity.name;
   }
-  throw UsageError("unknown entity '" + word + "' (choose from " + names + ")");
+  throw host::UsageError("unknown entity '" + word + "' (choose from " + names + ")");
 }
 
 }  // namespace vantrel::cli

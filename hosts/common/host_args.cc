@@ -1,10 +1,10 @@
-#include "cli_args.h"
+#include "common/host_args.h"
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
-namespace vantrel::cli {
+namespace vantrel::host {
 
 std::string ParsedArgs::Last(const std::string& name, const std::string& fallback) const {
   auto it = values.find(name);
@@ -73,4 +73,4 @@ std::string ReadFileOrThrow(const std::string& path, const std::string& what) {
   return text.str();
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel::host

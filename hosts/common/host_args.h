@@ -1,15 +1,17 @@
-// Command-line parsing of the wizard's commands.
-#ifndef VANTREL_HOSTS_CLI_CLI_ARGS_H_
-#define VANTREL_HOSTS_CLI_CLI_ARGS_H_
+// Command-line parsing shared by the wizard's hosts, and the usage error they report.
+#ifndef VANTREL_HOSTS_COMMON_HOST_ARGS_H_
+#define VANTREL_HOSTS_COMMON_HOST_ARGS_H_
 
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace vantrel::cli {
+namespace vantrel::host {
 
-// A usage error: the command prints it with a hint and exits with status 2.
+// A command line or a setting that cannot be used: the command-line wizard
+// prints it with a hint and exits with status 2; the desktop wizard says it
+// in a message of its own.
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -43,6 +45,6 @@ std::vector<std::string> SplitList(const std::string& list);
 // Reads a whole file; throws UsageError naming it when it cannot be read.
 std::string ReadFileOrThrow(const std::string& path, const std::string& what);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel::host
 
-#endif  // VANTREL_HOSTS_CLI_CLI_ARGS_H_
+#endif  // VANTREL_HOSTS_COMMON_HOST_ARGS_H_

@@ -1,0 +1,35 @@
+#include "common/embedded_site.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "common/host_args.h"
+
+namespace vantrel::host {
+
+std::string TemporarySiteDb() {
+  std::string dir_template =
+      (std::filesystem::temp_directory_path() / "vantrel-site-XXXXXX").string();
+  if (::mkdtemp(dir_template.data()) == nullptr) throw UsageError("cannot make a temporary folder");
+  return dir_template + "/site.sqlite";
+}
+
+std::unique_ptr<site::SiteServer> StartEmbeddedSite(const std::string& db_path,
+                                                    const std::string& site_code,
+                                                    const std::string& site_key) {
+  site::SiteOptions options;
+  options.db_path = db_path;
+  options.site_code = site_code;
+  options.site_key = site_key;
+  options.request_log_limit = 0;  // nobody reads it; a long run must not pile it up
+  auto server = std::make_unique<site::SiteServer>(options);
+  try {
+    server->Start();
+  } catch (const std::exception& e) {
+    throw UsageError(std::string("cannot start the embedded site: ") + e.what());
+  }
+  return server;
+}
+
+}  // namespace vantrel::host

@@ -1,0 +1,49 @@
+// The desktop host of the control: message boxes as QMessageBox, the Qt event
+// loop run while the core waits, and explicit redraws painted at once.
+#ifndef VANTREL_HOSTS_DESKTOP_DESKTOP_HOST_H_
+#define VANTREL_HOSTS_DESKTOP_DESKTOP_HOST_H_
+
+#include <QPointer>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+#include "wizard_view.h"
+
+namespace vantrel::desktop {
+
+struct ShownMessage {
+  std::string text;  // as the control gave it
+  platform::MessageStyle style;
+};
+
+class DesktopHost : public platform::FormsHost {
+ public:
+  // The view whose widgets follow the model; null for none.
+  void set_view(WizardView* view) { view_ = view; }
+
+  // A modal QMessageBox over the view's window, with the information or
+  // critical icon and the application's display name as its title; the text
+  // shows with the control's CR LF line breaks as line breaks. Returns when
+  // the box is dismissed.
+  void ShowMessage(const std::string& text, platform::MessageStyle style) override;
+  // Brings the view in step with the model, then runs the Qt events that are
+  // pending: clicks, paints, timers.
+  void ProcessPendingEvents() override;
+  // Paints the control's widget at once.
+  void Redrawn(const platform::Control& control) override;
+
+  // Every message box shown, in order.
+  const std::vector<ShownMessage>& messages() const { return messages_; }
+
+ private:
+  QPointer<WizardView> view_;
+  std::vector<ShownMessage> messages_;
+};
+
+// `text` with each CR LF (and any lone CR) as one line feed.
+std::string DisplayText(const std::string& text);
+
+}  // namespace vantrel::desktop
+
+#endif  // VANTREL_HOSTS_DESKTOP_DESKTOP_HOST_H_

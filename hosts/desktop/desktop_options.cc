@@ -1,0 +1,46 @@
+#include "desktop_options.h"
+
+namespace vantrel::desktop {
+
+const char kDesktopHelp[] =
+    "usage: vantrel-wizard [--page FILE] [--param NAME=VALUE]... [--quickbooks COMPANY]\n"
+    "                      [--embedded-site [--site-db FILE]] [--settings FILE]\n"
+    "\n"
+    "The QB Sync Wizard in a window: tick what to send, click \"Start &Sync\", and\n"
+    "watch the stages; Cancel stops a request that waits for the site.\n"
+    "\n"
+    "  --page FILE, --param NAME=VALUE   the control's parameters, as for\n"
+    "                       'vantrel screen'; the saved settings (File > Settings)\n"
+    "                       fill in what they leave out\n"
+    "  --quickbooks FILE    QuickBooks runs with this company file open (File >\n"
+    "                       Open company... opens another; without either,\n"
+    "                       QuickBooks is not running)\n"
+    "  --embedded-site      serve the site's pages in process on a free loopback\n"
+    "                       port, in place of the base address (File > Embedded site)\n"
+    "  --site-db FILE       the embedded site's SQLite database (default: a new file\n"
+    "                       in a temporary folder)\n"
+    "  --settings FILE      keep the settings in this INI file instead of the\n"
+    "                       user's own\n"
+    "\n"
+    "Qt's own options (-platform NAME, ...) are taken as well.\n";
+
+DesktopOptions ParseDesktopArgs(const std::vector<std::string>& args) {
+  DesktopOptions options;
+  options.args = host::ParseArgs(
+      args, {{"help", "embedded-site"}, {"page", "param", "quickbooks", "site-db", "settings"}});
+  const host::ParsedArgs& parsed = options.args;
+  if (!parsed.positional.empty()) {
+    throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
+  }
+  if (parsed.Has("site-db") && !parsed.Has("embedded-site")) {
+    throw host::UsageError("--site-db needs --embedded-site");
+  }
+  options.help = parsed.Has("help");
+  options.quickbooks = parsed.Last("quickbooks");
+  options.embedded_site = parsed.Has("embedded-site");
+  options.site_db = parsed.Last("site-db");
+  options.settings_file = parsed.Last("settings");
+  return options;
+}
+
+}  // namespace vantrel::desktop

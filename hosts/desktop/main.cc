@@ -1,0 +1,32 @@
+// vantrel-wizard: the QB Sync Wizard in a desktop window.
+#include <QApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/host_args.h"
+#include "desktop_options.h"
+#include "wizard_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Vantrel");
+  QApplication::setApplicationName("vantrel-wizard");
+  using namespace vantrel;
+  // QApplication has taken its own options out of argv.
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  desktop::WizardWindow window;
+  try {
+    const desktop::DesktopOptions options = desktop::ParseDesktopArgs(args);
+    if (options.help) {
+      std::fputs(desktop::kDesktopHelp, stdout);
+      return 0;
+    }
+    window.Configure(options);
+  } catch (const host::UsageError& e) {
+    std::fprintf(stderr, "vantrel-wizard: %s\n(see 'vantrel-wizard --help')\n", e.what());
+    return 2;
+  }
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,100 @@
+// The window drawn for real: the idle screen and the screen in the middle of
+// a slow reply, grabbed to PNG files under the build folder.
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QSet>
+#include <QtTest>
+
+#include "desktop_test_support.h"
+
+namespace vantrel::desktop::testing {
+
+class ScreenshotTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QApplication::setApplicationName("vantrel-wizard"); }
+  void idleAndMidRunDifferWhereThePanelIs();
+};
+
+namespace {
+
+// A picture with something drawn on it: several colours, and no colour
+// covering nearly all of it.
+void ExpectDrawn(const QImage& image) {
+  QHash<QRgb, int> counts;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) ++counts[image.pixel(x, y)];
+  }
+  int most = 0;
+  for (int n : counts) most = std::max(most, n);
+  QVERIFY2(counts.size() >= 16, qPrintable(QString("%1 colours").arg(counts.size())));
+  QVERIFY(most < image.width() * image.height() * 95 / 100);
+}
+
+int DifferingPixels(const QImage& a, const QImage& b, const QRect& rect) {
+  int n = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) n += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+  }
+  return n;
+}
+
+QRect InWindow(QWidget* widget, QWidget* window) {
+  return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+}
+
+}  // namespace
+
+void ScreenshotTest::idleAndMidRunDifferWhereThePanelIs() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  window->resize(window->sizeHint());
+  QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  QVERIFY(QDir().mkpath(VANTREL_SCREENSHOT_DIR));
+  const QString idle_path = QString(VANTREL_SCREENSHOT_DIR) + "/wizard-idle.png";
+  const QString running_path = QString(VANTREL_SCREENSHOT_DIR) + "/wizard-running.png";
+
+  const QImage idle = window->grab().toImage();
+  QVERIFY(idle.save(idle_path));
+
+  // A reply that takes long enough to grab the window while it waits.
+  window->embedded_site()->set_delay(std::chrono::milliseconds(4000));
+  MessageCatcher catcher;
+  QImage running;
+  QElapsedTimer waited;
+  Poller poller([&] {
+    if (!RequestWaiting() || !running.isNull()) return;
+    if (!waited.isValid()) waited.start();
+    if (waited.elapsed() < 200) return;
+    running = window->grab().toImage();
+    QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(1)"), Qt::LeftButton);
+  });
+  QTest::mouseClick(Widget<QCheckBox>(*window, "chkQBClasses"), Qt::LeftButton);
+  QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(3)"), Qt::LeftButton);
+  poller.Stop();
+  QVERIFY(!running.isNull());
+  QVERIFY(running.save(running_path));
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+
+  ExpectDrawn(idle);
+  ExpectDrawn(running);
+  QCOMPARE(running.size(), idle.size());
+  // The panel takes the same place in both; only the running window shows it.
+  const QRect panel = InWindow(window->view().WidgetFor("frameComm"), window.get());
+  const QRect title = InWindow(window->view().WidgetFor("Label1"), window.get());
+  QVERIFY(panel.isValid() && idle.rect().contains(panel));
+  const int panel_area = panel.width() * panel.height();
+  QVERIFY2(DifferingPixels(idle, running, panel) > panel_area / 50,
+           qPrintable(QString("%1 of %2 pixels differ")
+                          .arg(DifferingPixels(idle, running, panel))
+                          .arg(panel_area)));
+  QCOMPARE(DifferingPixels(idle, running, title), 0);
+}
+
+}  // namespace vantrel::desktop::testing
+
+QTEST_MAIN(vantrel::desktop::testing::ScreenshotTest)
+#include "screenshot_test.moc"

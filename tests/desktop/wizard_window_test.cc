@@ -1,0 +1,522 @@
+// The desktop wizard driven by clicks on its widgets: the screen drawn from the
+// control's model, the handlers behind the widgets, a whole run of the sample
+// company into the embedded site, Cancel during a slow reply, the settings,
+// and QuickBooks and the site chosen from the File menu.
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSettings>
+#include <QtTest>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "desktop_settings.h"
+#include "desktop_test_support.h"
+
+namespace vantrel::desktop::testing {
+
+class WizardWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QApplication::setApplicationName("vantrel-wizard"); }
+  void theScreenIsDrawnFromTheModel();
+  void clicksGoToTheHandlers();
+  void aWholeRunOfTheSampleByClicks();
+  void cancelWhileASlowReplyWaits();
+  void duringARunTheMenuWaitsAndClosingCancels();
+  void settingsAreSavedAndLoaded();
+  void quickBooksAndTheSiteFromTheFileMenu();
+};
+
+namespace {
+
+constexpr char kEntityBoxes[][16] = {"chkQBEmployee",  "chkQBCustomers", "chkQBClasses",
+                                     "chkQBCOA",       "chkQBTasks",     "chkQBVendors",
+                                     "chkQBTimesheet", "chkQBExpense"};
+
+// What the window shows of a run at one moment.
+struct Seen {
+  QString contacting, waiting, processing, transfer, process_text, select_all;
+  bool contact_checked, wait_checked, processing_checked;
+  bool comm_shown, progress_shown, select_all_shown, please_wait_shown;
+  int bar_max, bar_value;
+  bool hourglass;
+};
+
+Seen Look(WizardWindow& w) {
+  auto label = [&](const char* name) { return Widget<QLabel>(w, name)->text(); };
+  auto checked = [&](const char* name) { return Widget<QCheckBox>(w, name)->isChecked(); };
+  auto shown = [&](const char* name) { return w.view().WidgetFor(name)->isVisible(); };
+  auto* bar = Widget<QProgressBar>(w, "ProgressBar1");
+  const QCursor* cursor = QGuiApplication::overrideCursor();
+  return {label("lblContacting"),
+          label("lblWaiting"),
+          label("lblProcessing"),
+          label("lblTransfer1"),
+          label("lblProcess"),
+          Widget<QPushButton>(w, "cmdSelectAll")->text(),
+          checked("chkContactQB"),
+          checked("chkWaitRes"),
+          checked("chkProcessing"),
+          shown("frameComm"),
+          shown("fraProgress"),
+          shown("cmdSelectAll"),
+          shown("lblTransfer2"),
+          bar->maximum(),
+          bar->value(),
+          cursor != nullptr && cursor->shape() == Qt::WaitCursor};
+}
+
+void Click(WizardWindow& w, const char* name) {
+  QWidget* widget = w.view().WidgetFor(name);
+  QVERIFY2(widget != nullptr, name);
+  QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(6, widget->height() / 2));
+}
+
+// The screen of an idle window after a run: every box unchecked, debug mode
+// off, the panel and the strip hidden, the stage captions back.
+void ExpectReset(WizardWindow& w) {
+  for (const char* name : kEntityBoxes) QVERIFY2(!Widget<QCheckBox>(w, name)->isChecked(), name);
+  const Seen s = Look(w);
+  QVERIFY(!s.contact_checked && !s.wait_checked && !s.processing_checked);
+  QVERIFY(!s.comm_shown && !s.progress_shown && s.select_all_shown);
+  QCOMPARE(s.select_all, QString("Select All"));
+  QCOMPARE(s.contacting, QString("Contacting QuickBooks"));
+  QCOMPARE(s.waiting, QString("Waiting for response"));
+  QCOMPARE(s.transfer, QString("Transfering data"));
+  QCOMPARE(Widget<QCheckBox>(w, "chkDebugMode")->text(), QString("Debug mode off"));
+  QVERIFY(!Widget<QCheckBox>(w, "chkDebugMode")->isChecked());
+  QVERIFY(!w.view().WidgetFor("optStop")->isVisible());
+  QVERIFY(!w.view().WidgetFor("optContinue")->isVisible());
+  QVERIFY(!s.hourglass);
+}
+
+int SampleRecords(const char* element) {
+  QFile file("samples/Acme.QBW");
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  return static_cast<int>(file.readAll().count(QByteArray("<") + element + ">"));
+}
+
+std::map<std::string, std::string> SiteRows(site::SiteServer& site) {
+  std::map<std::string, std::string> rows;
+  for (const auto& row :
+       site.Query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
+    rows[row.at(0)] = site.Query("SELECT COUNT(*) FROM \"" + row.at(0) + "\"").at(0).at(0);
+  }
+  return rows;
+}
+
+QString Shown(const std::string& control_text) {
+  return QString::fromStdString(DisplayText(control_text));
+}
+
+}  // namespace
+
+void WizardWindowTest::theScreenIsDrawnFromTheModel() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  WizardScreen& screen = window->control().screen();
+
+  // One widget per control, shown as the model shows it, with its caption.
+  for (platform::Control* c : screen.ControlsInOrder()) {
+    QWidget* widget = window->view().WidgetFor(c->name());
+    QVERIFY2(widget != nullptr, c->name().c_str());
+    QCOMPARE(widget->objectName().toStdString(), c->name());
+    QVERIFY2(widget->isVisible() == c->IsShown(), c->name().c_str());
+    const QString caption = QString::fromStdString(c->caption());
+    if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), caption);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) QCOMPARE(button->text(), caption);
+  }
+  for (const char* hidden : {"Label5", "chkQBPayTerms", "optStop", "optContinue", "frameComm",
+                             "fraProgress", "lblProcess"}) {
+    QVERIFY2(!window->view().WidgetFor(hidden)->isVisible(), hidden);
+  }
+  // The page's words are in the list; the title bar is white on dark blue.
+  QCOMPARE(Widget<QLabel>(*window, "Label2")->text(), QString("Consultants"));
+  QCOMPARE(Widget<QLabel>(*window, "Label3")->text(), QString("Clients:Engagements"));
+  auto* title = Widget<QLabel>(*window, "Label1");
+  QCOMPARE(title->text(), QString(26, ' ') + "QB Sync Wizard");
+  QCOMPARE(title->palette().color(QPalette::Window), QColor(0, 0, 128));
+  QCOMPARE(title->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+  // Time and expense beside the first two rows; the four buttons in one row,
+  // "&" making their keyboard accelerators.
+  auto pos = [&](const char* name) {
+    QWidget* w = window->view().WidgetFor(name);
+    return w->mapTo(window.get(), QPoint(0, w->height() / 2));
+  };
+  QCOMPARE(pos("chkQBTimesheet").y(), pos("chkQBEmployee").y());
+  QCOMPARE(pos("chkQBExpense").y(), pos("chkQBCustomers").y());
+  QVERIFY(pos("chkQBTimesheet").x() > pos("Label2").x());
+  QVERIFY(pos("chkQBCustomers").y() < pos("chkQBClasses").y());
+  for (int i = 1; i < 4; ++i) {
+    const std::string left = "cmdNav(" + std::to_string(i - 1) + ")";
+    const std::string right = "cmdNav(" + std::to_string(i) + ")";
+    QCOMPARE(pos(right.c_str()).y(), pos(left.c_str()).y());
+    QVERIFY(pos(right.c_str()).x() > pos(left.c_str()).x());
+  }
+  QCOMPARE(Widget<QPushButton>(*window, "cmdNav(3)")->shortcut(), QKeySequence("Alt+S"));
+  QCOMPARE(Widget<QPushButton>(*window, "cmdNav(2)")->shortcut(), QKeySequence("Alt+B"));
+
+  // A change the core makes shows at the next sync.
+  screen.lblProcessing.set_caption("Response Processed");
+  screen.frameComm.set_visible(true);
+  window->view().Sync();
+  QCOMPARE(Widget<QLabel>(*window, "lblProcessing")->text(), QString("Response Processed"));
+  QVERIFY(window->view().WidgetFor("lblProcessing")->isVisible());
+}
+
+void WizardWindowTest::clicksGoToTheHandlers() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  MessageCatcher catcher;
+  auto checked = [&](const char* name) { return Widget<QCheckBox>(*window, name)->isChecked(); };
+
+  Click(*window, "cmdSelectAll");
+  for (const char* name : kEntityBoxes) {
+    const bool list = std::string(name) != "chkQBTimesheet" && std::string(name) != "chkQBExpense";
+    QVERIFY2(checked(name) == list, name);
+  }
+  QCOMPARE(Widget<QPushButton>(*window, "cmdSelectAll")->text(), QString("Uncheck All"));
+  Click(*window, "chkQBTimesheet");
+  QVERIFY(checked("chkQBTimesheet"));
+  QCOMPARE(window->control().screen().chkQBTimesheet.value(), 1);
+
+  // Debug mode shows the two options with "Stop on error" selected.
+  Click(*window, "chkDebugMode");
+  QCOMPARE(Widget<QCheckBox>(*window, "chkDebugMode")->text(), QString("Debug mode on"));
+  QVERIFY(window->control().DebugMode);
+  QVERIFY(Widget<QRadioButton>(*window, "optStop")->isVisible());
+  QVERIFY(Widget<QRadioButton>(*window, "optStop")->isChecked());
+  Click(*window, "optContinue");
+  QVERIFY(Widget<QRadioButton>(*window, "optContinue")->isChecked());
+  QVERIFY(!Widget<QRadioButton>(*window, "optStop")->isChecked());
+  QVERIFY(window->control().screen().optContinue.value());
+  Click(*window, "chkDebugMode");
+  QCOMPARE(Widget<QCheckBox>(*window, "chkDebugMode")->text(), QString("Debug mode off"));
+  QVERIFY(!Widget<QRadioButton>(*window, "optContinue")->isVisible());
+  Click(*window, "chkDebugMode");
+  QVERIFY(Widget<QRadioButton>(*window, "optStop")->isChecked());
+
+  Click(*window, "cmdSelectAll");
+  for (const char* name : kEntityBoxes) QVERIFY2(!checked(name), name);
+  QCOMPARE(Widget<QPushButton>(*window, "cmdSelectAll")->text(), QString("Select All"));
+
+  // Help and Back; Start Sync with nothing ticked says so and runs nothing.
+  Click(*window, "cmdNav(0)");
+  Click(*window, "cmdNav(2)");
+  Click(*window, "cmdNav(3)");
+  QCOMPARE(catcher.messages.size(), std::size_t{2});
+  const std::string help =
+      "This wizard helps you sync your QB data with the Tessaly.\r\nYou can either select all the "
+      "entities for sync or select one by one depending upon the requirement and hit the 'Start "
+      "Sync' button.";
+  QCOMPARE(catcher.messages[0].text, Shown(help));
+  QCOMPARE(catcher.messages[0].icon, QMessageBox::Information);
+  QCOMPARE(catcher.messages[0].title, QString("vantrel-wizard"));
+  QCOMPARE(window->forms_host().messages().at(0).text, help);
+  const std::string nothing = "Please select atleast a single item for syncronization";
+  QCOMPARE(catcher.messages[1].text, Shown(nothing));
+  QCOMPARE(catcher.messages[1].icon, QMessageBox::Information);
+  QVERIFY(!window->view().WidgetFor("frameComm")->isVisible());
+  QCOMPARE(window->findChild<QLabel*>("runSummary")->text(),
+           "Last run: nothing-selected. " + Shown(nothing));
+}
+
+void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  site::SiteServer* site = window->embedded_site();
+  QVERIFY(site != nullptr);
+  QCOMPARE(window->findChild<QLabel*>("siteInfo")->text(),
+           QString("Embedded site at %1, database %2")
+               .arg(QString::fromStdString(site->base_url()), dir.filePath("site.sqlite")));
+  // Every reply takes a moment, so that each request's wait is seen.
+  site->set_delay(std::chrono::milliseconds(15));
+
+  Click(*window, "cmdSelectAll");
+  Click(*window, "chkDebugMode");
+  QCOMPARE(Widget<QCheckBox>(*window, "chkDebugMode")->text(), QString("Debug mode on"));
+
+  // The first stage's caption is painted while the pointer is the hourglass.
+  std::optional<bool> hourglass_at_contact;
+  struct PaintWatch : QObject {
+    std::function<void()> on_paint;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) on_paint();
+      return false;
+    }
+  } watch;
+  watch.on_paint = [&] {
+    if (Widget<QLabel>(*window, "lblContacting")->text() == "Contacted QuickBooks" &&
+        !hourglass_at_contact) {
+      hourglass_at_contact = Look(*window).hourglass;
+    }
+  };
+  window->view().WidgetFor("lblContacting")->installEventFilter(&watch);
+
+  std::vector<Seen> waits;
+  Poller poller([&] {
+    if (RequestWaiting()) waits.push_back(Look(*window));
+  });
+  std::optional<Seen> at_message;
+  MessageCatcher catcher;
+  catcher.on_message = [&](QMessageBox&) { at_message = Look(*window); };
+  Click(*window, "cmdNav(3)");
+  poller.Stop();
+
+  QVERIFY(hourglass_at_contact.has_value());
+  QVERIFY(*hourglass_at_contact);
+
+  // While requests wait: the panel with two stages done, the progress strip,
+  // the default pointer.
+  QVERIFY(!waits.empty());
+  QVERIFY(waits.front().please_wait_shown);
+  QCOMPARE(waits.front().process_text, QString("Getting Consultants from QB (1)"));
+  QCOMPARE(waits.front().bar_max, SampleRecords("EmployeeRet") - 1);
+  QCOMPARE(waits.front().bar_value, 0);
+  QVERIFY(waits.back().process_text.startsWith("Getting Vendors from QB ("));
+  std::set<int> class_statements;
+  for (const Seen& s : waits) {
+    QVERIFY(s.comm_shown && !s.select_all_shown && !s.hourglass);
+    // The items pass reports once its four kinds have each hidden the strip.
+    QVERIFY(s.progress_shown || s.process_text.startsWith("Getting Payroll Items from QB ("));
+    QVERIFY(s.contact_checked && s.wait_checked && !s.processing_checked);
+    QCOMPARE(s.contacting, QString("Contacted QuickBooks"));
+    QCOMPARE(s.waiting, QString("Response Received"));
+    QCOMPARE(s.processing, QString("Processing  response"));
+    const QString classes = "Getting Classes from QB (";
+    if (s.process_text.startsWith(classes)) {
+      // One statement a post in debug mode: the bar stands at its record.
+      const int n = s.process_text.mid(classes.size()).chopped(1).toInt();
+      QCOMPARE(s.bar_max, SampleRecords("ClassRet") - 1);
+      QCOMPARE(s.bar_value, n - 1);
+      class_statements.insert(n);
+    }
+  }
+  QCOMPARE(static_cast<int>(class_statements.size()), SampleRecords("ClassRet"));
+
+  // The closing message over the finished stages.
+  const std::string summary =
+      "Quickbooks data synced with Tessaly successfully..\r\n\r\nThe sync process has added "
+      "Task(s) to Tessaly, timesheets for these Task(s) will download to QuickBooks as "
+      "non-billable time. To change this to billable: \r\n\r\n1. Go to Customize | Timesheet "
+      "Preferences \r\n2. Click on 'Use Rules'. \r\n3. Select the Task(s) you want to make "
+      "billable and click the 'Make Billable' button.";
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+  QCOMPARE(catcher.messages[0].text, Shown(summary));
+  QCOMPARE(catcher.messages[0].icon, QMessageBox::Information);
+  QCOMPARE(window->forms_host().messages().at(0).text, summary);
+  QVERIFY(at_message.has_value());
+  QCOMPARE(at_message->processing, QString("Response Processed"));
+  QCOMPARE(at_message->transfer, QString("Transferred data"));
+  QVERIFY(at_message->processing_checked && at_message->comm_shown && !at_message->progress_shown);
+
+  // Afterwards the screen is idle again; the status line keeps the summary.
+  ExpectReset(*window);
+  QCOMPARE(Look(*window).processing, QString("Response Processed"));
+  QVERIFY(window->findChild<QLabel*>("runSummary")
+              ->text()
+              .startsWith("Last run: completed. Quickbooks data synced with Tessaly successfully.. "
+                          "The sync process has added Task(s)"));
+
+  const std::map<std::string, std::string> expected = {
+      {"ClassInfo", "9"},
+      {"CustProjInfo", "16"},
+      {"Customers", "10"},
+      {"EmployeeInfo", "9"},
+      {"ExpenseLines", "0"},
+      {"GLChartOfAccounts", "30"},
+      {"StatusUpdates", "6"},
+      {"TaskInfo", "31"},
+      {"TimeTransactions", "0"},
+      // The site's journal has a row a post; debug mode posts each statement alone.
+      {"Uploads", "124"},
+      {"Vendors", "9"}};
+  QCOMPARE(SiteRows(*site), expected);
+  std::string letters;
+  for (const auto& row : site->Query("SELECT * FROM StatusUpdates")) letters += row.at(0);
+  QCOMPARE(letters, std::string("EPCGTV"));
+}
+
+void WizardWindowTest::cancelWhileASlowReplyWaits() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  window->embedded_site()->set_delay(std::chrono::milliseconds(8000));
+  Click(*window, "chkQBClasses");
+
+  // "Please wait..." blinks while the post waits; then Cancel is clicked.
+  QElapsedTimer clock;
+  std::vector<std::pair<qint64, bool>> blink;
+  Poller poller([&] {
+    if (!RequestWaiting()) return;
+    if (!clock.isValid()) clock.start();
+    const bool shown = window->view().WidgetFor("lblTransfer2")->isVisible();
+    if (blink.empty() || blink.back().second != shown) blink.emplace_back(clock.elapsed(), shown);
+    if (clock.elapsed() >= 2200) Click(*window, "cmdNav(1)");
+  });
+  MessageCatcher catcher;
+  std::optional<Seen> at_message;
+  catcher.on_message = [&](QMessageBox&) { at_message = Look(*window); };
+  Click(*window, "cmdNav(3)");
+  poller.Stop();
+
+  QVERIFY(!blink.empty() && blink.front().second);
+  QVERIFY2(blink.size() >= 3, qPrintable(QString("%1 changes").arg(blink.size())));
+  for (std::size_t i = 1; i < blink.size(); ++i) {
+    const qint64 gap = blink[i].first - blink[i - 1].first;
+    QVERIFY2(gap >= 400, qPrintable(QString("%1 ms between changes").arg(gap)));
+  }
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+  QCOMPARE(catcher.messages[0].text, QString("Sync process cancelled on user request."));
+  QCOMPARE(catcher.messages[0].icon, QMessageBox::Critical);
+  QVERIFY(at_message.has_value() && at_message->comm_shown);
+  QCOMPARE(window->control().last_run_end(), RunEnd::kStopped);
+  ExpectReset(*window);
+  QCOMPARE(window->findChild<QLabel*>("runSummary")->text(),
+           QString("Last run: stopped. Sync process cancelled on user request."));
+}
+
+void WizardWindowTest::duringARunTheMenuWaitsAndClosingCancels() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  window->embedded_site()->set_delay(std::chrono::milliseconds(8000));
+  Click(*window, "chkQBVendors");
+  // The File menu's actions change nothing the run reads while it runs.
+  bool dialog_shown = false;
+  Poller dialogs([&] {
+    if (auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget())) {
+      dialog_shown = true;
+      dialog->reject();
+    }
+  });
+  Poller poller([&] {
+    if (!RequestWaiting()) return;
+    window->findChild<QAction*>("actionSettings")->trigger();
+    window->findChild<QAction*>("actionEmbeddedSite")->trigger();
+    window->close();
+  });
+  MessageCatcher catcher;
+  Click(*window, "cmdNav(3)");
+  poller.Stop();
+  QVERIFY(!dialog_shown);
+  QVERIFY(window->embedded_site() != nullptr);
+  QVERIFY(window->findChild<QAction*>("actionEmbeddedSite")->isChecked());
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+  QCOMPARE(catcher.messages[0].text, QString("Sync process cancelled on user request."));
+  QTRY_VERIFY(!window->isVisible());
+}
+
+void WizardWindowTest::settingsAreSavedAndLoaded() {
+  QTemporaryDir dir;
+  const std::string ini = dir.filePath("settings.ini").toStdString();
+  {
+    auto window = SampleWindow(dir);
+    const std::string before = window->embedded_site()->base_url();
+    // The dialog starts from the page's values; two of them are changed.
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      QCOMPARE(dialog->findChild<QLineEdit*>("SiteCode")->text(), QString("ACME01"));
+      QCOMPARE(dialog->findChild<QLineEdit*>("WGSecureServerURL")->text(), QString());
+      dialog->findChild<QLineEdit*>("EmpLexicon")->setText("Worker");
+      dialog->findChild<QLineEdit*>("SiteCode")->setText("ACME02");
+      dialog->accept();
+    });
+    window->findChild<QAction*>("actionSettings")->trigger();
+    QCOMPARE(Widget<QLabel>(*window, "Label2")->text(), QString("Workers"));
+    QCOMPARE(window->control().SiteCode, std::string("ACME02"));
+    // The embedded site answers to the new code, and the control posts to it.
+    QVERIFY(window->embedded_site()->base_url() != before);
+    QCOMPARE(window->control().WGSecureServerURL, window->embedded_site()->base_url());
+  }
+  QSettings saved(QString::fromStdString(ini), QSettings::IniFormat);
+  QCOMPARE(saved.value("parameters/EmpLexicon").toString(), QString("Worker"));
+  QCOMPARE(saved.value("parameters/TessalyUser").toString(), QString("jsmith"));
+
+  // Without a page the settings are the parameters; a page's own values win.
+  ResetModWizard();
+  WizardWindow bare;
+  bare.Configure(ParseDesktopArgs({"--settings", ini}));
+  QCOMPARE(bare.control().SiteCode, std::string("ACME02"));
+  QCOMPARE(bare.control().TessalyUser, std::string("jsmith"));
+  QCOMPARE(Widget<QLabel>(bare, "Label2")->text(), QString("Workers"));
+  WizardWindow paged;
+  paged.Configure(ParseDesktopArgs(
+      {"--settings", ini, "--page", "samples/page.html", "--param", "SILexicon=Job"}));
+  QCOMPARE(paged.control().SiteCode, std::string("ACME01"));
+  QCOMPARE(paged.control().SILexicon, std::string("Job"));
+  QCOMPARE(Widget<QLabel>(paged, "Label2")->text(), QString("Consultants"));
+}
+
+void WizardWindowTest::quickBooksAndTheSiteFromTheFileMenu() {
+  QTemporaryDir dir;
+  ResetModWizard();
+  WizardWindow window;
+  window.Configure(ParseDesktopArgs(
+      {"--page", "samples/page.html", "--settings", dir.filePath("settings.ini").toStdString()}));
+  window.show();
+  auto* quickbooks = window.findChild<QLabel*>("quickbooksInfo");
+  auto* site_info = window.findChild<QLabel*>("siteInfo");
+  auto* summary = window.findChild<QLabel*>("runSummary");
+  QCOMPARE(quickbooks->text(), QString("QuickBooks is not running"));
+  QCOMPARE(site_info->text(), QString("No site: set the base address or choose the embedded site"));
+  MessageCatcher catcher;
+
+  // The page names no server.
+  Click(window, "chkQBClasses");
+  Click(window, "cmdNav(3)");
+  QCOMPARE(catcher.messages.back().text,
+           QString("You need to provide WGSecureServerURL, QBFilePath, SiteCode, SiteKey and "
+                   "TessalyUser name to connect for sync.."));
+  QVERIFY(summary->text().startsWith("Last run: missing-properties. "));
+
+  // The embedded site from the menu; QuickBooks is still not running.
+  window.findChild<QAction*>("actionEmbeddedSite")->trigger();
+  QVERIFY(window.embedded_site() != nullptr);
+  QVERIFY(site_info->text().startsWith("Embedded site at http://127.0.0.1:"));
+  Click(window, "chkQBClasses");
+  Click(window, "cmdNav(3)");
+  QCOMPARE(catcher.messages.back().text,
+           QString("Your Quickbooks file is not open, please open your Quickbooks file and try "
+                   "again."));
+  QCOMPARE(catcher.messages.back().icon, QMessageBox::Critical);
+  QVERIFY(summary->text().startsWith("Last run: quickbooks-error. "));
+
+  // The company opened by its full path is opened under the name the page expects.
+  QVERIFY(window.OpenCompany(std::filesystem::absolute("samples/Acme.QBW").string()));
+  QCOMPARE(quickbooks->text(), QString("QuickBooks has samples/Acme.QBW open"));
+  Click(window, "chkQBClasses");
+  Click(window, "cmdNav(3)");
+  QCOMPARE(catcher.messages.back().text,
+           QString("Quickbooks data synced with Tessaly successfully.."));
+  QCOMPARE(window.embedded_site()->Query("SELECT COUNT(*) FROM ClassInfo").at(0).at(0),
+           std::string("9"));
+
+  // A file that is not a company is refused, and the open one stays open.
+  const std::size_t shown = catcher.messages.size();
+  QVERIFY(!window.OpenCompany("samples/page.html"));
+  QCOMPARE(catcher.messages.size(), shown + 1);
+  QCOMPARE(catcher.messages.back().icon, QMessageBox::Warning);
+  QCOMPARE(quickbooks->text(), QString("QuickBooks has samples/Acme.QBW open"));
+
+  window.findChild<QAction*>("actionEmbeddedSite")->trigger();
+  QVERIFY(window.embedded_site() == nullptr);
+  QCOMPARE(window.control().WGSecureServerURL, std::string());
+}
+
+}  // namespace vantrel::desktop::testing
+
+QTEST_MAIN(vantrel::desktop::testing::WizardWindowTest)
+#include "wizard_window_test.moc"
