@@ -1,5 +1,7 @@
 #include "cli_host.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -39,6 +41,9 @@ std::string TerminalText(const std::string& text) {
 
 }  // namespace
 
+CliHost::CliHost(std::FILE* out, bool show_stages)
+    : out_(out), show_stages_(show_stages), terminal_(isatty(fileno(out)) == 1) {}
+
 std::string MessageLine(const std::string& text, platform::MessageStyle style) {
   return std::string(style == platform::MessageStyle::kCritical ? "[critical] "
                                                                 : "[information] ") +
@@ -67,9 +72,31 @@ void CliHost::ProcessPendingEvents() {
 }
 
 void CliHost::FlushProgress() {
-  if (pending_progress_.empty()) return;
-  std::fprintf(out_, "  %s\n", pending_progress_.c_str());
+  if (pending_progress_.empty()) {
+    if (line_in_place_) std::fputc('\n', out_);
+    line_in_place_ = false;
+    return;
+  }
+  std::fprintf(out_, "%s  %s\n", line_in_place_ ? "\r\033[K" : "", ProgressLine().c_str());
   pending_progress_.clear();
+  line_in_place_ = false;
+}
+
+void CliHost::NoteProgress(const std::string& caption) {
+  pending_progress_ = caption;
+  if (ctl_ == nullptr) return;
+  const platform::ProgressBar& bar = ctl_->screen().ProgressBar1;
+  walked_ = bar.value() + 1;
+  records_ = std::max<long>(walked_, bar.max() + 1);
+  seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - pass_start_).count();
+}
+
+std::string CliHost::ProgressLine() const {
+  if (ctl_ == nullptr) return pending_progress_;
+  char figures[128];
+  std::snprintf(figures, sizeof figures, "  [%ld/%ld records, %.0f/s, %.1f s]", walked_, records_,
+                seconds_ > 0 ? static_cast<double>(walked_) / seconds_ : 0.0, seconds_);
+  return pending_progress_ + figures;
 }
 
 void CliHost::Redrawn(const platform::Control& control) {
@@ -81,18 +108,31 @@ void CliHost::Redrawn(const platform::Control& control) {
     if (caption.back() != ')') {
       // The start text of a pass.
       FlushProgress();
+      pass_start_ = std::chrono::steady_clock::now();
+      last_progress_ = pass_start_;
       std::fprintf(out_, "  %s\n", caption.c_str());
     } else {
-      // A running count: at most one line a second, and the last one of a pass.
-      pending_progress_ = caption;
+      // A running count: on a terminal one line updated in place a few times
+      // a second; elsewhere a line every five seconds; the last one of a pass
+      // in any case.
+      NoteProgress(caption);
       const auto now = std::chrono::steady_clock::now();
-      if (now - last_progress_ < std::chrono::seconds(1)) return;
+      if (now - last_progress_ <
+          (terminal_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(5000))) {
+        return;
+      }
       last_progress_ = now;
-      FlushProgress();
+      if (terminal_) {
+        std::fprintf(out_, "\r\033[K  %s", ProgressLine().c_str());
+        line_in_place_ = true;  // the pass's last count ends the line
+      } else {
+        FlushProgress();
+      }
     }
   } else if (name == "lblWaiting" && caption == "Response Received") {
     std::fprintf(out_, "  %s (%zu bytes of qbXML)\n", caption.c_str(),
                  modWizard().strResponseXML.size());
+    std::fprintf(out_, "  reading the response...\n");
   } else if ((name == "lblContacting" && caption != "Contacting QuickBooks") ||
              (name == "lblWaiting" && caption != "Waiting for response") ||
              name == "lblProcessing" || (name == "lblTransfer1" && caption == "Transferred data")) {

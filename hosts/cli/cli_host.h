@@ -22,7 +22,7 @@ class CliHost : public platform::FormsHost {
  public:
   // Messages and stages print to `out`; with `show_stages` false only
   // message boxes print.
-  CliHost(std::FILE* out, bool show_stages) : out_(out), show_stages_(show_stages) {}
+  CliHost(std::FILE* out, bool show_stages);
 
   // The control whose Cancel button Ctrl-C clicks.
   void set_control(VantrelCtl* ctl) { ctl_ = ctl; }
@@ -42,9 +42,20 @@ class CliHost : public platform::FormsHost {
   std::vector<RecordedMessage> messages_;
   // Prints the running count not shown yet.
   void FlushProgress();
+  // Takes the figures of a running count as the screen shows them now.
+  void NoteProgress(const std::string& caption);
+  // The running count noted last with the host's figures: records walked
+  // against the pass's records, their rate and the time since the pass began.
+  std::string ProgressLine() const;
 
   std::string pending_progress_;
+  long walked_ = 0;
+  long records_ = 0;
+  double seconds_ = 0;
   std::chrono::steady_clock::time_point last_progress_{};
+  std::chrono::steady_clock::time_point pass_start_{};
+  bool terminal_ = false;       // `out_` is a terminal: the count updates in place
+  bool line_in_place_ = false;  // a count stands on the current line without its end
 };
 
 // "[information] text" or "[critical] text", line breaks as the terminal's.
