@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "gen/qbxml_gen.h"
 #include "platform/com_error.h"
 #include "quickbooks/qbxml_request.h"
 
@@ -214,6 +215,32 @@ TEST(StandinAnswerTest, TextThatIsNotAQbxmlRequestFailsWithTheParsingError) {
 }
 
 // ----------------------------------------------------------------- company files
+
+// A generated company file holds the generated response's records, and the
+// stand-in answers with them.
+TEST(StandinCompanyTest, AGeneratedCompanyHoldsTheGeneratedRecords) {
+  gen::GenOptions options;
+  options.classes = 3;
+  options.customers = 2;
+  options.jobs_per_customer = 2;
+  options.checks = 1;
+  auto named = ParseCompany(gen::GenerateCompany(options, "C:\\Data\\Gen & Co.QBW"), "x");
+  EXPECT_EQ(named->settings().file, "C:\\Data\\Gen & Co.QBW");
+  EXPECT_EQ(named->RecordCount("ClassRet"), 3u);
+  EXPECT_EQ(named->RecordCount("CustomerRet"), 6u);
+  EXPECT_EQ(named->RecordCount("CheckRet"), 1u);
+  auto unnamed = ParseCompany(gen::GenerateCompany(options, ""), "given/path.QBW");
+  EXPECT_EQ(unnamed->settings().file, "given/path.QBW");
+  const std::string response = AnswerRequest(
+      *unnamed, Request("<ClassQueryRq requestID=\"1\"><ActiveStatus>All</ActiveStatus>"
+                        "</ClassQueryRq>"));
+  size_t classes = 0;
+  for (size_t at = response.find("<ClassRet>"); at != std::string::npos;
+       at = response.find("<ClassRet>", at + 1)) {
+    ++classes;
+  }
+  EXPECT_EQ(classes, 3u);
+}
 
 TEST(StandinCompanyTest, RootAttributesOrDefaultsGiveTheSettings) {
   auto plain = ParseCompany(CompanyXml("<!-- classes -->\n" + Record("ClassRet", "1") +

@@ -1,4 +1,5 @@
-// vantrel-gen: writes a generated qbXML response to standard output.
+// vantrel-gen: writes a generated qbXML response, or a company file for the
+// QuickBooks stand-in (--company), to standard output.
 //
 //   vantrel-gen [--classes N] [--accounts N] [--employees N] [--vendors N]
 //               [--customers N] [--jobs-per-customer N] [--subjobs-per-job N]
@@ -9,6 +10,7 @@
 //               [--sales-rep-every N] [--job-start-date-every N]
 //               [--modified-after-minutes N]
 //               [--apostrophes] [--non-ascii] [--long-names]
+//               [--company [--company-name NAME]]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,16 +49,28 @@ constexpr CountOption kCounts[] = {
     {"--modified-after-minutes", &vantrel::gen::GenOptions::modified_after_minutes},
 };
 
+constexpr char kUsage[] =
+    "usage: vantrel-gen [--classes N] [--accounts N] [--employees N] [--vendors N]\n"
+    "  [--customers N] [--jobs-per-customer N] [--subjobs-per-job N]\n"
+    "  [--service-items N] [--non-inventory-items N] [--other-charge-items N]\n"
+    "  [--payroll-wage-items N] [--sales-tax-codes N] [--time N]\n"
+    "  [--checks N] [--bills N] [--expense-lines N] [--seed N] [--inactive-every N]\n"
+    "  [--missing-active-every N] [--sales-rep-every N]\n"
+    "  [--job-start-date-every N] [--modified-after-minutes N]\n"
+    "  [--apostrophes] [--non-ascii] [--long-names]\n"
+    "  [--company [--company-name NAME]]\n"
+    "\n"
+    "Writes a qbXML response holding the records asked for to standard output;\n"
+    "with --company, a company file of the same records that\n"
+    "'vantrel sync --quickbooks FILE' opens (QuickBooks then reports NAME, or\n"
+    "the path it was opened by, as the open company).\n"
+    "\n"
+    "example:\n"
+    "  vantrel-gen --company --classes 1000 --customers 100 --jobs-per-customer 3 \\\n"
+    "      > Big.QBW\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: vantrel-gen [--classes N] [--accounts N] [--employees N] [--vendors N]\n"
-               "  [--customers N] [--jobs-per-customer N] [--subjobs-per-job N]\n"
-               "  [--service-items N] [--non-inventory-items N] [--other-charge-items N]\n"
-               "  [--payroll-wage-items N] [--sales-tax-codes N] [--time N]\n"
-               "  [--checks N] [--bills N] [--expense-lines N] [--seed N] [--inactive-every N]\n"
-               "  [--missing-active-every N] [--sales-rep-every N]\n"
-               "  [--job-start-date-every N] [--modified-after-minutes N]\n"
-               "  [--apostrophes] [--non-ascii] [--long-names]\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -72,6 +86,8 @@ bool ReadNumber(const char* text, long* value) {
 
 int main(int argc, char** argv) {
   vantrel::gen::GenOptions options;
+  bool company = false;
+  std::string company_name;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (std::strcmp(arg, "--apostrophes") == 0) {
@@ -84,6 +100,18 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(arg, "--long-names") == 0) {
       options.long_names = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(arg, "--company") == 0) {
+      company = true;
+      continue;
+    }
+    if (std::strcmp(arg, "--company-name") == 0 && i + 1 < argc) {
+      company_name = argv[++i];
       continue;
     }
     if (i + 1 >= argc) return Usage();
@@ -104,6 +132,8 @@ int main(int argc, char** argv) {
     if (!known) return Usage();
     ++i;
   }
-  const std::string response = vantrel::gen::GenerateResponse(options);
-  return std::fwrite(response.data(), 1, response.size(), stdout) == response.size() ? 0 : 1;
+  if (!company_name.empty() && !company) return Usage();
+  const std::string text = company ? vantrel::gen::GenerateCompany(options, company_name)
+                                   : vantrel::gen::GenerateResponse(options);
+  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() ? 0 : 1;
 }

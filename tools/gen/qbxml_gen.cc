@@ -109,8 +109,17 @@ class Writer {
 
 class ResponseBuilder {
  public:
-  ResponseBuilder(const GenOptions& options, std::string& out)
-      : o_(options), w_(out), random_(options.seed) {}
+  // With `bare`, the records stand alone, without the query responses
+  // around them (as a company file holds them).
+  ResponseBuilder(const GenOptions& options, std::string& out, bool bare = false)
+      : o_(options), w_(out), random_(options.seed), bare_(bare) {}
+
+  void OpenQuery(const char* name, int request_id) {
+    if (!bare_) w_.QueryOpen(name, request_id);
+  }
+  void CloseQuery(const char* name) {
+    if (!bare_) w_.Close(name);
+  }
 
   void Common(int kind, long index) {
     w_.Element("ListID", GeneratedListId(kind, index));
@@ -137,7 +146,7 @@ class ResponseBuilder {
   }
 
   void Classes() {
-    w_.QueryOpen("ClassQueryRs", 1);
+    OpenQuery("ClassQueryRs", 1);
     for (long i = 0; i < o_.classes; ++i) {
       const std::string name = Name("Class", i);
       w_.Open("ClassRet");
@@ -148,13 +157,13 @@ class ResponseBuilder {
       w_.Number("Sublevel", 0);
       w_.Close("ClassRet");
     }
-    w_.Close("ClassQueryRs");
+    CloseQuery("ClassQueryRs");
   }
 
   void Accounts() {
     static const char* const kTypes[] = {"Expense", "OtherExpense",    "Income",
                                          "Bank",    "CostOfGoodsSold", "AccountsPayable"};
-    w_.QueryOpen("AccountQueryRs", 2);
+    OpenQuery("AccountQueryRs", 2);
     for (long i = 0; i < o_.accounts; ++i) {
       const std::string name = Name("Account", i);
       w_.Open("AccountRet");
@@ -170,11 +179,11 @@ class ResponseBuilder {
       w_.Amount("TotalBalance", random_.Below(1000000) - 200000);
       w_.Close("AccountRet");
     }
-    w_.Close("AccountQueryRs");
+    CloseQuery("AccountQueryRs");
   }
 
   void Employees() {
-    w_.QueryOpen("EmployeeQueryRs", 3);
+    OpenQuery("EmployeeQueryRs", 3);
     for (long i = 0; i < o_.employees; ++i) {
       const std::string name = Name("Employee", i);
       w_.Open("EmployeeRet");
@@ -199,11 +208,11 @@ class ResponseBuilder {
       w_.Element("AccountNumber", "E-" + std::to_string(i));
       w_.Close("EmployeeRet");
     }
-    w_.Close("EmployeeQueryRs");
+    CloseQuery("EmployeeQueryRs");
   }
 
   void Vendors() {
-    w_.QueryOpen("VendorQueryRs", 4);
+    OpenQuery("VendorQueryRs", 4);
     for (long i = 0; i < o_.vendors; ++i) {
       const std::string name = Name("Vendor", i);
       w_.Open("VendorRet");
@@ -228,11 +237,11 @@ class ResponseBuilder {
       w_.Amount("Balance", random_.Below(100000));
       w_.Close("VendorRet");
     }
-    w_.Close("VendorQueryRs");
+    CloseQuery("VendorQueryRs");
   }
 
   void Customers() {
-    w_.QueryOpen("CustomerQueryRs", 5);
+    OpenQuery("CustomerQueryRs", 5);
     long position = 0;  // among every customer record
     long project = 0;   // among jobs and sub-jobs
     for (long i = 0; i < o_.customers; ++i) {
@@ -253,7 +262,7 @@ class ResponseBuilder {
         }
       }
     }
-    w_.Close("CustomerQueryRs");
+    CloseQuery("CustomerQueryRs");
   }
 
   // One customer record's identity: a customer (sublevel 0, no parent), a
@@ -305,7 +314,7 @@ class ResponseBuilder {
   static bool EveryNth(long n, long every) { return every > 0 && n % every == 0; }
 
   void ServiceItems() {
-    w_.QueryOpen("ItemServiceQueryRs", 6);
+    OpenQuery("ItemServiceQueryRs", 6);
     for (long i = 0; i < o_.service_items; ++i) {
       const std::string name = Name("Service", i);
       w_.Open("ItemServiceRet");
@@ -322,11 +331,11 @@ class ResponseBuilder {
       w_.Close("SalesOrPurchase");
       w_.Close("ItemServiceRet");
     }
-    w_.Close("ItemServiceQueryRs");
+    CloseQuery("ItemServiceQueryRs");
   }
 
   void TimeRecords() {
-    w_.QueryOpen("TimeTrackingQueryRs", 7);
+    OpenQuery("TimeTrackingQueryRs", 7);
     for (long i = 0; i < o_.time_records; ++i) {
       w_.Open("TimeTrackingRet");
       w_.Element("TxnID", GeneratedListId(kTimeKind, i));
@@ -345,11 +354,11 @@ class ResponseBuilder {
       w_.Element("IsBillable", i % 2 == 0 ? "true" : "false");
       w_.Close("TimeTrackingRet");
     }
-    w_.Close("TimeTrackingQueryRs");
+    CloseQuery("TimeTrackingQueryRs");
   }
 
   void Expenses(const char* query, const char* record, int kind, long count, int request_id) {
-    w_.QueryOpen(query, request_id);
+    OpenQuery(query, request_id);
     for (long i = 0; i < count; ++i) {
       w_.Open(record);
       w_.Element("TxnID", GeneratedListId(kind, i));
@@ -378,13 +387,13 @@ class ResponseBuilder {
       w_.Close("ItemLineRet");
       w_.Close(record);
     }
-    w_.Close(query);
+    CloseQuery(query);
   }
 
   // Sales tax codes "Tax" and "Non" first, with the ListIDs every reference
   // carries, then "T02", "T03", ...: three characters as in QuickBooks.
   void SalesTaxCodes() {
-    w_.QueryOpen("SalesTaxCodeQueryRs", 13);
+    OpenQuery("SalesTaxCodeQueryRs", 13);
     for (long i = 0; i < o_.sales_tax_codes; ++i) {
       const bool taxable = i % 2 == 0;
       w_.Open("SalesTaxCodeRet");
@@ -399,7 +408,7 @@ class ResponseBuilder {
       w_.Element("Desc", taxable ? "Taxable Sales" : "Non-Taxable Sales");
       w_.Close("SalesTaxCodeRet");
     }
-    w_.Close("SalesTaxCodeQueryRs");
+    CloseQuery("SalesTaxCodeQueryRs");
   }
 
   static std::string SalesTaxCodeName(long index) {
@@ -463,12 +472,12 @@ class ResponseBuilder {
     static constexpr ItemAccounts kAccounts{"80000005-1193155500", "Materials Income",
                                             "80000006-1193155500", "Materials Cost"};
     Random random = KindRandom(kNonInventoryKind);
-    w_.QueryOpen("ItemNonInventoryQueryRs", 10);
+    OpenQuery("ItemNonInventoryQueryRs", 10);
     for (long i = 0; i < o_.non_inventory_items; ++i) {
       Item("ItemNonInventoryRet", kNonInventoryKind, i, Name("Part", i), true,
            i % 2 == 0 ? Sale::kPrice : Sale::kSalesAndPurchase, kAccounts, random);
     }
-    w_.Close("ItemNonInventoryQueryRs");
+    CloseQuery("ItemNonInventoryQueryRs");
   }
 
   // Charges priced in turn by amount, by percentage and on both sides;
@@ -478,18 +487,18 @@ class ResponseBuilder {
                                             "80000008-1193155500", "Reimbursable Costs"};
     static constexpr Sale kSales[] = {Sale::kPrice, Sale::kPercent, Sale::kSalesAndPurchase};
     Random random = KindRandom(kOtherChargeKind);
-    w_.QueryOpen("ItemOtherChargeQueryRs", 11);
+    OpenQuery("ItemOtherChargeQueryRs", 11);
     for (long i = 0; i < o_.other_charge_items; ++i) {
       Item("ItemOtherChargeRet", kOtherChargeKind, i, Name("Charge", i), i % 2 == 1, kSales[i % 3],
            kAccounts, random);
     }
-    w_.Close("ItemOtherChargeQueryRs");
+    CloseQuery("ItemOtherChargeQueryRs");
   }
 
   void PayrollWageItems() {
     static const char* const kWageTypes[] = {"HourlyRegular", "SalaryRegular", "Bonus",
                                              "Commission", "HourlyOvertime"};
-    w_.QueryOpen("PayrollItemWageQueryRs", 12);
+    OpenQuery("PayrollItemWageQueryRs", 12);
     for (long i = 0; i < o_.payroll_wage_items; ++i) {
       w_.Open("PayrollItemWageRet");
       Common(kPayrollWageKind, i);
@@ -499,7 +508,7 @@ class ResponseBuilder {
       w_.Ref("ExpenseAccountRef", "80000009-1193155500", "Payroll Expenses");
       w_.Close("PayrollItemWageRet");
     }
-    w_.Close("PayrollItemWageQueryRs");
+    CloseQuery("PayrollItemWageQueryRs");
   }
 
   // The kinds added after the first nine draw from a sequence of their own,
@@ -512,6 +521,7 @@ class ResponseBuilder {
   const GenOptions& o_;
   Writer w_;
   Random random_;
+  bool bare_;
 };
 
 }  // namespace
@@ -546,17 +556,20 @@ std::string GeneratedListId(int kind_number, long index) {
   return buf;
 }
 
-std::string GenerateResponse(const GenOptions& options) {
-  std::string out;
+namespace {
+
+// The records of every kind with records, in the response's order, appended
+// to `out`.
+void AppendRecords(const GenOptions& options, std::string& out, bool bare) {
   const long records =
       options.classes + options.accounts + options.employees + options.vendors +
       options.customers * (1 + options.jobs_per_customer * (1 + options.subjobs_per_job)) +
       options.service_items + options.time_records + options.checks + options.bills +
       options.sales_tax_codes + options.non_inventory_items + options.other_charge_items +
       options.payroll_wage_items;
-  out.reserve(256 + static_cast<std::size_t>(records) * (options.long_names ? 2000 : 900));
-  out += "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n";
-  ResponseBuilder builder(options, out);
+  out.reserve(out.size() + 256 +
+              static_cast<std::size_t>(records) * (options.long_names ? 2000 : 900));
+  ResponseBuilder builder(options, out, bare);
   if (options.classes > 0) builder.Classes();
   if (options.accounts > 0) builder.Accounts();
   if (options.employees > 0) builder.Employees();
@@ -571,7 +584,35 @@ std::string GenerateResponse(const GenOptions& options) {
   if (options.other_charge_items > 0) builder.OtherChargeItems();
   if (options.payroll_wage_items > 0) builder.PayrollWageItems();
   if (options.sales_tax_codes > 0) builder.SalesTaxCodes();
+}
+
+}  // namespace
+
+std::string GenerateResponse(const GenOptions& options) {
+  std::string out = "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n";
+  AppendRecords(options, out, false);
   out += "\n</QBXMLMsgsRs>\n</QBXML>\n";
+  return out;
+}
+
+std::string GenerateCompany(const GenOptions& options, const std::string& file_name) {
+  std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<QuickBooksCompany";
+  if (!file_name.empty()) out += " file=\"";
+  for (const char c : file_name) {
+    if (c == '&') {
+      out += "&amp;";
+    } else if (c == '"') {
+      out += "&quot;";
+    } else if (c == '<') {
+      out += "&lt;";
+    } else {
+      out += c;
+    }
+  }
+  if (!file_name.empty()) out += '"';
+  out += ">\n";
+  AppendRecords(options, out, true);
+  out += "\n</QuickBooksCompany>\n";
   return out;
 }
 

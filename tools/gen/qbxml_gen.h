@@ -77,6 +77,12 @@ struct GenOptions {
 // payroll wage items, sales tax codes.
 std::string GenerateResponse(const GenOptions& options);
 
+// A company file for the QuickBooks stand-in holding the same records, in the
+// same order, under a QuickBooksCompany root whose `file` attribute is
+// `file_name` (the name QuickBooks reports as the open company; without one,
+// the stand-in reports the path it was opened by).
+std::string GenerateCompany(const GenOptions& options, const std::string& file_name);
+
 // `time` plus `minutes` as qbXML date-time text: "2007-10-23T15:05:58-08:00".
 std::string QBDateTimeText(const GenTime& time, long minutes = 0);
 
