@@ -416,6 +416,24 @@ TEST(StandinFaultTest, NoCompanyAndRootSwitchesChangeTheirOperation) {
   Session truncated(" response=\"truncated\"");
   EXPECT_EQ(truncated.processor.ProcessRequest(truncated.ticket, request),
             answer.substr(0, answer.size() / 2));
+  // A processor of a one-run host lets go of the company after answering; the
+  // run still ends its session and closes, and nothing later finds a company.
+  Session once("");
+  std::weak_ptr<const Company> company;
+  {
+    auto held = SmallCompany();
+    company = held;
+    once.processor = StandinProcessor(held);
+  }
+  once.processor.OpenConnection("id", "Brindlemark");
+  once.ticket = once.processor.BeginSession("", 2);
+  once.processor.set_release_after_answer(true);
+  EXPECT_NE(once.processor.ProcessRequest(once.ticket, request), "");
+  EXPECT_TRUE(company.expired());
+  EXPECT_THAT(ComErrorOf([&] { once.processor.ProcessRequest(once.ticket, request); }),
+              HasSubstr("the company file was closed after the run's request"));
+  EXPECT_EQ(ComErrorOf([&] { once.processor.EndSession(once.ticket); }), "");
+  EXPECT_EQ(ComErrorOf([&] { once.processor.CloseConnection(); }), "");
   Session locked(" processError=\"The data file is locked.\"");
   EXPECT_EQ(ComErrorOf([&] { locked.processor.ProcessRequest(locked.ticket, request); }),
             "The data file is locked.");

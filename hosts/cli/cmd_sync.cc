@@ -165,6 +165,7 @@ int RunSync(const std::vector<std::string>& args) {
     }
 
     host::QuickBooksStandin quickbooks;
+    quickbooks.set_one_run(true);  // one run: the company goes once it has answered
     if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
     platform::SystemEnv env(quickbooks.ProcessorFactory());
     if (parsed.Has("now")) env.FixClock(ParseFixedTime(parsed.Last("now")));

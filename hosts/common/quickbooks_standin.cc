@@ -19,7 +19,12 @@ void QuickBooksStandin::Close() {
 }
 
 platform::SystemEnv::ProcessorFactory QuickBooksStandin::ProcessorFactory() const {
-  return [this] { return qb::NewStandinProcessor(company_); };
+  return [this]() -> std::unique_ptr<platform::RequestProcessor> {
+    if (!one_run_) return qb::NewStandinProcessor(company_);
+    auto processor = std::make_unique<qb::StandinProcessor>(std::move(company_));
+    processor->set_release_after_answer(true);
+    return processor;
+  };
 }
 
 }  // namespace vantrel::host

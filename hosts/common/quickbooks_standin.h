@@ -29,8 +29,14 @@ class QuickBooksStandin {
   // must not outlive this object.
   platform::SystemEnv::ProcessorFactory ProcessorFactory() const;
 
+  // For a host that makes one run: the first processor made takes the company
+  // over and lets go of it once it has answered the run's request, so that
+  // the company's memory is freed while the run goes on.
+  void set_one_run(bool one_run) { one_run_ = one_run; }
+
  private:
-  std::shared_ptr<const qb::Company> company_;
+  mutable std::shared_ptr<const qb::Company> company_;
+  bool one_run_ = false;
   std::string path_;
 };
 

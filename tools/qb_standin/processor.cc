@@ -39,6 +39,13 @@ void StandinProcessor::Log(std::string operation, std::vector<std::string> args)
   log_->push_back(ProcessorCall{std::move(operation), std::move(args)});
 }
 
+void StandinProcessor::RequireCompany(const char* operation) const {
+  if (!company_) {
+    Fail(kErrNoConnection,
+         std::string(operation) + ": the company file was closed after the run's request.");
+  }
+}
+
 void StandinProcessor::RequireConnection(const char* operation) const {
   if (connection_open_) return;
   if (was_closed_) {
@@ -66,6 +73,7 @@ void StandinProcessor::OpenConnection(const std::string& app_id, const std::stri
 std::string StandinProcessor::BeginSession(const std::string& company_file, int file_mode) {
   Log("BeginSession", {company_file, std::to_string(file_mode)});
   RequireConnection("BeginSession");
+  RequireCompany("BeginSession");
   if (!ticket_.empty()) Fail(kErrProcess, "A session with QuickBooks has already begun.");
   if (file_mode < 0 || file_mode > 2) Fail(kErrProcess, "The file mode parameter is invalid.");
   if (!company_file.empty() &&
@@ -83,6 +91,7 @@ std::string StandinProcessor::BeginSession(const std::string& company_file, int 
 std::string StandinProcessor::GetCurrentCompanyFileName(const std::string& ticket) {
   Log("GetCurrentCompanyFileName", {ticket});
   RequireConnection("GetCurrentCompanyFileName");
+  RequireCompany("GetCurrentCompanyFileName");
   RequireTicket(ticket);
   return company_->settings().file;
 }
@@ -91,6 +100,7 @@ std::optional<std::vector<std::string>> StandinProcessor::QBXMLVersionsForSessio
     const std::string& ticket) {
   Log("QBXMLVersionsForSession", {ticket});
   RequireConnection("QBXMLVersionsForSession");
+  RequireCompany("QBXMLVersionsForSession");
   RequireTicket(ticket);
   if (!company_->settings().has_versions) return std::nullopt;
   return company_->settings().qbxml_versions;
@@ -100,27 +110,30 @@ std::string StandinProcessor::ProcessRequest(const std::string& ticket,
                                              const std::string& request) {
   Log("ProcessRequest", {ticket, request});
   RequireConnection("ProcessRequest");
+  RequireCompany("ProcessRequest");
   RequireTicket(ticket);
   const CompanySettings& settings = company_->settings();
   if (settings.process_error) Fail(kErrProcess, *settings.process_error);
+  std::string answer;
   switch (settings.response) {
     case CompanySettings::Response::kWhole:
+      answer = AnswerRequest(*company_, request);
       break;
     case CompanySettings::Response::kEmpty:
-      return "";
+      break;
     case CompanySettings::Response::kGarbled: {
-      std::string answer = AnswerRequest(*company_, request);
+      answer = AnswerRequest(*company_, request);
       const std::size_t end = answer.rfind("</QBXMLMsgsRs>");
       if (end != std::string::npos) answer.replace(end, 14, "</QBXMLMsgsRS>");
-      return answer;
+      break;
     }
-    case CompanySettings::Response::kTruncated: {
-      std::string answer = AnswerRequest(*company_, request);
+    case CompanySettings::Response::kTruncated:
+      answer = AnswerRequest(*company_, request);
       answer.resize(answer.size() / 2);
-      return answer;
-    }
+      break;
   }
-  return AnswerRequest(*company_, request);
+  if (release_after_answer_) company_.reset();
+  return answer;
 }
 
 void StandinProcessor::EndSession(const std::string& ticket) {

@@ -56,11 +56,11 @@ inline constexpr std::string_view kNotRunningMessage =
 
 // The settings of a company file's root element.
 struct CompanySettings {
-  std::string file;                          // GetCurrentCompanyFileName
-  std::vector<std::string> qbxml_versions;   // QBXMLVersionsForSession
-  bool running = true;                       // running="false" clears it
-  bool has_session = true;                   // session="none" clears it
-  bool has_versions = true;                  // versions="none" clears it
+  std::string file;                         // GetCurrentCompanyFileName
+  std::vector<std::string> qbxml_versions;  // QBXMLVersionsForSession
+  bool running = true;                      // running="false" clears it
+  bool has_session = true;                  // session="none" clears it
+  bool has_versions = true;                 // versions="none" clears it
   enum class Response { kWhole, kEmpty, kGarbled, kTruncated };
   Response response = Response::kWhole;      // response="empty|garbled|truncated"
   std::optional<std::string> process_error;  // processError="TEXT"
@@ -147,6 +147,11 @@ class StandinProcessor : public platform::RequestProcessor {
   void EndSession(const std::string& ticket) override;
   void CloseConnection() override;
 
+  // When set, the processor lets go of the company once it has answered a
+  // request: a host that makes one run frees the company's memory while the
+  // run goes on. Later BeginSession and queries then find no company.
+  void set_release_after_answer(bool release) { release_after_answer_ = release; }
+
   const CallLog& calls() const { return *log_; }
   std::shared_ptr<CallLog> shared_calls() const { return log_; }
   bool connection_open() const { return connection_open_; }
@@ -156,9 +161,11 @@ class StandinProcessor : public platform::RequestProcessor {
  private:
   void Log(std::string operation, std::vector<std::string> args);
   void RequireConnection(const char* operation) const;
+  void RequireCompany(const char* operation) const;
   void RequireTicket(const std::string& ticket) const;
 
   std::shared_ptr<const Company> company_;
+  bool release_after_answer_ = false;
   std::shared_ptr<CallLog> log_;
   bool connection_open_ = false;
   bool was_closed_ = false;
