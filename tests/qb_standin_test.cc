@@ -110,34 +110,45 @@ TEST(StandinAnswerTest, EveryKnownQueryAnswersWithItsRecordsInFileOrder) {
 // one response per request in request order, requestID only where the request
 // has one, and the statuses of a query without matches and of an unknown request.
 TEST(StandinAnswerTest, ResponseTextForEachRequestOfTheMessageSet) {
-  auto company =
-      ParseCompany(CompanyXml(Record("ClassRet", "C-1",
-                                     "<Name>O'Neil's &amp; M\xC3\xBCller</Name><Desc>   </Desc>"
-                                     "<Notes>a | b</Notes>") +
-                              Record("VendorRet", "V-1")),
-                   "c");
-  const std::string response = AnswerRequest(
-      *company, Request(Query("VendorQueryRq", 1) + "<ClassQueryRq></ClassQueryRq>\r\n" +
-                        Query("InvoiceQueryRq", 3) + Query("EmployeeQueryRq", 4)));
-  EXPECT_EQ(response,
-            "<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n  <QBXMLMsgsRs>\r\n"
-            "    <VendorQueryRs requestID=\"1\" statusCode=\"0\" statusSeverity=\"Info\" "
-            "statusMessage=\"Status OK\">\r\n"
-            "      <VendorRet>\r\n        <ListID>V-1</ListID>\r\n      </VendorRet>\r\n"
-            "    </VendorQueryRs>\r\n"
-            "    <ClassQueryRs statusCode=\"0\" statusSeverity=\"Info\" "
-            "statusMessage=\"Status OK\">\r\n"
-            "      <ClassRet>\r\n        <ListID>C-1</ListID>\r\n"
-            "        <Name>O'Neil's &amp; M\xC3\xBCller</Name>\r\n        <Desc>   </Desc>\r\n"
-            "        <Notes>a | b</Notes>\r\n      </ClassRet>\r\n"
-            "    </ClassQueryRs>\r\n"
-            "    <InvoiceQueryRs requestID=\"3\" statusCode=\"3\" statusSeverity=\"Error\" "
-            "statusMessage=\"The request InvoiceQueryRq is not supported by this QuickBooks.\" "
-            "/>\r\n"
-            "    <EmployeeQueryRs requestID=\"4\" statusCode=\"1\" statusSeverity=\"Info\" "
-            "statusMessage=\"A query request did not find a matching object in QuickBooks\" "
-            "/>\r\n"
-            "  </QBXMLMsgsRs>\r\n</QBXML>\r\n");
+  const std::string records =
+      Record("ClassRet", "C-1",
+             "<Name>O'Neil's &amp; M\xC3\xBCller</Name>\n<Desc>   </Desc><Notes>a | b</Notes>") +
+      Record("VendorRet", "V-1");
+  const std::string request =
+      Request(Query("VendorQueryRq", 1) + "<ClassQueryRq></ClassQueryRq>\r\n" +
+              Query("InvoiceQueryRq", 3) + Query("EmployeeQueryRq", 4));
+  auto frame = [](const std::string& vendor, const std::string& klass) {
+    return "<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n  <QBXMLMsgsRs>\r\n"
+           "    <VendorQueryRs requestID=\"1\" statusCode=\"0\" statusSeverity=\"Info\" "
+           "statusMessage=\"Status OK\">\r\n" +
+           vendor +
+           "    </VendorQueryRs>\r\n"
+           "    <ClassQueryRs statusCode=\"0\" statusSeverity=\"Info\" "
+           "statusMessage=\"Status OK\">\r\n" +
+           klass +
+           "    </ClassQueryRs>\r\n"
+           "    <InvoiceQueryRs requestID=\"3\" statusCode=\"3\" statusSeverity=\"Error\" "
+           "statusMessage=\"The request InvoiceQueryRq is not supported by this QuickBooks.\" "
+           "/>\r\n"
+           "    <EmployeeQueryRs requestID=\"4\" statusCode=\"1\" statusSeverity=\"Info\" "
+           "statusMessage=\"A query request did not find a matching object in QuickBooks\" "
+           "/>\r\n"
+           "  </QBXMLMsgsRs>\r\n</QBXML>\r\n";
+  };
+  // A plain company file: each record copied as the file holds it, its line
+  // feeds made CR LF.
+  EXPECT_EQ(AnswerRequest(*ParseCompany(CompanyXml(records), "c"), request),
+            frame("      <VendorRet><ListID>V-1</ListID></VendorRet>\r\n",
+                  "      <ClassRet><ListID>C-1</ListID><Name>O'Neil's &amp; M\xC3\xBCller</Name>"
+                  "\r\n<Desc>   </Desc><Notes>a | b</Notes></ClassRet>\r\n"));
+  // One with a document type is parsed whole, and its records are printed.
+  std::string typed = CompanyXml(records);
+  typed.insert(typed.find("<QuickBooksCompany"), "<!DOCTYPE QuickBooksCompany>\n");
+  EXPECT_EQ(AnswerRequest(*ParseCompany(typed, "c"), request),
+            frame("      <VendorRet>\r\n        <ListID>V-1</ListID>\r\n      </VendorRet>\r\n",
+                  "      <ClassRet>\r\n        <ListID>C-1</ListID>\r\n"
+                  "        <Name>O'Neil's &amp; M\xC3\xBCller</Name>\r\n        <Desc>   "
+                  "</Desc>\r\n        <Notes>a | b</Notes>\r\n      </ClassRet>\r\n"));
 }
 
 TEST(StandinAnswerTest, StopOnErrorSkipsTheRequestsAfterAnError) {

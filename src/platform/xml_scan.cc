@@ -18,7 +18,8 @@ bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c =
 
 class Scanner {
  public:
-  Scanner(std::string_view text, XmlScanIndex& index) : text_(text), index_(index) {}
+  Scanner(std::string_view text, XmlScanIndex& index, int indexed_depth)
+      : text_(text), index_(index), indexed_depth_(static_cast<size_t>(indexed_depth)) {}
 
   bool Run() {
     if (std::memchr(text_.data(), '\0', text_.size()) != nullptr) return false;
@@ -108,7 +109,8 @@ class Scanner {
     const size_t depth = open.size() + 1;
     std::vector<XmlSpan>* spans = nullptr;
     size_t span = 0;
-    if (depth <= static_cast<size_t>(XmlScanIndex::kIndexedDepth)) {
+    if (depth == 1) index_.root = name;
+    if (depth <= indexed_depth_) {
       spans = &index_.upper[name];
       span = spans->size();
       spans->push_back({begin, empty ? pos_ : 0});
@@ -170,15 +172,16 @@ class Scanner {
   static constexpr size_t kCacheSlots = 256;
   std::string_view text_;
   XmlScanIndex& index_;
+  size_t indexed_depth_;
   size_t pos_ = 0;
   std::string_view cache_[kCacheSlots];
 };
 
 }  // namespace
 
-bool ScanXml(std::string_view text, XmlScanIndex& index) {
+bool ScanXml(std::string_view text, XmlScanIndex& index, int indexed_depth) {
   index = XmlScanIndex();
-  return Scanner(text, index).Run();
+  return Scanner(text, index, indexed_depth).Run();
 }
 
 }  // namespace vantrel::platform

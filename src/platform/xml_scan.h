@@ -19,11 +19,13 @@ struct XmlSpan {
 };
 
 // The elements of the text by name, for those at most `kIndexedDepth` levels
-// deep (the document element is level 1), and the names of the deeper ones.
+// deep (the document element is level 1; ScanXml may be asked for fewer),
+// and the names of the deeper ones.
 struct XmlScanIndex {
   static constexpr int kIndexedDepth = 4;
   std::unordered_map<std::string_view, std::vector<XmlSpan>> upper;
   std::unordered_set<std::string_view> deeper;
+  std::string_view root;  // the document element's name
 };
 
 // Checks that `text` is a document of the plain kind every response is: an
@@ -33,7 +35,8 @@ struct XmlScanIndex {
 // false result says nothing about it (a document type, processing
 // instructions or a stray character send it to the parser). The views in
 // `index` point into `text`.
-bool ScanXml(std::string_view text, XmlScanIndex& index);
+bool ScanXml(std::string_view text, XmlScanIndex& index,
+             int indexed_depth = XmlScanIndex::kIndexedDepth);
 
 }  // namespace vantrel::platform
 

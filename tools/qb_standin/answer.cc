@@ -1,6 +1,7 @@
 // Answering qbXML requests from a company file.
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -183,9 +184,139 @@ void AppendResponseClosing(std::string& out, std::string_view name) {
   out += kCrLf;
 }
 
+// ---- Records kept as text ----
+
+// The text of the first `name` element inside `record`; nullopt without one.
+std::optional<std::string_view> ChildText(std::string_view record, std::string_view name) {
+  const std::string open = "<" + std::string(name) + ">";
+  const size_t at = record.find(open);
+  if (at == std::string_view::npos) return std::nullopt;
+  const size_t begin = at + open.size();
+  const size_t end = record.find('<', begin);
+  return record.substr(begin, end == std::string_view::npos ? 0 : end - begin);
+}
+
+bool TextIsActive(std::string_view record) {
+  const std::optional<std::string_view> active = ChildText(record, "IsActive");
+  if (!active) return true;
+  const std::string_view text = platform::TrimWhitespace(*active);
+  return !(text == "false" || text == "0");
+}
+
+bool TextSelected(ActiveFilter filter, std::string_view record) {
+  switch (filter) {
+    case ActiveFilter::kAll:
+      return true;
+    case ActiveFilter::kActiveOnly:
+      return TextIsActive(record);
+    case ActiveFilter::kInactiveOnly:
+      return !TextIsActive(record);
+  }
+  return true;
+}
+
+// Appends `text` with every line feed not after a CR made CR LF.
+void AppendCrLf(std::string& out, std::string_view text) {
+  size_t from = 0;
+  for (size_t nl = text.find('\n'); nl != std::string_view::npos; nl = text.find('\n', from)) {
+    out.append(text.data() + from, nl - from);
+    if (nl == 0 || text[nl - 1] != '\r') out += '\r';
+    out += '\n';
+    from = nl + 1;
+  }
+  out.append(text.data() + from, text.size() - from);
+}
+
+// `record` without its line elements (each with the blanks before it).
+std::string WithoutLines(std::string_view record) {
+  std::string out;
+  size_t from = 0;
+  for (;;) {
+    size_t at = std::string_view::npos;
+    std::string_view line;
+    for (std::string_view name : kLineElements) {
+      for (size_t p = record.find(name, from); p != std::string_view::npos;
+           p = record.find(name, p + 1)) {
+        const size_t after = p + name.size();
+        if (p > 0 && record[p - 1] == '<' && after < record.size() &&
+            (record[after] == '>' || record[after] == ' ' || record[after] == '/')) {
+          if (p - 1 < at) {
+            at = p - 1;
+            line = name;
+          }
+          break;
+        }
+      }
+    }
+    if (at == std::string_view::npos) break;
+    size_t end = record.find('>', at);
+    if (end != std::string_view::npos && record[end - 1] != '/') {
+      const std::string close = "</" + std::string(line) + ">";
+      const size_t closing = record.find(close, end);
+      end = closing == std::string_view::npos ? record.size() - 1 : closing + close.size() - 1;
+    }
+    size_t cut = at;
+    while (cut > from && (record[cut - 1] == ' ' || record[cut - 1] == '\t' ||
+                          record[cut - 1] == '\r' || record[cut - 1] == '\n')) {
+      --cut;
+    }
+    out.append(record.substr(from, cut - from));
+    from = end == std::string_view::npos ? record.size() : end + 1;
+  }
+  out.append(record.substr(from));
+  return out;
+}
+
+// Answers one known query from a company kept as text: the selected records
+// copied as the file holds them, each on lines of its own.
+void AnswerQueryFromText(std::string& out, const Company::Impl& company, const KnownQuery& query,
+                         const pugi::xml_node& request) {
+  const std::string name = ResponseName(query.request);
+  std::vector<std::string_view> selected;
+  std::size_t bytes = 0;
+  auto it = company.spans.find(query.record);
+  if (it != company.spans.end()) {
+    const ActiveFilter filter =
+        query.kind == QueryKind::kList ? ReadActiveFilter(request) : ActiveFilter::kAll;
+    selected.reserve(it->second.size());
+    for (const platform::XmlSpan& span : it->second) {
+      const std::string_view record(company.text.data() + span.begin, span.end - span.begin);
+      if (!TextSelected(filter, record)) continue;
+      selected.push_back(record);
+      bytes += record.size() + 16;
+    }
+  }
+  if (selected.empty()) {
+    AppendResponseOpening(out, name, request, "1", "Info",
+                          "A query request did not find a matching object in QuickBooks", true);
+    return;
+  }
+  AppendResponseOpening(out, name, request, "0", "Info", "Status OK", false);
+  // One growth for the records, with room for the CRs added to their lines.
+  out.reserve(out.size() + bytes + bytes / 16 + 256);
+  const bool strip_lines =
+      query.kind == QueryKind::kLinedTransaction &&
+      platform::TrimWhitespace(request.child("IncludeLineItems").child_value()) != "true";
+  for (const std::string_view record : selected) {
+    out += kIndent;
+    out += kIndent;
+    out += kIndent;
+    if (strip_lines) {
+      AppendCrLf(out, WithoutLines(record));
+    } else {
+      AppendCrLf(out, record);
+    }
+    out += kCrLf;
+  }
+  AppendResponseClosing(out, name);
+}
+
+// ---- Records of a parsed document ----
+
 // Answers one known query with the matching records, or status 1 without any.
 void AnswerQuery(std::string& out, const Company::Impl& company, const KnownQuery& query,
                  const pugi::xml_node& request) {
+  if (!company.whole) return AnswerQueryFromText(out, company, query, request);
   const std::string name = ResponseName(query.request);
   std::vector<pugi::xml_node> selected;
   auto it = company.records.find(query.record);

@@ -1,5 +1,7 @@
 // Loading company files.
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -84,6 +86,10 @@ Company::Company() : impl_(std::make_unique<Impl>()) {}
 Company::~Company() = default;
 
 std::size_t Company::RecordCount(std::string_view ret_element) const {
+  if (!impl_->whole) {
+    auto it = impl_->spans.find(ret_element);
+    return it == impl_->spans.end() ? 0 : it->second.size();
+  }
   auto it = impl_->records.find(ret_element);
   return it == impl_->records.end() ? 0 : it->second.size();
 }
@@ -98,8 +104,9 @@ void Index(Company::Impl& impl, const std::string& path) {
   }
   pugi::xml_node root = impl.doc.document_element();
   if (std::string_view(root.name()) != kRootName) {
-    throw std::runtime_error("Company file '" + path + "' has the root element '" + root.name() +
-                             "'; expected '" + std::string(kRootName) + "'");
+    throw std::runtime_error("Company file '" + path + "' has the root element '" +
+                             std::string(root.name()) + "'; expected '" + std::string(kRootName) +
+                             "'");
   }
   for (pugi::xml_node record : root.children()) {
     if (record.type() != pugi::node_element) continue;
@@ -113,31 +120,75 @@ void Index(Company::Impl& impl, const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+std::string WrongRoot(const std::string& path, std::string_view root) {
+  return "Company file '" + path + "' has the root element '" + std::string(root) +
+         "'; expected '" + std::string(kRootName) + "'";
+}
+
+// Builds `company` from its file's text: in the text form when the quick
+// check takes the text, else parsed whole. Throws naming `path` when the text
+// is no company file.
+void Build(Company::Impl& impl, std::string text, const std::string& path,
+           CompanySettings& settings, std::string default_name) {
+  platform::XmlScanIndex index;
+  if (platform::ScanXml(text, index, 2)) {
+    if (index.root != kRootName) throw std::runtime_error(WrongRoot(path, index.root));
+    // The root's attributes: its start tag, closed, is parsed on its own.
+    std::uint64_t first_record = text.size();
+    for (const auto& [name, spans] : index.upper) {
+      if (name != index.root && !spans.empty())
+        first_record = std::min(first_record, spans[0].begin);
+    }
+    std::string head = text.substr(0, first_record);
+    if (first_record < text.size()) {
+      head += "</";
+      head += kRootName;
+      head += '>';
+    }
+    pugi::xml_document root;
+    root.load_buffer(head.data(), head.size(), kParseOptions, pugi::encoding_utf8);
+    settings = ReadSettings(root.document_element(), std::move(default_name));
+    for (auto& [name, spans] : index.upper) {
+      if (name != index.root) impl.spans.emplace(std::string(name), std::move(spans));
+    }
+    impl.text = std::move(text);
+    return;
+  }
+  impl.whole = true;
+  const pugi::xml_parse_result result =
+      impl.doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+  if (!result) throw std::runtime_error(ParseFailure(path, result));
+  Index(impl, path);
+  settings = ReadSettings(impl.doc.document_element(), std::move(default_name));
+}
+
+}  // namespace
+
 std::shared_ptr<const Company> ParseCompany(std::string_view xml_text,
                                             std::string path_for_default_name) {
   std::shared_ptr<Company> company(new Company());
-  pugi::xml_parse_result result = company->impl_->doc.load_buffer(
-      xml_text.data(), xml_text.size(), kParseOptions, pugi::encoding_utf8);
-  if (!result) throw std::runtime_error(ParseFailure(path_for_default_name, result));
-  Index(*company->impl_, path_for_default_name);
-  company->settings_ =
-      ReadSettings(company->impl_->doc.document_element(), std::move(path_for_default_name));
+  const std::string path = path_for_default_name;
+  Build(*company->impl_, std::string(xml_text), path, company->settings_,
+        std::move(path_for_default_name));
   return company;
 }
 
 std::shared_ptr<const Company> LoadCompany(const std::string& path) {
-  std::shared_ptr<Company> company(new Company());
-  pugi::xml_parse_result result =
-      company->impl_->doc.load_file(path.c_str(), kParseOptions, pugi::encoding_utf8);
-  if (result.status == pugi::status_file_not_found) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
     throw std::runtime_error("Cannot open company file '" + path + "': no such file");
   }
-  if (result.status == pugi::status_io_error || result.status == pugi::status_out_of_memory) {
-    throw std::runtime_error("Cannot read company file '" + path + "': " + result.description());
-  }
-  if (!result) throw std::runtime_error(ParseFailure(path, result));
-  Index(*company->impl_, path);
-  company->settings_ = ReadSettings(company->impl_->doc.document_element(), path);
+  std::string text;
+  char buffer[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw std::runtime_error("Cannot read company file '" + path + "': I/O error");
+  std::shared_ptr<Company> company(new Company());
+  Build(*company->impl_, std::move(text), path, company->settings_, path);
   return company;
 }
 

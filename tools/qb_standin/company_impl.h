@@ -9,13 +9,23 @@
 
 #include <pugixml.hpp>
 
+#include "platform/xml_scan.h"
 #include "qb_standin/qb_standin.h"
 
 namespace vantrel::qb {
 
+// A company is held in one of two forms. Most files are kept as their text
+// with the places of the root's child elements, so that loading costs one
+// quick check of the text and answering copies records as they stand. A file
+// the quick check does not take (a document type, processing instructions,
+// a byte order mark) is parsed whole and its records printed from the tree.
 struct Company::Impl {
+  bool whole = false;
+  // The text form: the file's text and the root's child elements by name.
+  std::string text;
+  std::map<std::string, std::vector<platform::XmlSpan>, std::less<>> spans;
+  // The whole form: the parsed document and the root's child elements.
   pugi::xml_document doc;
-  // The root's child elements by name, in file order.
   std::map<std::string, std::vector<pugi::xml_node>, std::less<>> records;
 };
 
