@@ -110,23 +110,6 @@ void WriteFileOrThrow(const std::string& path, const std::string& text, const ch
   if (!out) throw host::UsageError(std::string("cannot write ") + what + " '" + path + "'");
 }
 
-// "MM/DD/YYYY HH:MM:SS" on a 24-hour clock, each field its full width.
-platform::DateTime ParseFixedTime(const std::string& text) {
-  int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
-  char end = 0;
-  std::optional<platform::DateTime> at;
-  if (text.size() == 19 && text[2] == '/' && text[5] == '/' && text[10] == ' ' &&
-      std::sscanf(text.c_str(), "%2d/%2d/%4d %2d:%2d:%2d%c", &month, &day, &year, &hour, &minute,
-                  &second, &end) == 6) {
-    at = platform::DateTime::FromParts(year, month, day, hour, minute, second);
-  }
-  if (!at) {
-    throw host::UsageError("--now needs a time as \"MM/DD/YYYY HH:MM:SS\" (24-hour), not '" + text +
-                           "'");
-  }
-  return *at;
-}
-
 // What the embedded site's database holds after the run, a line a table.
 void PrintSiteTables(const site::SiteServer& server) {
   try {
@@ -168,7 +151,7 @@ int RunSync(const std::vector<std::string>& args) {
     quickbooks.set_one_run(true);  // one run: the company goes once it has answered
     if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
     platform::SystemEnv env(quickbooks.ProcessorFactory());
-    if (parsed.Has("now")) env.FixClock(ParseFixedTime(parsed.Last("now")));
+    if (parsed.Has("now")) env.FixClock(host::ParseFixedTime(parsed.Last("now")));
     CliHost forms_host(stdout, true);
     VantrelCtl ctl(env, forms_host);
     forms_host.set_control(&ctl);

@@ -1,7 +1,9 @@
 #include "common/host_args.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace vantrel::host {
@@ -71,6 +73,21 @@ std::string ReadFileOrThrow(const std::string& path, const std::string& what) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+platform::DateTime ParseFixedTime(const std::string& text) {
+  int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+  char end = 0;
+  std::optional<platform::DateTime> at;
+  if (text.size() == 19 && text[2] == '/' && text[5] == '/' && text[10] == ' ' &&
+      std::sscanf(text.c_str(), "%2d/%2d/%4d %2d:%2d:%2d%c", &month, &day, &year, &hour, &minute,
+                  &second, &end) == 6) {
+    at = platform::DateTime::FromParts(year, month, day, hour, minute, second);
+  }
+  if (!at) {
+    throw UsageError("--now needs a time as \"MM/DD/YYYY HH:MM:SS\" (24-hour), not '" + text + "'");
+  }
+  return *at;
 }
 
 }  // namespace vantrel::host

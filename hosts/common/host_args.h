@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/date_time.h"
+
 namespace vantrel::host {
 
 // A command line or a setting that cannot be used: the command-line wizard
@@ -34,6 +36,10 @@ struct ParsedArgs {
   std::string Last(const std::string& name, const std::string& fallback = "") const;
   const std::vector<std::string>& All(const std::string& name) const;
 };
+
+// The time of --now: "MM/DD/YYYY HH:MM:SS" on a 24-hour clock, each field
+// its full width. Throws UsageError naming the form otherwise.
+platform::DateTime ParseFixedTime(const std::string& text);
 
 // Parses `args` ("--name value" or "--name=value"); throws UsageError on an
 // unknown option or a missing value.

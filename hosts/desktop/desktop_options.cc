@@ -5,6 +5,7 @@ namespace vantrel::desktop {
 const char kDesktopHelp[] =
     "usage: vantrel-wizard [--page FILE] [--param NAME=VALUE]... [--quickbooks COMPANY]\n"
     "                      [--embedded-site [--site-db FILE]] [--settings FILE]\n"
+    "                      [--now \"MM/DD/YYYY HH:MM:SS\"]\n"
     "\n"
     "The QB Sync Wizard in a window: tick what to send, click \"Start &Sync\", and\n"
     "watch the stages; Cancel stops a request that waits for the site.\n"
@@ -21,13 +22,16 @@ const char kDesktopHelp[] =
     "                       in a temporary folder)\n"
     "  --settings FILE      keep the settings in this INI file instead of the\n"
     "                       user's own\n"
+    "  --now \"MM/DD/YYYY HH:MM:SS\"\n"
+    "                       the clock stands at this time (24-hour) for every run\n"
     "\n"
     "Qt's own options (-platform NAME, ...) are taken as well.\n";
 
 DesktopOptions ParseDesktopArgs(const std::vector<std::string>& args) {
   DesktopOptions options;
   options.args = host::ParseArgs(
-      args, {{"help", "embedded-site"}, {"page", "param", "quickbooks", "site-db", "settings"}});
+      args,
+      {{"help", "embedded-site"}, {"page", "param", "quickbooks", "site-db", "settings", "now"}});
   const host::ParsedArgs& parsed = options.args;
   if (!parsed.positional.empty()) {
     throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
@@ -40,6 +44,7 @@ DesktopOptions ParseDesktopArgs(const std::vector<std::string>& args) {
   options.embedded_site = parsed.Has("embedded-site");
   options.site_db = parsed.Last("site-db");
   options.settings_file = parsed.Last("settings");
+  if (parsed.Has("now")) options.now = host::ParseFixedTime(parsed.Last("now"));
   return options;
 }
 

@@ -2,6 +2,7 @@
 #ifndef VANTREL_HOSTS_DESKTOP_DESKTOP_OPTIONS_H_
 #define VANTREL_HOSTS_DESKTOP_DESKTOP_OPTIONS_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,12 @@
 namespace vantrel::desktop {
 
 struct DesktopOptions {
-  host::ParsedArgs args;       // --page and --param, as host::BuildBag reads them
-  std::string quickbooks;      // --quickbooks: the company QuickBooks has open
-  bool embedded_site = false;  // --embedded-site
-  std::string site_db;         // --site-db: the embedded site's database
-  std::string settings_file;   // --settings: an INI file instead of the user's settings
+  host::ParsedArgs args;                  // --page and --param, as host::BuildBag reads them
+  std::string quickbooks;                 // --quickbooks: the company QuickBooks has open
+  bool embedded_site = false;             // --embedded-site
+  std::string site_db;                    // --site-db: the embedded site's database
+  std::string settings_file;              // --settings: an INI file instead of the user's settings
+  std::optional<platform::DateTime> now;  // --now: the clock stands at this time
   bool help = false;
 };
 

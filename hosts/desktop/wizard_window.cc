@@ -107,6 +107,7 @@ void WizardWindow::Configure(const DesktopOptions& options) {
   bag_ = host::BuildBag(options.args);
   FillFromSettings(*settings_, bag_);
   if (!options.quickbooks.empty()) quickbooks_.Open(options.quickbooks);
+  if (options.now) env_.FixClock(*options.now);
   site_db_ = options.site_db;
   host::LoadBag(ctl_, bag_);
   if (options.embedded_site) StartSite();

@@ -235,7 +235,8 @@ void WizardWindowTest::clicksGoToTheHandlers() {
 
 void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   QTemporaryDir dir;
-  auto window = SampleWindow(dir);
+  // The clock stands still, so the run's times are known.
+  auto window = SampleWindow(dir, {"--now", "06/15/2030 12:00:00"});
   QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   site::SiteServer* site = window->embedded_site();
   QVERIFY(site != nullptr);
@@ -348,6 +349,10 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   std::string letters;
   for (const auto& row : site->Query("SELECT * FROM StatusUpdates")) letters += row.at(0);
   QCOMPARE(letters, std::string("EPCGTV"));
+  QCOMPARE(site->Query("SELECT DISTINCT UpStartTime FROM StatusUpdates"),
+           (std::vector<std::vector<std::string>>{{"06/15/2030 12:00:00"}}));
+  QCOMPARE(site->Query("SELECT DISTINCT UpStartTime FROM Uploads"),
+           (std::vector<std::vector<std::string>>{{"6/15/2030 12:00:00 PM"}}));
 }
 
 void WizardWindowTest::cancelWhileASlowReplyWaits() {
