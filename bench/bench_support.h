@@ -1,7 +1,6 @@
-// What the conversion benchmarks share: a browser that accepts every upload
-// at once, an environment around it, a host that shows nothing, a control
-// set up as the driver leaves it before the conversion stage, and the
-// process's resident memory.
+// What the conversion benchmarks share: a control on a sink that accepts
+// every upload (tests/support/sink_run.h), timed passes, and the process's
+// resident memory.
 #ifndef VANTREL_BENCH_BENCH_SUPPORT_H_
 #define VANTREL_BENCH_BENCH_SUPPORT_H_
 
@@ -19,105 +18,27 @@
 #include <vector>
 
 #include "control/entity_table.h"
-#include "control/vantrel_ctl.h"
-#include "platform/com_error.h"
-#include "platform/env.h"
-#include "wizard/mod_wizard.h"
+#include "support/sink_run.h"
 
 namespace vantrel::bench {
 
-// Completes every navigation on its first poll with "SUCCESS", keeping only
-// the number of bytes it was sent.
-class AcceptingBrowser : public platform::WebBrowser {
+// The sink run's host that shows nothing, for benchmarks that make their own run.
+using testing::QuietHost;
+
+// A control on the sink of tests/support (every upload accepted at once),
+// timing its passes.
+class BenchRun : public testing::SinkRun {
  public:
-  explicit AcceptingBrowser(std::size_t* bytes_posted) : bytes_posted_(bytes_posted) {}
-  void Navigate2(const std::string& /*url*/, int /*flags*/,
-                 const std::optional<std::vector<std::uint8_t>>& post_data,
-                 const std::string& /*headers*/) override {
-    if (post_data) *bytes_posted_ += post_data->size();
-    busy_ = true;
-  }
-  void Stop() override { busy_ = false; }
-  bool Busy() const override { return busy_; }
-  void Poll(std::chrono::milliseconds /*max_wait*/) override {
-    if (!busy_) return;
-    busy_ = false;
-    FireDocumentComplete(std::string("SUCCESS"));
-  }
+  using SinkRun::SinkRun;
 
- private:
-  std::size_t* bytes_posted_;
-  bool busy_ = false;
-};
-
-class SinkEnv : public platform::Env {
- public:
-  platform::DateTime Now() override {
-    return *platform::DateTime::FromParts(2026, 12, 4, 16, 5, 9);
-  }
-  bool FindFile(std::string_view /*pattern*/) override { return true; }
-  std::unique_ptr<platform::RequestProcessor> CreateRequestProcessor() override {
-    throw platform::ComError(platform::kErrAutomation, "no QuickBooks in the benchmark");
-  }
-  std::unique_ptr<platform::WebBrowser> CreateWebBrowser() override {
-    return std::make_unique<AcceptingBrowser>(&bytes_posted);
-  }
-  std::size_t bytes_posted = 0;
-};
-
-class QuietHost : public platform::FormsHost {
- public:
-  void ShowMessage(const std::string& /*text*/, platform::MessageStyle /*style*/) override {}
-};
-
-// A control with `response` as the run's response, the words the driver
-// gives a page that names none, and a fresh upload script.
-class BenchRun {
- public:
-  explicit BenchRun(std::string response) : module_(std::move(response)), ctl_(env_, host_) {
-    ctl_.TessalyUser = "jsmith";
-    ctl_.EmpLexicon = "Employee";
-    ctl_.CustLexicon = "Customer";
-    ctl_.ProjLexicon = "Project";
-    ctl_.SubProjLexicon = "Sub Project";
-    ctl_.SILexicon = "Service Item";
-    ctl_.WGSecureServerURL = "http://127.0.0.1:8080/site/";
-    ctl_.OpenFreshUploadScript();
-    // The passes share one reading of the response, as in the driver's
-    // conversion stage: the first pass to run pays for it.
-    ctl_.run().response = std::make_unique<platform::XmlResponse>();
-  }
-  BenchRun(const BenchRun&) = delete;
-  BenchRun& operator=(const BenchRun&) = delete;
-
-  VantrelCtl& ctl() { return ctl_; }
-  const EntityCounts& counts() const { return ctl_.run().counts; }
-  std::size_t bytes_posted() const { return env_.bytes_posted; }
+  std::size_t bytes_posted() const { return log().bytes_posted; }
 
   // Runs the converter of `kind` and returns the seconds it took.
   double TimedPass(EntityKind kind) {
     const auto start = std::chrono::steady_clock::now();
-    ctl_.RunConverter(Entity(kind));
+    Run(kind);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
-
- private:
-  // The module state, reset with the response in place before the control
-  // is made and reset again after it is gone.
-  struct ModuleState {
-    explicit ModuleState(std::string response) {
-      ResetModWizard();
-      modWizard().strResponseXML = std::move(response);
-    }
-    ~ModuleState() { ResetModWizard(); }
-    ModuleState(const ModuleState&) = delete;
-    ModuleState& operator=(const ModuleState&) = delete;
-  };
-
-  ModuleState module_;
-  SinkEnv env_;
-  QuietHost host_;
-  VantrelCtl ctl_;
 };
 
 // A value of the kernel's status of this process ("VmHWM", "VmRSS") in

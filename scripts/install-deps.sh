@@ -10,6 +10,9 @@ packages=(
   # The desktop wizard (Qt 6 Widgets and Test, with its OpenGL headers) and the
   # X server its window is tested under.
   qt6-base-dev libgl-dev xvfb xauth
+  # The fuzzers (scripts/fuzz.sh): clang, its runtime libraries with libFuzzer
+  # and the sanitizers, and llvm-symbolizer for their stack traces.
+  clang libclang-rt-dev llvm
 )
 
 missing=()

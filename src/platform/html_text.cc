@@ -92,6 +92,62 @@ std::string Latin1ToUtf8(std::string_view s) {
   return out;
 }
 
+// The length of the well-formed UTF-8 sequence at the start of `text` (no
+// overlong forms, no surrogates, nothing above U+10FFFF); 0 when there is none.
+size_t Utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+// `text` with every byte that does not belong to a well-formed UTF-8 sequence
+// replaced by U+FFFD, as a browser shows bytes it cannot decode. The HTML
+// parser can leave such a byte in the text: on a page without a declared
+// charset whose first byte that is not UTF-8 comes right after a bare "&", it
+// switches to Latin-1 there and keeps only the last byte of that letter's
+// UTF-8 form.
+std::string WellFormedUtf8(std::string text) {
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t length = Utf8SequenceLength(std::string_view(text).substr(at));
+    if (length == 0) break;
+    at += length;
+  }
+  if (at == text.size()) return text;
+  std::string out = text.substr(0, at);
+  while (at < text.size()) {
+    const size_t length = Utf8SequenceLength(std::string_view(text).substr(at));
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++at;
+      continue;
+    }
+    out.append(text, at, length);
+    at += length;
+  }
+  return out;
+}
+
 bool NameIs(const xmlNode* node, const char* name) {
   return node->name != nullptr &&
          xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
@@ -284,7 +340,7 @@ ReplyPage ReadHtml(std::string_view content, const std::string& charset) {
   if (body == nullptr) return page;
   TextBuilder builder;
   AppendText(body, false, &builder);
-  page.body_text = builder.Take();
+  page.body_text = WellFormedUtf8(builder.Take());
   return page;
 }
 

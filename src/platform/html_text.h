@@ -36,7 +36,8 @@ struct ReplyPage {
 //   break with CR LF; <pre> text keeps its whitespace; entities are decoded.
 //   A page with an empty body, or empty content, has the text "". A frameset
 //   page has no body: nullopt, with its frames in frame_sources. The charset
-//   of the type (or of a meta tag) is honoured; the text is UTF-8.
+//   of the type (or of a meta tag) is honoured; the text is UTF-8 (a byte the
+//   parser leaves that is not, reads as U+FFFD).
 // - text/plain and other text types but XML: the content as it is (bytes of a
 //   Latin-1 / windows-1252 charset are turned into UTF-8).
 // - no type and content that is not HTML: the content as plain text, unless

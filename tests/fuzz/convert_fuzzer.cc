@@ -1,0 +1,138 @@
+// Fuzzes the response load and a whole conversion pass: the input is the
+// qbXML response, which every converter (employees to expenses, in pass
+// order) reads and posts to a sink that accepts every upload. Each response
+// is converted twice, in batches and in debug mode (one post per entry).
+//
+// Beyond crashes, it checks that the reading of the response the passes share
+// (a quick check and index, records parsed a batch at a time) gives what one
+// whole parse gives: the same verdict and error text, and for every element
+// name the same elements with the same text in the same order. It checks what
+// every post must be: US-ASCII bytes only, each
+// entry ended by CR LF, readable by the site's statement or line reader as
+// exactly as many entries as the passes counted, and no pass stopped (the
+// sink refuses nothing); and that debug mode changes only the batching: both
+// runs post the same text.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "control/entity_table.h"
+#include "platform/date_time.h"
+#include "platform/xml_document.h"
+#include "platform/xml_response.h"
+#include "site/sql_script.h"
+#include "site/txn_lines.h"
+#include "support/sink_run.h"
+#include "wizard/mod_wizard.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CollectNames(const vantrel::platform::XmlNode& node, std::set<std::string>& names) {
+  names.emplace(node.Name());
+  for (const vantrel::platform::XmlNode& child : node.ChildElements()) CollectNames(child, names);
+}
+
+void CheckReading(const std::string& response) {
+  vantrel::platform::XmlDocument whole;
+  const bool parsed = whole.LoadXml(response);
+  vantrel::platform::XmlResponse reading;
+  Require(reading.Load(response) == parsed);
+  if (!parsed) {
+    Require(reading.parse_error() == whole.parse_error());
+    return;
+  }
+  // Every name of the document, and names of records it may lack.
+  std::set<std::string> names = {"ClassRet", "CustomerRet", "TimeTrackingRet", "ExpenseLineRet"};
+  CollectNames(whole.DocumentElement(), names);
+  for (const std::string& name : names) {
+    const std::vector<vantrel::platform::XmlNode> expected = whole.GetElementsByTagName(name);
+    vantrel::platform::XmlRecords records = reading.Records(name);
+    Require(records.size() == expected.size());
+    for (const vantrel::platform::XmlNode& element : expected) {
+      const vantrel::platform::XmlNode record = records.Next();
+      Require(record && record.Name() == element.Name() && record.Text() == element.Text());
+    }
+    Require(!records.Next());
+  }
+}
+
+// The options letter of an upload's address.
+std::string OptionsOf(std::string_view url) {
+  const std::size_t at = url.find("&options=");
+  Require(at != std::string_view::npos);
+  const std::size_t start = at + 9;
+  return std::string(url.substr(start, url.find('&', start) - start));
+}
+
+// The entries the site reads from a post with `letter`, or aborts when it
+// cannot read them all.
+long ReadEntries(const std::string& letter, const std::string& body) {
+  if (letter == "H" || letter == "X" || letter == "B") {
+    const vantrel::site::TxnLines lines =
+        vantrel::site::ParseTxnLines(body, letter == "H" ? vantrel::site::TxnLineKind::kTime
+                                                         : vantrel::site::TxnLineKind::kExpense);
+    Require(!lines.error);
+    return static_cast<long>(lines.lines.size());
+  }
+  const vantrel::site::SqlScript script = vantrel::site::ParseSqlScript(body);
+  Require(!script.error);
+  return static_cast<long>(script.statements.size());
+}
+
+// Converts `response` and checks every post; returns all that was posted.
+std::string Convert(const std::string& response, bool debug_mode) {
+  using vantrel::modWizard;
+  vantrel::testing::SinkRun run(response, /*keep_posts=*/true);
+  run.ctl().DebugMode = debug_mode;
+  // qbXML 2.0, as the sample company offers, and every last-sync date early
+  // in 2006: records of the samples are new, older ones are skipped.
+  modWizard().lngQBXMLVersion = 2;
+  const vantrel::platform::DateTime last_sync = *vantrel::platform::DateTime::FromParts(2006, 1, 1);
+  vantrel::LastSyncDates& dates = modWizard().last_sync;
+  for (vantrel::platform::DateTime* date :
+       {&dates.CustomerLastSyncDate, &dates.EmployeeLastSyncDate, &dates.GLAccountsLastSyncDate,
+        &dates.TasksLastSyncDate, &dates.ClassLastSyncDate, &dates.VendorsLastSyncDate,
+        &dates.TimeLastSyncDate, &dates.ExpenseLastSyncDate}) {
+    *date = last_sync;
+  }
+
+  run.RunEveryConverter();
+
+  Require(!run.ctl().run().mStopRun);
+  std::string posted;
+  std::map<std::string, long> read;  // entries read, by entity letter
+  for (const vantrel::testing::SinkPost& post : run.log().posts) {
+    for (unsigned char c : post.body) Require(c < 0x80);
+    Require(post.body.empty() || post.body.ends_with("\r\n"));
+    const std::string letter = OptionsOf(post.url);
+    // Checks and bills post as X and B and count as the expenses, X.
+    read[letter == "B" ? "X" : letter] += ReadEntries(letter, post.body);
+    posted += post.body;
+  }
+  std::map<std::string, long> counted;
+  for (const vantrel::EntityInfo& entity : vantrel::Entities()) {
+    const long count = run.counts().*entity.count;
+    if (count != 0) counted[std::string(entity.letter)] += count;
+  }
+  std::erase_if(read, [](const auto& entry) { return entry.second == 0; });
+  Require(read == counted);
+  return posted;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string response(reinterpret_cast<const char*>(data), size);
+  CheckReading(response);
+  Require(Convert(response, /*debug_mode=*/false) == Convert(response, /*debug_mode=*/true));
+  return 0;
+}
