@@ -110,6 +110,8 @@ std::vector<UploadCase> UploadCases() {
   const std::string notes_line = TimeLine("T1", "", "", "", "a|b\r\nc|True|False|d");
   std::string unknown_many;
   for (int i = 0; i < 12; ++i) unknown_many += TimeLine("U" + std::to_string(i), "E404", "", "");
+  std::string bars;
+  for (int i = 0; i < 60000; ++i) bars += "|\r\n";
   const Rows no_tables = {{"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}, {"Uploads"}};
   return {
       {"the upsert inserts, then updates the row of its ListID",
@@ -298,7 +300,13 @@ std::vector<UploadCase> UploadCases() {
          "Error in line 1: TB1, 0|Bill|Item|CU1||9|5|d: incomplete expense line (16 fields "
          "expected; key \"TB1, 0\", 8 fields found)"},
         {"x", "TX1, 0|Check|Mystery|a\r\n",
-         "Error in line 1: TX1, 0|Check|Mystery|a: unknown line kind \"Check|Mystery\""}},
+         "Error in line 1: TX1, 0|Check|Mystery|a: unknown line kind \"Check|Mystery\""},
+        // Line after line that never makes a whole line is joined into one
+        // and refused; the joining costs no more than the reading.
+        {"H", bars,
+         "Error in line 1: " + bars.substr(0, 200) +
+             ": incomplete time line (15 fields with IsBillable and IsBilled expected; key \"\", "
+             "60001 fields found)"}},
        "SELECT COUNT(*) FROM TimeTransactions",
        {{"0"}}},
   };

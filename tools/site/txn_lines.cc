@@ -1,5 +1,9 @@
 #include "site/txn_lines.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+
 namespace vantrel::site {
 
 namespace {
@@ -35,54 +39,95 @@ std::vector<std::string> Split(std::string_view s) {
   }
 }
 
-std::string Join(const std::vector<std::string>& parts, size_t from, size_t to) {
-  std::string out;
-  for (size_t i = from; i < to; ++i) {
-    if (i > from) out += '|';
-    out += parts[i];
-  }
-  return out;
-}
+// A transaction line being read, joined from physical lines. Its parts (the
+// texts between "|") grow as lines are joined, and what is known of them is
+// kept, so that joining many lines costs no more than reading them.
+class PendingLine {
+ public:
+  explicit PendingLine(std::string_view first) { Append(first); }
 
-// The fields of `raw` when it holds a whole time line: fields 1 to 11, the
-// notes, then IsBillable and IsBilled (True or False) and the name. A "|" in
-// the notes is taken back into them; the rightmost pair of Booleans that
-// leaves a name after it marks where the notes end.
-std::optional<std::vector<std::string>> TimeFields(std::string_view raw) {
-  std::vector<std::string> parts = Split(raw);
-  size_t n = parts.size();
-  if (n < kTimeFields) return std::nullopt;
-  for (size_t k = n - 3; k >= kTimeNotes + 1; --k) {
-    if (!IsBoolean(parts[k]) || !IsBoolean(parts[k + 1])) continue;
-    std::vector<std::string> fields(parts.begin(), parts.begin() + kTimeNotes);
-    fields.push_back(Join(parts, kTimeNotes, k));
-    fields.push_back(parts[k]);
-    fields.push_back(parts[k + 1]);
-    fields.push_back(Join(parts, k + 2, n));
-    return fields;
+  // Joins the next physical line (after a CR LF).
+  void Join(std::string_view next) {
+    raw_ += "\r\n";
+    parts_.back() += "\r\n";
+    Append(next);
   }
-  return std::nullopt;
-}
 
-// The fields of `raw` when it holds a whole expense line; the fields after
-// the memo are counted from the end. `error` is set when the line's kind is
-// unknown.
-std::optional<std::vector<std::string>> ExpenseFields(std::string_view raw, std::string* error) {
-  std::vector<std::string> parts = Split(raw);
-  if (parts.size() < 3) return std::nullopt;
-  size_t expected = ExpenseFieldCount(parts[1], parts[2]);
-  if (expected == 0) {
-    *error = "unknown line kind \"" + parts[1] + "|" + parts[2] + "\"";
+  const std::string& raw() const { return raw_; }
+  std::string&& TakeRaw() { return std::move(raw_); }
+  const std::vector<std::string>& parts() const { return parts_; }
+
+  // The fields when the line holds a whole time line: fields 1 to 11, the
+  // notes, then IsBillable and IsBilled (True or False) and the name. A "|"
+  // in the notes is taken back into them; the rightmost pair of Booleans that
+  // leaves a name after it marks where the notes end.
+  std::optional<std::vector<std::string>> TimeFields() {
+    const size_t n = parts_.size();
+    if (n < kTimeFields) return std::nullopt;
+    // Pairs at k + 1 <= n - 2 only; those checked before stay as they were,
+    // since only the last part ever grows.
+    for (size_t k = n - 3; k >= std::max(next_pair_, kTimeNotes + 1); --k) {
+      if (!IsBoolean(parts_[k]) || !IsBoolean(parts_[k + 1])) continue;
+      std::vector<std::string> fields(parts_.begin(), parts_.begin() + kTimeNotes);
+      fields.push_back(Join(kTimeNotes, k));
+      fields.push_back(parts_[k]);
+      fields.push_back(parts_[k + 1]);
+      fields.push_back(Join(k + 2, n));
+      return fields;
+    }
+    next_pair_ = n - 2;
     return std::nullopt;
   }
-  size_t n = parts.size();
-  if (n < expected) return std::nullopt;
-  size_t tail = expected - kExpenseMemo - 1;  // fields after the memo
-  std::vector<std::string> fields(parts.begin(), parts.begin() + kExpenseMemo);
-  fields.push_back(Join(parts, kExpenseMemo, n - tail));
-  for (size_t i = n - tail; i < n; ++i) fields.push_back(parts[i]);
-  return fields;
-}
+
+  // The fields when the line holds a whole expense line; the fields after
+  // the memo are counted from the end. `error` is set when the line's kind is
+  // unknown.
+  std::optional<std::vector<std::string>> ExpenseFields(std::string* error) const {
+    if (parts_.size() < 3) return std::nullopt;
+    const size_t expected = ExpenseFieldCount(parts_[1], parts_[2]);
+    if (expected == 0) {
+      *error = "unknown line kind \"" + parts_[1] + "|" + parts_[2] + "\"";
+      return std::nullopt;
+    }
+    const size_t n = parts_.size();
+    if (n < expected) return std::nullopt;
+    const size_t tail = expected - kExpenseMemo - 1;  // fields after the memo
+    std::vector<std::string> fields(parts_.begin(), parts_.begin() + kExpenseMemo);
+    fields.push_back(Join(kExpenseMemo, n - tail));
+    for (size_t i = n - tail; i < n; ++i) fields.push_back(parts_[i]);
+    return fields;
+  }
+
+ private:
+  void Append(std::string_view text) {
+    raw_ += text;
+    if (parts_.empty()) parts_.emplace_back();
+    size_t pos = 0;
+    for (;;) {
+      const size_t bar = text.find('|', pos);
+      if (bar == std::string_view::npos) {
+        parts_.back() += text.substr(pos);
+        return;
+      }
+      parts_.back() += text.substr(pos, bar - pos);
+      parts_.emplace_back();
+      pos = bar + 1;
+    }
+  }
+
+  std::string Join(size_t from, size_t to) const {
+    std::string out;
+    for (size_t i = from; i < to; ++i) {
+      if (i > from) out += '|';
+      out += parts_[i];
+    }
+    return out;
+  }
+
+  std::string raw_;
+  std::vector<std::string> parts_;
+  size_t next_pair_ = 0;  // pairs below this were checked and are no Booleans
+};
 
 // Why `raw` is no whole line: the fields expected, and the key and the
 // number of fields the server could read.
@@ -132,22 +177,21 @@ TxnLines ParseTxnLines(std::string_view script, TxnLineKind kind) {
       ++i;
       continue;
     }
-    std::string raw(physical[i++]);
+    PendingLine line(physical[i++]);
     std::string error;
     for (;;) {
       std::optional<std::vector<std::string>> fields =
-          kind == TxnLineKind::kTime ? TimeFields(raw) : ExpenseFields(raw, &error);
+          kind == TxnLineKind::kTime ? line.TimeFields() : line.ExpenseFields(&error);
       if (fields) {
-        out.lines.push_back(TxnLine{std::move(raw), std::move(*fields)});
+        out.lines.push_back(TxnLine{line.TakeRaw(), std::move(*fields)});
         break;
       }
       if (!error.empty() || i >= physical.size()) {
-        if (error.empty()) error = IncompleteLine(raw, kind);
-        out.error = TxnLineError{out.lines.size() + 1, std::move(raw), std::move(error)};
+        if (error.empty()) error = IncompleteLine(line.raw(), kind);
+        out.error = TxnLineError{out.lines.size() + 1, line.TakeRaw(), std::move(error)};
         return out;
       }
-      raw += "\r\n";
-      raw += physical[i++];
+      line.Join(physical[i++]);
     }
   }
   return out;
