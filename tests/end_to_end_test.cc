@@ -77,6 +77,39 @@ TEST_F(EndToEndTest, TheFourListsLandInTheSiteDatabase) {
   }
 }
 
+// A company whose class carries a forged ListID: the statement reaches the
+// site as one harmless upsert, the class lands with that ListID, and nothing
+// else is touched.
+TEST_F(EndToEndTest, AForgedListIdLandsAsDataAndChangesNothingElse) {
+  const std::string forged = "80'); DROP TABLE ClassInfo;--";
+  std::string company = ReadFile(kSampleCompany);
+  const std::size_t first = company.find("<ClassRet>");
+  company.insert(first,
+                 "<ClassRet><ListID>80'); DROP TABLE ClassInfo;--</ListID>"
+                 "<TimeCreated>2007-10-23T15:05:58-08:00</TimeCreated>"
+                 "<TimeModified>2007-10-23T15:05:58-08:00</TimeModified>"
+                 "<Name>Forged</Name><FullName>Forged</FullName><IsActive>true</IsActive>"
+                 "<Sublevel>0</Sublevel></ClassRet>\n");
+  company_ = qb::ParseCompany(company, kSampleCompany);
+  TickFour();
+  ctl_->screen().cmdNav[3].Click();
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(ctl_->last_run_end(), RunEnd::kCompleted);
+  EXPECT_EQ(server_->Query("SELECT ClassName FROM ClassInfo WHERE QBListID = ?", {forged}),
+            (std::vector<std::vector<std::string>>{{"Forged"}}));
+  EXPECT_EQ(Rows("ClassInfo"), CountActive("ClassRet") + 1);
+  EXPECT_EQ(Rows("EmployeeInfo"), CountActive("EmployeeRet"));
+  EXPECT_EQ(Rows("GLChartOfAccounts"), CountActive("AccountRet"));
+  EXPECT_EQ(Rows("Vendors"), CountActive("VendorRet"));
+  // The upload that carried it was one script of statements the site read.
+  bool carried = false;
+  for (const auto& row : server_->Query("SELECT Reply FROM Uploads WHERE Options = 'C'")) {
+    EXPECT_EQ(row.at(0), "SUCCESS");
+    carried = true;
+  }
+  EXPECT_TRUE(carried);
+}
+
 TEST_F(EndToEndTest, ASecondRunSendsTheSameAndChangesNothing) {
   TickFour();
   ctl_->screen().cmdNav[3].Click();
