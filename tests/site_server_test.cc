@@ -596,7 +596,14 @@ TEST(SiteProgramTest, ServesUntilTerminated) {
   fclose(f);
 }
 
-TEST(SiteProgramTest, BadFlagsExitWithTwo) {
+TEST(SiteProgramTest, VersionAndBadFlags) {
+  FILE* pipe = popen((std::string(VANTREL_SITE_PATH) + " --version").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[128] = {0};
+  ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+  EXPECT_EQ(std::string(line).rfind("vantrel-site 1.4 (commit ", 0), 0u) << line;
+  EXPECT_EQ(pclose(pipe), 0);
+
   for (const char* args :
        {"--bogus", "--site-code A", "--site-code A --site-key B --drop x",
         "--site-code A --site-key B --reply-format xml", "--site-code A --site-key B --listen"}) {

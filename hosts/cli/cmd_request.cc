@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "commands.h"
 #include "common/host_args.h"
+#include "control_setup.h"
 #include "quickbooks/qbxml_request.h"
 
 namespace vantrel::cli {
@@ -33,26 +35,35 @@ int RunRequest(const std::vector<std::string>& args) {
       throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
     if (!parsed.Has("select")) throw host::UsageError("--select is required");
     SelectionFlags flags;
-    for (const std::string& word : host::SplitList(parsed.Last("select"))) {
-      if (word == "employees") {
-        flags.blnDoEmployees = true;
-      } else if (word == "customers") {
-        flags.blnDoCustomers = true;
-        flags.blnDoSalesReps = true;
-      } else if (word == "classes") {
-        flags.blnDoClasses = true;
-      } else if (word == "accounts") {
-        flags.blnDoGLAccounts = true;
-      } else if (word == "items") {
-        flags.blnDoTasks = true;
-      } else if (word == "vendors") {
-        flags.blnDoVendors = true;
-      } else if (word == "time") {
-        flags.blnDoTime = true;
-      } else if (word == "expense" || word == "expenses") {
-        flags.blnDoExpense = true;
-      } else {
-        throw host::UsageError("unknown entity '" + word + "'");
+    for (const EntityInfo* entity : SelectedEntities(parsed.All("select"))) {
+      switch (entity->kind) {
+        case EntityKind::kEmployees:
+          flags.blnDoEmployees = true;
+          break;
+        case EntityKind::kCustomers:
+          flags.blnDoCustomers = true;
+          flags.blnDoSalesReps = true;
+          break;
+        case EntityKind::kClasses:
+          flags.blnDoClasses = true;
+          break;
+        case EntityKind::kAccounts:
+          flags.blnDoGLAccounts = true;
+          break;
+        case EntityKind::kItems:
+          flags.blnDoTasks = true;
+          break;
+        case EntityKind::kVendors:
+          flags.blnDoVendors = true;
+          break;
+        case EntityKind::kTime:
+          flags.blnDoTime = true;
+          break;
+        case EntityKind::kExpenses:
+          flags.blnDoExpense = true;
+          break;
+        case EntityKind::kProjects:
+          break;
       }
     }
     long code = kQbXml20;
@@ -60,7 +71,13 @@ int RunRequest(const std::vector<std::string>& args) {
       const std::string text = parsed.Last("version-code");
       char* end = nullptr;
       code = std::strtol(text.c_str(), &end, 10);
-      if (text.empty() || *end != '\0') throw host::UsageError("--version-code takes a number");
+      constexpr long kCodes[] = {kQbXml10,   kQbXml11,   kQbXml20,   kQbXmlCA10, kQbXmlCA11,
+                                 kQbXmlCA20, kQbXmlUK10, kQbXmlUK11, kQbXmlUK20};
+      if (text.empty() || *end != '\0' ||
+          std::find(std::begin(kCodes), std::end(kCodes), code) == std::end(kCodes)) {
+        throw host::UsageError("--version-code takes 0, 1, 2, 6, 7, 8, 9, 10 or 11, not '" + text +
+                               "'");
+      }
     }
     const std::string request = ComposeQBXMLRequest(flags, code);
     std::fwrite(request.data(), 1, request.size(), stdout);

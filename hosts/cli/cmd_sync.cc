@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -125,6 +126,17 @@ void PrintSiteTables(const site::SiteServer& server) {
   }
 }
 
+// Refuses an output file whose folder is not there, before the run.
+void CheckOutputFolder(const std::string& path, const char* what) {
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    throw host::UsageError(std::string("cannot write the ") + what + " file '" + path +
+                           "': the folder '" + folder.string() + "' does not exist");
+  }
+}
+
 }  // namespace
 
 int RunSync(const std::vector<std::string>& args) {
@@ -146,16 +158,28 @@ int RunSync(const std::vector<std::string>& args) {
     if (parsed.Has("site-db") && !parsed.Has("embedded-site")) {
       throw host::UsageError("--site-db needs --embedded-site");
     }
+    // Everything the run needs is checked before anything starts.
+    const std::vector<const EntityInfo*> selected = SelectedEntities(parsed.All("select"));
+    if (selected.empty() && !parsed.Has("select-all")) {
+      throw host::UsageError(
+          "nothing to send: give --select LIST (employees, customers, classes, accounts, items, "
+          "vendors, time, expense) or --select-all");
+    }
+    for (const char* output : {"report", "messages"}) {
+      if (parsed.Has(output)) CheckOutputFolder(parsed.Last(output), output);
+    }
+    std::optional<platform::DateTime> now;
+    if (parsed.Has("now")) now = host::ParseFixedTime(parsed.Last("now"));
+    const platform::PropertyBag bag = host::BuildBag(parsed);
 
     host::QuickBooksStandin quickbooks;
     quickbooks.set_one_run(true);  // one run: the company goes once it has answered
     if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
     platform::SystemEnv env(quickbooks.ProcessorFactory());
-    if (parsed.Has("now")) env.FixClock(host::ParseFixedTime(parsed.Last("now")));
+    if (now) env.FixClock(*now);
     CliHost forms_host(stdout, true);
     VantrelCtl ctl(env, forms_host);
     forms_host.set_control(&ctl);
-    const platform::PropertyBag bag = host::BuildBag(parsed);
     host::LoadBag(ctl, bag);
     if (parsed.Has("sales-tax-codes")) ctl.IncludeSalesTaxCodes = true;
 
@@ -177,9 +201,7 @@ int RunSync(const std::vector<std::string>& args) {
 
     WizardScreen& screen = ctl.screen();
     if (parsed.Has("select-all")) screen.cmdSelectAll.Click();
-    for (const std::string& word : host::SplitList(parsed.Last("select"))) {
-      EntityBox(screen, word).set_value(1);
-    }
+    for (const EntityInfo* entity : selected) (screen.*entity->box).set_value(1);
     if (parsed.Has("debug")) screen.chkDebugMode.set_value(1);
     if (parsed.Has("continue-on-error")) screen.optContinue.set_value(true);
 

@@ -1,6 +1,7 @@
 #include "control_setup.h"
 
 #include "common/host_args.h"
+#include "platform/text_util.h"
 
 namespace vantrel::cli {
 
@@ -21,18 +22,31 @@ void ClickControl(VantrelCtl& ctl, const std::string& name, bool allow_start) {
   }
 }
 
-platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word) {
+const EntityInfo& EntityNamed(const std::string& word) {
   std::string names;
   for (const EntityInfo& entity : Entities()) {
     if (!entity.selectable) continue;
     // "expenses" is taken for the box's own name "expense" too.
-    if (word == entity.name || (entity.kind == EntityKind::kExpenses && word == "expenses")) {
-      return screen.*entity.box;
+    if (platform::EqualsNoCase(word, entity.name) ||
+        (entity.kind == EntityKind::kExpenses && platform::EqualsNoCase(word, "expenses"))) {
+      return entity;
     }
     names += names.empty() ? "" : ", ";
     names += entity.name;
   }
   throw host::UsageError("unknown entity '" + word + "' (choose from " + names + ")");
+}
+
+platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word) {
+  return screen.*EntityNamed(word).box;
+}
+
+std::vector<const EntityInfo*> SelectedEntities(const std::vector<std::string>& values) {
+  std::vector<const EntityInfo*> out;
+  for (const std::string& value : values) {
+    for (const std::string& word : host::SplitList(value)) out.push_back(&EntityNamed(word));
+  }
+  return out;
 }
 
 }  // namespace vantrel::cli

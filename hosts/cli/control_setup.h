@@ -14,10 +14,17 @@ namespace vantrel::cli {
 // for any other name.
 void ClickControl(VantrelCtl& ctl, const std::string& name, bool allow_start);
 
-// The entity check box of a selection word ("employees", "customers",
-// "classes", "accounts", "items", "vendors", "time", "expense"); throws
-// host::UsageError for any other word.
+// The entity of a selection word ("employees", "customers", "classes",
+// "accounts", "items", "vendors", "time", "expense"; any letter case);
+// throws host::UsageError naming the words for any other word.
+const EntityInfo& EntityNamed(const std::string& word);
+
+// The entity check box of a selection word, as EntityNamed reads it.
 platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word);
+
+// The entities of every --select value, in the order given (repeated options
+// add up). Throws host::UsageError for an unknown word.
+std::vector<const EntityInfo*> SelectedEntities(const std::vector<std::string>& values);
 
 }  // namespace vantrel::cli
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "build_info.h"
 #include "commands.h"
 
 namespace {
@@ -20,7 +21,18 @@ constexpr char kUsage[] =
     "  sync       run the wizard: query QuickBooks, convert, upload\n"
     "  validate   check a qbXML document against an XML schema\n"
     "\n"
-    "Run 'vantrel COMMAND --help' for a command's options.\n";
+    "  help [COMMAND]  this text, or a command's options\n"
+    "\n"
+    "Run 'vantrel COMMAND --help' for a command's options; 'vantrel --version'\n"
+    "prints the version and the build's commit.\n"
+    "\n"
+    "examples:\n"
+    "  vantrel screen --page samples/page.html\n"
+    "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
+    "      --select-all --embedded-site\n"
+    "\n"
+    "exit status: 0 success, 1 a run that did not end well, 2 a command line that\n"
+    "cannot be used, 130 interrupted.\n";
 
 }  // namespace
 
@@ -30,8 +42,27 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? kExitUsage : kExitOk;
   }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts(VANTREL_VERSION_LINE("vantrel"));
+    return kExitOk;
+  }
   const std::string command = argv[1];
-  const std::vector<std::string> args(argv + 2, argv + argc);
+  std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "help") {
+    if (args.empty()) {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    }
+    // "help CMD" is "CMD --help".
+    const std::string of = args[0];
+    args = {"--help"};
+    if (of == "screen") return RunScreen(args);
+    if (of == "request") return RunRequest(args);
+    if (of == "sync") return RunSync(args);
+    if (of == "validate") return RunValidate(args);
+    std::fprintf(stderr, "vantrel: unknown command '%s'\n\n%s", of.c_str(), kUsage);
+    return kExitUsage;
+  }
   if (command == "screen") return RunScreen(args);
   if (command == "request") return RunRequest(args);
   if (command == "sync") return RunSync(args);

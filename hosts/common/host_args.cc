@@ -25,7 +25,7 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spe
   };
   ParsedArgs parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
+    const std::string& arg = args[i] == "-h" && contains(spec.flags, "help") ? "--help" : args[i];
     if (!arg.starts_with("--")) {
       parsed.positional.push_back(arg);
       continue;

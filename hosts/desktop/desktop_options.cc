@@ -20,6 +20,7 @@ const char kDesktopHelp[] =
     "                       port, in place of the base address (File > Embedded site)\n"
     "  --site-db FILE       the embedded site's SQLite database (default: a new file\n"
     "                       in a temporary folder)\n"
+    "  --version            print the version and the build's commit\n"
     "  --settings FILE      keep the settings in this INI file instead of the\n"
     "                       user's own\n"
     "  --now \"MM/DD/YYYY HH:MM:SS\"\n"
@@ -29,9 +30,9 @@ const char kDesktopHelp[] =
 
 DesktopOptions ParseDesktopArgs(const std::vector<std::string>& args) {
   DesktopOptions options;
-  options.args = host::ParseArgs(
-      args,
-      {{"help", "embedded-site"}, {"page", "param", "quickbooks", "site-db", "settings", "now"}});
+  options.args =
+      host::ParseArgs(args, {{"help", "version", "embedded-site"},
+                             {"page", "param", "quickbooks", "site-db", "settings", "now"}});
   const host::ParsedArgs& parsed = options.args;
   if (!parsed.positional.empty()) {
     throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
@@ -40,6 +41,7 @@ DesktopOptions ParseDesktopArgs(const std::vector<std::string>& args) {
     throw host::UsageError("--site-db needs --embedded-site");
   }
   options.help = parsed.Has("help");
+  options.version = parsed.Has("version");
   options.quickbooks = parsed.Last("quickbooks");
   options.embedded_site = parsed.Has("embedded-site");
   options.site_db = parsed.Last("site-db");

@@ -18,6 +18,7 @@ struct DesktopOptions {
   std::string settings_file;              // --settings: an INI file instead of the user's settings
   std::optional<platform::DateTime> now;  // --now: the clock stands at this time
   bool help = false;
+  bool version = false;
 };
 
 // Reads the arguments after the program's name (Qt's own already taken out).

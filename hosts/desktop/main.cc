@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "build_info.h"
 #include "common/host_args.h"
 #include "desktop_options.h"
 #include "wizard_window.h"
@@ -20,6 +21,10 @@ int main(int argc, char** argv) {
     const desktop::DesktopOptions options = desktop::ParseDesktopArgs(args);
     if (options.help) {
       std::fputs(desktop::kDesktopHelp, stdout);
+      return 0;
+    }
+    if (options.version) {
+      std::puts(VANTREL_VERSION_LINE("vantrel-wizard"));
       return 0;
     }
     window.Configure(options);

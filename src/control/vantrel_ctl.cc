@@ -110,6 +110,54 @@ void VantrelCtl::ShowMessage(const std::string& text, platform::MessageStyle sty
   host_.ShowMessage(text, style);
 }
 
+namespace {
+
+// The text and date properties a page's parameters set.
+struct TextProperty {
+  const char* key;
+  std::string VantrelCtl::*field;
+};
+constexpr TextProperty kTexts[] = {
+    {"WGSecureServerURL", &VantrelCtl::WGSecureServerURL},
+    {"SiteCode", &VantrelCtl::SiteCode},
+    {"SiteKey", &VantrelCtl::SiteKey},
+    {"BMClientVersion", &VantrelCtl::BMClientVersion},
+    {"CustLexicon", &VantrelCtl::CustLexicon},
+    {"EmpLexicon", &VantrelCtl::EmpLexicon},
+    {"ProjLexicon", &VantrelCtl::ProjLexicon},
+    {"SILexicon", &VantrelCtl::SILexicon},
+    {"SubProjLexicon", &VantrelCtl::SubProjLexicon},
+    {"TessalyUser", &VantrelCtl::TessalyUser},
+    {"QBFilePath", &VantrelCtl::QBFilePath},
+};
+struct DateProperty {
+  const char* key;
+  platform::DateTime LastSyncDates::*field;
+};
+constexpr DateProperty kDates[] = {
+    {"CustomerLastSyncDate", &LastSyncDates::CustomerLastSyncDate},
+    {"EmployeeLastSyncDate", &LastSyncDates::EmployeeLastSyncDate},
+    {"GLAccountsLastSyncDate", &LastSyncDates::GLAccountsLastSyncDate},
+    {"TasksLastSyncDate", &LastSyncDates::TasksLastSyncDate},
+    {"ClassLastSyncDate", &LastSyncDates::ClassLastSyncDate},
+    {"VendorsLastSyncDate", &LastSyncDates::VendorsLastSyncDate},
+    {"TimeLastSyncDate", &LastSyncDates::TimeLastSyncDate},
+    {"ExpenseLastSyncDate", &LastSyncDates::ExpenseLastSyncDate},
+};
+
+}  // namespace
+
+const std::vector<std::string_view>& VantrelCtl::PropertyNames() {
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> out = {"ResetTessaly"};
+    for (const TextProperty& p : kTexts) out.push_back(p.key);
+    for (const DateProperty& p : kDates) out.push_back(p.key);
+    out.push_back("IncludeSalesTaxCodes");
+    return out;
+  }();
+  return names;
+}
+
 void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
   if (auto value = bag.Read("ResetTessaly")) {
     ResetTessaly =
@@ -118,42 +166,11 @@ void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
     ResetTessaly = false;
   }
 
-  struct TextProperty {
-    const char* key;
-    std::string VantrelCtl::*field;
-  };
-  static constexpr TextProperty kTexts[] = {
-      {"WGSecureServerURL", &VantrelCtl::WGSecureServerURL},
-      {"SiteCode", &VantrelCtl::SiteCode},
-      {"SiteKey", &VantrelCtl::SiteKey},
-      {"BMClientVersion", &VantrelCtl::BMClientVersion},
-      {"CustLexicon", &VantrelCtl::CustLexicon},
-      {"EmpLexicon", &VantrelCtl::EmpLexicon},
-      {"ProjLexicon", &VantrelCtl::ProjLexicon},
-      {"SILexicon", &VantrelCtl::SILexicon},
-      {"SubProjLexicon", &VantrelCtl::SubProjLexicon},
-      {"TessalyUser", &VantrelCtl::TessalyUser},
-      {"QBFilePath", &VantrelCtl::QBFilePath},
-  };
   for (const TextProperty& p : kTexts) this->*p.field = bag.Read(p.key).value_or("");
 
   // The server pages are addressed relative to the base address.
   if (!IsBlank(WGSecureServerURL) && WGSecureServerURL.back() != '/') WGSecureServerURL += "/";
 
-  struct DateProperty {
-    const char* key;
-    platform::DateTime LastSyncDates::*field;
-  };
-  static constexpr DateProperty kDates[] = {
-      {"CustomerLastSyncDate", &LastSyncDates::CustomerLastSyncDate},
-      {"EmployeeLastSyncDate", &LastSyncDates::EmployeeLastSyncDate},
-      {"GLAccountsLastSyncDate", &LastSyncDates::GLAccountsLastSyncDate},
-      {"TasksLastSyncDate", &LastSyncDates::TasksLastSyncDate},
-      {"ClassLastSyncDate", &LastSyncDates::ClassLastSyncDate},
-      {"VendorsLastSyncDate", &LastSyncDates::VendorsLastSyncDate},
-      {"TimeLastSyncDate", &LastSyncDates::TimeLastSyncDate},
-      {"ExpenseLastSyncDate", &LastSyncDates::ExpenseLastSyncDate},
-  };
   LastSyncDates& dates = modWizard().last_sync;
   for (const DateProperty& p : kDates) {
     const std::optional<std::string> value = bag.Read(p.key);

@@ -91,6 +91,9 @@ class VantrelCtl : public Wording {
   // Loads the object tag's parameters in their fixed order. A value that
   // cannot be converted throws ComError; what was read before stays set.
   void ReadProperties(const platform::PropertyBag& bag);
+  // The names of the parameters ReadProperties reads, in the order it reads
+  // them.
+  static const std::vector<std::string_view>& PropertyNames();
 
   // Scripting safety.
   platform::HRESULT GetInterfaceSafetyOptions(const platform::Guid* riid, std::uint32_t* supported,

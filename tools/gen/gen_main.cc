@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "build_info.h"
 #include "gen/qbxml_gen.h"
 
 namespace {
@@ -101,6 +102,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(arg, "--long-names") == 0) {
       options.long_names = true;
       continue;
+    }
+    if (std::strcmp(arg, "--version") == 0) {
+      std::puts(VANTREL_VERSION_LINE("vantrel-gen"));
+      return 0;
     }
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       std::fputs(kUsage, stdout);

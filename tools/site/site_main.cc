@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "build_info.h"
 #include "site/site_server.h"
 
 namespace {
@@ -56,6 +57,10 @@ int main(int argc, char** argv) {
   int force_count = 1;
   for (int i = 1; i < argc; ++i) {
     std::string flag = argv[i];
+    if (flag == "--version") {
+      std::puts(VANTREL_VERSION_LINE("vantrel-site"));
+      return 0;
+    }
     if (flag == "--help" || flag == "-h") {
       std::cout << kUsage;
       return 0;
