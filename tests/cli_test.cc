@@ -1,7 +1,9 @@
 // The command-line wizard, run as a program.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -9,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "site/site_database.h"
 
@@ -127,7 +131,21 @@ TEST(CliTest, ExitStatusAndOutput) {
         "--param", "WGSecureServerURL=http://127.0.0.1:9/", "--select", "classes", "--quickbooks",
         "samples/Acme.QBW"},
        1,
-       {"[critical] Cannot find 'samples/Nowhere.QBW'"}},
+       {"[critical] Cannot find 'samples/Nowhere.QBW'",
+        "hint: QBFilePath names no file here: give --param QBFilePath=FILE"}},
+      {{"sync", "--select", "classes", "--param", "SiteCode=A", "--quickbooks", "samples/Acme.QBW"},
+       1,
+       {"[information] You need to provide WGSecureServerURL",
+        "hint: missing: WGSecureServerURL, QBFilePath, SiteKey, TessalyUser; give each as "
+        "--param NAME=VALUE or in the page (--page FILE); --embedded-site serves a site in "
+        "process"}},
+      {{"sync", "--page", "samples/page.html", "--param", "WGSecureServerURL=http://127.0.0.1:1",
+        "--quickbooks", "samples/Acme.QBW", "--select", "classes"},
+       1,
+       {"[critical] Could not connect to the Wellgate. Please check if you have an internet "
+        "connection and it is properly setup.",
+        "hint: no reply from http://127.0.0.1:1/: is the site's server running there? "
+        "(--embedded-site serves one in process)"}},
       {{"screen", "--param", "ClassLastSyncDate=soon"},
        2,
        {"parameter ClassLastSyncDate cannot be converted: Type mismatch"}},
@@ -196,6 +214,11 @@ TEST(CliTest, SyncWithoutQuickBooksRunning) {
   EXPECT_EQ(ReadFile(dir / "m.jsonl"),
             "{\"style\":16,\"text\":\"Your Quickbooks file is not open, please open your "
             "Quickbooks file and try again.\"}\n");
+  // The command line's own word under the message, in its terms.
+  EXPECT_NE(r.out.find("\nhint: QuickBooks is not running for this command: give --quickbooks "
+                       "FILE to open a company file in the QuickBooks stand-in\n"),
+            std::string::npos)
+      << r.out;
 }
 
 TEST(CliTest, ValidateARequestAndABrokenDocument) {
@@ -273,6 +296,76 @@ TEST(CliTest, AFixedClockGivesTheRunsTimes) {
                        {"Memeo, Lisa:Garage Conversion"}),
               (Rows{{c.default_start}}));
   }
+}
+
+// A program started with its standard output and error on one pipe.
+struct Child {
+  Child(const char* path, const std::vector<std::string>& args) {
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    pid = fork();
+    if (pid == 0) {
+      dup2(fds[1], 1);
+      dup2(fds[1], 2);
+      close(fds[0]);
+      close(fds[1]);
+      if (chdir(VANTREL_SOURCE_DIR) != 0) _exit(126);
+      std::vector<char*> argv{const_cast<char*>(path)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(path, argv.data());
+      _exit(127);
+    }
+    close(fds[1]);
+    out = fdopen(fds[0], "r");
+  }
+  ~Child() {
+    if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
+    if (out != nullptr) fclose(out);
+  }
+  // Reads lines until one holds `piece`; returns what was read.
+  std::string ReadUntil(const std::string& piece) {
+    std::string text;
+    char line[4096];
+    while (text.find(piece) == std::string::npos && fgets(line, sizeof line, out) != nullptr) {
+      text += line;
+    }
+    return text;
+  }
+  // Reads to the end and returns the exit status.
+  int Wait(std::string* rest) {
+    *rest = ReadUntil("\x01never\x01");
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  pid_t pid = -1;
+  FILE* out = nullptr;
+};
+
+// Ctrl-C while a post waits cancels it; the program ends with 130 and says
+// what had been written.
+TEST(CliTest, CtrlCCancelsAndExitsWith130) {
+  Child site(VANTREL_SITE_PATH, {"--listen", "127.0.0.1:0", "--site-code", "ACME01", "--site-key",
+                                 "K3Y-5ECRET", "--delay-ms", "20000"});
+  const std::string listening = site.ReadUntil("listening on 127.0.0.1:");
+  const std::string port = listening.substr(listening.find("127.0.0.1:") + 10);
+  Child sync(VANTREL_CLI_PATH,
+             {"sync", "--page", "samples/page.html", "--param",
+              "WGSecureServerURL=http://127.0.0.1:" + port.substr(0, port.find('\n')) + "/",
+              "--quickbooks", "samples/Acme.QBW", "--select", "classes"});
+  std::string out = sync.ReadUntil("Getting Classes from QB\n");
+  // The pass's one post is soon waiting on the slow site.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  kill(sync.pid, SIGINT);
+  std::string rest;
+  EXPECT_EQ(sync.Wait(&rest), 130) << out << rest;
+  EXPECT_NE(rest.find("[critical] Sync process cancelled on user request."), std::string::npos)
+      << rest;
+  EXPECT_NE(rest.find("interrupted: entries written before the cancel: classes 10"),
+            std::string::npos)
+      << rest;
 }
 
 TEST(CliTest, SyncInDebugModeWithTheSiteRefusing) {

@@ -13,6 +13,7 @@ namespace vantrel::cli {
 namespace {
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<bool> g_ever_interrupted{false};
 
 // The first Ctrl-C asks for a Cancel at the next chance; a second one before
 // that chance came ends the program as usual.
@@ -23,6 +24,7 @@ void OnInterrupt(int signal_number) {
     return;
   }
   g_interrupted = true;
+  g_ever_interrupted = true;
 }
 
 std::string TerminalText(const std::string& text) {
@@ -57,11 +59,17 @@ void CliHost::InstallInterruptHandler() {
   sigaction(SIGINT, &action, nullptr);
 }
 
+bool CliHost::interrupted() { return g_ever_interrupted; }
+
 void CliHost::ShowMessage(const std::string& text, platform::MessageStyle style) {
   FlushProgress();
   messages_.push_back({text, style});
   std::fprintf(out_, "%s\n", MessageLine(text, style).c_str());
   std::fflush(out_);
+  if (hint_) {
+    const std::string hint = hint_(text);
+    if (!hint.empty()) std::fprintf(stderr, "hint: %s\n", hint.c_str());
+  }
 }
 
 void CliHost::ProcessPendingEvents() {

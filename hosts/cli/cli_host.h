@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,18 @@ class CliHost : public platform::FormsHost {
 
   // The control whose Cancel button Ctrl-C clicks.
   void set_control(VantrelCtl* ctl) { ctl_ = ctl; }
-  // Makes Ctrl-C click Cancel while a request waits (instead of ending the program).
-  void InstallInterruptHandler();
+  // Makes Ctrl-C click Cancel while a request waits (instead of ending the
+  // program); before a run it only marks the program as interrupted.
+  static void InstallInterruptHandler();
+  // True once Ctrl-C has been pressed.
+  static bool interrupted();
+
+  // After each message box line, `hint` may give one line of its own (on
+  // standard error) that says in command-line terms what caused the message
+  // and how to fix it; "" for none.
+  void set_hint(std::function<std::string(const std::string& text)> hint) {
+    hint_ = std::move(hint);
+  }
 
   void ShowMessage(const std::string& text, platform::MessageStyle style) override;
   void ProcessPendingEvents() override;
@@ -39,6 +50,7 @@ class CliHost : public platform::FormsHost {
   std::FILE* out_;
   bool show_stages_;
   VantrelCtl* ctl_ = nullptr;
+  std::function<std::string(const std::string&)> hint_;
   std::vector<RecordedMessage> messages_;
   // Prints the running count not shown yet.
   void FlushProgress();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "cli_host.h"
 #include "commands.h"
@@ -52,7 +53,14 @@ constexpr char kHelp[] =
     "                       run: upload and status times, default start dates\n"
     "\n"
     "Exit status: 0 when the run reached its final message with every failure\n"
-    "counter 0; 1 for any other end of a run; 2 for a usage error.\n";
+    "counter 0; 1 for any other end of a run; 2 for a usage error; 130 after\n"
+    "Ctrl-C.\n"
+    "\n"
+    "examples:\n"
+    "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
+    "      --select classes,vendors --embedded-site\n"
+    "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
+    "      --select-all --select time,expense --embedded-site --report run.json\n";
 
 std::string Report(const VantrelCtl& c, const std::string& site_db) {
   const EntityCounts& n = c.last_run_counts();
@@ -126,6 +134,49 @@ void PrintSiteTables(const site::SiteServer& server) {
   }
 }
 
+// The command line's own word under a message box: what caused it here and
+// how to fix it; "" when there is nothing to add.
+std::string Hint(const std::string& text, const VantrelCtl& ctl, const host::ParsedArgs& parsed,
+                 bool quickbooks_given) {
+  if (text.starts_with("Your Quickbooks file is not open")) {
+    return quickbooks_given ? "the company file says QuickBooks is not running (its root has "
+                              "running=\"false\" or session=\"none\")"
+                            : "QuickBooks is not running for this command: give --quickbooks "
+                              "FILE to open a company file in the QuickBooks stand-in";
+  }
+  if (text.starts_with("You need to provide WGSecureServerURL")) {
+    std::string missing;
+    const std::pair<const char*, const std::string*> properties[] = {
+        {"WGSecureServerURL", &ctl.WGSecureServerURL},
+        {"QBFilePath", &ctl.QBFilePath},
+        {"SiteCode", &ctl.SiteCode},
+        {"SiteKey", &ctl.SiteKey},
+        {"TessalyUser", &ctl.TessalyUser}};
+    for (const auto& [name, value] : properties) {
+      if (value->find_first_not_of(' ') != std::string::npos) continue;
+      missing += (missing.empty() ? "" : ", ") + std::string(name);
+    }
+    return "missing: " + missing +
+           "; give each as --param NAME=VALUE or in the page (--page FILE)" +
+           (parsed.Has("embedded-site") ? "" : "; --embedded-site serves a site in process");
+  }
+  if (text.starts_with("Cannot find '")) {
+    return "QBFilePath names no file here: give --param QBFilePath=FILE";
+  }
+  if (text.starts_with("Your Current Quickbooks file '")) {
+    return "QBFilePath must name the company QuickBooks has open: --quickbooks FILE opens it";
+  }
+  if (text.starts_with("Could not connect to the Wellgate. Your account")) {
+    return "the site at " + ctl.WGSecureServerURL + " refused SiteCode '" + ctl.SiteCode +
+           "' with its key; check --param SiteCode and --param SiteKey";
+  }
+  if (text.starts_with("Could not connect to the Wellgate. Please check")) {
+    return "no reply from " + ctl.WGSecureServerURL +
+           ": is the site's server running there? (--embedded-site serves one in process)";
+  }
+  return "";
+}
+
 // Refuses an output file whose folder is not there, before the run.
 void CheckOutputFolder(const std::string& path, const char* what) {
   std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -172,6 +223,9 @@ int RunSync(const std::vector<std::string>& args) {
     if (parsed.Has("now")) now = host::ParseFixedTime(parsed.Last("now"));
     const platform::PropertyBag bag = host::BuildBag(parsed);
 
+    // Ctrl-C from here on: a run is cancelled at its next wait, and the
+    // program ends with 130 saying what had landed.
+    CliHost::InstallInterruptHandler();
     host::QuickBooksStandin quickbooks;
     quickbooks.set_one_run(true);  // one run: the company goes once it has answered
     if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
@@ -205,7 +259,13 @@ int RunSync(const std::vector<std::string>& args) {
     if (parsed.Has("debug")) screen.chkDebugMode.set_value(1);
     if (parsed.Has("continue-on-error")) screen.optContinue.set_value(true);
 
-    forms_host.InstallInterruptHandler();
+    if (CliHost::interrupted()) {
+      std::fprintf(stderr, "interrupted before the run started: nothing was sent\n");
+      return kExitInterrupted;
+    }
+    forms_host.set_hint([&](const std::string& text) {
+      return Hint(text, ctl, parsed, quickbooks.running() || parsed.Has("quickbooks"));
+    });
     std::printf("Start Sync\n");
     std::fflush(stdout);
     screen.cmdNav[3].Click();
@@ -228,6 +288,20 @@ int RunSync(const std::vector<std::string>& args) {
     const RunEnd end = ctl.last_run_end();
     const bool ok = host::RunReachedItsEnd(end) && ctl.last_run_failures() == 0;
     std::printf("run ended: %s\n", host::RunEndName(end));
+    if (CliHost::interrupted()) {
+      std::string landed;
+      for (const EntityInfo& entity : Entities()) {
+        const long count = ctl.last_run_counts().*entity.count;
+        if (count == 0) continue;
+        landed +=
+            (landed.empty() ? "" : ", ") + std::string(entity.name) + " " + std::to_string(count);
+      }
+      std::fprintf(stderr,
+                   "interrupted: entries written before the cancel: %s (a batch under way when "
+                   "it came was not sent; run the same command again to send the rest)\n",
+                   landed.empty() ? "none" : landed.c_str());
+      return kExitInterrupted;
+    }
     return ok ? kExitOk : kExitRunFailed;
   } catch (const host::UsageError& e) {
     std::fprintf(stderr, "vantrel sync: %s\n(see 'vantrel sync --help')\n", e.what());

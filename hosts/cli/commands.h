@@ -12,6 +12,7 @@ namespace vantrel::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRunFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;  // Ctrl-C, as a shell reports SIGINT
 
 int RunScreen(const std::vector<std::string>& args);
 int RunRequest(const std::vector<std::string>& args);
