@@ -7,6 +7,8 @@ packages=(
   libpugixml-dev libxml2-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   locales
+  # scripts/bench.sh measures a whole run's time and peak memory with it.
+  time
   # The desktop wizard (Qt 6 Widgets and Test, with its OpenGL headers) and the
   # X server its window is tested under.
   qt6-base-dev libgl-dev xvfb xauth
