@@ -195,6 +195,7 @@ TEST_F(WebBrowserTest, RequestsGoOutAsABrowserSendsThem) {
 
   const std::string script = "UPDATE ClassInfo SET [ClassName]='A' WHERE [QBListId] = 'L1'\r\n";
   LoggedRequest r = sent(kQuery, script, plain, no_cache, "SUCCESS");
+  const int first_port = r.remote_port;
   EXPECT_EQ(r.target, kWireQuery);
   EXPECT_EQ(r.Header("Content-Type"), "text/plain");
   EXPECT_EQ(std::count_if(r.headers.begin(), r.headers.end(),
@@ -215,6 +216,8 @@ TEST_F(WebBrowserTest, RequestsGoOutAsABrowserSendsThem) {
             "upstarttime=12/04/2026%2016:05:09");
   EXPECT_EQ(r.Header("Content-Type"), "text/plain");
   EXPECT_FALSE(r.HasHeader("Content-Length"));
+  // The browser kept its connection from the post to the status request.
+  EXPECT_EQ(r.remote_port, first_port);
 
   // Empty post data is still a POST.
   r = sent(kQuery, "", plain, no_cache, "No data to upload. ");

@@ -31,6 +31,7 @@
 #include <string>
 
 #include "../bench_support.h"
+#include "common/quickbooks_standin.h"
 #include "control/vantrel_ctl.h"
 #include "platform/env.h"
 #include "platform/xml_document.h"
@@ -83,12 +84,11 @@ double CaptureRun(const std::string& company_path) {
   server.Start();
   ResetModWizard();
   QuietHost host;
-  std::shared_ptr<const qb::Company> company;
-  platform::SystemEnv env([&company]() -> std::unique_ptr<platform::RequestProcessor> {
-    auto processor = std::make_unique<qb::StandinProcessor>(std::move(company));
-    processor->set_release_after_answer(true);
-    return processor;
-  });
+  // QuickBooks as the command line runs it: the company goes once it has
+  // answered.
+  host::QuickBooksStandin quickbooks;
+  quickbooks.set_one_run(true);
+  platform::SystemEnv env(quickbooks.ProcessorFactory());
   VantrelCtl ctl(env, host);
   ctl.WGSecureServerURL = server.base_url();
   ctl.SiteCode = "BENCH";
@@ -96,8 +96,8 @@ double CaptureRun(const std::string& company_path) {
   ctl.TessalyUser = "bench";
   ctl.IncludeSalesTaxCodes = true;
   const double seconds = Seconds([&] {
-    company = qb::LoadCompany(company_path);
-    ctl.QBFilePath = company->settings().file;
+    quickbooks.Open(company_path);
+    ctl.QBFilePath = company_path;
     ctl.screen().cmdSelectAll.Click();
     ctl.screen().chkQBTimesheet.set_value(1);
     ctl.screen().chkQBExpense.set_value(1);
@@ -138,7 +138,8 @@ double SiteScriptMs(long rows) {
     site::SiteDatabase db(path);
     db.ApplyUpload(ClassScript(0), "C");
     db.Query(
-        "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < CAST(? AS INTEGER)) "
+        "WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < CAST(? AS "
+        "INTEGER)) "
         "INSERT INTO ClassInfo (ClassRowID, ClassName, QBListID) SELECT i, 'Class ' || i, "
         "'B' || i FROM n",
         {std::to_string(rows - 1)});

@@ -263,9 +263,8 @@ int RunSync(const std::vector<std::string>& args) {
       std::fprintf(stderr, "interrupted before the run started: nothing was sent\n");
       return kExitInterrupted;
     }
-    forms_host.set_hint([&](const std::string& text) {
-      return Hint(text, ctl, parsed, quickbooks.running() || parsed.Has("quickbooks"));
-    });
+    forms_host.set_hint(
+        [&](const std::string& text) { return Hint(text, ctl, parsed, parsed.Has("quickbooks")); });
     std::printf("Start Sync\n");
     std::fflush(stdout);
     screen.cmdNav[3].Click();

@@ -392,6 +392,7 @@ struct SiteServer::Impl {
       if (!IsInternalHeader(name)) entry.headers.emplace_back(name, value);
     }
     entry.body = req.body;
+    entry.remote_port = req.remote_port;
     std::lock_guard<std::mutex> lock(mu);
     const uint64_t id = next_log_id++;
     if (options.request_log_limit == 0) return id;

@@ -86,7 +86,8 @@ struct LoggedRequest {
   std::vector<std::pair<std::string, std::string>> headers;  // names as sent
   std::string body;
   Handling handling = Handling::kPending;
-  std::string reply;  // the reply text (before any HTML around it)
+  std::string reply;    // the reply text (before any HTML around it)
+  int remote_port = 0;  // the client's port: requests of one connection share it
 
   // The value of the first header named `name` (any letter case); "" when
   // there is none.
