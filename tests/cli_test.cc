@@ -14,56 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include "cli_support.h"
 #include "site/site_database.h"
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-// Runs the wizard from the source folder with `args`; stdout and stderr together.
-Result RunCli(const std::vector<std::string>& args) {
-  std::string command = "cd " + Quote(VANTREL_SOURCE_DIR) + " && " + Quote(VANTREL_CLI_PATH);
-  for (const std::string& a : args) command += " " + Quote(a);
-  command += " 2>&1";
-  Result r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return r;
-  std::array<char, 4096> buf;
-  std::size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) r.out.append(buf.data(), n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class TempDir {
- public:
-  TempDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("vantrel-cli-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path path_;
-};
+using namespace vantrel::testing;
 
 // The exit status and pieces of the output: 0 for the screen and the help,
 // 1 for a run that ends with an error message, 2 for a command line that
@@ -140,12 +96,41 @@ TEST(CliTest, ExitStatusAndOutput) {
         "--param NAME=VALUE or in the page (--page FILE); --embedded-site serves a site in "
         "process"}},
       {{"sync", "--page", "samples/page.html", "--param", "WGSecureServerURL=http://127.0.0.1:1",
-        "--quickbooks", "samples/Acme.QBW", "--select", "classes"},
+        "--quickbooks", "samples/Acme.QBW", "--select", "classes", "--retries", "0"},
        1,
        {"[critical] Could not connect to the Wellgate. Please check if you have an internet "
         "connection and it is properly setup.",
-        "hint: no reply from http://127.0.0.1:1/: is the site's server running there? "
-        "(--embedded-site serves one in process)"}},
+        "hint: no reply from http://127.0.0.1:1/ (upload C (request 1): Couldn't connect to "
+        "server: Failed to connect to 127.0.0.1 port 1 ",
+        "): is the site's server running there? (--embedded-site serves one in process); what "
+        "landed before it stays"}},
+      // A quiet run prints its message boxes alone.
+      {{"sync", "--page", "samples/page.html", "--quickbooks", "samples/Acme.QBW", "--select",
+        "classes", "--dry-run", "-q"},
+       0,
+       {"[information] Quickbooks data synced with Tessaly successfully..\n"},
+       {"Start Sync", "entity ", "dry run", "last-sync dates"}},
+      {{"sync", "--page", "samples/page.html", "--quickbooks", "samples/Acme.QBW", "--select",
+        "classes", "--dry-run"},
+       0,
+       {"Start Sync (dry run: nothing is sent)\n",
+        "entity          read      sent       new   updated  inactive unchanged  failed\n"
+        "classes           10        10   unknown   unknown         1         0       0\n"
+        "dry run from "}},
+      {{"sync", "--select", "classes", "--script-dir", "x"}, 2, {"--script-dir needs --dry-run"}},
+      {{"sync", "--select", "classes", "--keep-site"}, 2, {"--keep-site needs --embedded-site"}},
+      {{"sync", "--select", "classes", "-q", "-v"},
+       2,
+       {"--quiet and --verbose cannot go together"}},
+      {{"sync", "--select", "classes", "--retries", "x"},
+       2,
+       {"--retries takes a whole number from 0 to 9, not 'x'"}},
+      {{"sync", "--select", "classes", "--dry-run", "--script-dir", "samples"},
+       2,
+       {"--script-dir 'samples' is not empty: give a new or empty folder"}},
+      {{"sync", "--select", "classes", "--page", "http://127.0.0.1:1/page.html"},
+       2,
+       {"cannot read the page at http://127.0.0.1:1/page.html: Couldn't connect to server"}},
       {{"screen", "--param", "ClassLastSyncDate=soon"},
        2,
        {"parameter ClassLastSyncDate cannot be converted: Type mismatch"}},
@@ -259,14 +244,23 @@ TEST(CliTest, SyncTheSampleIntoTheEmbeddedSite) {
   EXPECT_EQ(ReadFile(dir / "messages.jsonl"),
             "{\"style\":64,\"text\":\"Quickbooks data synced with Tessaly successfully..\"}\n");
   const std::string report = ReadFile(dir / "report.json");
-  EXPECT_NE(report.find("\"SiteCode\": \"ACME01\""), std::string::npos) << report;
-  EXPECT_NE(report.find("\"EmpLexicon\": \"Consultant\""), std::string::npos);
+  EXPECT_NE(report.find("\"siteCode\": \"ACME01\", \"siteKey\": \"K3********\", \"user\": "
+                        "\"jsmith\", \"companyFile\": \"samples/Acme.QBW\""),
+            std::string::npos)
+      << report;
   EXPECT_NE(report.find("\"runEnd\": \"completed\""), std::string::npos);
-  EXPECT_NE(report.find("\"lngFailedClassCnt\": 0"), std::string::npos);
-  EXPECT_NE(report.find("\"nOptions\": \"V\""), std::string::npos);
-  EXPECT_NE(report.find("\"counts\": {\"employees\": 0, \"customers\": 0, \"projects\": 0, "
-                        "\"classes\": 10, \"accounts\": 0, \"items\": 0, \"vendors\": 10, "),
+  EXPECT_NE(
+      report.find("\"classes\": {\"read\": 10, \"sent\": 10, \"newRows\": 9, "
+                  "\"updatedRows\": 0, \"inactiveSentAsUpdates\": 1, \"skippedUnchanged\": 0, "
+                  "\"leftOutByRule\": 0, \"failed\": 0}"),
+      std::string::npos);
+  EXPECT_NE(report.find("\"requests\": {\"uploads\": 2, \"statusUpdates\": 2, "),
             std::string::npos);
+  EXPECT_NE(report.find("\"failedRequests\": [],"), std::string::npos);
+  EXPECT_NE(report.find("\"ClassLastSyncDate\": {\"date\": \"01/01/2000 00:00:00\", \"from\": "
+                        "\"page\"}"),
+            std::string::npos);
+  EXPECT_EQ(report.find("employees"), std::string::npos) << "an entity the run did not ask for";
   EXPECT_NE(report.find("\"failedUploads\": 0,"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "site.sqlite"));
 }
@@ -297,52 +291,6 @@ TEST(CliTest, AFixedClockGivesTheRunsTimes) {
               (Rows{{c.default_start}}));
   }
 }
-
-// A program started with its standard output and error on one pipe.
-struct Child {
-  Child(const char* path, const std::vector<std::string>& args) {
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    pid = fork();
-    if (pid == 0) {
-      dup2(fds[1], 1);
-      dup2(fds[1], 2);
-      close(fds[0]);
-      close(fds[1]);
-      if (chdir(VANTREL_SOURCE_DIR) != 0) _exit(126);
-      std::vector<char*> argv{const_cast<char*>(path)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(path, argv.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    out = fdopen(fds[0], "r");
-  }
-  ~Child() {
-    if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
-    if (out != nullptr) fclose(out);
-  }
-  // Reads lines until one holds `piece`; returns what was read.
-  std::string ReadUntil(const std::string& piece) {
-    std::string text;
-    char line[4096];
-    while (text.find(piece) == std::string::npos && fgets(line, sizeof line, out) != nullptr) {
-      text += line;
-    }
-    return text;
-  }
-  // Reads to the end and returns the exit status.
-  int Wait(std::string* rest) {
-    *rest = ReadUntil("\x01never\x01");
-    int status = 0;
-    waitpid(pid, &status, 0);
-    pid = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  pid_t pid = -1;
-  FILE* out = nullptr;
-};
 
 // Ctrl-C while a post waits cancels it; the program ends with 130 and says
 // what had been written.
@@ -375,14 +323,23 @@ TEST(CliTest, SyncInDebugModeWithTheSiteRefusing) {
                            "WGSecureServerURL=http://127.0.0.1:1", "--quickbooks",
                            "samples/Acme.QBW", "--select", "classes", "--debug",
                            "--continue-on-error", "--report", dir / "report.json"});
+  // One post had its retries; the others are not tried again.
+  EXPECT_EQ(r.out.find("retry 1 of 2"), r.out.rfind("retry 1 of 2")) << r.out;
   EXPECT_EQ(r.status, 1) << r.out;
   EXPECT_NE(r.out.find("[information] Quickbooks data synced with Tessaly. Following data could "
                        "not be sent..\n\nClasses - 10\n"),
             std::string::npos)
       << r.out;
   const std::string report = ReadFile(dir / "report.json");
-  EXPECT_NE(report.find("\"DebugMode\": false"), std::string::npos);
+  EXPECT_NE(report.find("\"debugMode\": false"), std::string::npos);
   EXPECT_NE(report.find("\"failedUploads\": 10,"), std::string::npos) << report;
+  EXPECT_NE(report.find("\"classes\": {\"read\": 10, \"sent\": 10, \"newRows\": \"unknown\", "
+                        "\"updatedRows\": \"unknown\", "),
+            std::string::npos);
+  EXPECT_NE(report.find("\"failedRequests\": [\n    {\"order\": 1, \"kind\": \"upload\", "
+                        "\"letter\": \"C\", \"attempts\": 3, \"reply\": \"Action cancelled\", "
+                        "\"failure\": \"Couldn't connect to server: "),
+            std::string::npos);
 }
 
 }  // namespace

@@ -11,12 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/http_get.h"
 #include "platform/web_browser.h"
 #include "site/site_database.h"
+#include "site/site_page.h"
 #include "site/sql_script.h"
 
 namespace vantrel::site {
@@ -112,7 +115,8 @@ std::vector<UploadCase> UploadCases() {
   for (int i = 0; i < 12; ++i) unknown_many += TimeLine("U" + std::to_string(i), "E404", "", "");
   std::string bars;
   for (int i = 0; i < 60000; ++i) bars += "|\r\n";
-  const Rows no_tables = {{"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}, {"Uploads"}};
+  const Rows no_tables = {
+      {"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}, {"UploadRows"}, {"Uploads"}};
   return {
       {"the upsert inserts, then updates the row of its ListID",
        {{"C", ClassRow("80000001-1", "Consulting"), "SUCCESS"},
@@ -324,6 +328,50 @@ TEST(SiteDatabaseTest, AppliesEachUploadAndReplies) {
   }
 }
 
+// What each committed upload did to each table; a refused one did nothing.
+TEST(SiteDatabaseTest, TalliesTheRowsEachUploadInsertsAndUpdates) {
+  SiteDatabase db(":memory:");
+  const std::string two = ClassRow("C1", "One") + ClassRow("C2", "Two");
+  const struct {
+    const char* options;
+    std::string script;
+    RowTally rows;
+    bool refused = false;
+  } steps[] = {
+      {"C", two, {{"ClassInfo", {2, 0}}}},
+      {"C", two, {{"ClassInfo", {0, 2}}}},
+      {"C", UpdateOnly("ClassInfo", "[ClassName]='Gone'", "C9"), {}},
+      {"P",
+       ProjectRow("J1") + TableRow("Customers", "K1"),
+       {{"CustProjInfo", {1, 0}}, {"Customers", {1, 0}}}},
+      {"H",
+       TimeLine("T1", "", "", "") + TimeLine("T2", "", "", ""),
+       {{"TimeTransactions", {2, 0}}}},
+      {"H", TimeLine("T1", "", "", ""), {{"TimeTransactions", {0, 1}}}},
+      {"C", ClassRow("C3", "Three") + "DROP TABLE ClassInfo\r\n", {}, true},
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    RowTally rows = {{"stale", {7, 7}}};
+    db.ApplyUpload(steps[i].script, steps[i].options, &rows);
+    if (steps[i].refused) {
+      EXPECT_EQ(rows.size(), 1u) << "a refused upload leaves the tally as it was";
+      EXPECT_EQ(rows["stale"].inserted, 7);
+      continue;
+    }
+    ASSERT_EQ(rows.size(), steps[i].rows.size());
+    for (const auto& [table, expected] : steps[i].rows) {
+      EXPECT_EQ(rows[table].inserted, expected.inserted) << table;
+      EXPECT_EQ(rows[table].updated, expected.updated) << table;
+    }
+  }
+  // The journal keeps the tally under the upload's row.
+  db.RecordUpload("C", "", "", "", "SUCCESS", {{"ClassInfo", {2, 1}}});
+  EXPECT_EQ(db.Query("SELECT u.Options, r.TableName, r.Inserted, r.Updated FROM UploadRows r "
+                     "JOIN Uploads u ON u.rowid = r.UploadID"),
+            (Rows{{"C", "ClassInfo", "2", "1"}}));
+}
+
 // ----------------------------------------------------------------- the pages
 
 class SiteServerTest : public testing::Test {
@@ -371,8 +419,10 @@ TEST_F(SiteServerTest, PagesCheckTheSiteAndTheStatusPageRecordsTheUpdate) {
             kInvalid);
   EXPECT_EQ(Send("vantrel.asp?sitekey=K3y&options=C", ClassRow("C1", "One")), kInvalid);
   EXPECT_EQ(Send("vantrelupdatestatus.asp?sitecode=ABC&sitekey=nope&options=C"), kInvalid);
-  EXPECT_EQ(Select(kTables),
-            (Rows{{"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}, {"Uploads"}}));
+  EXPECT_EQ(
+      Select(kTables),
+      (Rows{
+          {"ExpenseLines"}, {"StatusUpdates"}, {"TimeTransactions"}, {"UploadRows"}, {"Uploads"}}));
   EXPECT_EQ(Select("SELECT COUNT(*) FROM Uploads"), (Rows{{"0"}}));
   EXPECT_EQ(Select("SELECT COUNT(*) FROM StatusUpdates"), (Rows{{"0"}}));
 
@@ -423,6 +473,93 @@ TEST_F(SiteServerTest, ForcedAndDroppedRequestsAreNotApplied) {
   EXPECT_EQ(Select("SELECT TaskName FROM TaskInfo"), (Rows{{"A<b>&c"}}));
   EXPECT_EQ(Upload(ClassRow("C1", "One") + "UPDATE <b>\r\n"),
             "Error in statement 2: UPDATE <b>: expected a table near \"<\"");
+}
+
+// The hosting page carries the site's address, code and key and, per
+// entity, the time of its latest status update; a template of one's own
+// is filled the same way.
+TEST_F(SiteServerTest, TheHostingPageGivesTheLastStatusTimes) {
+  auto page = [this] {
+    const platform::FetchedPage fetched = platform::HttpGet(server_->base_url() + "page.html");
+    EXPECT_TRUE(fetched.ok) << fetched.error;
+    return fetched.body;
+  };
+  auto param = [](const std::string& name, const std::string& value) {
+    return "<param name=\"" + name + "\" value=\"" + value + "\">";
+  };
+  const std::string before = page();
+  EXPECT_NE(before.find(param("WGSecureServerURL", server_->base_url())), std::string::npos)
+      << before;
+  EXPECT_NE(before.find(param("SiteCode", "ABC")), std::string::npos);
+  EXPECT_NE(before.find(param("SiteKey", "K3y")), std::string::npos);
+  EXPECT_NE(before.find(param("TimeLastSyncDate", "")), std::string::npos);
+  for (const char* status :
+       {"options=H&upstarttime=12/04/2026 16:05:09", "options=p&upstarttime=12/05/2026 08:00:00",
+        "options=H&upstarttime=12/06/2026 09:30:00", "options=B&upstarttime=12/06/2026 10:00:00"}) {
+    EXPECT_EQ(Send(std::string("vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&") + status),
+              "SUCCESS");
+  }
+  const std::string after = page();
+  EXPECT_NE(after.find(param("TimeLastSyncDate", "12/06/2026 09:30:00")), std::string::npos)
+      << after;
+  EXPECT_NE(after.find(param("CustomerLastSyncDate", "12/05/2026 08:00:00")), std::string::npos);
+  EXPECT_NE(after.find(param("ExpenseLastSyncDate", "")), std::string::npos) << "B dates nothing";
+  EXPECT_EQ(after.find("{{"), std::string::npos);
+
+  EXPECT_EQ(FillPageTemplate("<p>{{SiteKey}} {{Unknown}} {{TasksLastSyncDate}}</p>{{",
+                             PageValues("http://x/", "C", "a\"<&>", {{"T", "1/2/2030"}})),
+            "<p>a&quot;&lt;&amp;&gt; {{Unknown}} 1/2/2030</p>{{");
+  EXPECT_EQ(LastSyncKeyOfLetter("g"), "GLAccountsLastSyncDate");
+  EXPECT_EQ(LastSyncKeyOfLetter("B"), "");
+}
+
+// The request log masks the key; a port in use is refused with the reason.
+TEST(SiteServerStartTest, LogLinesAndBindFailures) {
+  const struct {
+    const char* target;
+    const char* masked;
+  } masks[] = {{"/vantrel.asp?sitecode=A&sitekey=K3y&options=C",
+                "/vantrel.asp?sitecode=A&sitekey=***&options=C"},
+               {"/x?SiteKey=secret", "/x?SiteKey=***"},
+               {"/x?sitecode=A", "/x?sitecode=A"}};
+  for (const auto& m : masks) EXPECT_EQ(MaskSiteKey(m.target), m.masked);
+
+  std::vector<std::string> lines;
+  std::mutex mu;
+  SiteOptions options;
+  options.site_code = kCode;
+  options.site_key = kKey;
+  options.log_line = [&](const std::string& line) {
+    std::lock_guard<std::mutex> lock(mu);
+    lines.push_back(line);
+  };
+  SiteServer server(options);
+  const int port = server.Start();
+  platform::HttpGet(server.base_url() +
+                    "vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&options=C");
+  platform::HttpGet(server.base_url() + "elsewhere");
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(" GET /vantrelupdatestatus.asp?sitecode=ABC&sitekey=***&options=C 0 "
+                            "bytes: reply \"SUCCESS\""),
+              std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find(" GET /elsewhere 0 bytes: 404 not found"), std::string::npos);
+  }
+
+  SiteOptions same;
+  same.port = port;
+  SiteServer second(same);
+  try {
+    second.Start();
+    ADD_FAILURE() << "a second server started on a port in use";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "cannot listen on 127.0.0.1:" + std::to_string(port) +
+                  ": Address already in use (another program listens there: pick another "
+                  "port, or 0 for a free one)");
+  }
 }
 
 TEST(SiteServerStartTest, StartStopAndADatabaseFileThatOutlivesTheServer) {

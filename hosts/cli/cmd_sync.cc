@@ -1,7 +1,9 @@
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -14,7 +16,12 @@
 #include "common/run_end.h"
 #include "control_setup.h"
 #include "platform/env.h"
+#include "platform/html_params.h"
+#include "platform/text_util.h"
+#include "request_watch.h"
+#include "run_summary.h"
 #include "site/site_server.h"
+#include "sync_hints.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel::cli {
@@ -22,15 +29,21 @@ namespace vantrel::cli {
 namespace {
 
 constexpr char kHelp[] =
-    "usage: vantrel sync [--page FILE] [--param NAME=VALUE]... (--select LIST | --select-all)\n"
+    "usage: vantrel sync [--page FILE|URL] [--param NAME=VALUE]... (--select LIST | --select-all)\n"
     "                    [--debug [--continue-on-error]] [--quickbooks COMPANY]\n"
-    "                    [--embedded-site [--site-db FILE]] [--messages FILE] [--report FILE]\n"
-    "                    [--sales-tax-codes] [--now \"MM/DD/YYYY HH:MM:SS\"]\n"
+    "                    [--embedded-site [--site-db FILE | --keep-site]]\n"
+    "                    [--dry-run [--script-dir DIR]] [--retries N] [-q | -v]\n"
+    "                    [--messages FILE] [--report FILE] [--sales-tax-codes]\n"
+    "                    [--now \"MM/DD/YYYY HH:MM:SS\"]\n"
     "\n"
-    "Runs the wizard: ticks the boxes, clicks \"Start &Sync\", and prints the stages\n"
-    "and every message box. Ctrl-C clicks Cancel while a request waits.\n"
+    "Runs the wizard: ticks the boxes, clicks \"Start &Sync\", prints the stages and\n"
+    "every message box, and ends with a table of what each entity read, sent and\n"
+    "changed. Ctrl-C clicks Cancel while a request waits.\n"
     "\n"
-    "  --page FILE, --param NAME=VALUE   the control's parameters, as for 'screen'\n"
+    "  --page FILE|URL      the control's parameters: the first <object> of a page\n"
+    "                       file, or of a page read over HTTP (vantrel-site serves\n"
+    "                       one at .../page.html with the site's last-sync dates)\n"
+    "  --param NAME=VALUE   a parameter, over the page's\n"
     "  --select LIST        tick these (comma-separated): employees, customers,\n"
     "                       classes, accounts, items, vendors, time, expense\n"
     "  --select-all         click \"Select All\" (time and expense stay as --select says)\n"
@@ -39,18 +52,39 @@ constexpr char kHelp[] =
     "  --quickbooks FILE    QuickBooks runs with this company file open (without it,\n"
     "                       QuickBooks is not running)\n"
     "  --embedded-site      when the parameters give no WGSecureServerURL, serve the\n"
-    "                       site's pages in process on a free loopback port\n"
-    "  --site-db FILE       the embedded site's SQLite database (default: a new file\n"
-    "                       in a temporary folder)\n"
+    "                       site's pages in process on a free loopback port; its page\n"
+    "                       gives the last-sync dates, so that a second run over the\n"
+    "                       same --site-db sends only what changed\n"
+    "  --site-db FILE       the embedded site's SQLite database, kept (default: a new\n"
+    "                       one in a temporary folder, removed after the run)\n"
+    "  --keep-site          keep the temporary folder of the embedded site's database\n"
+    "  --dry-run            send nothing: every request is taken as accepted, and the\n"
+    "                       run says what it would have sent per entity\n"
+    "  --script-dir DIR     with --dry-run, write each request to DIR (made when\n"
+    "                       missing; must be empty): 0001-E-upload.txt holds an upload\n"
+    "                       script, 0002-E-status.txt a status request's address, byte\n"
+    "                       for byte as they would go\n"
+    "  --retries N          send a request again up to N times after a failed or\n"
+    "                       dropped connection, waiting 1 s, then 2 s, ... (default 2;\n"
+    "                       uploads are upserts, so a batch sent twice lands once)\n"
+    "  -q, --quiet          print only message boxes, hints and errors\n"
+    "  -v, --verbose        also print each request and its reply, one line each\n"
     "  --messages FILE      also write each message box as a JSON line\n"
-    "  --report FILE        write the control's public properties and the entity\n"
-    "                       counts as JSON after the run\n"
+    "  --report FILE        write the run as JSON: its times, the site (key masked),\n"
+    "                       the last-sync dates used, the figures of the summary per\n"
+    "                       entity and the replies of failed requests\n"
     "  --sales-tax-codes    also ask QuickBooks for its sales tax codes, so that items\n"
     "                       with a taxable code are sent as taxable (as the page\n"
     "                       parameter IncludeSalesTaxCodes=True does)\n"
     "  --now \"MM/DD/YYYY HH:MM:SS\"\n"
     "                       the clock stands at this time (24-hour) for the whole\n"
     "                       run: upload and status times, default start dates\n"
+    "\n"
+    "The summary's columns: read (records of the kind QuickBooks gave), sent\n"
+    "(statements or lines posted), new and updated (rows the site stand-in\n"
+    "inserted and changed; \"unknown\" for another server), inactive (sent as\n"
+    "updates only), unchanged (skipped: not changed since the last-sync date),\n"
+    "failed (the entity's failure counter).\n"
     "\n"
     "Exit status: 0 when the run reached its final message with every failure\n"
     "counter 0; 1 for any other end of a run; 2 for a usage error; 130 after\n"
@@ -60,58 +94,11 @@ constexpr char kHelp[] =
     "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
     "      --select classes,vendors --embedded-site\n"
     "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
-    "      --select-all --select time,expense --embedded-site --report run.json\n";
-
-std::string Report(const VantrelCtl& c, const std::string& site_db) {
-  const EntityCounts& n = c.last_run_counts();
-  auto b = [](bool v) { return std::string(v ? "true" : "false"); };
-  auto s = [](const std::string& v) { return JsonString(v); };
-  auto l = [](long v) { return std::to_string(v); };
-  std::string json = "{\n";
-  auto field = [&](const char* name, const std::string& value, bool last = false) {
-    json += std::string("  \"") + name + "\": " + value + (last ? "\n" : ",\n");
-  };
-  field("wgUtilitySet", l(c.wgUtilitySet));
-  field("ResetTessaly", b(c.ResetTessaly));
-  field("WGSecureServerURL", s(c.WGSecureServerURL));
-  field("SiteCode", s(c.SiteCode));
-  field("SiteKey", s(c.SiteKey));
-  field("BMClientVersion", s(c.BMClientVersion));
-  field("CustLexicon", s(c.CustLexicon));
-  field("EmpLexicon", s(c.EmpLexicon));
-  field("ProjLexicon", s(c.ProjLexicon));
-  field("SILexicon", s(c.SILexicon));
-  field("SubProjLexicon", s(c.SubProjLexicon));
-  field("TessalyUser", s(c.TessalyUser));
-  field("QBFilePath", s(c.QBFilePath));
-  field("WGLastUploadDate", s(c.WGLastUploadDate.GeneralText()));
-  field("nOptions", s(c.nOptions));
-  field("lngFailedCustCnt", l(c.lngFailedCustCnt));
-  field("lngFailedEmpCnt", l(c.lngFailedEmpCnt));
-  field("lngFailedProjCnt", l(c.lngFailedProjCnt));
-  field("lngFailedItemCnt", l(c.lngFailedItemCnt));
-  field("lngFailedGLCnt", l(c.lngFailedGLCnt));
-  field("lngFailedClassCnt", l(c.lngFailedClassCnt));
-  field("lngFailedVendCnt", l(c.lngFailedVendCnt));
-  field("DebugMode", b(c.DebugMode));
-  field("mDisplayTSError", b(c.mDisplayTSError));
-  field("lngFailedTimeCnt", l(c.lngFailedTimeCnt));
-  field("lngFailedExpCnt", l(c.lngFailedExpCnt));
-  field("mDisplayEXPError", b(c.mDisplayEXPError));
-  field("IncludeSalesTaxCodes", b(c.IncludeSalesTaxCodes));
-  std::string counts;
-  for (const EntityInfo& entity : Entities()) {
-    counts += counts.empty() ? "{" : ", ";
-    counts += "\"" + std::string(entity.name) + "\": " + l(n.*entity.count);
-  }
-  field("counts", counts + "}");
-  field("runEnd", s(host::RunEndName(c.last_run_end())));
-  field("failedUploads", l(c.last_run_failures()));
-  field("lastResult", l(c.run().mLastResult));
-  field("serverReply", s(modWizard().strServerReply));
-  field("siteDatabase", site_db.empty() ? "null" : s(site_db), true);
-  return json + "}\n";
-}
+    "      --select-all --select time,expense --embedded-site --site-db site.sqlite\n"
+    "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
+    "      --select employees --dry-run --script-dir out/\n"
+    "  vantrel sync --page http://127.0.0.1:8080/page.html --param TessalyUser=jsmith \\\n"
+    "      --param QBFilePath=samples/Acme.QBW --quickbooks samples/Acme.QBW --select-all\n";
 
 void WriteFileOrThrow(const std::string& path, const std::string& text, const char* what) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -134,49 +121,6 @@ void PrintSiteTables(const site::SiteServer& server) {
   }
 }
 
-// The command line's own word under a message box: what caused it here and
-// how to fix it; "" when there is nothing to add.
-std::string Hint(const std::string& text, const VantrelCtl& ctl, const host::ParsedArgs& parsed,
-                 bool quickbooks_given) {
-  if (text.starts_with("Your Quickbooks file is not open")) {
-    return quickbooks_given ? "the company file says QuickBooks is not running (its root has "
-                              "running=\"false\" or session=\"none\")"
-                            : "QuickBooks is not running for this command: give --quickbooks "
-                              "FILE to open a company file in the QuickBooks stand-in";
-  }
-  if (text.starts_with("You need to provide WGSecureServerURL")) {
-    std::string missing;
-    const std::pair<const char*, const std::string*> properties[] = {
-        {"WGSecureServerURL", &ctl.WGSecureServerURL},
-        {"QBFilePath", &ctl.QBFilePath},
-        {"SiteCode", &ctl.SiteCode},
-        {"SiteKey", &ctl.SiteKey},
-        {"TessalyUser", &ctl.TessalyUser}};
-    for (const auto& [name, value] : properties) {
-      if (value->find_first_not_of(' ') != std::string::npos) continue;
-      missing += (missing.empty() ? "" : ", ") + std::string(name);
-    }
-    return "missing: " + missing +
-           "; give each as --param NAME=VALUE or in the page (--page FILE)" +
-           (parsed.Has("embedded-site") ? "" : "; --embedded-site serves a site in process");
-  }
-  if (text.starts_with("Cannot find '")) {
-    return "QBFilePath names no file here: give --param QBFilePath=FILE";
-  }
-  if (text.starts_with("Your Current Quickbooks file '")) {
-    return "QBFilePath must name the company QuickBooks has open: --quickbooks FILE opens it";
-  }
-  if (text.starts_with("Could not connect to the Wellgate. Your account")) {
-    return "the site at " + ctl.WGSecureServerURL + " refused SiteCode '" + ctl.SiteCode +
-           "' with its key; check --param SiteCode and --param SiteKey";
-  }
-  if (text.starts_with("Could not connect to the Wellgate. Please check")) {
-    return "no reply from " + ctl.WGSecureServerURL +
-           ": is the site's server running there? (--embedded-site serves one in process)";
-  }
-  return "";
-}
-
 // Refuses an output file whose folder is not there, before the run.
 void CheckOutputFolder(const std::string& path, const char* what) {
   std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -188,26 +132,133 @@ void CheckOutputFolder(const std::string& path, const char* what) {
   }
 }
 
+// Makes the dry run's folder when it is missing; refuses one that holds
+// anything, so that its files are this run's alone.
+void PrepareScriptDir(const std::string& dir) {
+  std::error_code error;
+  if (std::filesystem::exists(dir, error)) {
+    if (!std::filesystem::is_directory(dir, error)) {
+      throw host::UsageError("--script-dir '" + dir + "' is not a folder");
+    }
+    if (!std::filesystem::is_empty(dir, error)) {
+      throw host::UsageError("--script-dir '" + dir + "' is not empty: give a new or empty folder");
+    }
+    return;
+  }
+  if (!std::filesystem::create_directories(dir, error)) {
+    throw host::UsageError("cannot make the folder '" + dir +
+                           "' of --script-dir: " + error.message());
+  }
+}
+
+int ParseRetries(const std::string& text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return text[0] - '0';
+  throw host::UsageError("--retries takes a whole number from 0 to 9, not '" + text + "'");
+}
+
+bool GivenAsParam(const host::ParsedArgs& parsed, std::string_view name) {
+  for (const std::string& param : parsed.All("param")) {
+    const std::size_t eq = param.find('=');
+    if (eq != std::string::npos && platform::EqualsNoCase(param.substr(0, eq), name)) return true;
+  }
+  return false;
+}
+
+bool Blank(const std::optional<std::string>& value) {
+  return !value || value->find_first_not_of(" \t") == std::string::npos;
+}
+
+// Where each last-sync date of the bag comes from, before the site's page
+// adds its own.
+std::map<std::string, std::string> DateSources(const host::ParsedArgs& parsed,
+                                               const platform::PropertyBag& bag) {
+  std::map<std::string, std::string> sources;
+  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
+    sources[key.key] = GivenAsParam(parsed, key.key) ? "param"
+                       : Blank(bag.Read(key.key))    ? "default"
+                                                     : "page";
+  }
+  return sources;
+}
+
+// The embedded site's own hosting page, read over HTTP as the service's page
+// would be: its last-sync dates replace the page file's, unless a --param
+// gives the date.
+void TakeSiteDates(const site::SiteServer& server, const host::ParsedArgs& parsed,
+                   platform::PropertyBag& bag, std::map<std::string, std::string>& sources) {
+  const std::string page = server.base_url() + "page.html";
+  const auto params = platform::ReadObjectParams(host::ReadPage(page));
+  if (!params) throw host::UsageError("the embedded site's page " + page + " has no <object>");
+  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
+    const auto value = params->Read(key.key);
+    if (Blank(value) || GivenAsParam(parsed, key.key)) continue;
+    bag.Set(key.key, *value);
+    sources[key.key] = "site";
+  }
+}
+
+std::vector<LastSyncUse> LastSyncUsed(const std::map<std::string, std::string>& sources) {
+  std::vector<LastSyncUse> used;
+  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
+    used.push_back({key.key, (modWizard().last_sync.*key.field).AuditText(),
+                    sources.count(key.key) ? sources.at(key.key) : "default"});
+  }
+  return used;
+}
+
+void PrintLastSyncDates(const std::vector<LastSyncUse>& used) {
+  std::printf("last-sync dates:\n");
+  for (const LastSyncUse& use : used) {
+    std::printf("  %-24s %s  (%s)\n", use.key.c_str(), use.date.c_str(), use.source.c_str());
+  }
+}
+
+// Removes the embedded site's temporary folder when the run is over.
+class TemporaryFolder {
+ public:
+  ~TemporaryFolder() {
+    if (path_.empty()) return;
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  void Set(std::filesystem::path path) { path_ = std::move(path); }
+
+ private:
+  std::filesystem::path path_;
+};
+
 }  // namespace
 
 int RunSync(const std::vector<std::string>& args) {
   host::ParsedArgs parsed;
   try {
-    parsed = host::ParseArgs(
-        args,
-        {{"help", "select-all", "debug", "continue-on-error", "embedded-site", "sales-tax-codes"},
-         {"page", "param", "select", "quickbooks", "site-db", "messages", "report", "now"}});
+    parsed =
+        host::ParseArgs(args, {{"help", "select-all", "debug", "continue-on-error", "embedded-site",
+                                "sales-tax-codes", "dry-run", "keep-site", "quiet", "verbose"},
+                               {"page", "param", "select", "quickbooks", "site-db", "messages",
+                                "report", "now", "script-dir", "retries"}});
     if (parsed.Has("help")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
     }
     if (!parsed.positional.empty())
       throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
-    if (parsed.Has("continue-on-error") && !parsed.Has("debug")) {
-      throw host::UsageError("--continue-on-error needs --debug");
+    const std::pair<const char*, const char*> needs[] = {
+        {"continue-on-error", "debug"},
+        {"site-db", "embedded-site"},
+        {"keep-site", "embedded-site"},
+        {"script-dir", "dry-run"},
+    };
+    for (const auto& [option, needed] : needs) {
+      if (parsed.Has(option) && !parsed.Has(needed)) {
+        throw host::UsageError(std::string("--") + option + " needs --" + needed);
+      }
     }
-    if (parsed.Has("site-db") && !parsed.Has("embedded-site")) {
-      throw host::UsageError("--site-db needs --embedded-site");
+    if (parsed.Has("keep-site") && parsed.Has("site-db")) {
+      throw host::UsageError("--keep-site is for the temporary database; --site-db keeps its own");
+    }
+    if (parsed.Has("quiet") && parsed.Has("verbose")) {
+      throw host::UsageError("--quiet and --verbose cannot go together");
     }
     // Everything the run needs is checked before anything starts.
     const std::vector<const EntityInfo*> selected = SelectedEntities(parsed.All("select"));
@@ -221,37 +272,68 @@ int RunSync(const std::vector<std::string>& args) {
     }
     std::optional<platform::DateTime> now;
     if (parsed.Has("now")) now = host::ParseFixedTime(parsed.Last("now"));
-    const platform::PropertyBag bag = host::BuildBag(parsed);
+    const int retries = parsed.Has("retries") ? ParseRetries(parsed.Last("retries")) : 2;
+    const bool quiet = parsed.Has("quiet");
+    const bool dry_run = parsed.Has("dry-run");
+    if (parsed.Has("script-dir")) PrepareScriptDir(parsed.Last("script-dir"));
+    platform::PropertyBag bag = host::BuildBag(parsed);
+    std::map<std::string, std::string> date_sources = DateSources(parsed, bag);
 
     // Ctrl-C from here on: a run is cancelled at its next wait, and the
     // program ends with 130 saying what had landed.
     CliHost::InstallInterruptHandler();
+    const std::string started = WallClockText();
+    const auto start = std::chrono::steady_clock::now();
     host::QuickBooksStandin quickbooks;
     quickbooks.set_one_run(true);  // one run: the company goes once it has answered
     if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
-    platform::SystemEnv env(quickbooks.ProcessorFactory());
+    RequestWatch watch({.verbose = parsed.Has("verbose") ? stdout : nullptr,
+                        .retries = retries,
+                        .dry_run = dry_run,
+                        .script_dir = parsed.Last("script-dir")});
+    WatchedEnv env(quickbooks.ProcessorFactory(), watch);
     if (now) env.FixClock(*now);
-    CliHost forms_host(stdout, true);
+
+    // The embedded site stands in for the server pages when the page names
+    // none; its own page gives the last-sync dates of the runs before.
+    std::unique_ptr<site::SiteServer> site_server;
+    std::string site_db;
+    TemporaryFolder temporary;
+    long long uploads_before = 0;
+    if (parsed.Has("embedded-site")) {
+      if (!Blank(bag.Read("WGSecureServerURL"))) {
+        std::printf("note: the parameters give WGSecureServerURL; --embedded-site is not used\n");
+      } else {
+        site_db = parsed.Has("site-db") ? parsed.Last("site-db") : host::TemporarySiteDb();
+        if (!parsed.Has("site-db") && !parsed.Has("keep-site")) {
+          temporary.Set(std::filesystem::path(site_db).parent_path());
+        }
+        site_server = host::StartEmbeddedSite(site_db, bag.Read("SiteCode").value_or(""),
+                                              bag.Read("SiteKey").value_or(""));
+        TakeSiteDates(*site_server, parsed, bag, date_sources);
+        uploads_before = LastUploadId(*site_server);
+      }
+    }
+
+    CliHost forms_host(stdout, !quiet);
     VantrelCtl ctl(env, forms_host);
     forms_host.set_control(&ctl);
     host::LoadBag(ctl, bag);
     if (parsed.Has("sales-tax-codes")) ctl.IncludeSalesTaxCodes = true;
-
-    // The embedded site stands in for the server pages when the page names none.
-    std::unique_ptr<site::SiteServer> site_server;
-    std::string site_db;
-    if (parsed.Has("embedded-site")) {
-      const auto url = bag.Read("WGSecureServerURL");
-      if (url && url->find_first_not_of(' ') != std::string::npos) {
-        std::printf("note: the parameters give WGSecureServerURL; --embedded-site is not used\n");
-      } else {
-        site_db = parsed.Has("site-db") ? parsed.Last("site-db") : host::TemporarySiteDb();
-        site_server = host::StartEmbeddedSite(site_db, ctl.SiteCode, ctl.SiteKey);
-        ctl.WGSecureServerURL = site_server->base_url();
-        std::printf("embedded site at %s, database %s\n", ctl.WGSecureServerURL.c_str(),
-                    site_db.c_str());
+    if (site_server) {
+      ctl.WGSecureServerURL = site_server->base_url();
+      if (!quiet) {
+        std::printf("embedded site at %s, database %s%s\n", ctl.WGSecureServerURL.c_str(),
+                    site_db.c_str(),
+                    parsed.Has("site-db") || parsed.Has("keep-site")
+                        ? ""
+                        : " (removed after the run; --site-db FILE keeps one)");
       }
+    } else if (dry_run && ctl.WGSecureServerURL.find_first_not_of(' ') == std::string::npos) {
+      // The control needs an address; nothing is sent to it.
+      ctl.WGSecureServerURL = "http://dry-run.invalid/";
     }
+    if (!quiet) PrintLastSyncDates(LastSyncUsed(date_sources));
 
     WizardScreen& screen = ctl.screen();
     if (parsed.Has("select-all")) screen.cmdSelectAll.Click();
@@ -263,14 +345,34 @@ int RunSync(const std::vector<std::string>& args) {
       std::fprintf(stderr, "interrupted before the run started: nothing was sent\n");
       return kExitInterrupted;
     }
-    forms_host.set_hint(
-        [&](const std::string& text) { return Hint(text, ctl, parsed, parsed.Has("quickbooks")); });
-    std::printf("Start Sync\n");
+    const HintContext hints{.quickbooks_given = parsed.Has("quickbooks"),
+                            .embedded_site_given = parsed.Has("embedded-site"),
+                            .watch = &watch};
+    forms_host.set_hint([&](const std::string& text) { return Hint(text, ctl, hints); });
+    if (!quiet) std::printf("Start Sync%s\n", dry_run ? " (dry run: nothing is sent)" : "");
     std::fflush(stdout);
     screen.cmdNav[3].Click();
+
+    RunRecord record;
+    record.started = started;
+    record.dry_run = dry_run;
+    record.site_db = parsed.Has("site-db") || parsed.Has("keep-site") ? site_db : "";
+    record.last_sync = LastSyncUsed(date_sources);
     if (site_server) {
-      PrintSiteTables(*site_server);
+      try {
+        if (!dry_run) record.rows = RowsSince(*site_server, uploads_before);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "note: the site's row counts cannot be read (%s)\n", e.what());
+      }
+      if (!quiet && !dry_run) PrintSiteTables(*site_server);
       site_server->Stop();
+    }
+    record.ended = WallClockText();
+    record.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!quiet) {
+      if (dry_run) std::fputs(DryRunLines(watch).c_str(), stdout);
+      std::fputs(SummaryTable(ctl, record).c_str(), stdout);
     }
 
     if (parsed.Has("messages")) {
@@ -282,11 +384,11 @@ int RunSync(const std::vector<std::string>& args) {
       WriteFileOrThrow(parsed.Last("messages"), lines, "messages file");
     }
     if (parsed.Has("report")) {
-      WriteFileOrThrow(parsed.Last("report"), Report(ctl, site_db), "report");
+      WriteFileOrThrow(parsed.Last("report"), ReportJson(ctl, record, watch), "report");
     }
     const RunEnd end = ctl.last_run_end();
     const bool ok = host::RunReachedItsEnd(end) && ctl.last_run_failures() == 0;
-    std::printf("run ended: %s\n", host::RunEndName(end));
+    if (!quiet) std::printf("run ended: %s\n", host::RunEndName(end));
     if (CliHost::interrupted()) {
       std::string landed;
       for (const EntityInfo& entity : Entities()) {

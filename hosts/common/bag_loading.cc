@@ -7,6 +7,7 @@
 
 #include "platform/com_error.h"
 #include "platform/html_params.h"
+#include "platform/http_get.h"
 #include "platform/text_util.h"
 
 namespace vantrel::host {
@@ -47,11 +48,22 @@ void CheckParameterName(const std::string& name) {
 
 }  // namespace
 
+bool IsPageAddress(const std::string& page) {
+  return page.starts_with("http://") || page.starts_with("https://");
+}
+
+std::string ReadPage(const std::string& page) {
+  if (!IsPageAddress(page)) return ReadFileOrThrow(page, "page");
+  const platform::FetchedPage fetched = platform::HttpGet(page);
+  if (!fetched.ok) throw UsageError("cannot read the page at " + page + ": " + fetched.error);
+  return fetched.body;
+}
+
 platform::PropertyBag BuildBag(const ParsedArgs& args) {
   platform::PropertyBag bag;
   if (args.Has("page")) {
     const std::string path = args.Last("page");
-    const auto params = platform::ReadObjectParams(ReadFileOrThrow(path, "page"));
+    const auto params = platform::ReadObjectParams(ReadPage(path));
     if (!params) throw UsageError("page '" + path + "' has no <object> element");
     bag = *params;
   }

@@ -9,8 +9,16 @@
 
 namespace vantrel::host {
 
-// The bag of `--page FILE` (its first <object>'s parameters), overridden by
-// each `--param NAME=VALUE` in order. Throws UsageError on a bad page or param.
+// True when `page` is an http or https address rather than a file.
+bool IsPageAddress(const std::string& page);
+
+// The text of the page `page`: a file, or a page read over HTTP when it is
+// an address. Throws UsageError naming the page and the cause.
+std::string ReadPage(const std::string& page);
+
+// The bag of `--page FILE|URL` (its first <object>'s parameters), overridden
+// by each `--param NAME=VALUE` in order. Throws UsageError on a bad page or
+// param.
 platform::PropertyBag BuildBag(const ParsedArgs& args);
 
 // Loads `bag` into `ctl`; a value that cannot be converted throws UsageError

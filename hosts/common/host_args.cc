@@ -5,6 +5,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 namespace vantrel::host {
 
@@ -25,7 +26,12 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spe
   };
   ParsedArgs parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i] == "-h" && contains(spec.flags, "help") ? "--help" : args[i];
+    // The short forms of the common flags, where the command has them.
+    std::string arg = args[i];
+    for (const auto& [short_form, long_name] :
+         {std::pair<const char*, const char*>{"-h", "help"}, {"-q", "quiet"}, {"-v", "verbose"}}) {
+      if (arg == short_form && contains(spec.flags, long_name)) arg = std::string("--") + long_name;
+    }
     if (!arg.starts_with("--")) {
       parsed.positional.push_back(arg);
       continue;

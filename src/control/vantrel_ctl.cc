@@ -86,6 +86,7 @@ PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
       .now = env_.Now(),
       .shared = shared,
       .reply_mark = entity.reply_mark != nullptr ? &(this->*entity.reply_mark) : nullptr,
+      .figures = &run_.figures[static_cast<std::size_t>(entity.kind)],
   };
 }
 
@@ -130,10 +131,7 @@ constexpr TextProperty kTexts[] = {
     {"TessalyUser", &VantrelCtl::TessalyUser},
     {"QBFilePath", &VantrelCtl::QBFilePath},
 };
-struct DateProperty {
-  const char* key;
-  platform::DateTime LastSyncDates::*field;
-};
+using DateProperty = VantrelCtl::LastSyncKey;
 constexpr DateProperty kDates[] = {
     {"CustomerLastSyncDate", &LastSyncDates::CustomerLastSyncDate},
     {"EmployeeLastSyncDate", &LastSyncDates::EmployeeLastSyncDate},
@@ -146,6 +144,8 @@ constexpr DateProperty kDates[] = {
 };
 
 }  // namespace
+
+std::span<const VantrelCtl::LastSyncKey> VantrelCtl::LastSyncKeys() { return kDates; }
 
 const std::vector<std::string_view>& VantrelCtl::PropertyNames() {
   static const std::vector<std::string_view> names = [] {

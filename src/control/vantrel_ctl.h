@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -94,6 +95,13 @@ class VantrelCtl : public Wording {
   // The names of the parameters ReadProperties reads, in the order it reads
   // them.
   static const std::vector<std::string_view>& PropertyNames();
+  // The last-sync parameters in the order the load reads them, each with the
+  // date it fills.
+  struct LastSyncKey {
+    const char* key;
+    platform::DateTime LastSyncDates::*field;
+  };
+  static std::span<const LastSyncKey> LastSyncKeys();
 
   // Scripting safety.
   platform::HRESULT GetInterfaceSafetyOptions(const platform::Guid* riid, std::uint32_t* supported,
@@ -156,6 +164,9 @@ class VantrelCtl : public Wording {
   // its end, before the screen reset cleared them.
   const EntityCounts& last_run_counts() const { return last_run_counts_; }
   long last_run_failures() const { return last_run_failures_; }
+  // What each pass of the last run did with its records (indexed by
+  // EntityKind), with each entity's failure counter at the run's end.
+  const RunFigures& last_run_figures() const { return last_run_figures_; }
   // The passes the conversion stage runs (this build's converters unless
   // replaced, as tests do to drive the stage's paths).
   void set_converters(const Converters& converters) { converters_ = &converters; }
@@ -172,6 +183,7 @@ class VantrelCtl : public Wording {
   RunEnd last_run_end_ = RunEnd::kNotRun;
   EntityCounts last_run_counts_;
   long last_run_failures_ = 0;
+  RunFigures last_run_figures_;
   const Converters* converters_ = &AvailableConverters();
   std::unique_ptr<WizardScreen> screen_;
   std::unique_ptr<ControlLinks> links_;

@@ -79,7 +79,11 @@ void VantrelCtl::cmdNav_Click(int index) {
 void VantrelCtl::RecordRunTotals() {
   last_run_counts_ = run_.counts;
   last_run_failures_ = 0;
-  for (const EntityInfo& entity : Entities()) last_run_failures_ += this->*entity.failures;
+  for (const EntityInfo& entity : Entities()) {
+    last_run_failures_ += this->*entity.failures;
+    run_.figures[static_cast<std::size_t>(entity.kind)].failed = this->*entity.failures;
+  }
+  last_run_figures_ = run_.figures;
 }
 
 void VantrelCtl::StartSync() {
@@ -87,6 +91,7 @@ void VantrelCtl::StartSync() {
   WizardState& state = modWizard();
   last_run_counts_ = EntityCounts();
   last_run_failures_ = 0;
+  last_run_figures_ = RunFigures();
 
   // Something must be ticked; the payment terms box counts too.
   bool any = s.chkQBPayTerms.value() == 1;
@@ -172,6 +177,7 @@ void VantrelCtl::StartSync() {
   form.mSuccess = false;
   form.mCancelled = false;
   run_.mStopRun = false;
+  run_.figures = RunFigures();
 
   // Every ticked entity's pass, in the fixed order.
   ConvertData();

@@ -82,11 +82,13 @@ struct PassContext {
   // Set when an upload reply carries the server's mark of lines it could not
   // take (the time and expense passes); null for the other passes.
   bool* reply_mark = nullptr;
+  // Where the pass adds up what it did with its records; null for none.
+  PassFigures* figures = nullptr;
 
   // The same pass counting its entries into `other` (a kind of several).
   PassContext CountingInto(long& other) const {
-    return {progress,  script, run, failures, other,     letter,
-            last_sync, words,  now, shared,   reply_mark};
+    return {progress,  script, run, failures, other,      letter,
+            last_sync, words,  now, shared,   reply_mark, figures};
   }
 };
 

@@ -123,6 +123,7 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, con
         out.written(),
         scratch};
     if (!hooks.TakeRecord(record)) continue;
+    if (pass.figures != nullptr) ++pass.figures->read;
 
     // The row's common fields; a date-time that is not one stays zero.
     ListRow& row = record.row;
@@ -134,9 +135,13 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, con
 
     if (walk.spec.last_sync_filter && UnchangedSince(row, pass.last_sync) &&
         !hooks.ConvertAnyway(record)) {
+      if (pass.figures != nullptr) ++pass.figures->unchanged;
       continue;
     }
-    if (!hooks.TakeFiltered(record)) continue;
+    if (!hooks.TakeFiltered(record)) {
+      if (pass.figures != nullptr) ++pass.figures->left_out;
+      continue;
+    }
 
     const long before = out.written();
     walk.writer.Write(record, out);

@@ -67,6 +67,7 @@ void SqlUpsertWriter::Write(RecordContext& record, EntryOut& out) {
   statement_ += " WHERE [QBListId] = ";
   AppendQuotedTextUnlimited(statement_, list_id, 0);
   statement_ += "\r\n";
+  if (!record.row.IsActive && record.pass.figures != nullptr) ++record.pass.figures->update_only;
   out.Put(statement_);
 }
 

@@ -18,6 +18,18 @@ namespace vantrel::platform {
 inline constexpr int kNavNoHistory = 2;
 inline constexpr int kNavNoReadFromCache = 4;
 
+// Why a navigation completed with "Action cancelled" instead of a reply.
+struct TransferFailure {
+  enum class Kind {
+    kConnect,  // no connection: refused, unreachable, name not found
+    kDropped,  // the connection broke before a whole reply came
+    kTimeout,  // the connect or transfer time ran out
+    kOther,    // anything else libcurl reports (a reply too long, TLS, ...)
+  };
+  Kind kind = Kind::kOther;
+  std::string text;  // libcurl's description and its detail
+};
+
 class WebBrowser {
  public:
   // Runs once for every document that completes, top page and frames alike.
@@ -50,6 +62,10 @@ class WebBrowser {
   // fires the document-complete handler on the calling thread, at most once
   // per call. Returns at once when no navigation is under way.
   virtual void Poll(std::chrono::milliseconds max_wait) = 0;
+
+  // Why the last navigation's transfer failed without a reply; nullopt when
+  // it got one, or for a browser that cannot tell.
+  virtual std::optional<TransferFailure> LastFailure() const { return std::nullopt; }
 
  protected:
   void FireDocumentComplete(const std::optional<std::string>& body_text) {
@@ -91,8 +107,11 @@ struct CurlBrowserOptions {
 //   frameset page itself completes last, with nullopt.
 //   Frame documents are GETs with the no-cache headers but without the
 //   navigation's extra header lines.
-// - Every transfer uses a connection of its own (none is kept for reuse), so
-//   a request whose connection is dropped is not sent again.
+// - Connections are kept for the next navigation; libcurl sends a request
+//   again on a new connection only when a kept one closed before any reply.
+//   A request whose connection drops later is not sent again.
+// - LastFailure tells why the last navigation completed with "Action
+//   cancelled"; a new navigation clears it.
 // - Poll fires at most one completion per call. Stop and a new Navigate2
 //   abort the transfers and drop completions not yet fired. Busy is true from
 //   Navigate2 until the last completion has been fired.

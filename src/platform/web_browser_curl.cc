@@ -80,7 +80,33 @@ struct Transfer {
   int parent = -1;  // index of the frameset page that loads this frame
   int depth = 0;    // 0 for the top page
   int open_frames = 0;
+  char error[CURL_ERROR_SIZE] = {};
 };
+
+TransferFailure FailureOf(CURLcode result, const char* detail) {
+  TransferFailure failure;
+  switch (result) {
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      failure.kind = TransferFailure::Kind::kConnect;
+      break;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+      failure.kind = TransferFailure::Kind::kDropped;
+      break;
+    case CURLE_OPERATION_TIMEDOUT:
+      failure.kind = TransferFailure::Kind::kTimeout;
+      break;
+    default:
+      failure.kind = TransferFailure::Kind::kOther;
+  }
+  failure.text = curl_easy_strerror(result);
+  if (detail != nullptr && *detail != '\0') failure.text += std::string(": ") + detail;
+  return failure;
+}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
@@ -117,6 +143,7 @@ class CurlWebBrowser : public WebBrowser {
                  const std::optional<std::vector<std::uint8_t>>& post_data,
                  const std::string& headers) override {
     Stop();
+    last_failure_.reset();
     std::optional<std::string> address = ResolveAddress("", BrowserAddress(url));
     if (!address) RaiseNavigateFailed("not an http or https address");
     no_cache_ = (flags & kNavNoReadFromCache) != 0;
@@ -135,6 +162,8 @@ class CurlWebBrowser : public WebBrowser {
   }
 
   bool Busy() const override { return active_ > 0 || !pending_.empty(); }
+
+  std::optional<TransferFailure> LastFailure() const override { return last_failure_; }
 
   void Poll(std::chrono::milliseconds max_wait) override {
     if (DeliverOne()) return;
@@ -183,6 +212,7 @@ class CurlWebBrowser : public WebBrowser {
     }
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &WriteBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, t.get());
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t->error);
 
     if (post_data) {
       curl_easy_setopt(e, CURLOPT_POST, 1L);
@@ -265,6 +295,7 @@ class CurlWebBrowser : public WebBrowser {
     Release(t);
 
     if (result != CURLE_OK) {
+      if (t->depth == 0) last_failure_ = FailureOf(result, t->error);
       Complete(t, std::string(kActionCancelled));
       return;
     }
@@ -324,6 +355,7 @@ class CurlWebBrowser : public WebBrowser {
   std::deque<std::optional<std::string>> pending_;
   int active_ = 0;
   int frames_started_ = 0;
+  std::optional<TransferFailure> last_failure_;
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "control/entity_table.h"
 #include "control/vantrel_ctl.h"
+#include "platform/accepting_browser.h"
 #include "platform/com_error.h"
 #include "platform/date_time.h"
 #include "platform/env.h"
@@ -44,38 +45,6 @@ struct SinkLog {
   std::vector<SinkPost> posts;
 };
 
-// Completes every navigation on its first poll with "SUCCESS": a post is an
-// accepted upload, a GET an accepted status update.
-class AcceptingBrowser : public platform::WebBrowser {
- public:
-  explicit AcceptingBrowser(SinkLog* log) : log_(log) {}
-  void Navigate2(const std::string& url, int /*flags*/,
-                 const std::optional<std::vector<std::uint8_t>>& post_data,
-                 const std::string& /*headers*/) override {
-    if (post_data) {
-      ++log_->posts_taken;
-      log_->bytes_posted += post_data->size();
-      if (log_->keep_posts) {
-        log_->posts.push_back({url, std::string(post_data->begin(), post_data->end())});
-      }
-    } else {
-      ++log_->status_updates;
-    }
-    busy_ = true;
-  }
-  void Stop() override { busy_ = false; }
-  bool Busy() const override { return busy_; }
-  void Poll(std::chrono::milliseconds /*max_wait*/) override {
-    if (!busy_) return;
-    busy_ = false;
-    FireDocumentComplete(std::string("SUCCESS"));
-  }
-
- private:
-  SinkLog* log_;
-  bool busy_ = false;
-};
-
 // A fixed clock, every file found, no QuickBooks, and accepting browsers that
 // write to `log`.
 class SinkEnv : public platform::Env {
@@ -88,7 +57,18 @@ class SinkEnv : public platform::Env {
     throw platform::ComError(platform::kErrAutomation, "no QuickBooks behind the sink");
   }
   std::unique_ptr<platform::WebBrowser> CreateWebBrowser() override {
-    return std::make_unique<AcceptingBrowser>(&log);
+    // Every post is an accepted upload, every GET an accepted status update.
+    return std::make_unique<platform::AcceptingBrowser>(
+        [this](const std::string& url, const std::optional<std::vector<std::uint8_t>>& post_data) {
+          if (!post_data) {
+            ++log.status_updates;
+            return;
+          }
+          ++log.posts_taken;
+          log.bytes_posted += post_data->size();
+          if (log.keep_posts)
+            log.posts.push_back({url, std::string(post_data->begin(), post_data->end())});
+        });
   }
   SinkLog log;
 };

@@ -13,224 +13,23 @@
 #include <unordered_map>
 
 #include "site/sql_script.h"
+#include "site/sqlite_db.h"
 #include "site/txn_lines.h"
 
 namespace vantrel::site {
 
 namespace {
 
+using sqlite::DbError;
+using sqlite::EqualsNoCase;
+using sqlite::Exec;
+using sqlite::Lower;
+using sqlite::Quote;
+using sqlite::Schema;
+using sqlite::Statement;
+using sqlite::StatementCache;
+
 constexpr size_t kQuotedStatementChars = 200;
-
-struct DbError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
-
-// A name quoted for SQLite.
-std::string Quote(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-  return out;
-}
-
-// A prepared statement, bound and stepped through; Reset() readies it for
-// the next use with other values.
-class Statement {
- public:
-  Statement(sqlite3* db, const std::string& sql) : db_(db) {
-    if (sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                           &stmt_, nullptr) != SQLITE_OK) {
-      throw DbError(sqlite3_errmsg(db));
-    }
-  }
-  ~Statement() { sqlite3_finalize(stmt_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  void Reset() {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
-  }
-
-  void BindText(int i, std::string_view text) {
-    Check(
-        sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
-  }
-
-  void Bind(int i, const SqlValue& v) {
-    switch (v.kind) {
-      case SqlValue::Kind::kString:
-        BindText(i, v.text);
-        return;
-      case SqlValue::Kind::kNull:
-        Check(sqlite3_bind_null(stmt_, i));
-        return;
-      case SqlValue::Kind::kNumber:
-        break;
-    }
-    if (v.text.find('.') == std::string::npos) {
-      errno = 0;
-      char* end = nullptr;
-      long long n = std::strtoll(v.text.c_str(), &end, 10);
-      if (errno == 0 && end != nullptr && *end == '\0') {
-        Check(sqlite3_bind_int64(stmt_, i, n));
-        return;
-      }
-    }
-    Check(sqlite3_bind_double(stmt_, i, std::strtod(v.text.c_str(), nullptr)));
-  }
-
-  // Runs one step; true while a row is there.
-  bool Step() {
-    int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    throw DbError(sqlite3_errmsg(db_));
-  }
-
-  int columns() const { return sqlite3_column_count(stmt_); }
-  std::string Text(int i) const {
-    const unsigned char* t = sqlite3_column_text(stmt_, i);
-    return t ? std::string(reinterpret_cast<const char*>(t),
-                           static_cast<size_t>(sqlite3_column_bytes(stmt_, i)))
-             : std::string();
-  }
-  long long Int(int i) const { return sqlite3_column_int64(stmt_, i); }
-
- private:
-  void Check(int rc) {
-    if (rc != SQLITE_OK) throw DbError(sqlite3_errmsg(db_));
-  }
-
-  sqlite3* db_;
-  sqlite3_stmt* stmt_ = nullptr;
-};
-
-// Prepared statements by their SQL text, made once and reused: a table and
-// statement shape costs one preparation, not one per statement. The cache is
-// bounded (the shapes of the protocol are few; a client that sends many more
-// only empties it now and then).
-class StatementCache {
- public:
-  explicit StatementCache(sqlite3* db) : db_(db) {}
-
-  // The statement for `sql`, reset and without bindings.
-  Statement& Get(const std::string& sql) {
-    auto it = cache_.find(sql);
-    if (it == cache_.end()) {
-      if (cache_.size() >= kMaxStatements) cache_.clear();
-      it = cache_.emplace(sql, std::make_unique<Statement>(db_, sql)).first;
-    } else {
-      it->second->Reset();
-    }
-    return *it->second;
-  }
-
-  void Clear() { cache_.clear(); }
-
- private:
-  static constexpr size_t kMaxStatements = 256;
-  sqlite3* db_;
-  std::unordered_map<std::string, std::unique_ptr<Statement>> cache_;
-};
-
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string message = error ? error : sqlite3_errmsg(db);
-    sqlite3_free(error);
-    throw DbError(message);
-  }
-}
-
-// Tables and columns as the database holds them, created on demand. A list
-// table is made with its QBListID column and an index on it, so that the
-// existence tests and updates find their row without reading the table.
-class Schema {
- public:
-  explicit Schema(sqlite3* db) : db_(db) {}
-
-  bool HasTable(const std::string& table) { return Columns(table) != nullptr; }
-
-  bool HasColumn(const std::string& table, std::string_view column) {
-    const std::set<std::string>* columns = Columns(table);
-    return columns != nullptr && columns->count(Lower(column)) > 0;
-  }
-
-  // Creates `table` with `columns` (and QBListID), or adds those it lacks.
-  void Ensure(const std::string& table, const std::vector<std::string>& columns) {
-    std::set<std::string>* have = Columns(table);
-    if (have == nullptr) {
-      std::string sql = "CREATE TABLE " + Quote(table) + " (";
-      std::set<std::string> made;
-      for (const std::string& c : columns) {
-        if (!made.insert(Lower(c)).second) continue;
-        if (made.size() > 1) sql += ", ";
-        sql += Quote(c);
-      }
-      if (made.insert(Lower(kListIdColumn)).second) {
-        if (made.size() > 1) sql += ", ";
-        sql += Quote(kListIdColumn);
-      }
-      sql += ")";
-      Exec(db_, sql);
-      IndexListId(db_, table);
-      cache_[Lower(table)] = made;
-      return;
-    }
-    for (const std::string& c : columns) {
-      if (have->count(Lower(c))) continue;
-      Exec(db_, "ALTER TABLE " + Quote(table) + " ADD COLUMN " + Quote(c));
-      have->insert(Lower(c));
-      if (EqualsNoCase(c, kListIdColumn)) IndexListId(db_, table);
-    }
-  }
-
-  // Forgets what it knew: after a rollback the tables may differ.
-  void Clear() { cache_.clear(); }
-
-  static constexpr char kListIdColumn[] = "QBListID";
-
-  // Creates the index of `table` on QBListID when it is missing.
-  static void IndexListId(sqlite3* db, const std::string& table) {
-    Exec(db, "CREATE INDEX IF NOT EXISTS " + Quote(table + "_QBListID") + " ON " + Quote(table) +
-                 " (" + Quote(kListIdColumn) + ")");
-  }
-
- private:
-  std::set<std::string>* Columns(const std::string& table) {
-    std::string key = Lower(table);
-    auto it = cache_.find(key);
-    if (it != cache_.end()) return it->second ? &*it->second : nullptr;
-    std::optional<std::set<std::string>> columns;
-    {
-      Statement s(db_, "SELECT name FROM pragma_table_info(?)");
-      s.BindText(1, table);
-      while (s.Step()) {
-        if (!columns) columns.emplace();
-        columns->insert(Lower(s.Text(0)));
-      }
-    }
-    auto& slot = cache_[key] = std::move(columns);
-    return slot ? &*slot : nullptr;
-  }
-
-  sqlite3* db_;
-  std::map<std::string, std::optional<std::set<std::string>>> cache_;
-};
 
 struct SqlOutcome {
   bool inserted_tasks = false;
@@ -242,13 +41,15 @@ struct SqlOutcome {
 // What the database keeps between scripts: the schema it has seen and the
 // prepared statements. Both are dropped on a rollback.
 struct SiteDatabase::State {
-  explicit State(sqlite3* db) : schema(db), statements(db) {}
+  explicit State(sqlite3* db) : db(db), schema(db), statements(db) {}
   void Forget() {
     schema.Clear();
     statements.Clear();
   }
+  sqlite3* db;
   Schema schema;
   StatementCache statements;
+  RowTally rows;  // what the script under way did to each table
 };
 
 namespace {
@@ -292,6 +93,7 @@ void RunStatement(State& state, const SqlStatement& st, SqlOutcome* outcome) {
     Statement& s = state.statements.Get(sql);
     for (size_t i = 0; i < st.values.size(); ++i) s.Bind(static_cast<int>(i + 1), st.values[i]);
     s.Step();
+    ++state.rows[table].inserted;
     if (table == "TaskInfo") outcome->inserted_tasks = true;
     if (table == "CustProjInfo") outcome->inserted_projects = true;
     return;
@@ -310,6 +112,8 @@ void RunStatement(State& state, const SqlStatement& st, SqlOutcome* outcome) {
   for (const SqlAssignment& a : st.set) s.Bind(n++, a.value);
   s.BindText(n, st.list_id);
   s.Step();
+  const int changed = sqlite3_changes(state.db);
+  if (changed > 0) state.rows[table].updated += changed;
 }
 
 std::string Quoted(std::string_view text) {
@@ -400,6 +204,8 @@ void CreateTables(sqlite3* db) {
   Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kUploadTable) +
                " (\"Options\", \"UpStartTime\", \"UserName\", \"DebugMode\", \"Reply\", "
                "\"ReceivedAt\")");
+  Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kUploadRowsTable) +
+               " (\"UploadID\", \"TableName\", \"Inserted\", \"Updated\")");
   // List tables of a database made before they had their index get it now.
   Schema schema(db);
   for (const ListTable& table : kListTables) {
@@ -422,7 +228,19 @@ std::string LineInsert(const char* table, const char* const* columns, size_t cou
   return sql;
 }
 
+// Counts a line about to be stored under `key` as new or as one stored over.
+void TallyLine(State& state, const char* table, const char* key_column, const std::string& key) {
+  Statement& s = state.statements.Get("SELECT 1 FROM " + Quote(table) + " WHERE " +
+                                      Quote(key_column) + " = ? LIMIT 1");
+  s.BindText(1, key);
+  const bool stored = s.Step();
+  s.Reset();
+  TableRows& rows = state.rows[table];
+  ++(stored ? rows.updated : rows.inserted);
+}
+
 void StoreTimeLine(State& state, const TxnLine& line) {
+  TallyLine(state, kTimeTable, kTimeColumns[0], line.fields[0]);
   static const std::string sql = LineInsert(kTimeTable, kTimeColumns, std::size(kTimeColumns), "");
   Statement& s = state.statements.Get(sql);
   int n = 1;
@@ -433,6 +251,7 @@ void StoreTimeLine(State& state, const TxnLine& line) {
 
 void StoreExpenseLine(State& state, const TxnLine& line, std::string_view options) {
   const std::vector<std::string>& f = line.fields;
+  TallyLine(state, kExpenseTable, kExpenseColumns[0], f[0]);
   // Positions 1 to 14 are common; a check line has a 15th; an item line ends
   // with its quantity and cost.
   std::vector<std::optional<std::string>> values(std::size(kExpenseColumns));
@@ -531,7 +350,8 @@ SiteDatabase::~SiteDatabase() {
   sqlite3_close(db_);
 }
 
-std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view options) {
+std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view options,
+                                      RowTally* rows) {
   if (IsBlank(script)) return kReplyNoData;
   std::lock_guard<std::mutex> lock(mu_);
   std::string letter = Lower(options);
@@ -540,9 +360,11 @@ std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view 
   } catch (const DbError& e) {
     return std::string("Error: ") + e.what();
   }
+  state_->rows.clear();
   auto roll_back = [this] {
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     state_->Forget();
+    state_->rows.clear();
   };
   try {
     std::string reply;
@@ -554,6 +376,8 @@ std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view 
       reply = RunSql(*state_, script);
     }
     Exec(db_, "COMMIT");
+    if (rows != nullptr) rows->swap(state_->rows);
+    state_->rows.clear();
     return reply;
   } catch (const Refusal& r) {
     roll_back();
@@ -579,7 +403,7 @@ void SiteDatabase::RecordStatus(std::string_view options, std::string_view upsta
 
 void SiteDatabase::RecordUpload(std::string_view options, std::string_view upstarttime,
                                 std::string_view user, std::string_view debug_mode,
-                                std::string_view reply) {
+                                std::string_view reply, const RowTally& rows) {
   std::lock_guard<std::mutex> lock(mu_);
   Statement& s = state_->statements.Get(
       std::string("INSERT INTO ") + Quote(kUploadTable) +
@@ -592,6 +416,26 @@ void SiteDatabase::RecordUpload(std::string_view options, std::string_view upsta
   s.BindText(4, debug_mode);
   s.BindText(5, reply);
   s.Step();
+  const long long upload_id = sqlite3_last_insert_rowid(db_);
+  for (const auto& [table, counts] : rows) {
+    Statement& r = state_->statements.Get(
+        std::string("INSERT INTO ") + Quote(kUploadRowsTable) +
+        " (\"UploadID\", \"TableName\", \"Inserted\", \"Updated\") VALUES (?, ?, ?, ?)");
+    r.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(upload_id)});
+    r.BindText(2, table);
+    r.Bind(3, SqlValue{SqlValue::Kind::kNumber, std::to_string(counts.inserted)});
+    r.Bind(4, SqlValue{SqlValue::Kind::kNumber, std::to_string(counts.updated)});
+    r.Step();
+  }
+}
+
+std::map<std::string, std::string> SiteDatabase::LastStatusTimes() {
+  std::lock_guard<std::mutex> lock(mu_);
+  Statement s(db_, std::string("SELECT upper(\"Options\"), \"UpStartTime\" FROM ") +
+                       Quote(kStatusTable) + " ORDER BY rowid");
+  std::map<std::string, std::string> times;
+  while (s.Step()) times[s.Text(0)] = s.Text(1);
+  return times;
 }
 
 std::vector<std::vector<std::string>> SiteDatabase::Query(const std::string& sql,

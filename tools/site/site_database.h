@@ -2,6 +2,7 @@
 #ifndef VANTREL_SITE_SITE_DATABASE_H_
 #define VANTREL_SITE_SITE_DATABASE_H_
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,13 +31,24 @@ inline constexpr char kReplyInvalidSite[] = "Invalid site code or site key. Kind
 //     15th of a check line, the quantity and cost of an item line;
 //   StatusUpdates (Options, UpStartTime, UserName, ReceivedAt);
 //   Uploads (Options, UpStartTime, UserName, DebugMode, Reply, ReceivedAt):
-//     the query values of every upload the page took, with its reply.
+//     the query values of every upload the page took, with its reply;
+//   UploadRows (UploadID, TableName, Inserted, Updated): per upload (the
+//     rowid of its Uploads row) and table, the rows it inserted and updated.
 // Line is the line as received; ReceivedAt the local time it was stored, as
 // mm/dd/yyyy hh:mm:ss. Every value of a line is stored as text.
 inline constexpr char kTimeTable[] = "TimeTransactions";
 inline constexpr char kExpenseTable[] = "ExpenseLines";
 inline constexpr char kStatusTable[] = "StatusUpdates";
 inline constexpr char kUploadTable[] = "Uploads";
+inline constexpr char kUploadRowsTable[] = "UploadRows";
+
+// What an upload did to one table.
+struct TableRows {
+  long inserted = 0;
+  long updated = 0;  // rows an update changed, and lines stored over others
+};
+// By table name.
+using RowTally = std::map<std::string, TableRows>;
 
 // One SQLite database; every operation is serialised, so one object may be
 // used from several threads.
@@ -68,14 +80,22 @@ class SiteDatabase {
   // A statement or line that cannot be read or run rolls the whole script
   // back; the reply is then "Error in statement N: <its first 200
   // characters>: <reason>" (for lines: "Error in line N: ...").
-  std::string ApplyUpload(std::string_view script, std::string_view options);
+  // When `rows` is given, it receives what a committed script did to each
+  // table (nothing for a refused one).
+  std::string ApplyUpload(std::string_view script, std::string_view options,
+                          RowTally* rows = nullptr);
 
   // Records a status update of the status page.
   void RecordStatus(std::string_view options, std::string_view upstarttime, std::string_view user);
 
-  // Records the query values of an upload and the reply it got.
+  // Records the query values of an upload, the reply it got and what it did
+  // to each table.
   void RecordUpload(std::string_view options, std::string_view upstarttime, std::string_view user,
-                    std::string_view debug_mode, std::string_view reply);
+                    std::string_view debug_mode, std::string_view reply, const RowTally& rows = {});
+
+  // By entity letter (upper case), the upstarttime of the latest status
+  // update recorded with that letter.
+  std::map<std::string, std::string> LastStatusTimes();
 
   // Runs `sql` with `params` bound to its ? in order, and returns its rows as
   // text; NULL reads as "". Throws std::runtime_error on an error.

@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 
 #include "build_info.h"
@@ -14,9 +16,14 @@ namespace {
 constexpr char kUsage[] =
     "usage: vantrel-site --site-code CODE --site-key KEY [options]\n"
     "\n"
-    "Serves the upload page (.../vantrel.asp) and the status page\n"
-    "(.../vantrelupdatestatus.asp) over a SQLite database until SIGINT or SIGTERM.\n"
-    "Prints \"listening on HOST:PORT\" once it accepts requests.\n"
+    "Serves the upload page (.../vantrel.asp), the status page\n"
+    "(.../vantrelupdatestatus.asp) and the hosting page (.../page.html) over a\n"
+    "SQLite database until SIGINT or SIGTERM. Prints \"listening on HOST:PORT\"\n"
+    "once it accepts requests.\n"
+    "\n"
+    "The hosting page is the control's object tag with the site's address, code\n"
+    "and key and, for each entity, the time of its latest status update as its\n"
+    "last-sync date: 'vantrel sync --page http://HOST:PORT/page.html' reads it.\n"
     "\n"
     "options:\n"
     "  --listen HOST:PORT     address to listen on (default 127.0.0.1:0; port 0\n"
@@ -29,10 +36,21 @@ constexpr char kUsage[] =
     "  --force-count N        how many requests get the forced reply (default 1)\n"
     "  --reply-format FORMAT  plain (default), html or frames\n"
     "  --drop N               shut down the connection of the next N requests\n"
+    "                         without a reply\n"
     "  --faults-after N       let N page requests through before the forced\n"
     "                         replies and drops begin\n"
-    "                         without a reply\n"
-    "  --help                 show this text\n";
+    "  --page-template FILE   serve FILE as the hosting page; {{SiteCode}},\n"
+    "                         {{SiteKey}}, {{WGSecureServerURL}} and each\n"
+    "                         {{...LastSyncDate}} are filled in\n"
+    "  --log                  print a line per request on standard error (the\n"
+    "                         site key masked)\n"
+    "  --help, -h             show this text\n"
+    "  --version              print the version and the build's commit\n"
+    "\n"
+    "examples:\n"
+    "  vantrel-site --listen 127.0.0.1:8080 --db site.sqlite --site-code ACME01 \\\n"
+    "      --site-key K3Y-5ECRET --log\n"
+    "  vantrel-site --site-code ACME01 --site-key K3Y-5ECRET --drop 1 --faults-after 2\n";
 
 [[noreturn]] void Usage(const std::string& error) {
   std::cerr << "vantrel-site: " << error << "\n\n" << kUsage;
@@ -65,9 +83,16 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
-    static const char* const kValueFlags[] = {
-        "--listen",      "--db",          "--site-code",    "--site-key", "--delay-ms",
-        "--force-reply", "--force-count", "--reply-format", "--drop",     "--faults-after"};
+    if (flag == "--log") {
+      options.log_line = [](const std::string& line) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+      };
+      continue;
+    }
+    static const char* const kValueFlags[] = {"--listen",       "--db",           "--site-code",
+                                              "--site-key",     "--delay-ms",     "--force-reply",
+                                              "--force-count",  "--reply-format", "--drop",
+                                              "--faults-after", "--page-template"};
     bool known = false;
     for (const char* f : kValueFlags) known = known || flag == f;
     if (!known) Usage("unknown option " + flag);
@@ -102,6 +127,11 @@ int main(int argc, char** argv) {
       options.switches.drop_count = ParseCount(flag, value);
     } else if (flag == "--faults-after") {
       options.switches.faults_after = ParseCount(flag, value);
+    } else if (flag == "--page-template") {
+      std::ifstream in(value, std::ios::binary);
+      if (!in) Usage("--page-template: cannot read '" + value + "'");
+      options.page_template.assign(std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>());
     }
   }
   if (!have_code || !have_key) Usage("--site-code and --site-key are required");

@@ -3,14 +3,18 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <httplib.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -18,6 +22,7 @@
 #include <thread>
 
 #include "site/site_database.h"
+#include "site/site_page.h"
 
 namespace vantrel::site {
 
@@ -26,6 +31,7 @@ namespace {
 constexpr char kUploadPage[] = "/vantrel.asp";
 constexpr char kStatusPage[] = "/vantrelupdatestatus.asp";
 constexpr char kFramePage[] = "/vantrelframe.asp";
+constexpr char kHostingPage[] = "/page.html";
 constexpr size_t kFramesKept = 64;
 constexpr auto kBannerWait = std::chrono::seconds(10);
 
@@ -193,6 +199,43 @@ bool ShutDownConnection(const httplib::Request& req) {
   return done;
 }
 
+// Why `host`:`port` cannot be bound, found by trying it with a socket of our
+// own (the server library keeps its errno to itself), with what to do.
+std::string BindFailure(const std::string& host, int port) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE;
+  addrinfo* found = nullptr;
+  const int rc = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+  if (rc != 0) return std::string(gai_strerror(rc)) + " (give an address of this machine)";
+  std::string reason = "the server library refused it";
+  for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+    const int fd = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+    if (fd < 0) {
+      reason = std::strerror(errno);
+      continue;
+    }
+    int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    const int bound = bind(fd, a->ai_addr, a->ai_addrlen);
+    const int error = errno;
+    close(fd);
+    if (bound == 0) continue;
+    reason = std::strerror(error);
+    if (error == EADDRINUSE) {
+      reason += " (another program listens there: pick another port, or 0 for a free one)";
+    } else if (error == EACCES) {
+      reason += " (ports below 1024 need root: pick a higher port)";
+    } else if (error == EADDRNOTAVAIL) {
+      reason += " (give an address of this machine, such as 127.0.0.1)";
+    }
+    break;
+  }
+  freeaddrinfo(found);
+  return reason;
+}
+
 bool IsInternalHeader(const std::string& name) {
   return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
          name == "LOCAL_PORT";
@@ -212,6 +255,20 @@ bool LoggedRequest::HasHeader(const std::string& name) const {
     if (Lower(header.first) == Lower(name)) return true;
   }
   return false;
+}
+
+std::string MaskSiteKey(std::string_view target) {
+  std::string out(target);
+  const std::string lower = Lower(target);
+  for (const char* key : {"?sitekey=", "&sitekey="}) {
+    const size_t at = lower.find(key);
+    if (at == std::string::npos) continue;
+    const size_t begin = at + std::strlen(key);
+    const size_t end = out.find('&', begin);
+    out.replace(begin, (end == std::string::npos ? out.size() : end) - begin, "***");
+    break;
+  }
+  return out;
 }
 
 bool ParseReplyFormat(const std::string& name, ReplyFormat* format) {
@@ -239,11 +296,17 @@ struct SiteServer::Impl {
     const uint64_t id = Log(req);
     const std::string& path = req.path;
     if (EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
+    if (EndsWithNoCase(path, kHostingPage)) {
+      res.set_content(HostingPage(), "text/html");
+      Note(req, "served the page");
+      return;
+    }
     bool upload = EndsWithNoCase(path, kUploadPage);
     bool status = EndsWithNoCase(path, kStatusPage);
     if (!upload && !status) {
       res.status = 404;
       res.set_content("Not found", "text/plain");
+      Note(req, "404 not found");
       return;
     }
 
@@ -264,6 +327,7 @@ struct SiteServer::Impl {
     }
     if (drop) {
       Record(id, Handling::kDropped, "");
+      Note(req, "dropped without a reply");
       if (!ShutDownConnection(req)) {
         // Not found: send the headers and break off before the body.
         res.set_content_provider(16, "text/plain",
@@ -289,16 +353,41 @@ struct SiteServer::Impl {
     }
     if (!forced) reply = upload ? Upload(req) : Status(req);
     Record(id, forced ? Handling::kForced : Handling::kApplied, reply);
+    Note(req, std::string(forced ? "forced reply " : "reply ") + "\"" + reply.substr(0, 120) +
+                  (reply.size() > 120 ? "...\"" : "\""));
     Serve(reply, format, res);
+  }
+
+  // The hosting page as it stands now.
+  std::string HostingPage() {
+    std::map<std::string, std::string> last_status;
+    try {
+      last_status = db->LastStatusTimes();
+    } catch (const std::exception&) {
+      // A page without dates sends everything: nothing is lost.
+    }
+    const std::string base = "http://" + options.host + ":" + std::to_string(port) + "/";
+    return FillPageTemplate(
+        options.page_template.empty() ? kDefaultPageTemplate : options.page_template,
+        PageValues(base, options.site_code, options.site_key, last_status));
+  }
+
+  // One line of the request log, when one is kept.
+  void Note(const httplib::Request& req, const std::string& outcome) {
+    if (!options.log_line) return;
+    options.log_line(req.remote_addr + ":" + std::to_string(req.remote_port) + " " + req.method +
+                     " " + MaskSiteKey(req.target) + " " + std::to_string(req.body.size()) +
+                     " bytes: " + outcome);
   }
 
   std::string Upload(const httplib::Request& req) {
     auto query = ParseQuery(req.target);
     if (!SiteMatches(query)) return kReplyInvalidSite;
-    std::string reply = db->ApplyUpload(req.body, Get(query, "options"));
+    RowTally rows;
+    std::string reply = db->ApplyUpload(req.body, Get(query, "options"), &rows);
     try {
       db->RecordUpload(Get(query, "options"), Get(query, "upstarttime"), Get(query, "usrnm"),
-                       Get(query, "debugmode"), reply);
+                       Get(query, "debugmode"), reply, rows);
     } catch (const std::exception&) {
       // The journal is the server's own; the upload's reply stands.
     }
@@ -468,7 +557,8 @@ int SiteServer::Start() {
                  : (p->http.bind_to_port(options_.host, options_.port) ? options_.port : -1);
   if (port <= 0) {
     throw std::runtime_error("cannot listen on " + options_.host + ":" +
-                             std::to_string(options_.port));
+                             std::to_string(options_.port) + ": " +
+                             BindFailure(options_.host, options_.port));
   }
   p->port = port;
   p->thread = std::thread([p] {

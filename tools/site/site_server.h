@@ -9,6 +9,11 @@
 //   .../vantrelupdatestatus.asp  status page, GET (or POST); records options,
 //                                upstarttime and usrnm and replies "SUCCESS".
 //   .../vantrelframe.asp         the frame documents of the frames reply.
+//   .../page.html                the hosting page (site/site_page.h): the
+//                                control's object tag with the site's
+//                                address, code and key and each entity's
+//                                last-sync date, the time of its latest
+//                                status update.
 // Both pages reply "Invalid site code or site key. Kindly try again." when the
 // site code or key differs from the server's. Anything else is a 404.
 #ifndef VANTREL_SITE_SITE_SERVER_H_
@@ -69,6 +74,11 @@ struct SiteOptions {
   std::chrono::milliseconds io_timeout{10000};
   // How many requests requests() keeps, the latest ones (bodies included).
   size_t request_log_limit = SIZE_MAX;
+  // The hosting page's template (site/site_page.h); empty for the default.
+  std::string page_template;
+  // When set, gets one line per request: the client, the request line with
+  // the site key masked, and what became of it.
+  std::function<void(const std::string& line)> log_line;
 };
 
 // What became of a request to one of the two pages.
@@ -104,7 +114,8 @@ class SiteServer {
 
   // Opens the database, binds the address and starts serving on a thread of
   // its own. Returns the port. Throws std::runtime_error when the database
-  // cannot be opened or the address cannot be bound, or when started twice.
+  // cannot be opened, when the address cannot be bound (naming the reason
+  // and what to do about it), or when started twice.
   int Start();
   // Stops serving: waiting requests are released, the thread is joined.
   void Stop();
@@ -138,6 +149,9 @@ class SiteServer {
   SiteOptions options_;
   std::unique_ptr<Impl> impl_;
 };
+
+// `target` with the value of its sitekey query key replaced by "***".
+std::string MaskSiteKey(std::string_view target);
 
 // Reads a reply format name: "plain", "html" or "frames".
 bool ParseReplyFormat(const std::string& name, ReplyFormat* format);

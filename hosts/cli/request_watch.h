@@ -1,0 +1,94 @@
+// What the command line adds around the control's server requests: a line
+// for each request and reply (--verbose), sending again after a failed
+// connection (--retries), a run that sends nothing (--dry-run), and a record
+// of every request for the summary, the report and the hints.
+#ifndef VANTREL_HOSTS_CLI_REQUEST_WATCH_H_
+#define VANTREL_HOSTS_CLI_REQUEST_WATCH_H_
+
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+#include "platform/web_browser.h"
+
+namespace vantrel::cli {
+
+// One request of the run as the command line saw it.
+struct SeenRequest {
+  int order = 0;           // 1 for the run's first request
+  bool upload = false;     // a POST of an upload script; else a status update
+  std::string letter;      // the options value of its address
+  std::string address;     // as it goes on the wire, the site key masked
+  std::size_t bytes = 0;   // of the body
+  bool completed = false;  // a reply (or the failure's "Action cancelled") came
+  std::string reply;       // the text of its first document ("" for none)
+  std::optional<platform::TransferFailure> failure;  // of the last attempt
+  int attempts = 0;
+  double seconds = 0;  // from the first attempt to the reply
+};
+
+struct WatchOptions {
+  std::FILE* verbose = nullptr;  // where each request and reply get a line; null for none
+  int retries = 0;               // sends again after a failed connect or a dropped one
+  std::chrono::milliseconds retry_wait{1000};  // before the first retry; doubled each time
+  bool dry_run = false;                        // nothing goes out: every request is accepted
+  std::string script_dir;  // with dry_run: each request's bytes go to a file here
+};
+
+// The requests of one run; the watched browsers add to it.
+class RequestWatch {
+ public:
+  explicit RequestWatch(WatchOptions options) : options_(std::move(options)) {}
+
+  const WatchOptions& options() const { return options_; }
+  const std::vector<SeenRequest>& requests() const { return requests_; }
+  // The files the dry run wrote, in order.
+  const std::vector<std::string>& files() const { return files_; }
+
+  // `inner` with the watch around it; in a dry run `inner` is not used and
+  // requests go to an accepting browser.
+  std::unique_ptr<platform::WebBrowser> Watch(std::unique_ptr<platform::WebBrowser> inner);
+
+  // `text` with the site key masked.
+  std::string Masked(std::string text) const;
+
+  // The retries a request may still have: none once a request of the run
+  // failed every one of its tries.
+  int retries_left() const { return gave_up_ ? 0 : options_.retries; }
+  void GiveUpRetries() { gave_up_ = true; }
+
+  // Internal to the watched browsers.
+  SeenRequest& Begin(const std::string& url, const std::optional<std::vector<std::uint8_t>>& body);
+  void WriteDryRunFile(const SeenRequest& request, const std::string& url,
+                       const std::optional<std::vector<std::uint8_t>>& body);
+
+ private:
+  WatchOptions options_;
+  std::vector<SeenRequest> requests_;
+  std::vector<std::string> files_;
+  bool gave_up_ = false;
+};
+
+// The system's environment with every browser it makes watched by `watch`.
+class WatchedEnv : public platform::SystemEnv {
+ public:
+  WatchedEnv(ProcessorFactory factory, RequestWatch& watch)
+      : SystemEnv(std::move(factory)), watch_(watch) {}
+  std::unique_ptr<platform::WebBrowser> CreateWebBrowser() override;
+
+ private:
+  RequestWatch& watch_;
+};
+
+// The file name of a dry run's request: "0001-E-upload.txt",
+// "0002-E-status.txt".
+std::string DryRunFileName(const SeenRequest& request);
+
+}  // namespace vantrel::cli
+
+#endif  // VANTREL_HOSTS_CLI_REQUEST_WATCH_H_

@@ -1,0 +1,221 @@
+#include "run_summary.h"
+
+#include <cstdio>
+#include <ctime>
+#include <map>
+
+#include "cli_host.h"
+#include "common/run_end.h"
+#include "site/site_server.h"
+#include "wizard/mod_wizard.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+// The site stand-in's table of each entity, in EntityKind order.
+constexpr const char* kSiteTables[] = {
+    "EmployeeInfo", "Customers", "CustProjInfo",     "ClassInfo",    "GLChartOfAccounts",
+    "TaskInfo",     "Vendors",   "TimeTransactions", "ExpenseLines",
+};
+
+const PassFigures& FiguresOf(const VantrelCtl& ctl, const EntityInfo& entity) {
+  return ctl.last_run_figures()[static_cast<std::size_t>(entity.kind)];
+}
+
+// What the summary and the report say of one entity.
+struct EntityLine {
+  long read, sent, inactive, unchanged, left_out, failed;
+  std::optional<SiteRows> rows;
+};
+
+EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const EntityInfo& entity) {
+  const PassFigures& f = FiguresOf(ctl, entity);
+  EntityLine line{f.read,        ctl.last_run_counts().*entity.count,
+                  f.update_only, f.unchanged,
+                  f.left_out,    f.failed,
+                  std::nullopt};
+  if (record.rows) line.rows = (*record.rows)[static_cast<std::size_t>(entity.kind)];
+  return line;
+}
+
+bool Failed(const SeenRequest& request) {
+  return !request.completed || request.failure || !request.reply.starts_with("SUCCESS");
+}
+
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", seconds);
+  return text;
+}
+
+}  // namespace
+
+long long LastUploadId(const site::SiteServer& server) {
+  const auto rows = server.Query("SELECT COALESCE(MAX(rowid), 0) FROM \"Uploads\"");
+  return rows.empty() ? 0 : std::stoll(rows[0][0]);
+}
+
+SiteRowsByEntity RowsSince(const site::SiteServer& server, long long after_upload) {
+  SiteRowsByEntity rows{};
+  const auto sums = server.Query(
+      "SELECT \"TableName\", SUM(\"Inserted\"), SUM(\"Updated\") FROM \"UploadRows\" "
+      "WHERE \"UploadID\" > CAST(? AS INTEGER) GROUP BY \"TableName\"",
+      {std::to_string(after_upload)});
+  for (const auto& sum : sums) {
+    for (std::size_t i = 0; i < std::size(kSiteTables); ++i) {
+      if (sum[0] != kSiteTables[i]) continue;
+      rows[i].inserted = std::stol(sum[1]);
+      rows[i].updated = std::stol(sum[2]);
+    }
+  }
+  return rows;
+}
+
+std::vector<const EntityInfo*> EntitiesOfTheRun() {
+  std::vector<const EntityInfo*> entities;
+  const SelectionFlags& selection = modWizard().selection;
+  for (const EntityInfo& entity : Entities()) {
+    if (selection.*entity.selected) entities.push_back(&entity);
+  }
+  return entities;
+}
+
+std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
+  std::string out;
+  char line[256];
+  std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read", "sent",
+                "new", "updated", "inactive", "unchanged", "failed");
+  out += line;
+  for (const EntityInfo* entity : EntitiesOfTheRun()) {
+    const EntityLine e = LineOf(ctl, record, *entity);
+    const std::string inserted = e.rows ? std::to_string(e.rows->inserted) : "unknown";
+    const std::string updated = e.rows ? std::to_string(e.rows->updated) : "unknown";
+    std::snprintf(line, sizeof line, "%-10s %9ld %9ld %9s %9s %9ld %9ld %7ld\n",
+                  std::string(entity->name).c_str(), e.read, e.sent, inserted.c_str(),
+                  updated.c_str(), e.inactive, e.unchanged, e.failed);
+    out += line;
+  }
+  std::snprintf(line, sizeof line, "%s from %s to %s (%.1f s)\n",
+                record.dry_run ? "dry run" : "run", record.started.c_str(), record.ended.c_str(),
+                record.seconds);
+  out += line;
+  return out;
+}
+
+std::string DryRunLines(const RequestWatch& watch) {
+  struct Tally {
+    long uploads = 0, statuses = 0;
+    std::size_t bytes = 0;
+  };
+  std::vector<std::string> order;
+  std::map<std::string, Tally> by_letter;
+  for (const SeenRequest& request : watch.requests()) {
+    if (!by_letter.count(request.letter)) order.push_back(request.letter);
+    Tally& t = by_letter[request.letter];
+    (request.upload ? t.uploads : t.statuses) += 1;
+    t.bytes += request.bytes;
+  }
+  std::string out = "dry run: nothing was sent; it would have sent:\n";
+  if (order.empty()) out += "  nothing\n";
+  char line[200];
+  for (const std::string& letter : order) {
+    const Tally& t = by_letter[letter];
+    std::snprintf(line, sizeof line, "  %-2s %ld upload%s (%zu bytes), %ld status update%s\n",
+                  letter.c_str(), t.uploads, t.uploads == 1 ? "" : "s", t.bytes, t.statuses,
+                  t.statuses == 1 ? "" : "s");
+    out += line;
+  }
+  if (!watch.options().script_dir.empty()) {
+    out += "  the " + std::to_string(watch.files().size()) + " requests are in " +
+           watch.options().script_dir + "\n";
+  }
+  return out;
+}
+
+std::string MaskKey(const std::string& key) {
+  if (key.size() <= 5) return std::string(key.size(), '*');
+  return key.substr(0, 2) + std::string(key.size() - 2, '*');
+}
+
+std::string WallClockText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%m/%d/%Y %H:%M:%S", &local);
+  return text;
+}
+
+std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const RequestWatch& watch) {
+  auto s = [](const std::string& v) { return JsonString(v); };
+  auto b = [](bool v) { return std::string(v ? "true" : "false"); };
+  std::string json = "{\n";
+  auto field = [&](const char* name, const std::string& value, bool last = false) {
+    json += std::string("  \"") + name + "\": " + value + (last ? "\n" : ",\n");
+  };
+  field("started", s(record.started));
+  field("ended", s(record.ended));
+  field("seconds", Seconds(record.seconds));
+  field("dryRun", b(record.dry_run));
+  field("runEnd", s(host::RunEndName(ctl.last_run_end())));
+  field("site",
+        "{\"address\": " + s(ctl.WGSecureServerURL) + ", \"siteCode\": " + s(ctl.SiteCode) +
+            ", \"siteKey\": " + s(MaskKey(ctl.SiteKey)) + ", \"user\": " + s(ctl.TessalyUser) +
+            ", \"companyFile\": " + s(ctl.QBFilePath) +
+            ", \"database\": " + (record.site_db.empty() ? "null" : s(record.site_db)) + "}");
+  field("debugMode", b(ctl.DebugMode));
+
+  std::string dates;
+  for (const LastSyncUse& use : record.last_sync) {
+    dates += dates.empty() ? "{\n" : ",\n";
+    dates +=
+        "    " + s(use.key) + ": {\"date\": " + s(use.date) + ", \"from\": " + s(use.source) + "}";
+  }
+  field("lastSyncDates", dates.empty() ? "{}" : dates + "\n  }");
+
+  std::string entities;
+  for (const EntityInfo* entity : EntitiesOfTheRun()) {
+    const EntityLine e = LineOf(ctl, record, *entity);
+    auto site = [&](long SiteRows::*part) {
+      return e.rows ? std::to_string((*e.rows).*part) : std::string("\"unknown\"");
+    };
+    entities += entities.empty() ? "{\n" : ",\n";
+    entities += "    " + s(std::string(entity->name)) + ": {\"read\": " + std::to_string(e.read) +
+                ", \"sent\": " + std::to_string(e.sent) +
+                ", \"newRows\": " + site(&SiteRows::inserted) +
+                ", \"updatedRows\": " + site(&SiteRows::updated) +
+                ", \"inactiveSentAsUpdates\": " + std::to_string(e.inactive) +
+                ", \"skippedUnchanged\": " + std::to_string(e.unchanged) +
+                ", \"leftOutByRule\": " + std::to_string(e.left_out) +
+                ", \"failed\": " + std::to_string(e.failed) + "}";
+  }
+  field("entities", entities.empty() ? "{}" : entities + "\n  }");
+
+  long uploads = 0, statuses = 0;
+  std::size_t bytes = 0;
+  std::string failed;
+  for (const SeenRequest& request : watch.requests()) {
+    (request.upload ? uploads : statuses) += 1;
+    bytes += request.bytes;
+    if (!Failed(request)) continue;
+    failed += failed.empty() ? "[\n" : ",\n";
+    failed += "    {\"order\": " + std::to_string(request.order) +
+              ", \"kind\": " + s(request.upload ? "upload" : "status update") +
+              ", \"letter\": " + s(request.letter) +
+              ", \"attempts\": " + std::to_string(request.attempts) +
+              ", \"reply\": " + (request.completed ? s(request.reply) : std::string("null")) +
+              ", \"failure\": " + (request.failure ? s(request.failure->text) : "null") + "}";
+  }
+  field("requests", "{\"uploads\": " + std::to_string(uploads) +
+                        ", \"statusUpdates\": " + std::to_string(statuses) +
+                        ", \"bytesSent\": " + std::to_string(bytes) + "}");
+  field("failedRequests", failed.empty() ? "[]" : failed + "\n  ]");
+  field("failedUploads", std::to_string(ctl.last_run_failures()));
+  field("timeErrorShown", b(ctl.mDisplayTSError));
+  field("expenseErrorShown", b(ctl.mDisplayEXPError));
+  field("lastServerReply", s(modWizard().strServerReply), true);
+  return json + "}\n";
+}
+
+}  // namespace vantrel::cli

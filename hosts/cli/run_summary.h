@@ -1,0 +1,80 @@
+// What a run did, for people: the table printed at the end of a run and the
+// report file, built from the control's figures, the requests the command
+// line saw and, when the run used the site stand-in, the rows it changed.
+#ifndef VANTREL_HOSTS_CLI_RUN_SUMMARY_H_
+#define VANTREL_HOSTS_CLI_RUN_SUMMARY_H_
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/entity_table.h"
+#include "control/vantrel_ctl.h"
+#include "request_watch.h"
+
+namespace vantrel::site {
+class SiteServer;
+}
+
+namespace vantrel::cli {
+
+// Rows a run inserted and updated in the site's tables, per entity.
+struct SiteRows {
+  long inserted = 0;
+  long updated = 0;
+};
+using SiteRowsByEntity = std::array<SiteRows, 9>;  // indexed by EntityKind
+
+// Where a last-sync date of the run came from.
+struct LastSyncUse {
+  std::string key;     // "CustomerLastSyncDate"
+  std::string date;    // as the run used it, mm/dd/yyyy hh:mm:ss
+  std::string source;  // "site", "page", "param" or "default"
+};
+
+struct RunRecord {
+  std::string started;  // local wall-clock times, mm/dd/yyyy hh:mm:ss
+  std::string ended;
+  double seconds = 0;
+  bool dry_run = false;
+  std::string site_db;                   // the embedded site's database, if any
+  std::optional<SiteRowsByEntity> rows;  // known when the run used the site stand-in
+  std::vector<LastSyncUse> last_sync;
+};
+
+// The upload journal's last id, so that the rows of the uploads after it can
+// be added up.
+long long LastUploadId(const site::SiteServer& server);
+
+// The rows the uploads after `after_upload` inserted and updated, by entity.
+SiteRowsByEntity RowsSince(const site::SiteServer& server, long long after_upload);
+
+// The entities the last run asked for, in pass order.
+std::vector<const EntityInfo*> EntitiesOfTheRun();
+
+// The summary table: a line per entity of the run with the records read
+// from QuickBooks, the entries sent, the rows new and updated on the site
+// ("unknown" without the site stand-in), the inactive records sent as
+// updates only, the records skipped as unchanged and the failures; then the
+// run's times.
+std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record);
+
+// What a dry run would have sent, a line per entity letter.
+std::string DryRunLines(const RequestWatch& watch);
+
+// The report file: the run's times, the site (its key masked), the
+// last-sync dates used, the summary's figures by entity under plain names,
+// the failed requests with the server's replies, and how the run ended.
+std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const RequestWatch& watch);
+
+// A key shown without giving it away: its first two characters, the rest as
+// "*" (all of it for a key of five characters or fewer).
+std::string MaskKey(const std::string& key);
+
+// The local wall-clock time now, as mm/dd/yyyy hh:mm:ss.
+std::string WallClockText();
+
+}  // namespace vantrel::cli
+
+#endif  // VANTREL_HOSTS_CLI_RUN_SUMMARY_H_

@@ -1,0 +1,272 @@
+// Whole runs of `vantrel sync` against a site in this process: the dry
+// run's files, the incremental second run, the summary against the site's
+// database, retries, the request lines, the hints and the temporary site.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli_support.h"
+#include "site/site_database.h"
+#include "site/site_server.h"
+
+namespace {
+
+using namespace vantrel::testing;
+using Rows = std::vector<std::vector<std::string>>;
+
+const std::vector<std::string> kSample = {"sync", "--page", "samples/page.html", "--quickbooks",
+                                          "samples/Acme.QBW"};
+
+std::vector<std::string> Args(std::vector<std::string> more,
+                              std::vector<std::string> base = kSample) {
+  base.insert(base.end(), more.begin(), more.end());
+  return base;
+}
+
+// The sample's site in this process, keeping every request it gets.
+struct Site {
+  explicit Site(std::string key = "K3Y-5ECRET", std::string db = "")
+      : server([&] {
+          vantrel::site::SiteOptions options;
+          options.site_code = "ACME01";
+          options.site_key = std::move(key);
+          options.db_path = std::move(db);
+          return options;
+        }()) {
+    server.Start();
+  }
+  std::string Url() const { return "WGSecureServerURL=" + server.base_url(); }
+  vantrel::site::SiteServer server;
+};
+
+// The number a report holds for `entity`'s `figure`.
+std::string Figure(const std::string& report, const std::string& entity,
+                   const std::string& figure) {
+  const std::regex pattern("\"" + entity + "\": \\{[^}]*\"" + figure + "\": (\"?[a-z0-9]+\"?)");
+  std::smatch match;
+  if (!std::regex_search(report, match, pattern)) return "missing";
+  return match[1];
+}
+
+// The dry run writes each request as it would go: the files hold the bytes
+// a server gets from the same run, in the same order.
+TEST(CliSyncTest, DryRunFilesAreTheBytesAServerReceives) {
+  const std::vector<std::string> run = {"--select", "employees,classes,time", "--now",
+                                        "12/07/2026 10:00:00"};
+  Site site;
+  std::vector<std::string> to_site = Args(run);
+  to_site.insert(to_site.end(), {"--param", site.Url()});
+  const Result sent = RunCli(to_site);
+  ASSERT_EQ(sent.status, 0) << sent.out;
+  TempDir dir;
+  std::vector<std::string> dry_run = Args(run);
+  dry_run.insert(dry_run.end(), {"--dry-run", "--script-dir", dir / "out"});
+  const Result dry = RunCli(dry_run);
+  ASSERT_EQ(dry.status, 0) << dry.out;
+  EXPECT_NE(dry.out.find("dry run: nothing was sent; it would have sent:\n"
+                         "  E  1 upload (22880 bytes), 1 status update\n"),
+            std::string::npos)
+      << dry.out;
+
+  const auto requests = site.server.requests();
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "out")) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), requests.size());
+  const std::string base = site.server.base_url();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    const auto& request = requests[i];
+    const std::string letter = request.target.substr(request.target.find("&options=") + 9, 1);
+    const bool upload = request.method == "POST";
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%04zu-%s-%s.txt", i + 1, letter.c_str(),
+                  upload ? "upload" : "status");
+    EXPECT_EQ(names[i], expected);
+    const std::string file = ReadFile(dir / "out" + "/" + names[i]);
+    if (upload) {
+      EXPECT_EQ(file, request.body);
+    } else {
+      EXPECT_EQ(file, "http://dry-run.invalid" + request.target);
+    }
+  }
+  EXPECT_EQ(names.front(), "0001-E-upload.txt");
+  EXPECT_EQ(names.back(), "0006-H-status.txt");
+}
+
+// A second run over the same site database sends what changed since the
+// first one's status updates (classes are sent whole every time), and the
+// summary's figures are the database's.
+TEST(CliSyncTest, ASecondRunSendsOnlyWhatChanged) {
+  TempDir dir;
+  std::string company = ReadFile(std::filesystem::path(VANTREL_SOURCE_DIR) / "samples/Acme.QBW");
+  const std::string was = "<Name>Alan Carter</Name>";
+  const std::size_t at = company.find(was);
+  ASSERT_NE(at, std::string::npos);
+  const std::size_t modified = company.rfind("<TimeModified>", at);
+  company.replace(modified, 50, "<TimeModified>2026-12-08T09:00:00-08:00</TimeModified>");
+  std::ofstream(dir / "Acme.QBW", std::ios::binary) << company;
+
+  const std::vector<std::string> base = {"sync",
+                                         "--page",
+                                         "samples/page.html",
+                                         "--param",
+                                         "QBFilePath=" + (dir / "Acme.QBW"),
+                                         "--quickbooks",
+                                         dir / "Acme.QBW",
+                                         "--select-all",
+                                         "--select",
+                                         "time,expense",
+                                         "--embedded-site",
+                                         "--site-db",
+                                         dir / "site.sqlite"};
+  const Result first =
+      RunCli(Args({"--now", "12/07/2026 10:00:00", "--report", dir / "1.json"}, base));
+  ASSERT_EQ(first.status, 0) << first.out;
+  const std::string report1 = ReadFile(dir / "1.json");
+  {
+    // Every new row the summary names is in the database, table by table.
+    vantrel::site::SiteDatabase db(dir / "site.sqlite");
+    const std::map<std::string, std::string> tables = {{"employees", "EmployeeInfo"},
+                                                       {"customers", "Customers"},
+                                                       {"projects", "CustProjInfo"},
+                                                       {"classes", "ClassInfo"},
+                                                       {"accounts", "GLChartOfAccounts"},
+                                                       {"items", "TaskInfo"},
+                                                       {"vendors", "Vendors"},
+                                                       {"time", "TimeTransactions"},
+                                                       {"expense", "ExpenseLines"}};
+    for (const auto& [entity, table] : tables) {
+      SCOPED_TRACE(entity);
+      EXPECT_EQ(Figure(report1, entity, "newRows"),
+                db.Query("SELECT COUNT(*) FROM \"" + table + "\"").at(0).at(0));
+      EXPECT_EQ(Figure(report1, entity, "updatedRows"), "0");
+    }
+    EXPECT_EQ(Figure(report1, "employees", "read"), "10");
+    EXPECT_EQ(Figure(report1, "employees", "sent"), "10");
+    EXPECT_EQ(Figure(report1, "employees", "inactiveSentAsUpdates"), "1");
+    EXPECT_EQ(Figure(report1, "items", "leftOutByRule"), "2");
+  }
+  EXPECT_NE(first.out.find("  CustomerLastSyncDate     01/01/2000 00:00:00  (page)\n"),
+            std::string::npos)
+      << first.out;
+
+  const Result second =
+      RunCli(Args({"--now", "12/07/2026 11:00:00", "--report", dir / "2.json", "-v"}, base));
+  ASSERT_EQ(second.status, 0) << second.out;
+  const std::string report2 = ReadFile(dir / "2.json");
+  EXPECT_NE(report2.find("\"EmployeeLastSyncDate\": {\"date\": \"12/07/2026 10:00:00\", "
+                         "\"from\": \"site\"}"),
+            std::string::npos)
+      << report2;
+  EXPECT_NE(second.out.find("  TimeLastSyncDate         12/07/2026 10:00:00  (site)\n"),
+            std::string::npos);
+  // Only the changed employee and the classes went out.
+  EXPECT_EQ(Figure(report2, "employees", "sent"), "1");
+  EXPECT_EQ(Figure(report2, "employees", "skippedUnchanged"), "9");
+  EXPECT_EQ(Figure(report2, "employees", "updatedRows"), "1");
+  EXPECT_EQ(Figure(report2, "employees", "newRows"), "0");
+  EXPECT_EQ(Figure(report2, "classes", "sent"), "10");
+  for (const char* entity :
+       {"customers", "projects", "accounts", "items", "vendors", "time", "expense"}) {
+    SCOPED_TRACE(entity);
+    EXPECT_EQ(Figure(report2, entity, "sent"), "0");
+  }
+  EXPECT_EQ(std::count(second.out.begin(), second.out.end(), '>'),
+            std::count(second.out.begin(), second.out.end(), '<'));
+  EXPECT_NE(second.out.find("> POST http://127.0.0.1:"), std::string::npos);
+  EXPECT_NE(second.out.find("options=E&"), std::string::npos);
+  EXPECT_EQ(second.out.find("options=V&"), std::string::npos);
+  EXPECT_NE(second.out.find("< \"SUCCESS\" ("), std::string::npos);
+  EXPECT_EQ(second.out.find("K3Y-5ECRET"), std::string::npos) << "the key shows";
+  EXPECT_EQ(report2.find("K3Y-5ECRET"), std::string::npos);
+  EXPECT_NE(report2.find("\"siteKey\": \"K3********\""), std::string::npos);
+  EXPECT_NE(second.out.find("employees         10         1         0         1         0"
+                            "         9       0\n"),
+            std::string::npos)
+      << second.out;
+}
+
+// A dropped connection is sent again after a wait; the batch lands once.
+TEST(CliSyncTest, ADroppedConnectionIsSentAgain) {
+  Site site;
+  site.server.DropConnections(1);
+  const Result r = RunCli(Args({"--param", site.Url(), "--select", "classes"}));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("note: the upload C failed ("), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("); sending it again in 1.0 s (retry 1 of 2)\n"), std::string::npos);
+  EXPECT_EQ(site.server.Query("SELECT COUNT(*) FROM ClassInfo"), (Rows{{"9"}}));
+  EXPECT_EQ(site.server.Query("SELECT COUNT(*) FROM Uploads"), (Rows{{"1"}}));
+
+  // With no retries the drop ends the run, and the hint says how to go on.
+  site.server.DropConnections(1);
+  const Result once =
+      RunCli(Args({"--param", site.Url(), "--select", "classes", "--retries", "0"}));
+  EXPECT_EQ(once.status, 1) << once.out;
+  EXPECT_NE(
+      once.out.find("hint: no reply from " + site.server.base_url() + " (upload C (request 1): "),
+      std::string::npos)
+      << once.out;
+  EXPECT_NE(once.out.find("run the same command again to send the rest (records sent twice "
+                          "are updated, not doubled)"),
+            std::string::npos);
+}
+
+// The hint under a refused request quotes the server.
+TEST(CliSyncTest, HintsQuoteTheServer) {
+  const struct {
+    const char* name;
+    std::string key;
+    std::function<void(vantrel::site::SiteServer&)> setup;
+    std::string message, hint;
+  } cases[] = {
+      {"wrong key", "other", [](auto&) {},
+       "[critical] Could not connect to the Wellgate. Your account has not been setup or has "
+       "expired.",
+       "' with its key (it replied \"Invalid site code or site key. Kindly try again.\"); check "
+       "--param SiteCode and --param SiteKey\n"},
+      {"refused upload", "K3Y-5ECRET",
+       [](auto& server) { server.ForceReply("Error: the table is locked"); },
+       "[critical] The following error occured while executing ASP.\n\nError: the table is "
+       "locked\n",
+       "hint: the site refused upload C (request 1) with the reply above; nothing of that batch "
+       "was applied; what landed before it stays"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Site site(c.key);
+    c.setup(site.server);
+    const Result r = RunCli(Args({"--param", site.Url(), "--select", "classes"}));
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(c.hint), std::string::npos) << r.out;
+  }
+}
+
+// The embedded site's temporary folder goes with the run unless it is kept.
+TEST(CliSyncTest, TheTemporarySiteGoesUnlessKept) {
+  for (const bool keep : {false, true}) {
+    SCOPED_TRACE(keep);
+    std::vector<std::string> args = Args({"--select", "classes", "--embedded-site"});
+    if (keep) args.push_back("--keep-site");
+    const Result r = RunCli(args);
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(r.out, match, std::regex("database (/\\S+/site\\.sqlite)")))
+        << r.out;
+    const std::filesystem::path db = match[1].str();
+    EXPECT_EQ(std::filesystem::exists(db), keep);
+    EXPECT_EQ(std::filesystem::exists(db.parent_path()), keep);
+    if (keep) std::filesystem::remove_all(db.parent_path());
+  }
+}
+
+}  // namespace

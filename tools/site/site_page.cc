@@ -1,0 +1,116 @@
+#include "site/site_page.h"
+
+#include <cctype>
+#include <utility>
+
+namespace vantrel::site {
+
+namespace {
+
+struct LetterKey {
+  std::string_view letter;
+  std::string_view key;
+};
+
+// In the order the control reads the keys.
+constexpr LetterKey kLastSyncKeys[] = {
+    {"P", "CustomerLastSyncDate"}, {"E", "EmployeeLastSyncDate"}, {"G", "GLAccountsLastSyncDate"},
+    {"T", "TasksLastSyncDate"},    {"C", "ClassLastSyncDate"},    {"V", "VendorsLastSyncDate"},
+    {"H", "TimeLastSyncDate"},     {"X", "ExpenseLastSyncDate"},
+};
+
+std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+const char kDefaultPageTemplate[] =
+    "<!DOCTYPE html>\n"
+    "<html>\n"
+    "<head>\n"
+    "  <title>Tessaly &ndash; QuickBooks Sync</title>\n"
+    "</head>\n"
+    "<body>\n"
+    "  <h1>Synchronize with QuickBooks</h1>\n"
+    "  <object id=\"VantrelCtl\" classid=\"clsid:5B9C1E27-8A3F-4D61-9E0B-2C7F4A1D3E85\"\n"
+    "          width=\"560\" height=\"420\">\n"
+    "    <param name=\"WGSecureServerURL\" value=\"{{WGSecureServerURL}}\">\n"
+    "    <param name=\"SiteCode\" value=\"{{SiteCode}}\">\n"
+    "    <param name=\"SiteKey\" value=\"{{SiteKey}}\">\n"
+    "    <param name=\"CustomerLastSyncDate\" value=\"{{CustomerLastSyncDate}}\">\n"
+    "    <param name=\"EmployeeLastSyncDate\" value=\"{{EmployeeLastSyncDate}}\">\n"
+    "    <param name=\"GLAccountsLastSyncDate\" value=\"{{GLAccountsLastSyncDate}}\">\n"
+    "    <param name=\"TasksLastSyncDate\" value=\"{{TasksLastSyncDate}}\">\n"
+    "    <param name=\"ClassLastSyncDate\" value=\"{{ClassLastSyncDate}}\">\n"
+    "    <param name=\"VendorsLastSyncDate\" value=\"{{VendorsLastSyncDate}}\">\n"
+    "    <param name=\"TimeLastSyncDate\" value=\"{{TimeLastSyncDate}}\">\n"
+    "    <param name=\"ExpenseLastSyncDate\" value=\"{{ExpenseLastSyncDate}}\">\n"
+    "  </object>\n"
+    "</body>\n"
+    "</html>\n";
+
+std::string_view LastSyncKeyOfLetter(std::string_view letter) {
+  if (letter.size() != 1) return "";
+  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
+  for (const LetterKey& entry : kLastSyncKeys) {
+    if (entry.letter[0] == upper) return entry.key;
+  }
+  return "";
+}
+
+std::map<std::string, std::string> PageValues(
+    const std::string& base_url, const std::string& site_code, const std::string& site_key,
+    const std::map<std::string, std::string>& last_status) {
+  std::map<std::string, std::string> values = {
+      {"WGSecureServerURL", base_url}, {"SiteCode", site_code}, {"SiteKey", site_key}};
+  for (const LetterKey& entry : kLastSyncKeys) {
+    const auto found = last_status.find(std::string(entry.letter));
+    values[std::string(entry.key)] = found == last_status.end() ? "" : found->second;
+  }
+  return values;
+}
+
+std::string FillPageTemplate(std::string_view text,
+                             const std::map<std::string, std::string>& values) {
+  std::string out;
+  out.reserve(text.size() + 256);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t open = text.find("{{", pos);
+    if (open == std::string_view::npos) break;
+    const std::size_t close = text.find("}}", open + 2);
+    if (close == std::string_view::npos) break;
+    out.append(text.substr(pos, open - pos));
+    const auto found = values.find(std::string(text.substr(open + 2, close - open - 2)));
+    if (found == values.end()) {
+      out.append(text.substr(open, close + 2 - open));
+    } else {
+      out += EscapeHtml(found->second);
+    }
+    pos = close + 2;
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+}  // namespace vantrel::site
