@@ -11,7 +11,6 @@ namespace {
 
 using testing::ConvertTest;
 using testing::CountOf;
-using testing::Response;
 
 // A CustomerRet of the customer list: a customer, or a job with its parent.
 struct Customer {
@@ -97,9 +96,7 @@ const std::string kSmithUpsert =
 class CustomersTest : public ConvertTest {
  protected:
   std::string Convert(const std::string& records, EntityKind kind = EntityKind::kCustomers) {
-    SetResponse(Response(records, "CustomerQueryRs"));
-    Run(kind);
-    return AllPosted();
+    return Posted(kind, "CustomerQueryRs", records);
   }
   ListStoreOf<ListRow>& store() { return converterStores().customers; }
 };
@@ -114,7 +111,6 @@ TEST_F(CustomersTest, TheWorkedExampleIsWrittenByteForByte) {
 
 TEST_F(CustomersTest, AnInactiveOrUnmarkedCustomerIsOnlyUpdated) {
   EXPECT_EQ(Convert(SmithConstruction("<IsActive>false</IsActive>")), SmithUpdate("[Active]=0,"));
-  browser().navigations.clear();
   EXPECT_EQ(Convert(SmithConstruction("")), SmithUpdate("[Active]=0,"));
 }
 
@@ -189,9 +185,7 @@ TEST_F(CustomersTest, SublevelSplitsCustomersFromProjects) {
     SCOPED_TRACE(c.sublevel);
     Customer record;
     record.sublevel = c.sublevel;
-    browser().navigations.clear();
     EXPECT_EQ(!Convert(record.Xml()).empty(), c.customer);
-    browser().navigations.clear();
     EXPECT_EQ(!Convert(record.Xml(), EntityKind::kProjects).empty(), c.project);
   }
 }
@@ -239,7 +233,6 @@ Customer Job(const std::string& list_id, const std::string& parent, const std::s
 class ProjectsTest : public CustomersTest {
  protected:
   std::string ConvertProjects(const std::string& records) {
-    browser().navigations.clear();
     return Convert(records, EntityKind::kProjects);
   }
   // The ListIDs of the jobs written, in order.

@@ -247,15 +247,10 @@ TEST_F(WebBrowserTest, RequestsGoOutAsABrowserSendsThem) {
             "/vantrel.asp?sitecode=ABC&sitekey=K");
 }
 
-TEST(WebBrowserWireTest, RequestLineCarriesTheAddressAsGiven) {
+TEST_F(WebBrowserTest, RequestLineCarriesTheAddressAsGiven) {
   CannedServer canned({{"/p", HttpReply("200 OK", "text/plain", "SUCCESS")}});
-  std::unique_ptr<WebBrowser> browser = NewCurlWebBrowser();
-  Completions done;
-  browser->set_on_document_complete(
-      [&](const std::optional<std::string>& text) { done.push_back(text); });
-  browser->Navigate2(canned.url("/p?a=1?b=2&c=%zz&d= e\x7F\r\n#frag"), 6, std::nullopt, "");
-  for (int i = 0; i < 3000 && done.empty(); ++i) browser->Poll(std::chrono::milliseconds(10));
-  EXPECT_EQ(done, (Completions{"SUCCESS"}));
+  Navigate(canned.url("/p?a=1?b=2&c=%zz&d= e\x7F\r\n#frag"), std::nullopt, "");
+  EXPECT_EQ(done_, (Completions{"SUCCESS"}));
   EXPECT_EQ(canned.request_lines(),
             (std::vector<std::string>{"GET /p?a=1?b=2&c=%zz&d=%20e%7F%0D%0A HTTP/1.1"}));
 }
