@@ -40,19 +40,16 @@ struct Customer {
 // The worked example: a customer with a contact, a sales tax code and a
 // sales rep, as the customer list returns it.
 std::string SmithConstruction(const std::string& is_active = "<IsActive>true</IsActive>") {
-  return "<CustomerRet><ListID>80000002-1193155600</ListID>"
-         "<TimeCreated>2007-10-23T15:05:58-08:00</TimeCreated>"
-         "<TimeModified>2007-10-23T15:05:58-08:00</TimeModified>"
-         "<EditSequence>1193155600</EditSequence><Name>Smith Construction</Name>"
-         "<FullName>Smith Construction</FullName>" +
-         is_active +
-         "<Sublevel>0</Sublevel><CompanyName>Smith Construction Inc</CompanyName>"
-         "<FirstName>Ann</FirstName><LastName>Smith</LastName>"
-         "<BillAddress><Addr1>1 Main Street</Addr1><City>Springfield</City></BillAddress>"
-         "<Phone>555-0100</Phone><Email>ann@smith.example</Email><Contact>Ann Smith</Contact>"
-         "<SalesRepRef><ListID>80000001-1193155500</ListID><FullName>JS</FullName></SalesRepRef>"
-         "<SalesTaxCodeRef><ListID>20000-1</ListID><FullName>Tax</FullName></SalesTaxCodeRef>"
-         "</CustomerRet>";
+  Customer smith;
+  smith.is_active = is_active;
+  smith.extra =
+      "<CompanyName>Smith Construction Inc</CompanyName>"
+      "<FirstName>Ann</FirstName><LastName>Smith</LastName>"
+      "<BillAddress><Addr1>1 Main Street</Addr1><City>Springfield</City></BillAddress>"
+      "<Phone>555-0100</Phone><Email>ann@smith.example</Email><Contact>Ann Smith</Contact>"
+      "<SalesRepRef><ListID>80000001-1193155500</ListID><FullName>JS</FullName></SalesRepRef>"
+      "<SalesTaxCodeRef><ListID>20000-1</ListID><FullName>Tax</FullName></SalesTaxCodeRef>";
+  return smith.Xml();
 }
 
 const char kSmithUpdate[] =

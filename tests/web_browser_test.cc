@@ -304,15 +304,11 @@ TEST_F(WebBrowserTest, FailedTransfersAreActionCancelled) {
   EXPECT_EQ(server_->requests().size(), 1u);  // sent once, not retried
   EXPECT_EQ(Navigate(server_->base_url() + kQuery, Bytes("")), "No data to upload. ");
 
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);  // bound, never listened on: connections to it are refused
-  std::string url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/vantrel.asp";
+  std::string url;
+  {
+    CannedServer gone({});
+    url = gone.url("/vantrel.asp");
+  }  // closed: connections to its port are refused
   EXPECT_EQ(Navigate(url, Bytes("x")), "Action cancelled");
 
   // A reply that takes longer than the transfer may, or one of which nothing arrives.
