@@ -2,28 +2,21 @@
 
 #include <tuple>
 
-#include "control/vantrel_ctl.h"
-#include "fakes.h"
+#include "convert_fixture.h"
 #include "platform/com_error.h"
-#include "wizard/mod_wizard.h"
 
 namespace vantrel {
 namespace {
 
 using platform::DateTime;
+using platform::Guid;
 using platform::PropertyBag;
 
 DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   return *DateTime::FromParts(y, mo, d, h, mi, s);
 }
 
-class ControlLoadTest : public ::testing::Test {
- protected:
-  void SetUp() override { ResetModWizard(); }
-  testing::FakeEnv env_;
-  testing::FakeHost host_;
-  VantrelCtl ctl_{env_, host_};
-};
+using ControlLoadTest = testing::ControlTest;
 
 TEST_F(ControlLoadTest, ACreatedControlHasTheDefaults) {
   EXPECT_EQ(ctl_.wgUtilitySet, wgurSuccess);
@@ -171,14 +164,73 @@ TEST_F(ControlLoadTest, LastSyncDatesAreSharedByControlsOfTheThread) {
   EXPECT_EQ(modWizard().last_sync.ExpenseLastSyncDate, At(2000, 1, 1, 1, 1, 1));
 }
 
-TEST(ReplaceSingleQuotesTest, DoublesEveryApostrophe) {
-  testing::FakeEnv env;
-  testing::FakeHost host;
-  VantrelCtl ctl(env, host);
-  EXPECT_EQ(ctl.ReplaceSingleQuotes("O'Neil"), "O''Neil");
-  EXPECT_EQ(ctl.ReplaceSingleQuotes("''"), "''''");
-  EXPECT_EQ(ctl.ReplaceSingleQuotes("plain"), "plain");
-  EXPECT_EQ(ctl.ReplaceSingleQuotes(""), "");
+TEST_F(ControlLoadTest, ReplaceSingleQuotesDoublesEveryApostrophe) {
+  EXPECT_EQ(ctl_.ReplaceSingleQuotes("O'Neil"), "O''Neil");
+  EXPECT_EQ(ctl_.ReplaceSingleQuotes("''"), "''''");
+  EXPECT_EQ(ctl_.ReplaceSingleQuotes("plain"), "plain");
+  EXPECT_EQ(ctl_.ReplaceSingleQuotes(""), "");
+}
+
+// ---- The interface safety the control declares ----
+
+const Guid kIDispatch = *Guid::Parse("{00020400-0000-0000-C000-000000000046}");
+const Guid kIPersistStorage = *Guid::Parse("{0000010A-0000-0000-C000-000000000046}");
+const Guid kIPersistStream = *Guid::Parse("{00000109-0000-0000-C000-000000000046}");
+const Guid kIPersistPropertyBag = *Guid::Parse("{37D84F60-42CB-11CE-8135-00AA004BB851}");
+const Guid kIUnknown = *Guid::Parse("{00000000-0000-0000-C000-000000000046}");
+
+using InterfaceSafetyTest = testing::ControlTest;
+
+TEST_F(InterfaceSafetyTest, GetAnswersForTheFourInterfaces) {
+  const std::pair<const Guid*, std::uint32_t> cases[] = {
+      {&kIDispatch, 1}, {&kIPersistStorage, 2}, {&kIPersistStream, 2}, {&kIPersistPropertyBag, 2}};
+  for (const auto& [iid, expected] : cases) {
+    std::uint32_t supported = 0, enabled = 0;
+    EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(iid, &supported, &enabled), platform::S_OK);
+    EXPECT_EQ(supported, 3u);
+    EXPECT_EQ(enabled, expected) << iid->ToString();
+  }
+}
+
+TEST_F(InterfaceSafetyTest, GetRefusesOtherInterfaces) {
+  std::uint32_t supported = 0, enabled = 77;
+  EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(&kIUnknown, &supported, &enabled),
+            platform::E_NOINTERFACE);
+  EXPECT_EQ(supported, 3u);
+  EXPECT_EQ(enabled, 77u);
+  EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(nullptr, &supported, &enabled), platform::E_NOINTERFACE);
+}
+
+struct SetCase {
+  const Guid* iid;
+  std::uint32_t mask;
+  std::uint32_t enabled;
+  platform::HRESULT expected;
+};
+
+TEST_F(InterfaceSafetyTest, SetAcceptsOnlyTheExactCombination) {
+  const SetCase cases[] = {
+      {&kIDispatch, 1, 1, platform::S_OK},
+      {&kIDispatch, 3, 3, platform::E_FAIL},
+      {&kIDispatch, 1, 0, platform::E_FAIL},
+      {&kIDispatch, 3, 1, platform::S_OK},
+      {&kIPersistPropertyBag, 2, 2, platform::S_OK},
+      {&kIPersistPropertyBag, 1, 1, platform::E_FAIL},
+      {&kIPersistStream, 2, 3, platform::S_OK},
+      {&kIPersistStorage, 3, 3, platform::E_FAIL},
+      {&kIUnknown, 1, 1, platform::E_NOINTERFACE},
+      {nullptr, 1, 1, platform::E_NOINTERFACE},
+  };
+  for (const SetCase& c : cases) {
+    EXPECT_EQ(ctl_.SetInterfaceSafetyOptions(c.iid, c.mask, c.enabled), c.expected)
+        << GuidToString(c.iid) << " " << c.mask << " " << c.enabled;
+  }
+}
+
+TEST(GuidToStringTest, BracedUpperCaseOrEmpty) {
+  const Guid g = *Guid::Parse("{37d84f60-42cb-11ce-8135-00aa004bb851}");
+  EXPECT_EQ(GuidToString(&g), "{37D84F60-42CB-11CE-8135-00AA004BB851}");
+  EXPECT_EQ(GuidToString(nullptr), "");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Shared set-up of the converter tests: a control on fake platform services,
-// a response put in place of QuickBooks' answer, and readers for what reached
-// the fake server (post bodies, status updates) and the progress strip.
+// Shared set-up of the control's tests: a control on fake platform services;
+// for the converter tests also a response put in place of QuickBooks' answer,
+// and readers for what reached the fake server (post bodies, status updates)
+// and the progress strip.
 #ifndef VANTREL_TESTS_CONVERT_FIXTURE_H_
 #define VANTREL_TESTS_CONVERT_FIXTURE_H_
 
@@ -58,10 +59,21 @@ inline std::string Response(std::string_view records, std::string_view query = "
   return text;
 }
 
-class ConvertTest : public ::testing::Test {
+// A control on fakes, with the wizard's module state reset.
+class ControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetModWizard(); }
+
+  FakeEnv env_;
+  RecordingHost host_;
+  VantrelCtl ctl_{env_, host_};
+  WizardScreen& s_ = ctl_.screen();
+};
+
+class ConvertTest : public ControlTest {
  protected:
   void SetUp() override {
-    ResetModWizard();
+    ControlTest::SetUp();
     ctl_.WGSecureServerURL = "http://127.0.0.1:8080/site/";
     ctl_.SiteCode = "ABC";
     ctl_.SiteKey = "K3Y";
@@ -76,6 +88,14 @@ class ConvertTest : public ::testing::Test {
   void SetResponse(std::string text) { modWizard().strResponseXML = std::move(text); }
   // Runs this build's converter of `kind` as the conversion stage does.
   void Run(EntityKind kind) { ctl_.RunConverter(Entity(kind)); }
+  // Runs `kind` on `records` inside one `query` response, after forgetting
+  // earlier navigations, and gives everything posted.
+  std::string Posted(EntityKind kind, std::string_view query, std::string_view records) {
+    browser().navigations.clear();
+    SetResponse(Response(records, query));
+    Run(kind);
+    return AllPosted();
+  }
   BrowserScript& browser() { return *env_.browser_script; }
 
   // Bodies of the posts the server received, in order.
@@ -114,10 +134,6 @@ class ConvertTest : public ::testing::Test {
   bool StatusCameLast() {
     return !browser().navigations.empty() && !browser().navigations.back().post_data;
   }
-
-  FakeEnv env_;
-  RecordingHost host_;
-  VantrelCtl ctl_{env_, host_};
 };
 
 }  // namespace vantrel::testing

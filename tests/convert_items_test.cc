@@ -28,12 +28,13 @@ std::string Item(const std::string& element, const std::string& list_id,
 std::string Service(const std::string& id, const std::string& body = "") {
   return Item("ItemServiceRet", id, body);
 }
-std::string Payroll(const std::string& id, const std::string& wage_type) {
+std::string Payroll(const std::string& id, const std::string& wage_type,
+                    const std::string& is_active = "<IsActive>true</IsActive>") {
   return "<PayrollItemWageRet><ListID>" + id +
          "</ListID><TimeCreated>2007-10-23T15:05:58-08:00</TimeCreated>"
          "<TimeModified>2007-10-23T15:05:58-08:00</TimeModified>"
          "<EditSequence>7</EditSequence><Name>" +
-         id + "</Name><IsActive>true</IsActive>" + wage_type + "</PayrollItemWageRet>";
+         id + "</Name>" + is_active + wage_type + "</PayrollItemWageRet>";
 }
 std::string TaxCode(const std::string& name, const std::string& taxable) {
   return "<SalesTaxCodeRet><ListID>T</ListID>" + name + taxable + "</SalesTaxCodeRet>";
@@ -105,11 +106,7 @@ TEST_F(ItemsTest, AServiceItemAndAPayrollWageAreWrittenByteForByte) {
                       TaxCode("<Name>Tax</Name>", "<IsTaxable>true</IsTaxable>")}}),
             kDesignUpsert);
   const std::string hourly =
-      "<PayrollItemWageRet><ListID>W-1</ListID>"
-      "<TimeCreated>2007-10-23T15:05:58-08:00</TimeCreated>"
-      "<TimeModified>2007-10-23T15:05:58-08:00</TimeModified><EditSequence>7</EditSequence>"
-      "<Name>W-1</Name><IsActive>false</IsActive><WageType>HourlyRegular</WageType>"
-      "</PayrollItemWageRet>";
+      Payroll("W-1", "<WageType>HourlyRegular</WageType>", "<IsActive>false</IsActive>");
   EXPECT_EQ(Convert({{"PayrollItemWageQueryRs", hourly}}), kHourlyUpdate);
 }
 

@@ -14,7 +14,6 @@ namespace {
 
 using testing::ConvertTest;
 using testing::CountOf;
-using testing::Response;
 
 std::string TimeRecord(const std::string& id, const std::string& body,
                        const std::string& created = "2007-10-23T15:05:58-08:00",
@@ -67,10 +66,7 @@ class TransactionsTest : public ConvertTest {
     modWizard().lngQBXMLVersion = 2;
   }
   std::string Time(const std::string& records) {
-    browser().navigations.clear();
-    SetResponse(Response(records, "TimeTrackingQueryRs"));
-    Run(EntityKind::kTime);
-    return AllPosted();
+    return Posted(EntityKind::kTime, "TimeTrackingQueryRs", records);
   }
   std::string Expenses(const std::string& checks, const std::string& bills = "") {
     browser().navigations.clear();

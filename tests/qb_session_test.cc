@@ -4,26 +4,22 @@
 #include <filesystem>
 #include <fstream>
 
-#include "control/vantrel_ctl.h"
-#include "fakes.h"
-#include "wizard/mod_wizard.h"
+#include "convert_fixture.h"
 
 namespace vantrel {
 namespace {
 
-class QbSessionTest : public ::testing::Test {
+class QbSessionTest : public testing::ControlTest {
  public:
   void SetUp() override {
-    ResetModWizard();
+    ControlTest::SetUp();
     env_.processor_factory = [this] { return std::make_unique<testing::FakeProcessor>(qb_); };
     ctl_.QBFilePath = "C:\\Data\\Acme.QBW";
   }
   WizardState& state() { return modWizard(); }
 
+  using ControlTest::env_;
   std::shared_ptr<testing::ProcessorScript> qb_ = std::make_shared<testing::ProcessorScript>();
-  testing::FakeEnv env_;
-  testing::FakeHost host_;
-  VantrelCtl ctl_{env_, host_};
 };
 
 TEST_F(QbSessionTest, ContactOpensConnectionAndSessionInOrder) {

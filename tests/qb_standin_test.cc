@@ -245,12 +245,7 @@ TEST(StandinCompanyTest, AGeneratedCompanyHoldsTheGeneratedRecords) {
   const std::string response = AnswerRequest(
       *unnamed, Request("<ClassQueryRq requestID=\"1\"><ActiveStatus>All</ActiveStatus>"
                         "</ClassQueryRq>"));
-  size_t classes = 0;
-  for (size_t at = response.find("<ClassRet>"); at != std::string::npos;
-       at = response.find("<ClassRet>", at + 1)) {
-    ++classes;
-  }
-  EXPECT_EQ(classes, 3u);
+  EXPECT_EQ(Count(response, "<ClassRet>"), 3u);
 }
 
 TEST(StandinCompanyTest, RootAttributesOrDefaultsGiveTheSettings) {

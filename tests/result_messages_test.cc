@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/vantrel_ctl.h"
-#include "fakes.h"
-#include "wizard/mod_wizard.h"
+#include "convert_fixture.h"
 
 namespace vantrel {
 namespace {
@@ -14,7 +12,9 @@ struct MessageCase {
   const char* message;
 };
 
-TEST(ResultMessagesTest, EveryCode) {
+using ResultMessagesTest = testing::ControlTest;
+
+TEST_F(ResultMessagesTest, EveryCode) {
   const MessageCase cases[] = {
       {0, "", 1, "Upload Completed."},
       {0, "", 0, "None Completed."},
@@ -46,18 +46,15 @@ TEST(ResultMessagesTest, EveryCode) {
       {6, "", 1, ""},
       {-1, "", 1, ""},
   };
-  testing::FakeEnv env;
-  testing::FakeHost host;
-  VantrelCtl ctl(env, host);
   for (const MessageCase& c : cases) {
     ResetModWizard();
     modWizard().strServerReply = c.reply;
     modWizard().lngSyncDirection = c.direction;
-    EXPECT_EQ(ctl.GetResultMessage(c.code), c.message) << c.code << " " << c.reply;
+    EXPECT_EQ(ctl_.GetResultMessage(c.code), c.message) << c.code << " " << c.reply;
   }
 }
 
-TEST(ResultMessagesTest, DirectionWords) {
+TEST_F(ResultMessagesTest, DirectionWords) {
   EXPECT_EQ(GetDirectionWord(0), "None");
   EXPECT_EQ(GetDirectionWord(1), "Upload");
   EXPECT_EQ(GetDirectionWord(2), "Download");

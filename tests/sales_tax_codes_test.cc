@@ -2,11 +2,9 @@
 // last query, and when the driver asks for it.
 #include <gtest/gtest.h>
 
-#include "control/vantrel_ctl.h"
-#include "fakes.h"
+#include "convert_fixture.h"
 #include "platform/com_error.h"
 #include "quickbooks/qbxml_request.h"
-#include "wizard/mod_wizard.h"
 
 namespace vantrel {
 namespace {
@@ -25,13 +23,7 @@ TEST(SalesTaxCodesTest, TheQueryComesLastAndLeavesTheOthersAsTheyWere) {
   EXPECT_EQ(with, without.substr(0, without.size() - tail.size()) + kSalesTaxQuery);
 }
 
-class SalesTaxOptionTest : public ::testing::Test {
- protected:
-  void SetUp() override { ResetModWizard(); }
-  testing::FakeEnv env_;
-  testing::FakeHost host_;
-  VantrelCtl ctl_{env_, host_};
-};
+using SalesTaxOptionTest = testing::ControlTest;
 
 TEST_F(SalesTaxOptionTest, ThePageParameterIsReadLastAsABoolean) {
   platform::PropertyBag bag;

@@ -1,21 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "control/vantrel_ctl.h"
-#include "fakes.h"
+#include "convert_fixture.h"
 #include "upload/frm_wg_upload.h"
-#include "wizard/mod_wizard.h"
 
 namespace vantrel {
 namespace {
 
-class ScreenTest : public ::testing::Test {
- protected:
-  void SetUp() override { ResetModWizard(); }
-  testing::FakeEnv env_;
-  testing::FakeHost host_;
-  VantrelCtl ctl_{env_, host_};
-  WizardScreen& s_ = ctl_.screen();
-};
+using ScreenTest = testing::ControlTest;
 
 TEST_F(ScreenTest, DesignState) {
   EXPECT_EQ(s_.Label1.caption(), "                          QB Sync Wizard");

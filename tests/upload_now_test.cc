@@ -1,19 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "control/vantrel_ctl.h"
-#include "fakes.h"
+#include "convert_fixture.h"
 #include "upload/frm_wg_upload.h"
-#include "wizard/mod_wizard.h"
 
 namespace vantrel {
 namespace {
 
 using testing::Reply;
 
-class UploadNowTest : public ::testing::Test {
+class UploadNowTest : public testing::ControlTest {
  protected:
   void SetUp() override {
-    ResetModWizard();
+    ControlTest::SetUp();
     ctl_.WGSecureServerURL = "http://127.0.0.1:8080/site/";
     ctl_.SiteCode = "ABC";
     ctl_.SiteKey = "K3Y";
@@ -26,10 +24,6 @@ class UploadNowTest : public ::testing::Test {
     ctl_.run().mScript->WriteText(script_text);
     return ctl_.UploadNow(*ctl_.run().mScript);
   }
-
-  testing::FakeEnv env_;
-  testing::FakeHost host_;
-  VantrelCtl ctl_{env_, host_};
 };
 
 // Non-ASCII letters reach the server as US-ASCII.
