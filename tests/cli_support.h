@@ -30,11 +30,12 @@ inline std::string Quote(const std::string& arg) {
   return q + "'";
 }
 
-// Runs the wizard from the source folder with `args`; stdout and stderr together.
-inline Result RunCli(const std::vector<std::string>& args) {
+// Runs the wizard from the source folder with `args`; stdout and stderr
+// together, or with `stderr_too` false standard output alone.
+inline Result RunCli(const std::vector<std::string>& args, bool stderr_too = true) {
   std::string command = "cd " + Quote(VANTREL_SOURCE_DIR) + " && " + Quote(VANTREL_CLI_PATH);
   for (const std::string& a : args) command += " " + Quote(a);
-  command += " 2>&1";
+  command += stderr_too ? " 2>&1" : " 2>/dev/null";
   Result r;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return r;

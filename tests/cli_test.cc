@@ -135,10 +135,10 @@ TEST(CliTest, ExitStatusAndOutput) {
        2,
        {"parameter ClassLastSyncDate cannot be converted: Type mismatch"}},
       // clang-format off
-      {{"screen", "--help"}, 0, {"usage: vantrel screen"}},
-      {{"request", "--help"}, 0, {"usage: vantrel request"}},
-      {{"sync", "--help"}, 0, {"usage: vantrel sync"}},
-      {{"validate", "--help"}, 0, {"usage: vantrel validate"}},
+      {{"screen", "--help"}, 0, {"usage: vantrel screen", "\nexamples:\n  vantrel screen "}},
+      {{"request", "--help"}, 0, {"usage: vantrel request", "\nexamples:\n  vantrel request "}},
+      {{"sync", "--help"}, 0, {"usage: vantrel sync", "\nexamples:\n  vantrel sync "}},
+      {{"validate", "--help"}, 0, {"usage: vantrel validate", "\nexamples:\n  vantrel request "}},
       {{}, 2}, {{"frobnicate"}, 2}, {{"screen", "--bogus"}, 2}, {{"validate", "file.xml"}, 2},
       {{"screen", "--click", "cmdNav(3)"}, 2}, {{"screen", "--click", "Label1"}, 2},
       {{"screen", "--param", "novalue"}, 2}, {{"screen", "--page", "does/not/exist.html"}, 2},
@@ -204,6 +204,14 @@ TEST(CliTest, SyncWithoutQuickBooksRunning) {
                        "FILE to open a company file in the QuickBooks stand-in\n"),
             std::string::npos)
       << r.out;
+  // The error and its hint are on standard error; the stages stay on standard output.
+  const Result out = RunCli({"sync", "--page", "samples/page.html", "--select", "classes",
+                             "--param", "WGSecureServerURL=http://127.0.0.1:9/"},
+                            false);
+  EXPECT_EQ(out.status, 1);
+  EXPECT_NE(out.out.find("Start Sync\n"), std::string::npos) << out.out;
+  EXPECT_EQ(out.out.find("[critical]"), std::string::npos) << out.out;
+  EXPECT_EQ(out.out.find("hint:"), std::string::npos) << out.out;
 }
 
 TEST(CliTest, ValidateARequestAndABrokenDocument) {

@@ -64,8 +64,12 @@ bool CliHost::interrupted() { return g_ever_interrupted; }
 void CliHost::ShowMessage(const std::string& text, platform::MessageStyle style) {
   FlushProgress();
   messages_.push_back({text, style});
-  std::fprintf(out_, "%s\n", MessageLine(text, style).c_str());
+  // A critical message is an error: it goes to standard error (after what
+  // stands on `out_`), the others with the stages.
   std::fflush(out_);
+  std::FILE* to = style == platform::MessageStyle::kCritical && out_ == stdout ? stderr : out_;
+  std::fprintf(to, "%s\n", MessageLine(text, style).c_str());
+  std::fflush(to);
   if (hint_) {
     const std::string hint = hint_(text);
     if (!hint.empty()) std::fprintf(stderr, "hint: %s\n", hint.c_str());

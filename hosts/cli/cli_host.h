@@ -21,8 +21,9 @@ struct RecordedMessage {
 
 class CliHost : public platform::FormsHost {
  public:
-  // Messages and stages print to `out`; with `show_stages` false only
-  // message boxes print.
+  // Messages and stages print to `out` (critical messages to standard error
+  // when `out` is standard output); with `show_stages` false only message
+  // boxes print.
   CliHost(std::FILE* out, bool show_stages);
 
   // The control whose Cancel button Ctrl-C clicks.

@@ -20,7 +20,11 @@ constexpr char kHelp[] =
     "  --select LIST       comma-separated: employees, customers, classes, accounts,\n"
     "                      items, vendors, time, expense\n"
     "  --version-code N    0 (1.0), 1 (1.1), 2 (2.0, default), 6-8 (CA1.0-CA2.0),\n"
-    "                      9-11 (UK1.0-UK2.0)\n";
+    "                      9-11 (UK1.0-UK2.0)\n"
+    "\n"
+    "examples:\n"
+    "  vantrel request --select classes,time\n"
+    "  vantrel request --select vendors --version-code 7 > request.xml\n";
 
 }  // namespace
 

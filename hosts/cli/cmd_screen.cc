@@ -21,7 +21,11 @@ constexpr char kHelp[] =
     "  --click NAME         click a control before printing, in order (repeatable):\n"
     "                       cmdSelectAll, chkDebugMode, a check box or option by\n"
     "                       name, cmdNav(0) to cmdNav(2)\n"
-    "Message boxes print as '[information] text' or '[critical] text'.\n";
+    "Message boxes print as '[information] text' or '[critical] text'.\n"
+    "\n"
+    "examples:\n"
+    "  vantrel screen --page samples/page.html\n"
+    "  vantrel screen --param EmpLexicon=Worker --click cmdSelectAll --click chkDebugMode\n";
 
 }  // namespace
 

@@ -12,7 +12,11 @@ constexpr char kHelp[] =
     "usage: vantrel validate --schema XSD FILE\n"
     "\n"
     "Checks the qbXML document FILE against the XML schema XSD and its DOCTYPE\n"
-    "declaration, and prints the validator's message. Exit status 0 when valid.\n";
+    "declaration, and prints the validator's message. Exit status 0 when valid.\n"
+    "\n"
+    "examples:\n"
+    "  vantrel request --select classes > request.xml\n"
+    "  vantrel validate --schema samples/qbxml-mini.xsd request.xml\n";
 
 }  // namespace
 

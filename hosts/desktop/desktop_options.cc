@@ -26,7 +26,11 @@ const char kDesktopHelp[] =
     "  --now \"MM/DD/YYYY HH:MM:SS\"\n"
     "                       the clock stands at this time (24-hour) for every run\n"
     "\n"
-    "Qt's own options (-platform NAME, ...) are taken as well.\n";
+    "Qt's own options (-platform NAME, ...) are taken as well.\n"
+    "\n"
+    "examples:\n"
+    "  vantrel-wizard --page samples/page.html --quickbooks samples/Acme.QBW --embedded-site\n"
+    "  vantrel-wizard --param SiteCode=ACME01 --settings my-site.ini -platform offscreen\n";
 
 DesktopOptions ParseDesktopArgs(const std::vector<std::string>& args) {
   DesktopOptions options;

@@ -10,6 +10,19 @@
 #include "wizard_window.h"
 
 int main(int argc, char** argv) {
+  // The help and the version need no display: answer them before Qt looks
+  // for one.
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(vantrel::desktop::kDesktopHelp, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::puts(VANTREL_VERSION_LINE("vantrel-wizard"));
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Vantrel");
   QApplication::setApplicationName("vantrel-wizard");

@@ -66,9 +66,10 @@ constexpr char kUsage[] =
     "'vantrel sync --quickbooks FILE' opens (QuickBooks then reports NAME, or\n"
     "the path it was opened by, as the open company).\n"
     "\n"
-    "example:\n"
+    "examples:\n"
     "  vantrel-gen --company --classes 1000 --customers 100 --jobs-per-customer 3 \\\n"
-    "      > Big.QBW\n";
+    "      > Big.QBW\n"
+    "  vantrel-gen --classes 100000 --seed 7 > classes.xml\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
