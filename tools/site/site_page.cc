@@ -19,9 +19,12 @@ constexpr LetterKey kLastSyncKeys[] = {
     {"H", "TimeLastSyncDate"},     {"X", "ExpenseLastSyncDate"},
 };
 
-std::string EscapeHtml(std::string_view text) {
+}  // namespace
+
+std::string EscapeHtml(std::string_view text, bool breaks) {
   std::string out;
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     switch (c) {
       case '&':
         out += "&amp;";
@@ -35,14 +38,21 @@ std::string EscapeHtml(std::string_view text) {
       case '"':
         out += "&quot;";
         break;
+      case '\r':
+      case '\n':
+        if (!breaks) {
+          out += c;
+          break;
+        }
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        out += "<br>\r\n";
+        break;
       default:
         out += c;
     }
   }
   return out;
 }
-
-}  // namespace
 
 const char kDefaultPageTemplate[] =
     "<!DOCTYPE html>\n"

@@ -95,44 +95,13 @@ std::string Get(const std::map<std::string, std::string>& query, const std::stri
   return it == query.end() ? "" : it->second;
 }
 
-std::string EscapeHtml(std::string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\r':
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        out += "<br>\r\n";
-        break;
-      case '\n':
-        out += "<br>\r\n";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string HtmlPage(std::string_view text) {
   return "<html><head><title>Vantrel upload reply</title>\r\n"
          "<script type=\"text/javascript\">var replyState = \"script text is not shown\";"
          "</script>\r\n"
          "<style>body { font-family: Arial, sans-serif; }</style></head>\r\n"
          "<body><script>document.title = \"Vantrel\";</script><div id=\"reply\">" +
-         EscapeHtml(text) + "</div></body></html>\r\n";
+         EscapeHtml(text, true) + "</div></body></html>\r\n";
 }
 
 std::string FramesetPage(int id) {
@@ -147,7 +116,7 @@ std::string FramesetPage(int id) {
 }
 
 std::string FramePage(std::string_view text) {
-  return "<html><head><title>Vantrel</title></head><body>" + EscapeHtml(text) +
+  return "<html><head><title>Vantrel</title></head><body>" + EscapeHtml(text, true) +
          "</body></html>\r\n";
 }
 
