@@ -97,7 +97,7 @@ class WatchedBrowser final : public platform::WebBrowser {
   }
 
  private:
-  SeenRequest& Request() { return const_cast<SeenRequest&>(watch_.requests()[index_]); }
+  SeenRequest& Request() { return watch_.request(index_); }
 
   void OnComplete(const std::optional<std::string>& text) {
     SeenRequest& request = Request();

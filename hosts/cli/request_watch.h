@@ -63,6 +63,7 @@ class RequestWatch {
   void GiveUpRetries() { gave_up_ = true; }
 
   // Internal to the watched browsers.
+  SeenRequest& request(std::size_t index) { return requests_[index]; }
   SeenRequest& Begin(const std::string& url, const std::optional<std::vector<std::uint8_t>>& body);
   void WriteDryRunFile(const SeenRequest& request, const std::string& url,
                        const std::optional<std::vector<std::uint8_t>>& body);

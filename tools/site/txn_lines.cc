@@ -80,20 +80,29 @@ class PendingLine {
   }
 
   // The fields when the line holds a whole expense line; the fields after
-  // the memo are counted from the end. `error` is set when the line's kind is
-  // unknown.
-  std::optional<std::vector<std::string>> ExpenseFields(std::string* error) const {
-    if (parts_.size() < 3) return std::nullopt;
-    const size_t expected = ExpenseFieldCount(parts_[1], parts_[2]);
-    if (expected == 0) {
+  // the memo are counted from the end. The key comes first and ends before
+  // the first known kind ("Check|Expense", ...), so that a "|" in the key is
+  // kept in it. `error` is set when the line has no known kind.
+  std::optional<std::vector<std::string>> ExpenseFields(std::string* error) {
+    const size_t n = parts_.size();
+    if (n < 3) return std::nullopt;
+    size_t kind = kind_at_;
+    for (size_t k = 1; kind == 0 && k + 1 < n; ++k) {
+      if (ExpenseFieldCount(parts_[k], parts_[k + 1]) > 0) kind = k;
+    }
+    if (kind == 0) {
       *error = "unknown line kind \"" + parts_[1] + "|" + parts_[2] + "\"";
       return std::nullopt;
     }
-    const size_t n = parts_.size();
-    if (n < expected) return std::nullopt;
+    // Only the last part grows: a kind before it stays where it was found.
+    if (kind + 2 < n) kind_at_ = kind;
+    const size_t shift = kind - 1;  // parts of the key after its first
+    const size_t expected = ExpenseFieldCount(parts_[kind], parts_[kind + 1]);
+    if (n - shift < expected) return std::nullopt;
     const size_t tail = expected - kExpenseMemo - 1;  // fields after the memo
-    std::vector<std::string> fields(parts_.begin(), parts_.begin() + kExpenseMemo);
-    fields.push_back(Join(kExpenseMemo, n - tail));
+    std::vector<std::string> fields = {Join(0, kind)};
+    fields.insert(fields.end(), parts_.begin() + kind, parts_.begin() + kExpenseMemo + shift);
+    fields.push_back(Join(kExpenseMemo + shift, n - tail));
     for (size_t i = n - tail; i < n; ++i) fields.push_back(parts_[i]);
     return fields;
   }
@@ -127,6 +136,7 @@ class PendingLine {
   std::string raw_;
   std::vector<std::string> parts_;
   size_t next_pair_ = 0;  // pairs below this were checked and are no Booleans
+  size_t kind_at_ = 0;    // the part where an expense line's kind begins, once found
 };
 
 // Why `raw` is no whole line: the fields expected, and the key and the

@@ -18,7 +18,8 @@ enum class TxnLineKind { kTime, kExpense };
 // item line) or 16 (bill item line). Fields are not quoted, so a "|" or a
 // line break inside the free text (time: Notes, field 12; expense: Memo or
 // Desc, field 8) is taken back into that field: the fields after it are
-// counted from the end of the line.
+// counted from the end of the line. An expense line's key (field 1) ends
+// before its kind, so a "|" in the key is kept in it too.
 struct TxnLine {
   std::string raw;  // the line as received, without its final CR LF
   std::vector<std::string> fields;
