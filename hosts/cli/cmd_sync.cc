@@ -16,7 +16,6 @@
 #include "common/run_end.h"
 #include "control_setup.h"
 #include "platform/env.h"
-#include "platform/html_params.h"
 #include "platform/text_util.h"
 #include "request_watch.h"
 #include "run_summary.h"
@@ -181,22 +180,6 @@ std::map<std::string, std::string> DateSources(const host::ParsedArgs& parsed,
   return sources;
 }
 
-// The embedded site's own hosting page, read over HTTP as the service's page
-// would be: its last-sync dates replace the page file's, unless a --param
-// gives the date.
-void TakeSiteDates(const site::SiteServer& server, const host::ParsedArgs& parsed,
-                   platform::PropertyBag& bag, std::map<std::string, std::string>& sources) {
-  const std::string page = server.base_url() + "page.html";
-  const auto params = platform::ReadObjectParams(host::ReadPage(page));
-  if (!params) throw host::UsageError("the embedded site's page " + page + " has no <object>");
-  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
-    const auto value = params->Read(key.key);
-    if (Blank(value) || GivenAsParam(parsed, key.key)) continue;
-    bag.Set(key.key, *value);
-    sources[key.key] = "site";
-  }
-}
-
 std::vector<LastSyncUse> LastSyncUsed(const std::map<std::string, std::string>& sources) {
   std::vector<LastSyncUse> used;
   for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
@@ -310,7 +293,11 @@ int RunSync(const std::vector<std::string>& args) {
         }
         site_server = host::StartEmbeddedSite(site_db, bag.Read("SiteCode").value_or(""),
                                               bag.Read("SiteKey").value_or(""));
-        TakeSiteDates(*site_server, parsed, bag, date_sources);
+        // The site's page gives the dates of the runs before, unless a
+        // --param gives one.
+        const auto taken = host::TakeSiteDates(
+            *site_server, bag, [&](std::string_view key) { return GivenAsParam(parsed, key); });
+        for (const std::string& key : taken) date_sources[key] = "site";
         uploads_before = LastUploadId(*site_server);
       }
     }

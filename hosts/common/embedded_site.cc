@@ -4,7 +4,10 @@
 
 #include <filesystem>
 
+#include "common/bag_loading.h"
 #include "common/host_args.h"
+#include "control/vantrel_ctl.h"
+#include "platform/html_params.h"
 
 namespace vantrel::host {
 
@@ -30,6 +33,22 @@ std::unique_ptr<site::SiteServer> StartEmbeddedSite(const std::string& db_path,
     throw UsageError(std::string("cannot start the embedded site: ") + e.what());
   }
   return server;
+}
+
+std::vector<std::string> TakeSiteDates(const site::SiteServer& server, platform::PropertyBag& bag,
+                                       const std::function<bool(std::string_view key)>& keep) {
+  const std::string page = server.base_url() + "page.html";
+  const auto params = platform::ReadObjectParams(ReadPage(page));
+  if (!params) throw UsageError("the embedded site's page " + page + " has no <object>");
+  std::vector<std::string> taken;
+  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
+    const auto value = params->Read(key.key);
+    if (!value || value->find_first_not_of(" \t") == std::string::npos) continue;
+    if (keep && keep(key.key)) continue;
+    bag.Set(key.key, *value);
+    taken.push_back(key.key);
+  }
+  return taken;
 }
 
 }  // namespace vantrel::host

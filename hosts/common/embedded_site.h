@@ -2,10 +2,13 @@
 #ifndef VANTREL_HOSTS_COMMON_EMBEDDED_SITE_H_
 #define VANTREL_HOSTS_COMMON_EMBEDDED_SITE_H_
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/values.h"
 #include "site/site_server.h"
 
 namespace vantrel::host {
@@ -20,6 +23,13 @@ std::string TemporarySiteDb();
 std::unique_ptr<site::SiteServer> StartEmbeddedSite(const std::string& db_path,
                                                     const std::string& site_code,
                                                     const std::string& site_key);
+
+// Reads the site's own hosting page over HTTP, as the service's page would be
+// read, and puts each last-sync date it gives into `bag`, except for the keys
+// `keep` holds on to. Returns the keys taken. Throws UsageError when the page
+// cannot be read.
+std::vector<std::string> TakeSiteDates(const site::SiteServer& server, platform::PropertyBag& bag,
+                                       const std::function<bool(std::string_view key)>& keep);
 
 }  // namespace vantrel::host
 

@@ -150,6 +150,7 @@ QWidget* WizardView::MakeWidget(platform::Control& control, QWidget* parent) {
     auto* w = new QPushButton(parent);
     w->setAutoDefault(false);
     connect(w, &QPushButton::clicked, this, [this, button] {
+      emit AboutToClick(*button);
       button->Click();
       Clicked(*button);
     });

@@ -34,6 +34,8 @@ class WizardView : public QWidget {
   QWidget* WidgetFor(const std::string& name) const;
 
  signals:
+  // A click of the user is about to reach the button `control`.
+  void AboutToClick(const platform::Control& control);
   // A click of the user reached `control` and its handler has returned.
   void ControlClicked(const platform::Control& control);
 

@@ -18,6 +18,7 @@
 #include "common/embedded_site.h"
 #include "common/host_args.h"
 #include "common/run_end.h"
+#include "platform/text_util.h"
 
 namespace vantrel::desktop {
 
@@ -63,6 +64,7 @@ WizardWindow::WizardWindow(QWidget* parent)
   run_summary_->setTextFormat(Qt::PlainText);
   statusBar()->addWidget(run_summary_, 1);
   host_.set_view(view_);
+  connect(view_, &WizardView::AboutToClick, this, &WizardWindow::AboutToClick);
   connect(view_, &WizardView::ControlClicked, this, &WizardWindow::ControlClicked);
   BuildMenus();
   UpdateInfo();
@@ -105,6 +107,9 @@ void WizardWindow::Configure(const DesktopOptions& options) {
                   ? std::make_unique<QSettings>()
                   : std::make_unique<QSettings>(Text(options.settings_file), QSettings::IniFormat);
   bag_ = host::BuildBag(options.args);
+  for (const std::string& param : options.args.All("param")) {
+    param_names_.push_back(param.substr(0, param.find('=')));
+  }
   FillFromSettings(*settings_, bag_);
   if (!options.quickbooks.empty()) quickbooks_.Open(options.quickbooks);
   if (options.now) env_.FixClock(*options.now);
@@ -216,6 +221,24 @@ void WizardWindow::UpdateInfo() {
   } else {
     site_info_->setText(tr("No site: set the base address or choose the embedded site"));
   }
+}
+
+void WizardWindow::AboutToClick(const platform::Control& control) {
+  if (ctl_.running() || site_ == nullptr || &control != &ctl_.screen().cmdNav[3]) return;
+  // A run against the embedded site starts from the site's last-sync dates,
+  // as the service's page gives them, so that it sends only what changed.
+  platform::PropertyBag bag = bag_;
+  try {
+    host::TakeSiteDates(*site_, bag, [this](std::string_view key) {
+      return std::any_of(param_names_.begin(), param_names_.end(), [key](const std::string& name) {
+        return platform::EqualsNoCase(name, key);
+      });
+    });
+    host::LoadBag(ctl_, bag);
+  } catch (const host::UsageError& e) {
+    ShowHostError(e.what());
+  }
+  ctl_.WGSecureServerURL = site_->base_url();
 }
 
 void WizardWindow::ControlClicked(const platform::Control& control) {

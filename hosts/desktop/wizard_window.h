@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/quickbooks_standin.h"
 #include "control/vantrel_ctl.h"
@@ -61,6 +62,8 @@ class WizardWindow : public QMainWindow {
   void BuildMenus();
   void ChooseCompany();
   void EditSettings();
+  // Before "Start &Sync" reaches the control: the embedded site's dates.
+  void AboutToClick(const platform::Control& control);
   void ControlClicked(const platform::Control& control);
   // Loads the bag into the control; the embedded site, when it runs, takes
   // the base address's place. Throws host::UsageError.
@@ -75,6 +78,7 @@ class WizardWindow : public QMainWindow {
   DesktopHost host_;
   VantrelCtl ctl_;
   platform::PropertyBag bag_;
+  std::vector<std::string> param_names_;  // given by --param: the site's dates do not replace them
   std::unique_ptr<QSettings> settings_;
   std::unique_ptr<site::SiteServer> site_;
   std::string site_db_;

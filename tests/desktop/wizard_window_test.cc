@@ -355,6 +355,17 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
            (std::vector<std::vector<std::string>>{{"06/15/2030 12:00:00"}}));
   QCOMPARE(site->Query("SELECT DISTINCT UpStartTime FROM Uploads"),
            (std::vector<std::vector<std::string>>{{"6/15/2030 12:00:00 PM"}}));
+
+  // A second run takes the site's last-sync dates: nothing has changed since
+  // the first one's status updates, so only the classes (sent whole every
+  // time) go out, in one post now that debug mode is off.
+  Click(*window, "cmdSelectAll");
+  Click(*window, "cmdNav(3)");
+  QCOMPARE(site->Query("SELECT COUNT(*) FROM Uploads").at(0).at(0), std::string("125"));
+  QCOMPARE(site->Query("SELECT Options FROM Uploads ORDER BY rowid DESC LIMIT 1").at(0).at(0),
+           std::string("C"));
+  QCOMPARE(modWizard().last_sync.EmployeeLastSyncDate.AuditText(),
+           std::string("06/15/2030 12:00:00"));
 }
 
 void WizardWindowTest::cancelWhileASlowReplyWaits() {
