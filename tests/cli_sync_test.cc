@@ -211,43 +211,76 @@ TEST(CliSyncTest, ADroppedConnectionIsSentAgain) {
   const Result once =
       RunCli(Args({"--param", site.Url(), "--select", "classes", "--retries", "0"}));
   EXPECT_EQ(once.status, 1) << once.out;
-  EXPECT_NE(
-      once.out.find("hint: no reply from " + site.server.base_url() + " (upload C (request 1): "),
-      std::string::npos)
+  EXPECT_NE(once.out.find("hint: the site at " + site.server.base_url() +
+                          " closed the connection before it replied (upload C (request 1): "),
+            std::string::npos)
       << once.out;
   EXPECT_NE(once.out.find("run the same command again to send the rest (records sent twice "
                           "are updated, not doubled)"),
             std::string::npos);
 }
 
-// The hint under a refused request quotes the server.
-TEST(CliSyncTest, HintsQuoteTheServer) {
+// The hint under a refused request quotes the server; the summary counts
+// the refused batch's entries as failed; the key shows nowhere.
+TEST(CliSyncTest, RefusedRequestsAreNamedAndCounted) {
+  const std::string refused_classes =
+      "classes           10        10   unknown   unknown         1         0      10\n";
   const struct {
     const char* name;
     std::string key;
     std::function<void(vantrel::site::SiteServer&)> setup;
-    std::string message, hint;
+    std::vector<std::string> args;
+    std::vector<std::string> present;
   } cases[] = {
-      {"wrong key", "other", [](auto&) {},
-       "[critical] Could not connect to the Wellgate. Your account has not been setup or has "
-       "expired.",
-       "' with its key (it replied \"Invalid site code or site key. Kindly try again.\"); check "
-       "--param SiteCode and --param SiteKey\n"},
-      {"refused upload", "K3Y-5ECRET",
+      {"wrong key",
+       "other",
+       [](auto&) {},
+       {},
+       {"[critical] Could not connect to the Wellgate. Your account has not been setup or has "
+        "expired.",
+        "' with its key (it replied \"Invalid site code or site key. Kindly try again.\"); check "
+        "--param SiteCode and --param SiteKey\n",
+        refused_classes}},
+      {"refused upload",
+       "K3Y-5ECRET",
        [](auto& server) { server.ForceReply("Error: the table is locked"); },
-       "[critical] The following error occured while executing ASP.\n\nError: the table is "
-       "locked\n",
-       "hint: the site refused upload C (request 1) with the reply above; nothing of that batch "
-       "was applied; what landed before it stays"},
+       {},
+       {"[critical] The following error occured while executing ASP.\n\nError: the table is "
+        "locked\n",
+        "hint: the site refused upload C (request 1) with the reply above; nothing of that batch "
+        "was applied; what landed before it stays",
+        refused_classes}},
+      {"a key with an ampersand, in verbose lines and a reply quoting it",
+       "S3cr&et99",
+       [](auto& server) { server.ForceReply("Error: key S3cr&et99 is locked"); },
+       {"--param", "SiteKey=S3cr&et99", "-v"},
+       {"sitekey=***&reset=0", "< \"Error: key *** is locked\"", refused_classes}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Site site(c.key);
     c.setup(site.server);
-    const Result r = RunCli(Args({"--param", site.Url(), "--select", "classes"}));
+    TempDir dir;
+    std::vector<std::string> args =
+        Args({"--param", site.Url(), "--select", "classes", "--report", dir / "r.json"});
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result r = RunCli(args);
     EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find(c.hint), std::string::npos) << r.out;
+    for (const std::string& piece : c.present) {
+      EXPECT_NE(r.out.find(piece), std::string::npos) << piece << "\n" << r.out;
+    }
+    const std::string report = ReadFile(dir / "r.json");
+    EXPECT_EQ(Figure(report, "classes", "failed"), "10") << report;
+    // The message box quotes the server's reply as it stands; everything the
+    // command line adds masks the key.
+    const std::size_t box = r.out.find("[critical] ");
+    const std::size_t box_end = r.out.find("\nhint: ", box);
+    ASSERT_NE(box_end, std::string::npos) << r.out;
+    const std::string added = r.out.substr(0, box) + r.out.substr(box_end);
+    for (const char* secret : {"K3Y-5ECRET", "et99"}) {
+      EXPECT_EQ(added.find(secret), std::string::npos) << added;
+      EXPECT_EQ(report.find(secret), std::string::npos) << report;
+    }
   }
 }
 

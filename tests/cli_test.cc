@@ -100,10 +100,10 @@ TEST(CliTest, ExitStatusAndOutput) {
        1,
        {"[critical] Could not connect to the Wellgate. Please check if you have an internet "
         "connection and it is properly setup.",
-        "hint: no reply from http://127.0.0.1:1/ (upload C (request 1): Couldn't connect to "
+        "hint: nothing answers at http://127.0.0.1:1/ (upload C (request 1): Couldn't connect to "
         "server: Failed to connect to 127.0.0.1 port 1 ",
-        "): is the site's server running there? (--embedded-site serves one in process); what "
-        "landed before it stays"}},
+        "): is the site's server running there? (without WGSecureServerURL, --embedded-site "
+        "serves one in process); what landed before it stays"}},
       // A quiet run prints its message boxes alone.
       {{"sync", "--page", "samples/page.html", "--quickbooks", "samples/Acme.QBW", "--select",
         "classes", "--dry-run", "-q"},
@@ -118,6 +118,9 @@ TEST(CliTest, ExitStatusAndOutput) {
         "classes           10        10   unknown   unknown         1         0       0\n"
         "dry run from "}},
       {{"sync", "--select", "classes", "--script-dir", "x"}, 2, {"--script-dir needs --dry-run"}},
+      {{"sync", "--select", "classes", "--report", "samples"},
+       2,
+       {"cannot write the report file 'samples': it is a folder; give a file name"}},
       {{"sync", "--select", "classes", "--keep-site"}, 2, {"--keep-site needs --embedded-site"}},
       {{"sync", "--select", "classes", "-q", "-v"},
        2,
@@ -269,7 +272,7 @@ TEST(CliTest, SyncTheSampleIntoTheEmbeddedSite) {
                         "\"page\"}"),
             std::string::npos);
   EXPECT_EQ(report.find("employees"), std::string::npos) << "an entity the run did not ask for";
-  EXPECT_NE(report.find("\"failedUploads\": 0,"), std::string::npos);
+  EXPECT_NE(report.find("\"failureCounters\": 0,"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir / "site.sqlite"));
 }
 
@@ -319,7 +322,7 @@ TEST(CliTest, CtrlCCancelsAndExitsWith130) {
   EXPECT_EQ(sync.Wait(&rest), 130) << out << rest;
   EXPECT_NE(rest.find("[critical] Sync process cancelled on user request."), std::string::npos)
       << rest;
-  EXPECT_NE(rest.find("interrupted: entries written before the cancel: classes 10"),
+  EXPECT_NE(rest.find("interrupted: entries put into batches before the cancel: classes 10"),
             std::string::npos)
       << rest;
 }
@@ -340,7 +343,7 @@ TEST(CliTest, SyncInDebugModeWithTheSiteRefusing) {
       << r.out;
   const std::string report = ReadFile(dir / "report.json");
   EXPECT_NE(report.find("\"debugMode\": false"), std::string::npos);
-  EXPECT_NE(report.find("\"failedUploads\": 10,"), std::string::npos) << report;
+  EXPECT_NE(report.find("\"failureCounters\": 10,"), std::string::npos) << report;
   EXPECT_NE(report.find("\"classes\": {\"read\": 10, \"sent\": 10, \"newRows\": \"unknown\", "
                         "\"updatedRows\": \"unknown\", "),
             std::string::npos);

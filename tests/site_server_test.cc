@@ -19,6 +19,7 @@
 #include "platform/http_get.h"
 #include "platform/web_browser.h"
 #include "site/site_database.h"
+#include "site/site_net.h"
 #include "site/site_page.h"
 #include "site/sql_script.h"
 
@@ -523,6 +524,10 @@ TEST(SiteServerStartTest, LogLinesAndBindFailures) {
                {"/x?SiteKey=secret", "/x?SiteKey=***"},
                {"/x?sitecode=A", "/x?sitecode=A"}};
   for (const auto& m : masks) EXPECT_EQ(MaskSiteKey(m.target), m.masked);
+  // A key with "&" in it runs past the query value: the key itself is masked.
+  EXPECT_EQ(MaskKeyIn("/v.asp?sitekey=S3cr&et99&reset=0 replied S3cr&et99", "S3cr&et99"),
+            "/v.asp?sitekey=***&reset=0 replied ***");
+  EXPECT_EQ(MaskKeyIn("/x?sitekey=K&a=K", "K"), "/x?sitekey=***&a=K");
 
   std::vector<std::string> lines;
   std::mutex mu;

@@ -81,9 +81,10 @@ constexpr char kHelp[] =
     "\n"
     "The summary's columns: read (records of the kind QuickBooks gave), sent\n"
     "(statements or lines posted), new and updated (rows the site stand-in\n"
-    "inserted and changed; \"unknown\" for another server), inactive (sent as\n"
-    "updates only), unchanged (skipped: not changed since the last-sync date),\n"
-    "failed (the entity's failure counter).\n"
+    "inserted and rows its updates reached; \"unknown\" for another server),\n"
+    "inactive (sent as updates only), unchanged (skipped: not changed since the\n"
+    "last-sync date), failed (entries of uploads that did not land, or the\n"
+    "entity's failure counter when it counts more).\n"
     "\n"
     "Exit status: 0 when the run reached its final message with every failure\n"
     "counter 0; 1 for any other end of a run; 2 for a usage error; 130 after\n"
@@ -99,10 +100,14 @@ constexpr char kHelp[] =
     "  vantrel sync --page http://127.0.0.1:8080/page.html --param TessalyUser=jsmith \\\n"
     "      --param QBFilePath=samples/Acme.QBW --quickbooks samples/Acme.QBW --select-all\n";
 
-void WriteFileOrThrow(const std::string& path, const std::string& text, const char* what) {
+// Writes an output file of the run; false (having said so) when it cannot.
+bool WriteOutput(const std::string& path, const std::string& text, const char* what) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
-  if (!out) throw host::UsageError(std::string("cannot write ") + what + " '" + path + "'");
+  out.close();
+  if (out) return true;
+  std::fprintf(stderr, "vantrel sync: cannot write the %s file '%s'\n", what, path.c_str());
+  return false;
 }
 
 // What the embedded site's database holds after the run, a line a table.
@@ -128,6 +133,10 @@ void CheckOutputFolder(const std::string& path, const char* what) {
   if (!std::filesystem::is_directory(folder, error)) {
     throw host::UsageError(std::string("cannot write the ") + what + " file '" + path +
                            "': the folder '" + folder.string() + "' does not exist");
+  }
+  if (std::filesystem::is_directory(path, error)) {
+    throw host::UsageError(std::string("cannot write the ") + what + " file '" + path +
+                           "': it is a folder; give a file name");
   }
 }
 
@@ -258,7 +267,6 @@ int RunSync(const std::vector<std::string>& args) {
     const int retries = parsed.Has("retries") ? ParseRetries(parsed.Last("retries")) : 2;
     const bool quiet = parsed.Has("quiet");
     const bool dry_run = parsed.Has("dry-run");
-    if (parsed.Has("script-dir")) PrepareScriptDir(parsed.Last("script-dir"));
     platform::PropertyBag bag = host::BuildBag(parsed);
     std::map<std::string, std::string> date_sources = DateSources(parsed, bag);
 
@@ -269,7 +277,6 @@ int RunSync(const std::vector<std::string>& args) {
     const auto start = std::chrono::steady_clock::now();
     host::QuickBooksStandin quickbooks;
     quickbooks.set_one_run(true);  // one run: the company goes once it has answered
-    if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
     RequestWatch watch({.verbose = parsed.Has("verbose") ? stdout : nullptr,
                         .retries = retries,
                         .dry_run = dry_run,
@@ -277,6 +284,15 @@ int RunSync(const std::vector<std::string>& args) {
     WatchedEnv env(quickbooks.ProcessorFactory(), watch);
     if (now) env.FixClock(*now);
 
+    CliHost forms_host(stdout, !quiet);
+    VantrelCtl ctl(env, forms_host);
+    forms_host.set_control(&ctl);
+    host::LoadBag(ctl, bag);
+    // Every parameter converts (checked by that load) before anything is
+    // opened or made: the company, the dry run's folder, the embedded site
+    // and its database.
+    if (parsed.Has("quickbooks")) quickbooks.Open(parsed.Last("quickbooks"));
+    if (parsed.Has("script-dir")) PrepareScriptDir(parsed.Last("script-dir"));
     // The embedded site stands in for the server pages when the page names
     // none; its own page gives the last-sync dates of the runs before.
     std::unique_ptr<site::SiteServer> site_server;
@@ -298,15 +314,13 @@ int RunSync(const std::vector<std::string>& args) {
         const auto taken = host::TakeSiteDates(
             *site_server, bag, [&](std::string_view key) { return GivenAsParam(parsed, key); });
         for (const std::string& key : taken) date_sources[key] = "site";
+        host::LoadBag(ctl, bag);
         uploads_before = LastUploadId(*site_server);
       }
     }
 
-    CliHost forms_host(stdout, !quiet);
-    VantrelCtl ctl(env, forms_host);
-    forms_host.set_control(&ctl);
-    host::LoadBag(ctl, bag);
     if (parsed.Has("sales-tax-codes")) ctl.IncludeSalesTaxCodes = true;
+    watch.set_site_key(ctl.SiteKey);
     if (site_server) {
       ctl.WGSecureServerURL = site_server->base_url();
       if (!quiet) {
@@ -359,22 +373,24 @@ int RunSync(const std::vector<std::string>& args) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!quiet) {
       if (dry_run) std::fputs(DryRunLines(watch).c_str(), stdout);
-      std::fputs(SummaryTable(ctl, record).c_str(), stdout);
+      std::fputs(SummaryTable(ctl, record, watch).c_str(), stdout);
     }
 
+    bool written = true;
     if (parsed.Has("messages")) {
       std::string lines;
       for (const RecordedMessage& m : forms_host.messages()) {
         lines += "{\"style\":" + std::to_string(static_cast<int>(m.style)) +
                  ",\"text\":" + JsonString(m.text) + "}\n";
       }
-      WriteFileOrThrow(parsed.Last("messages"), lines, "messages file");
+      written = WriteOutput(parsed.Last("messages"), lines, "messages") && written;
     }
     if (parsed.Has("report")) {
-      WriteFileOrThrow(parsed.Last("report"), ReportJson(ctl, record, watch), "report");
+      written =
+          WriteOutput(parsed.Last("report"), ReportJson(ctl, record, watch), "report") && written;
     }
     const RunEnd end = ctl.last_run_end();
-    const bool ok = host::RunReachedItsEnd(end) && ctl.last_run_failures() == 0;
+    const bool ok = host::RunReachedItsEnd(end) && ctl.last_run_failures() == 0 && written;
     if (!quiet) std::printf("run ended: %s\n", host::RunEndName(end));
     if (CliHost::interrupted()) {
       std::string landed;
@@ -385,8 +401,8 @@ int RunSync(const std::vector<std::string>& args) {
             (landed.empty() ? "" : ", ") + std::string(entity.name) + " " + std::to_string(count);
       }
       std::fprintf(stderr,
-                   "interrupted: entries written before the cancel: %s (a batch under way when "
-                   "it came was not sent; run the same command again to send the rest)\n",
+                   "interrupted: entries put into batches before the cancel: %s (the batch under "
+                   "way when it came did not land; run the same command again to send the rest)\n",
                    landed.empty() ? "none" : landed.c_str());
       return kExitInterrupted;
     }

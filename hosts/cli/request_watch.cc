@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "platform/accepting_browser.h"
-#include "site/site_server.h"
+#include "site/site_net.h"
+#include "site/sql_script.h"
+#include "site/txn_lines.h"
 
 namespace vantrel::cli {
 
@@ -30,6 +32,25 @@ std::string QueryValue(const std::string& url, const std::string& key) {
 bool Retryable(const platform::TransferFailure& failure) {
   return failure.kind == platform::TransferFailure::Kind::kConnect ||
          failure.kind == platform::TransferFailure::Kind::kDropped;
+}
+
+// The entries of an upload body by the site table they are for, read as the
+// site reads them.
+std::map<std::string, long> EntriesByTable(const std::string& letter, std::string_view body) {
+  std::map<std::string, long> entries;
+  if (letter == "H" || letter == "X" || letter == "B") {
+    const bool time = letter == "H";
+    const site::TxnLines lines =
+        site::ParseTxnLines(body, time ? site::TxnLineKind::kTime : site::TxnLineKind::kExpense);
+    if (!lines.lines.empty()) {
+      entries[time ? "TimeTransactions" : "ExpenseLines"] = static_cast<long>(lines.lines.size());
+    }
+    return entries;
+  }
+  for (const site::SqlStatement& statement : site::ParseSqlScript(body).statements) {
+    ++entries[std::string(statement.table->name)];
+  }
+  return entries;
 }
 
 std::string OneLine(const std::string& text, std::size_t limit) {
@@ -61,13 +82,12 @@ class WatchedBrowser final : public platform::WebBrowser {
                    request.address.c_str(), request.bytes);
       std::fflush(out);
     }
-    // A request is kept only when it may have to go again.
-    if (watch_.options().retries > 0) {
-      url_ = url;
-      flags_ = flags;
-      post_data_ = post_data;
-      headers_ = headers;
-    }
+    // The request is kept: it may have to go again, and the entries of an
+    // upload that does not land are counted from it.
+    url_ = url;
+    flags_ = flags;
+    post_data_ = post_data;
+    headers_ = headers;
     ++request.attempts;
     inner_->Navigate2(url, flags, post_data, headers);
   }
@@ -122,12 +142,16 @@ class WatchedBrowser final : public platform::WebBrowser {
       request.failure = failure;
       request.seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+      if (request.upload && Failed(request) && post_data_) {
+        request.lost = EntriesByTable(
+            request.letter, std::string_view(reinterpret_cast<const char*>(post_data_->data()),
+                                             post_data_->size()));
+      }
       if (std::FILE* out = watch_.options().verbose) {
-        std::fprintf(out, "< %s (%.0f ms)\n",
-                     failure ? (std::string(kActionCancelled) + ": " + failure->text).c_str()
-                     : text  ? ("\"" + OneLine(*text, 200) + "\"").c_str()
-                             : "no readable document",
-                     request.seconds * 1000);
+        const std::string said = failure ? std::string(kActionCancelled) + ": " + failure->text
+                                 : text  ? "\"" + watch_.Masked(OneLine(*text, 200)) + "\""
+                                         : std::string("no readable document");
+        std::fprintf(out, "< %s (%.0f ms)\n", said.c_str(), request.seconds * 1000);
         std::fflush(out);
       }
     }
@@ -155,7 +179,13 @@ std::string DryRunFileName(const SeenRequest& request) {
   return name;
 }
 
-std::string RequestWatch::Masked(std::string text) const { return site::MaskSiteKey(text); }
+bool Failed(const SeenRequest& request) {
+  return !request.completed || request.failure || !request.reply.starts_with("SUCCESS");
+}
+
+std::string RequestWatch::Masked(std::string text) const {
+  return site::MaskKeyIn(text, site_key_);
+}
 
 SeenRequest& RequestWatch::Begin(const std::string& url,
                                  const std::optional<std::vector<std::uint8_t>>& body) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,9 @@ struct SeenRequest {
   std::string reply;       // the text of its first document ("" for none)
   std::optional<platform::TransferFailure> failure;  // of the last attempt
   int attempts = 0;
+  // For an upload that did not land (refused, dropped, cancelled): its
+  // entries by the site table they were for, as the site reads them.
+  std::map<std::string, long> lost;
   double seconds = 0;  // from the first attempt to the reply
 };
 
@@ -39,6 +43,9 @@ struct WatchOptions {
   bool dry_run = false;                        // nothing goes out: every request is accepted
   std::string script_dir;  // with dry_run: each request's bytes go to a file here
 };
+
+// True when `request` did not end with an accepted reply.
+bool Failed(const SeenRequest& request);
 
 // The requests of one run; the watched browsers add to it.
 class RequestWatch {
@@ -54,8 +61,11 @@ class RequestWatch {
   // requests go to an accepting browser.
   std::unique_ptr<platform::WebBrowser> Watch(std::unique_ptr<platform::WebBrowser> inner);
 
-  // `text` with the site key masked.
+  // `text` with the site key masked: the sitekey value of an address and,
+  // for a key of four characters or more, the key wherever it stands.
   std::string Masked(std::string text) const;
+  // The key to mask; the control's, once its parameters are loaded.
+  void set_site_key(std::string key) { site_key_ = std::move(key); }
 
   // The retries a request may still have: none once a request of the run
   // failed every one of its tries.
@@ -73,6 +83,7 @@ class RequestWatch {
   std::vector<SeenRequest> requests_;
   std::vector<std::string> files_;
   bool gave_up_ = false;
+  std::string site_key_;
 };
 
 // The system's environment with every browser it makes watched by `watch`.

@@ -1,5 +1,6 @@
 #include "run_summary.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -29,18 +30,29 @@ struct EntityLine {
   std::optional<SiteRows> rows;
 };
 
-EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const EntityInfo& entity) {
+// The entries of `entity` in uploads that did not land.
+long Lost(const RequestWatch& watch, const EntityInfo& entity) {
+  long lost = 0;
+  const std::string table = kSiteTables[static_cast<std::size_t>(entity.kind)];
+  for (const SeenRequest& request : watch.requests()) {
+    const auto found = request.lost.find(table);
+    if (found != request.lost.end()) lost += found->second;
+  }
+  return lost;
+}
+
+EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const RequestWatch& watch,
+                  const EntityInfo& entity) {
   const PassFigures& f = FiguresOf(ctl, entity);
+  // In debug mode each failed post holds one entry and raises the failure
+  // counter too; in normal mode a refused batch raises none.
+  const long failed = std::max(f.failed, Lost(watch, entity));
   EntityLine line{f.read,        ctl.last_run_counts().*entity.count,
                   f.update_only, f.unchanged,
-                  f.left_out,    f.failed,
+                  f.left_out,    failed,
                   std::nullopt};
   if (record.rows) line.rows = (*record.rows)[static_cast<std::size_t>(entity.kind)];
   return line;
-}
-
-bool Failed(const SeenRequest& request) {
-  return !request.completed || request.failure || !request.reply.starts_with("SUCCESS");
 }
 
 std::string Seconds(double seconds) {
@@ -81,14 +93,15 @@ std::vector<const EntityInfo*> EntitiesOfTheRun() {
   return entities;
 }
 
-std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
+std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record,
+                         const RequestWatch& watch) {
   std::string out;
   char line[256];
   std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read", "sent",
                 "new", "updated", "inactive", "unchanged", "failed");
   out += line;
   for (const EntityInfo* entity : EntitiesOfTheRun()) {
-    const EntityLine e = LineOf(ctl, record, *entity);
+    const EntityLine e = LineOf(ctl, record, watch, *entity);
     const std::string inserted = e.rows ? std::to_string(e.rows->inserted) : "unknown";
     const std::string updated = e.rows ? std::to_string(e.rows->updated) : "unknown";
     std::snprintf(line, sizeof line, "%-10s %9ld %9ld %9s %9s %9ld %9ld %7ld\n",
@@ -176,7 +189,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
 
   std::string entities;
   for (const EntityInfo* entity : EntitiesOfTheRun()) {
-    const EntityLine e = LineOf(ctl, record, *entity);
+    const EntityLine e = LineOf(ctl, record, watch, *entity);
     auto site = [&](long SiteRows::*part) {
       return e.rows ? std::to_string((*e.rows).*part) : std::string("\"unknown\"");
     };
@@ -203,18 +216,18 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
     failed += "    {\"order\": " + std::to_string(request.order) +
               ", \"kind\": " + s(request.upload ? "upload" : "status update") +
               ", \"letter\": " + s(request.letter) +
-              ", \"attempts\": " + std::to_string(request.attempts) +
-              ", \"reply\": " + (request.completed ? s(request.reply) : std::string("null")) +
+              ", \"attempts\": " + std::to_string(request.attempts) + ", \"reply\": " +
+              (request.completed ? s(watch.Masked(request.reply)) : std::string("null")) +
               ", \"failure\": " + (request.failure ? s(request.failure->text) : "null") + "}";
   }
   field("requests", "{\"uploads\": " + std::to_string(uploads) +
                         ", \"statusUpdates\": " + std::to_string(statuses) +
                         ", \"bytesSent\": " + std::to_string(bytes) + "}");
   field("failedRequests", failed.empty() ? "[]" : failed + "\n  ]");
-  field("failedUploads", std::to_string(ctl.last_run_failures()));
+  field("failureCounters", std::to_string(ctl.last_run_failures()));
   field("timeErrorShown", b(ctl.mDisplayTSError));
   field("expenseErrorShown", b(ctl.mDisplayEXPError));
-  field("lastServerReply", s(modWizard().strServerReply), true);
+  field("lastServerReply", s(watch.Masked(modWizard().strServerReply)), true);
   return json + "}\n";
 }
 

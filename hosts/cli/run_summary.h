@@ -58,7 +58,9 @@ std::vector<const EntityInfo*> EntitiesOfTheRun();
 // ("unknown" without the site stand-in), the inactive records sent as
 // updates only, the records skipped as unchanged and the failures; then the
 // run's times.
-std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record);
+// Failed entries are those of uploads that did not land, or the entity's
+// failure counter when that counts more.
+std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record, const RequestWatch& watch);
 
 // What a dry run would have sent, a line per entity letter.
 std::string DryRunLines(const RequestWatch& watch);

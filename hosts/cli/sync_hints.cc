@@ -62,16 +62,31 @@ std::string Hint(const std::string& text, const VantrelCtl& ctl, const HintConte
   }
   if (text.starts_with("Could not connect to the Wellgate. Please check")) {
     const SeenRequest* last = LastRequest(context);
-    std::string cause;
-    if (last != nullptr && last->failure) {
-      cause =
-          " (" + What(*last) + ": " + last->failure->text +
-          (last->attempts > 1 ? ", after " + std::to_string(last->attempts) + " attempts" : "") +
-          ")";
+    if (last == nullptr || !last->failure) {
+      return "no reply from " + ctl.WGSecureServerURL + kRunAgain;
     }
-    return "no reply from " + ctl.WGSecureServerURL + cause +
-           ": is the site's server running there? (--embedded-site serves one in process)" +
-           kRunAgain;
+    const std::string cause =
+        " (" + What(*last) + ": " + last->failure->text +
+        (last->attempts > 1 ? ", after " + std::to_string(last->attempts) + " attempts" : "") + ")";
+    using Kind = platform::TransferFailure::Kind;
+    switch (last->failure->kind) {
+      case Kind::kConnect:
+        return "nothing answers at " + ctl.WGSecureServerURL + cause +
+               ": is the site's server running there?" +
+               (context.embedded_site_given
+                    ? ""
+                    : " (without WGSecureServerURL, --embedded-site serves one in process)") +
+               kRunAgain;
+      case Kind::kDropped:
+        return "the site at " + ctl.WGSecureServerURL + " closed the connection before it replied" +
+               cause + kRunAgain;
+      case Kind::kTimeout:
+        return "the site at " + ctl.WGSecureServerURL + " did not reply in time" + cause +
+               kRunAgain;
+      case Kind::kOther:
+        break;
+    }
+    return "no reply from " + ctl.WGSecureServerURL + cause + kRunAgain;
   }
   if (text.starts_with("The following error occured while executing ASP.")) {
     const SeenRequest* last = LastRequest(context);

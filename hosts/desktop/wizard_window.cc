@@ -74,6 +74,12 @@ WizardWindow::~WizardWindow() {
   // The widgets go first: they draw the control's screen.
   host_.set_view(nullptr);
   delete takeCentralWidget();
+  // A database of our own making goes with the window.
+  StopSite();
+  if (!temporary_site_folder_.empty()) {
+    std::error_code error;
+    std::filesystem::remove_all(temporary_site_folder_, error);
+  }
 }
 
 void WizardWindow::BuildMenus() {
@@ -133,7 +139,10 @@ void WizardWindow::LoadConfiguration() {
 }
 
 void WizardWindow::StartSite() {
-  if (site_db_.empty()) site_db_ = host::TemporarySiteDb();
+  if (site_db_.empty()) {
+    site_db_ = host::TemporarySiteDb();
+    temporary_site_folder_ = std::filesystem::path(site_db_).parent_path();
+  }
   site_ = host::StartEmbeddedSite(site_db_, ctl_.SiteCode, ctl_.SiteKey);
   site_code_ = ctl_.SiteCode;
   site_key_ = ctl_.SiteKey;

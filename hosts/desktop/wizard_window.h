@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QSettings>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,7 +83,8 @@ class WizardWindow : public QMainWindow {
   std::unique_ptr<QSettings> settings_;
   std::unique_ptr<site::SiteServer> site_;
   std::string site_db_;
-  std::string site_code_, site_key_;  // what the running site answers to
+  std::filesystem::path temporary_site_folder_;  // made for the site's database; removed at the end
+  std::string site_code_, site_key_;             // what the running site answers to
 
   WizardView* view_ = nullptr;
   QLabel* quickbooks_info_ = nullptr;

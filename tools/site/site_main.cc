@@ -24,6 +24,8 @@ constexpr char kUsage[] =
     "The hosting page is the control's object tag with the site's address, code\n"
     "and key and, for each entity, the time of its latest status update as its\n"
     "last-sync date: 'vantrel sync --page http://HOST:PORT/page.html' reads it.\n"
+    "It gives the site key to whoever asks: listen on a loopback address unless\n"
+    "every client that can reach the server may have the key.\n"
     "\n"
     "options:\n"
     "  --listen HOST:PORT     address to listen on (default 127.0.0.1:0; port 0\n"

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "site/site_database.h"
+#include "site/site_net.h"
 #include "site/site_page.h"
 
 namespace vantrel::site {
@@ -168,43 +169,6 @@ bool ShutDownConnection(const httplib::Request& req) {
   return done;
 }
 
-// Why `host`:`port` cannot be bound, found by trying it with a socket of our
-// own (the server library keeps its errno to itself), with what to do.
-std::string BindFailure(const std::string& host, int port) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE;
-  addrinfo* found = nullptr;
-  const int rc = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-  if (rc != 0) return std::string(gai_strerror(rc)) + " (give an address of this machine)";
-  std::string reason = "the server library refused it";
-  for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
-    const int fd = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-    if (fd < 0) {
-      reason = std::strerror(errno);
-      continue;
-    }
-    int yes = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    const int bound = bind(fd, a->ai_addr, a->ai_addrlen);
-    const int error = errno;
-    close(fd);
-    if (bound == 0) continue;
-    reason = std::strerror(error);
-    if (error == EADDRINUSE) {
-      reason += " (another program listens there: pick another port, or 0 for a free one)";
-    } else if (error == EACCES) {
-      reason += " (ports below 1024 need root: pick a higher port)";
-    } else if (error == EADDRNOTAVAIL) {
-      reason += " (give an address of this machine, such as 127.0.0.1)";
-    }
-    break;
-  }
-  freeaddrinfo(found);
-  return reason;
-}
-
 bool IsInternalHeader(const std::string& name) {
   return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
          name == "LOCAL_PORT";
@@ -224,20 +188,6 @@ bool LoggedRequest::HasHeader(const std::string& name) const {
     if (Lower(header.first) == Lower(name)) return true;
   }
   return false;
-}
-
-std::string MaskSiteKey(std::string_view target) {
-  std::string out(target);
-  const std::string lower = Lower(target);
-  for (const char* key : {"?sitekey=", "&sitekey="}) {
-    const size_t at = lower.find(key);
-    if (at == std::string::npos) continue;
-    const size_t begin = at + std::strlen(key);
-    const size_t end = out.find('&', begin);
-    out.replace(begin, (end == std::string::npos ? out.size() : end) - begin, "***");
-    break;
-  }
-  return out;
 }
 
 bool ParseReplyFormat(const std::string& name, ReplyFormat* format) {
@@ -266,7 +216,7 @@ struct SiteServer::Impl {
     const std::string& path = req.path;
     if (EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
     if (EndsWithNoCase(path, kHostingPage)) {
-      res.set_content(HostingPage(), "text/html");
+      res.set_content(HostingPage(req), "text/html");
       Note(req, "served the page");
       return;
     }
@@ -327,15 +277,18 @@ struct SiteServer::Impl {
     Serve(reply, format, res);
   }
 
-  // The hosting page as it stands now.
-  std::string HostingPage() {
+  // The hosting page as it stands now, naming the server as the client
+  // reached it (a server listening on every address has no one name).
+  std::string HostingPage(const httplib::Request& req) {
     std::map<std::string, std::string> last_status;
     try {
       last_status = db->LastStatusTimes();
     } catch (const std::exception&) {
       // A page without dates sends everything: nothing is lost.
     }
-    const std::string base = "http://" + options.host + ":" + std::to_string(port) + "/";
+    const std::string host = req.get_header_value("Host");
+    const std::string base =
+        "http://" + (host.empty() ? options.host + ":" + std::to_string(port) : host) + "/";
     return FillPageTemplate(
         options.page_template.empty() ? kDefaultPageTemplate : options.page_template,
         PageValues(base, options.site_code, options.site_key, last_status));
@@ -345,8 +298,8 @@ struct SiteServer::Impl {
   void Note(const httplib::Request& req, const std::string& outcome) {
     if (!options.log_line) return;
     options.log_line(req.remote_addr + ":" + std::to_string(req.remote_port) + " " + req.method +
-                     " " + MaskSiteKey(req.target) + " " + std::to_string(req.body.size()) +
-                     " bytes: " + outcome);
+                     " " + MaskKeyIn(req.target, options.site_key) + " " +
+                     std::to_string(req.body.size()) + " bytes: " + outcome);
   }
 
   std::string Upload(const httplib::Request& req) {

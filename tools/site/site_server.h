@@ -77,7 +77,8 @@ struct SiteOptions {
   // The hosting page's template (site/site_page.h); empty for the default.
   std::string page_template;
   // When set, gets one line per request: the client, the request line with
-  // the site key masked, and what became of it.
+  // the site key masked, and what became of it. It is called from the
+  // server's worker threads, several at once.
   std::function<void(const std::string& line)> log_line;
 };
 
@@ -149,9 +150,6 @@ class SiteServer {
   SiteOptions options_;
   std::unique_ptr<Impl> impl_;
 };
-
-// `target` with the value of its sitekey query key replaced by "***".
-std::string MaskSiteKey(std::string_view target);
 
 // Reads a reply format name: "plain", "html" or "frames".
 bool ParseReplyFormat(const std::string& name, ReplyFormat* format);
