@@ -691,16 +691,27 @@ TEST(SiteServerLimitsTest, LargeBodiesAndStalledClientsAreTurnedAway) {
 
 // Prints its port, serves, ends on SIGTERM.
 TEST(SiteProgramTest, ServesUntilTerminated) {
+  const std::string page_template =
+      (std::filesystem::temp_directory_path() / ("vantrel-page-" + std::to_string(getpid())))
+          .string();
+  {
+    std::FILE* file = std::fopen(page_template.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("<p>{{SiteCode}}/{{TimeLastSyncDate}}</p>", file);
+    std::fclose(file);
+  }
   int out[2];
   ASSERT_EQ(pipe(out), 0);
   pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     dup2(out[1], 1);
+    dup2(out[1], 2);
     close(out[0]);
     close(out[1]);
     execl(VANTREL_SITE_PATH, VANTREL_SITE_PATH, "--listen", "127.0.0.1:0", "--site-code", kCode,
-          "--site-key", kKey, "--reply-format", "html", static_cast<char*>(nullptr));
+          "--site-key", kKey, "--reply-format", "html", "--log", "--page-template",
+          page_template.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);
@@ -728,6 +739,19 @@ TEST(SiteProgramTest, ServesUntilTerminated) {
   for (int i = 0; i < 3000 && done.empty(); ++i) browser->Poll(std::chrono::milliseconds(10));
   ASSERT_EQ(done.size(), 1u);
   EXPECT_EQ(done[0], "No data to upload. ");
+  // The template of one's own, filled; a log line a request on standard error.
+  const platform::FetchedPage page =
+      platform::HttpGet("http://127.0.0.1:" + std::to_string(port) + "/page.html");
+  EXPECT_EQ(page.body, "<p>ABC/</p>");
+  std::remove(page_template.c_str());
+  ASSERT_NE(fgets(line, sizeof line, f), nullptr);
+  EXPECT_NE(std::string(line).find(" POST /vantrel.asp?sitecode=ABC&sitekey=***&options=C 0 "
+                                   "bytes: reply \"No data to upload. \"\n"),
+            std::string::npos)
+      << line;
+  ASSERT_NE(fgets(line, sizeof line, f), nullptr);
+  EXPECT_NE(std::string(line).find(" GET /page.html 0 bytes: served the page\n"), std::string::npos)
+      << line;
 
   kill(pid, SIGTERM);
   int status = 0;
@@ -748,7 +772,8 @@ TEST(SiteProgramTest, VersionAndBadFlags) {
 
   for (const char* args :
        {"--bogus", "--site-code A", "--site-code A --site-key B --drop x",
-        "--site-code A --site-key B --reply-format xml", "--site-code A --site-key B --listen"}) {
+        "--site-code A --site-key B --reply-format xml", "--site-code A --site-key B --listen",
+        "--site-code A --site-key B --page-template /no/such/page.html"}) {
     const int status =
         std::system((std::string(VANTREL_SITE_PATH) + " " + args + " 2>/dev/null").c_str());
     EXPECT_TRUE(WIFEXITED(status)) << args;

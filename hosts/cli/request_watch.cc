@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/accepting_browser.h"
+#include "site/site_database.h"
 #include "site/site_net.h"
 #include "site/sql_script.h"
 #include "site/txn_lines.h"
@@ -43,7 +44,8 @@ std::map<std::string, long> EntriesByTable(const std::string& letter, std::strin
     const site::TxnLines lines =
         site::ParseTxnLines(body, time ? site::TxnLineKind::kTime : site::TxnLineKind::kExpense);
     if (!lines.lines.empty()) {
-      entries[time ? "TimeTransactions" : "ExpenseLines"] = static_cast<long>(lines.lines.size());
+      entries[time ? site::kTimeTable : site::kExpenseTable] =
+          static_cast<long>(lines.lines.size());
     }
     return entries;
   }

@@ -7,6 +7,7 @@
 
 #include "cli_host.h"
 #include "common/run_end.h"
+#include "site/site_database.h"
 #include "site/site_server.h"
 #include "wizard/mod_wizard.h"
 
@@ -16,8 +17,8 @@ namespace {
 
 // The site stand-in's table of each entity, in EntityKind order.
 constexpr const char* kSiteTables[] = {
-    "EmployeeInfo", "Customers", "CustProjInfo",     "ClassInfo",    "GLChartOfAccounts",
-    "TaskInfo",     "Vendors",   "TimeTransactions", "ExpenseLines",
+    "EmployeeInfo", "Customers", "CustProjInfo",   "ClassInfo",         "GLChartOfAccounts",
+    "TaskInfo",     "Vendors",   site::kTimeTable, site::kExpenseTable,
 };
 
 const PassFigures& FiguresOf(const VantrelCtl& ctl, const EntityInfo& entity) {
