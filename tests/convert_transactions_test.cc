@@ -143,6 +143,15 @@ TEST_F(TransactionsTest, TheReplyMarkSetsTheDisplayFlags) {
   EXPECT_FALSE(IsLinesErrorMark("ABCDEFGH"));
 }
 
+// The server's marks on replies it took are the entity's warnings: the digit
+// of the lines' mark, or one for items or projects it added.
+TEST(ReplyWarningsTest, CountsTheMarksOfAcceptedReplies) {
+  const std::pair<const char*, long> cases[] = {
+      {"SUCCESS", 0},   {"SUCCESS2", 2}, {"  success9 ", 9}, {"SUCCESS12", 0}, {"SUCCESST", 1},
+      {"SUCCESS P", 1}, {"SUCCESSt", 0}, {"ABCDEFG9", 0},    {"FAILED T", 0},  {"", 0}};
+  for (const auto& [reply, warnings] : cases) EXPECT_EQ(ReplyWarnings(reply), warnings) << reply;
+}
+
 TEST_F(TransactionsTest, FailedTimeUploadsAreNeverForgotten) {
   ctl_.screen().chkDebugMode.set_value(1);
   ctl_.screen().optContinue.set_value(true);

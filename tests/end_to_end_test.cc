@@ -221,21 +221,40 @@ long SampleExpenseLines() {
   return n;
 }
 
-TEST_F(EndToEndTest, EveryTimeRecordAndExpenseLineLands) {
-  ctl_->screen().chkQBTimesheet.set_value(1);
-  ctl_->screen().chkQBExpense.set_value(1);
-  ctl_->screen().cmdNav[3].Click();
-  EXPECT_EQ(ctl_->last_run_end(), RunEnd::kCompleted);
-  EXPECT_EQ(Rows("TimeTransactions"), static_cast<long>(SampleRecords("TimeTrackingRet").size()));
-  EXPECT_EQ(Rows("ExpenseLines"), SampleExpenseLines());
-  std::string letters;
-  for (const auto& row : server_->Query("SELECT * FROM StatusUpdates")) letters += row.at(0);
-  EXPECT_EQ(letters, "HX");
-  // A "|" inside a time record's notes stays inside its notes.
-  EXPECT_EQ(server_->Query("SELECT Notes FROM TimeTransactions WHERE TxnID = '17-1189040700'")
-                .at(0)
-                .at(0),
-            "Joists | blocking, weather delay");
+// The sample's notes hold a "|", which the line format cannot carry: with
+// safe lines it goes out as a blank and every line lands; without, the site
+// refuses the batch and names the line, and the time is not marked synced.
+TEST_F(EndToEndTest, EveryTimeRecordAndExpenseLineLandsWithSafeLines) {
+  for (const bool safe : {true, false}) {
+    SCOPED_TRACE(safe ? "safe lines" : "lines as they stand");
+    server_->Query("DELETE FROM StatusUpdates");
+    server_->Query("DELETE FROM TimeTransactions");
+    host_.messages.clear();
+    ctl_->SafeLines = safe;
+    ctl_->screen().chkQBTimesheet.set_value(1);
+    ctl_->screen().chkQBExpense.set_value(1);
+    ctl_->screen().cmdNav[3].Click();
+    std::string letters;
+    for (const auto& row : server_->Query("SELECT * FROM StatusUpdates")) letters += row.at(0);
+    if (!safe) {
+      EXPECT_EQ(ctl_->last_run_end(), RunEnd::kStopped);
+      ASSERT_EQ(host_.messages.size(), 1u);
+      EXPECT_NE(host_.messages[0].text.find("Error in line "), std::string::npos)
+          << host_.messages[0].text;
+      EXPECT_NE(host_.messages[0].text.find("Joists | blocking"), std::string::npos);
+      EXPECT_EQ(Rows("TimeTransactions"), 0);
+      EXPECT_EQ(letters, "");
+      continue;
+    }
+    EXPECT_EQ(ctl_->last_run_end(), RunEnd::kCompleted);
+    EXPECT_EQ(Rows("TimeTransactions"), static_cast<long>(SampleRecords("TimeTrackingRet").size()));
+    EXPECT_EQ(Rows("ExpenseLines"), SampleExpenseLines());
+    EXPECT_EQ(letters, "HX");
+    EXPECT_EQ(server_->Query("SELECT Notes FROM TimeTransactions WHERE TxnID = '17-1189040700'")
+                  .at(0)
+                  .at(0),
+              "Joists   blocking, weather delay");
+  }
 }
 
 }  // namespace

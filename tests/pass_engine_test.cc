@@ -329,18 +329,20 @@ TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
     BMWGUtilityResult result;
     long count, failures;
     bool status;
+    long lost;  // entries of the posts the server did not take
   };
   // clang-format off
   const Case cases[] = {
-      {kNormal, {"No data to upload. "}, 0, 150, {100, 50}, false, wgurSuccess, 150, 0, true},
-      {kNormal, {"Invalid column name"}, 0, 250, {100}, true, wgurAspFailed, 100, 0, false},
-      {kNormal, {"SUCCESS", "Timeout expired"}, 0, 150, {100, 50}, true, wgurAspFailed, 150, 0,
-       false},
-      {kDebugStop, {"SUCCESS", "Syntax error"}, 0, 5, {1, 1}, true, wgurAspFailed, 2, 1, false},
+      {kNormal, {"No data to upload. "}, 0, 150, {100, 50}, false, wgurSuccess, 150, 0, true, 0},
+      {kNormal, {"Invalid column name"}, 0, 250, {100}, true, wgurAspFailed, 100, 0, false, 100},
+      {kNormal, {"Refused"}, 0, 1, {1}, true, wgurAspFailed, 1, 0, false, 1},
+      {kNormal, {"SUCCESS", "Timeout expired"}, 0, 151, {100, 51}, true, wgurAspFailed, 151, 0,
+       false, 51},
+      {kDebugStop, {"SUCCESS", "Syntax error"}, 0, 5, {1, 1}, true, wgurAspFailed, 2, 1, false, 1},
       {kDebugGoOn, {"SUCCESS", "Syntax error", "No data to upload. ", "SUCCESS", "Deadlock"}, 0,
-       5, {1, 1, 1, 1, 1}, false, wgurAspFailed, 5, 3, false},
-      {kNormal, {}, 1, 120, {100}, true, wgurProcessInterrupted, 100, 0, false},
-      {kDebugGoOn, {}, 3, 5, {1, 1, 1}, true, wgurProcessInterrupted, 3, 0, false},
+       5, {1, 1, 1, 1, 1}, false, wgurAspFailed, 5, 3, false, 3},
+      {kNormal, {}, 1, 120, {100}, true, wgurProcessInterrupted, 100, 0, false, 100},
+      {kDebugGoOn, {}, 3, 5, {1, 1, 1}, true, wgurProcessInterrupted, 3, 0, false, 1},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -348,6 +350,7 @@ TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
                  << "mode " << c.mode << ", " << c.records << " records, " << c.replies.size()
                  << " replies, cancel at " << c.cancelled_post);
     StartOver();
+    ctl_.run().figures = RunFigures();
     SetDebugMode(c.mode != kNormal, c.mode == kDebugStop);
     ScriptReplies(c.replies);
     if (c.cancelled_post > 0) CancelPost(c.cancelled_post);
@@ -359,6 +362,7 @@ TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
     EXPECT_EQ(ctl_.lngFailedClassCnt, c.failures);
     EXPECT_EQ(StatusLetters().size(), c.status ? 1u : 0u);
     EXPECT_EQ(ctl_.screen().fraProgress.visible(), c.stopped);
+    EXPECT_EQ(ctl_.run().figures[static_cast<std::size_t>(EntityKind::kClasses)].lost, c.lost);
   }
 }
 
@@ -587,7 +591,7 @@ void PartOrigin(RecordContext& record, const platform::XmlNode& /*line*/, std::s
   out += "rec" + std::to_string(record.position);
 }
 constexpr Field kPartFields[] = {TextField("No"), RecordTextField("Name"), TextField("Text"),
-                                 ConstantField("x"), CustomField(PartOrigin)};
+                                 ConstantField("x"), CustomField(PartOrigin, "Origin")};
 constexpr Field kNoteFields[] = {ConstantField("note"), TextField("Text", "Body")};
 constexpr LineKind kPartLines[] = {{"PartRet", kPartFields}, {"NoteRet", kNoteFields}};
 
@@ -617,6 +621,31 @@ TEST_F(PassEngineTest, ALineWriterWritesEveryLineElementInDocumentOrder) {
   EXPECT_EQ(hooks_.written, (std::vector<long>{0, 1}));
   EXPECT_EQ(hooks_.entries_before, (std::vector<long>{0, 2}));
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"L"});
+  // Each record's "|" in a free text is reported once, by its field.
+  ASSERT_EQ(ctl_.run().line_issues.size(), 2u);
+  EXPECT_EQ(ctl_.run().line_issues[1].letter, 'L');
+  EXPECT_EQ(ctl_.run().line_issues[1].field, "Text");
+  EXPECT_FALSE(ctl_.run().line_issues[1].replaced);
+}
+
+// With safe lines, "|" and line breaks inside free texts become blanks and
+// the lines stay whole; fields the writer makes itself are untouched.
+TEST_F(PassEngineTest, SafeLinesBlankTheSeparatorsOfFreeTexts) {
+  SetResponse(
+      Response("<WidgetRet><Name>a&#13;&#10;b|c</Name><PartRet><No>1</No><Text>x|True"
+               "</Text></PartRet><NoteRet><Text><Body>ok</Body></Text></NoteRet>"
+               "</WidgetRet>",
+               "WidgetQueryRs"));
+  ctl_.run().safe_lines = true;
+  LineWriter writer(kPartLines);
+  RunPass(Context(), kParts, store_, hooks_, writer);
+  EXPECT_EQ(AllPosted(), "1|a  b c|x True|x|rec0\r\nnote|ok\r\n");
+  std::vector<std::string> fields;
+  for (const LineTextIssue& issue : ctl_.run().line_issues) {
+    EXPECT_TRUE(issue.replaced);
+    fields.push_back(issue.field);
+  }
+  EXPECT_EQ(fields, (std::vector<std::string>{"Name", "Text"}));
 }
 
 TEST_F(PassEngineTest, LinesAreBatchedOneByOneEvenInsideARecord) {

@@ -101,15 +101,22 @@ TEST_F(UploadNowTest, ClassifiesTheReply) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(UploadNowTest, NoDocumentShowsItsMessageAndCountsAsSent) {
-  browser().replies.push_back(Reply::NoDocument());
-  modWizard().strServerReply = "before";
-  EXPECT_EQ(Upload("x"), wgurSuccess);
-  ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].text, "Could not sync QB's data with Tessaly. Please try later.");
-  EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kInformation);
-  EXPECT_EQ(modWizard().strServerReply, "before");
-  EXPECT_EQ(ModuleUploadForm()->mReplyText, "Error");
+// A reply without a readable page shows its message and is never taken as
+// accepted, for the upload and the status update alike.
+TEST_F(UploadNowTest, NoDocumentShowsItsMessageAndIsNotAccepted) {
+  for (const bool status : {false, true}) {
+    SCOPED_TRACE(status ? "status" : "upload");
+    host_.messages.clear();
+    browser().replies.push_back(Reply::NoDocument());
+    modWizard().strServerReply = "before";
+    EXPECT_EQ(status ? ctl_.SendStatusUpdate("P") : Upload("x"), wgurUnknownError);
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0].text, "Could not sync QB's data with Tessaly. Please try later.");
+    EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kInformation);
+    EXPECT_EQ(modWizard().strServerReply, "before");
+    EXPECT_EQ(ModuleUploadForm()->mReplyText, "Error");
+    ctl_.OpenFreshUploadScript();
+  }
 }
 
 // The wizard's Cancel and the upload form's own stop the waiting request;

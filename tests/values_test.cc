@@ -73,6 +73,8 @@ TEST(ValuesTest, NumbersAsTheGeneralConversionWritesThem) {
   EXPECT_EQ(NumberToText(-20.5), "-20.5");
   EXPECT_EQ(NumberToText(0), "0");
   EXPECT_EQ(NumberToText(1e16), "1E+16");
+  EXPECT_EQ(NumberToText(0.00001), "1E-05");
+  EXPECT_EQ(NumberToText(1e20), "1E+20");
 }
 
 TEST(ValuesTest, TextToNumber) {

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "canned_server.h"
 #include "platform/com_error.h"
 #include "site/site_server.h"
 
@@ -26,6 +27,8 @@ using site::LoggedRequest;
 using site::ReplyFormat;
 using site::SiteOptions;
 using site::SiteServer;
+using vantrel::testing::CannedServer;
+using vantrel::testing::HttpReply;
 using Completions = std::vector<std::optional<std::string>>;
 
 constexpr char kQuery[] =
@@ -37,97 +40,7 @@ constexpr char kWireQuery[] =
 
 std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
-// A loopback server that answers each connection with a fixed reply chosen
-// by the request path, then closes it.
-class CannedServer {
- public:
-  explicit CannedServer(std::map<std::string, std::string> replies) : replies_(std::move(replies)) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    EXPECT_EQ(listen(fd_, 16), 0);
-    socklen_t len = sizeof addr;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-
-  ~CannedServer() {
-    stop_ = true;
-    thread_.join();
-    close(fd_);
-  }
-
-  // The request lines received so far.
-  std::vector<std::string> request_lines() const {
-    std::lock_guard<std::mutex> lock(mu_);
-    return request_lines_;
-  }
-
-  std::string url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
- private:
-  void Serve() {
-    while (!stop_) {
-      pollfd p{fd_, POLLIN, 0};
-      if (poll(&p, 1, 20) <= 0) continue;
-      int conn = accept(fd_, nullptr, nullptr);
-      if (conn < 0) continue;
-      // A browser may open a connection it then leaves unused; one at a time
-      // is served, so an idle one is given up on.
-      timeval idle{0, 200000};
-      setsockopt(conn, SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
-      std::string request;
-      char buf[4096];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        ssize_t n = recv(conn, buf, sizeof buf, 0);
-        if (n <= 0) break;
-        request.append(buf, static_cast<size_t>(n));
-      }
-      size_t sp1 = request.find(' ');
-      size_t sp2 = request.find(' ', sp1 + 1);
-      std::string path = sp1 == std::string::npos ? "" : request.substr(sp1 + 1, sp2 - sp1 - 1);
-      {
-        std::lock_guard<std::mutex> lock(mu_);
-        request_lines_.push_back(request.substr(0, request.find("\r\n")));
-      }
-      size_t q = path.find('?');
-      if (q != std::string::npos) path.resize(q);
-      auto it = replies_.find(path);
-      std::string reply =
-          it != replies_.end() ? it->second : "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
-      send(conn, reply.data(), reply.size(), MSG_NOSIGNAL);
-      shutdown(conn, SHUT_WR);
-      // Let the client read everything before the socket goes away.
-      while (recv(conn, buf, sizeof buf, 0) > 0) {
-      }
-      close(conn);
-    }
-  }
-
-  std::map<std::string, std::string> replies_;
-  mutable std::mutex mu_;
-  std::vector<std::string> request_lines_;
-  int fd_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
-std::string HttpReply(const std::string& status, const std::string& type, const std::string& body,
-                      const std::string& extra = "") {
-  std::string head = "HTTP/1.1 " + status + "\r\n";
-  if (!type.empty()) head += "Content-Type: " + type + "\r\n";
-  return head + extra + "Content-Length: " + std::to_string(body.size()) +
-         "\r\nConnection: close\r\n\r\n" + body;
-}
-
-class WebBrowserTest : public testing::Test {
+class WebBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SiteOptions options;
@@ -306,7 +219,7 @@ TEST_F(WebBrowserTest, FailedTransfersAreActionCancelled) {
 
   std::string url;
   {
-    CannedServer gone({});
+    CannedServer gone(std::map<std::string, std::string>{});
     url = gone.url("/vantrel.asp");
   }  // closed: connections to its port are refused
   EXPECT_EQ(Navigate(url, Bytes("x")), "Action cancelled");
@@ -403,11 +316,36 @@ TEST_F(WebBrowserTest, RepliesWithoutADocumentCompleteWithNothing) {
                  "<frame src=\"missing\"></frameset></html>")},
       {"/frames/empty", "HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n"},
   });
-  EXPECT_EQ(Navigate(canned.url("/nocontent"), std::nullopt), std::nullopt);
-  EXPECT_EQ(Navigate(canned.url("/image"), std::nullopt), std::nullopt);
-  EXPECT_EQ(Navigate(canned.url("/error"), std::nullopt), "Server Error");
-  EXPECT_EQ(Navigate(canned.url("/moved"), Bytes("x")), "SUCCESS");
-  EXPECT_EQ(Navigate(canned.url("/short"), std::nullopt), "Action cancelled");
+  using Kind = TransferFailure::Kind;
+  struct Case {
+    const char* path;
+    std::optional<std::string> text;
+    std::optional<Kind> failure;
+    const char* failure_text = "";
+  };
+  const Case cases[] = {
+      {"/nocontent", std::nullopt, Kind::kNoDocument, "HTTP 204, no content type, 0 bytes"},
+      {"/image", std::nullopt, Kind::kNoDocument, "HTTP 200, image/png, 8 bytes"},
+      {"/error", "Server Error", std::nullopt},
+      // A redirect is never followed: the POST does not go on as a GET.
+      {"/moved", "Action cancelled", Kind::kRedirect, "HTTP 302 redirect to http://127.0.0.1:"},
+      {"/short", "Action cancelled", Kind::kDropped},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(Navigate(canned.url(c.path), Bytes("x")), c.text);
+    const std::optional<TransferFailure> failure = browser_->LastFailure();
+    ASSERT_EQ(failure.has_value(), c.failure.has_value());
+    if (!failure) continue;
+    EXPECT_EQ(failure->kind, *c.failure);
+    EXPECT_TRUE(failure->text.starts_with(c.failure_text)) << failure->text;
+  }
+  EXPECT_EQ(browser_->LastFailure()->location, "");
+  Navigate(canned.url("/moved"), Bytes("x"));
+  EXPECT_EQ(browser_->LastFailure()->location, canned.url("/plain"));
+  for (const std::string& line : canned.request_lines()) {
+    EXPECT_FALSE(line.starts_with("GET /plain")) << line;
+  }
 
   done_.clear();
   browser_->Navigate2(canned.url("/frames/top"), 6, std::nullopt, "");

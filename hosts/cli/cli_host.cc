@@ -15,10 +15,10 @@ namespace {
 std::atomic<bool> g_interrupted{false};
 std::atomic<bool> g_ever_interrupted{false};
 
-// The first Ctrl-C asks for a Cancel at the next chance; a second one before
-// that chance came ends the program as usual.
+// The first Ctrl-C asks for a Cancel at the next chance; a second one ends
+// the program as usual.
 void OnInterrupt(int signal_number) {
-  if (g_interrupted) {
+  if (g_ever_interrupted) {
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
     return;
@@ -77,10 +77,11 @@ void CliHost::ShowMessage(const std::string& text, platform::MessageStyle style)
 }
 
 void CliHost::ProcessPendingEvents() {
-  if (g_interrupted.exchange(false) && ctl_ != nullptr) {
-    if (show_stages_) std::fprintf(out_, "cancelling...\n");
-    ctl_->screen().cmdNav[1].Click();
-  }
+  if (!g_ever_interrupted || ctl_ == nullptr) return;
+  if (g_interrupted.exchange(false) && show_stages_) std::fprintf(out_, "cancelling...\n");
+  // Every request that waits after the first Ctrl-C is cancelled, so that the
+  // run ends at its next upload at the latest.
+  ctl_->screen().cmdNav[1].Click();
 }
 
 void CliHost::FlushProgress() {

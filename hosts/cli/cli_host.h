@@ -28,9 +28,11 @@ class CliHost : public platform::FormsHost {
 
   // The control whose Cancel button Ctrl-C clicks.
   void set_control(VantrelCtl* ctl) { ctl_ = ctl; }
-  // Makes Ctrl-C click Cancel while a request waits (instead of ending the
-  // program); before a run it only marks the program as interrupted.
+  // Makes the first Ctrl-C click Cancel for the request that waits and for
+  // every later one (instead of ending the program); before a run it only
+  // marks the program as interrupted. A second Ctrl-C ends the program.
   static void InstallInterruptHandler();
+
   // True once Ctrl-C has been pressed.
   static bool interrupted();
 
@@ -52,6 +54,7 @@ class CliHost : public platform::FormsHost {
   bool show_stages_;
   VantrelCtl* ctl_ = nullptr;
   std::function<std::string(const std::string&)> hint_;
+
   std::vector<RecordedMessage> messages_;
   // Prints the running count not shown yet.
   void FlushProgress();

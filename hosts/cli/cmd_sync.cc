@@ -1,6 +1,8 @@
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -32,12 +34,14 @@ constexpr char kHelp[] =
     "                    [--debug [--continue-on-error]] [--quickbooks COMPANY]\n"
     "                    [--embedded-site [--site-db FILE | --keep-site]]\n"
     "                    [--dry-run [--script-dir DIR]] [--retries N] [-q | -v]\n"
-    "                    [--messages FILE] [--report FILE] [--sales-tax-codes]\n"
-    "                    [--now \"MM/DD/YYYY HH:MM:SS\"]\n"
+    "                    [--request-timeout SECONDS] [--messages FILE] [--report FILE]\n"
+    "                    [--sales-tax-codes] [--safe-lines] [--now \"MM/DD/YYYY HH:MM:SS\"]\n"
     "\n"
     "Runs the wizard: ticks the boxes, clicks \"Start &Sync\", prints the stages and\n"
     "every message box, and ends with a table of what each entity read, sent and\n"
-    "changed. Ctrl-C clicks Cancel while a request waits.\n"
+    "changed. The first Ctrl-C cancels the request under way and every later one,\n"
+    "so that the run ends at its next upload at the latest; a second one ends the\n"
+    "program at once.\n"
     "\n"
     "  --page FILE|URL      the control's parameters: the first <object> of a page\n"
     "                       file, or of a page read over HTTP (vantrel-site serves\n"
@@ -66,6 +70,9 @@ constexpr char kHelp[] =
     "  --retries N          send a request again up to N times after a failed or\n"
     "                       dropped connection, waiting 1 s, then 2 s, ... (default 2;\n"
     "                       uploads are upserts, so a batch sent twice lands once)\n"
+    "  --request-timeout SECONDS\n"
+    "                       give up a request that has not had its whole reply in\n"
+    "                       this time (default 300; 0 for no limit)\n"
     "  -q, --quiet          print only message boxes, hints and errors\n"
     "  -v, --verbose        also print each request and its reply, one line each\n"
     "  --messages FILE      also write each message box as a JSON line\n"
@@ -75,6 +82,11 @@ constexpr char kHelp[] =
     "  --sales-tax-codes    also ask QuickBooks for its sales tax codes, so that items\n"
     "                       with a taxable code are sent as taxable (as the page\n"
     "                       parameter IncludeSalesTaxCodes=True does)\n"
+    "  --safe-lines         in time and expense lines, replace \"|\" and line breaks\n"
+    "                       inside free texts (notes, memos, names) by blanks, which\n"
+    "                       the line format cannot carry (as the page parameter\n"
+    "                       SafeLines=True does); without it such a line goes out as\n"
+    "                       it stands and a hint names the record\n"
     "  --now \"MM/DD/YYYY HH:MM:SS\"\n"
     "                       the clock stands at this time (24-hour) for the whole\n"
     "                       run: upload and status times, default start dates\n"
@@ -83,12 +95,14 @@ constexpr char kHelp[] =
     "(statements or lines posted), new and updated (rows the site stand-in\n"
     "inserted and rows its updates reached; \"unknown\" for another server),\n"
     "inactive (sent as updates only), unchanged (skipped: not changed since the\n"
-    "last-sync date), failed (entries of uploads that did not land, or the\n"
-    "entity's failure counter when it counts more).\n"
+    "last-sync date), warnings (the server's marks on what it took: lines it could\n"
+    "not file, items or projects it added), failed (entries of uploads that did\n"
+    "not land, or the entity's failure counter when it counts more).\n"
     "\n"
     "Exit status: 0 when the run reached its final message with every failure\n"
-    "counter 0; 1 for any other end of a run; 2 for a usage error; 130 after\n"
-    "Ctrl-C.\n"
+    "counter 0 and every request accepted; 3 when it did so but the server marked\n"
+    "warnings; 1 for any other end of a run (a refused or unanswered request, a\n"
+    "status update that did not land); 2 for a usage error; 130 after Ctrl-C.\n"
     "\n"
     "examples:\n"
     "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
@@ -100,15 +114,43 @@ constexpr char kHelp[] =
     "  vantrel sync --page http://127.0.0.1:8080/page.html --param TessalyUser=jsmith \\\n"
     "      --param QBFilePath=samples/Acme.QBW --quickbooks samples/Acme.QBW --select-all\n";
 
-// Writes an output file of the run; false (having said so) when it cannot.
-bool WriteOutput(const std::string& path, const std::string& text, const char* what) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (out) return true;
-  std::fprintf(stderr, "vantrel sync: cannot write the %s file '%s'\n", what, path.c_str());
-  return false;
-}
+// An output file of the run, made before any work so that a path that
+// cannot be written is refused at once; removed again when the program ends
+// before the run could write it.
+class OutputFile {
+ public:
+  OutputFile(std::string path, const char* what) : path_(std::move(path)), what_(what) {
+    file_ = std::fopen(path_.c_str(), "wb");
+    if (file_ == nullptr) {
+      throw host::UsageError(std::string("cannot write the ") + what_ + " file '" + path_ +
+                             "': " + std::strerror(errno));
+    }
+  }
+  ~OutputFile() {
+    if (file_ == nullptr) return;
+    std::fclose(file_);
+    std::error_code error;
+    std::filesystem::remove(path_, error);
+  }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Writes `text` and closes the file; false (having said so) when it fails.
+  bool Write(const std::string& text) {
+    const bool ok = std::fwrite(text.data(), 1, text.size(), file_) == text.size();
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (ok && closed) return true;
+    std::fprintf(stderr, "vantrel sync: cannot write the %s file '%s': %s\n", what_, path_.c_str(),
+                 std::strerror(errno));
+    return false;
+  }
+
+ private:
+  std::string path_;
+  const char* what_;
+  std::FILE* file_ = nullptr;
+};
 
 // What the embedded site's database holds after the run, a line a table.
 void PrintSiteTables(const site::SiteServer& server) {
@@ -162,6 +204,15 @@ void PrepareScriptDir(const std::string& dir) {
 int ParseRetries(const std::string& text) {
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return text[0] - '0';
   throw host::UsageError("--retries takes a whole number from 0 to 9, not '" + text + "'");
+}
+
+std::chrono::seconds ParseRequestTimeout(const std::string& text) {
+  if (!text.empty() && text.size() <= 6 &&
+      text.find_first_not_of("0123456789") == std::string::npos) {
+    return std::chrono::seconds(std::stol(text));
+  }
+  throw host::UsageError("--request-timeout takes whole seconds from 0 to 999999, not '" + text +
+                         "'");
 }
 
 bool GivenAsParam(const host::ParsedArgs& parsed, std::string_view name) {
@@ -224,11 +275,11 @@ class TemporaryFolder {
 int RunSync(const std::vector<std::string>& args) {
   host::ParsedArgs parsed;
   try {
-    parsed =
-        host::ParseArgs(args, {{"help", "select-all", "debug", "continue-on-error", "embedded-site",
-                                "sales-tax-codes", "dry-run", "keep-site", "quiet", "verbose"},
-                               {"page", "param", "select", "quickbooks", "site-db", "messages",
-                                "report", "now", "script-dir", "retries"}});
+    parsed = host::ParseArgs(
+        args, {{"help", "select-all", "debug", "continue-on-error", "embedded-site",
+                "sales-tax-codes", "dry-run", "keep-site", "quiet", "verbose", "safe-lines"},
+               {"page", "param", "select", "quickbooks", "site-db", "messages", "report", "now",
+                "script-dir", "retries", "request-timeout"}});
     if (parsed.Has("help")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
@@ -259,12 +310,20 @@ int RunSync(const std::vector<std::string>& args) {
           "nothing to send: give --select LIST (employees, customers, classes, accounts, items, "
           "vendors, time, expense) or --select-all");
     }
-    for (const char* output : {"report", "messages"}) {
-      if (parsed.Has(output)) CheckOutputFolder(parsed.Last(output), output);
-    }
     std::optional<platform::DateTime> now;
     if (parsed.Has("now")) now = host::ParseFixedTime(parsed.Last("now"));
     const int retries = parsed.Has("retries") ? ParseRetries(parsed.Last("retries")) : 2;
+    platform::CurlBrowserOptions browser_options;
+    if (parsed.Has("request-timeout")) {
+      browser_options.transfer_timeout = ParseRequestTimeout(parsed.Last("request-timeout"));
+    }
+    std::optional<OutputFile> report_file, messages_file;
+    for (const char* output : {"report", "messages"}) {
+      if (!parsed.Has(output)) continue;
+      CheckOutputFolder(parsed.Last(output), output);
+      (output == std::string("report") ? report_file : messages_file)
+          .emplace(parsed.Last(output), output);
+    }
     const bool quiet = parsed.Has("quiet");
     const bool dry_run = parsed.Has("dry-run");
     platform::PropertyBag bag = host::BuildBag(parsed);
@@ -281,7 +340,9 @@ int RunSync(const std::vector<std::string>& args) {
                         .retries = retries,
                         .dry_run = dry_run,
                         .script_dir = parsed.Last("script-dir")});
+    watch.set_cancelled([] { return CliHost::interrupted(); });
     WatchedEnv env(quickbooks.ProcessorFactory(), watch);
+    env.set_browser_options(browser_options);
     if (now) env.FixClock(*now);
 
     CliHost forms_host(stdout, !quiet);
@@ -320,6 +381,7 @@ int RunSync(const std::vector<std::string>& args) {
     }
 
     if (parsed.Has("sales-tax-codes")) ctl.IncludeSalesTaxCodes = true;
+    if (parsed.Has("safe-lines")) ctl.SafeLines = true;
     watch.set_site_key(ctl.SiteKey);
     if (site_server) {
       ctl.WGSecureServerURL = site_server->base_url();
@@ -361,7 +423,10 @@ int RunSync(const std::vector<std::string>& args) {
     record.last_sync = LastSyncUsed(date_sources);
     if (site_server) {
       try {
-        if (!dry_run) record.rows = RowsSince(*site_server, uploads_before);
+        if (!dry_run) {
+          record.rows = RowsSince(*site_server, uploads_before);
+          record.site_warnings = SiteWarningsSince(*site_server, uploads_before);
+        }
       } catch (const std::exception& e) {
         std::fprintf(stderr, "note: the site's row counts cannot be read (%s)\n", e.what());
       }
@@ -373,40 +438,34 @@ int RunSync(const std::vector<std::string>& args) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!quiet) {
       if (dry_run) std::fputs(DryRunLines(watch).c_str(), stdout);
-      std::fputs(SummaryTable(ctl, record, watch).c_str(), stdout);
+      std::fputs(SummaryTable(ctl, record).c_str(), stdout);
+    }
+    std::fflush(stdout);
+    for (const std::string& hint : AfterRunHints(ctl, record, watch)) {
+      std::fprintf(stderr, "hint: %s\n", hint.c_str());
     }
 
     bool written = true;
-    if (parsed.Has("messages")) {
+    if (messages_file) {
       std::string lines;
       for (const RecordedMessage& m : forms_host.messages()) {
         lines += "{\"style\":" + std::to_string(static_cast<int>(m.style)) +
                  ",\"text\":" + JsonString(m.text) + "}\n";
       }
-      written = WriteOutput(parsed.Last("messages"), lines, "messages") && written;
+      written = messages_file->Write(lines) && written;
     }
-    if (parsed.Has("report")) {
-      written =
-          WriteOutput(parsed.Last("report"), ReportJson(ctl, record, watch), "report") && written;
-    }
-    const RunEnd end = ctl.last_run_end();
-    const bool ok = host::RunReachedItsEnd(end) && ctl.last_run_failures() == 0 && written;
-    if (!quiet) std::printf("run ended: %s\n", host::RunEndName(end));
+    if (report_file) written = report_file->Write(ReportJson(ctl, record, watch)) && written;
     if (CliHost::interrupted()) {
-      std::string landed;
-      for (const EntityInfo& entity : Entities()) {
-        const long count = ctl.last_run_counts().*entity.count;
-        if (count == 0) continue;
-        landed +=
-            (landed.empty() ? "" : ", ") + std::string(entity.name) + " " + std::to_string(count);
-      }
-      std::fprintf(stderr,
-                   "interrupted: entries put into batches before the cancel: %s (the batch under "
-                   "way when it came did not land; run the same command again to send the rest)\n",
-                   landed.empty() ? "none" : landed.c_str());
+      if (!quiet) std::printf("run ended: interrupted\n");
+      std::fprintf(stderr, "%s\n", InterruptedNote(watch).c_str());
       return kExitInterrupted;
     }
-    return ok ? kExitOk : kExitRunFailed;
+    const int status = SyncExitStatus(ctl, watch);
+    if (!quiet) {
+      std::printf("run ended: %s%s\n", host::RunEndName(ctl.last_run_end()),
+                  status == kExitWarnings ? ", with warnings from the site (see the hints)" : "");
+    }
+    return written ? status : kExitRunFailed;
   } catch (const host::UsageError& e) {
     std::fprintf(stderr, "vantrel sync: %s\n(see 'vantrel sync --help')\n", e.what());
     return kExitUsage;

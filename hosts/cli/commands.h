@@ -12,6 +12,9 @@ namespace vantrel::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRunFailed = 1;
 inline constexpr int kExitUsage = 2;
+// The run completed and every failure counter is 0, but the server marked
+// some of what it took: lines it could not file, items or projects it added.
+inline constexpr int kExitWarnings = 3;
 inline constexpr int kExitInterrupted = 130;  // Ctrl-C, as a shell reports SIGINT
 
 int RunScreen(const std::vector<std::string>& args);

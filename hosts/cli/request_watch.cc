@@ -7,10 +7,7 @@
 #include <utility>
 
 #include "platform/accepting_browser.h"
-#include "site/site_database.h"
 #include "site/site_net.h"
-#include "site/sql_script.h"
-#include "site/txn_lines.h"
 
 namespace vantrel::cli {
 
@@ -35,26 +32,6 @@ bool Retryable(const platform::TransferFailure& failure) {
          failure.kind == platform::TransferFailure::Kind::kDropped;
 }
 
-// The entries of an upload body by the site table they are for, read as the
-// site reads them.
-std::map<std::string, long> EntriesByTable(const std::string& letter, std::string_view body) {
-  std::map<std::string, long> entries;
-  if (letter == "H" || letter == "X" || letter == "B") {
-    const bool time = letter == "H";
-    const site::TxnLines lines =
-        site::ParseTxnLines(body, time ? site::TxnLineKind::kTime : site::TxnLineKind::kExpense);
-    if (!lines.lines.empty()) {
-      entries[time ? site::kTimeTable : site::kExpenseTable] =
-          static_cast<long>(lines.lines.size());
-    }
-    return entries;
-  }
-  for (const site::SqlStatement& statement : site::ParseSqlScript(body).statements) {
-    ++entries[std::string(statement.table->name)];
-  }
-  return entries;
-}
-
 std::string OneLine(const std::string& text, std::size_t limit) {
   std::string line;
   for (char c : text.substr(0, limit)) line += (c == '\r' || c == '\n') ? ' ' : c;
@@ -77,6 +54,12 @@ class WatchedBrowser final : public platform::WebBrowser {
     retry_at_.reset();
     index_ = watch_.requests().size();
     SeenRequest& request = watch_.Begin(url, post_data);
+    if (watch_.cancelled()) {
+      // After a cancel nothing more goes out: the request waits until the
+      // host clicks Cancel for it, and the run ends.
+      request.not_sent = true;
+      return;
+    }
     if (watch_.options().dry_run) watch_.WriteDryRunFile(request, url, post_data);
     started_ = std::chrono::steady_clock::now();
     if (std::FILE* out = watch_.options().verbose) {
@@ -84,8 +67,7 @@ class WatchedBrowser final : public platform::WebBrowser {
                    request.address.c_str(), request.bytes);
       std::fflush(out);
     }
-    // The request is kept: it may have to go again, and the entries of an
-    // upload that does not land are counted from it.
+    // The request is kept: it may have to go again.
     url_ = url;
     flags_ = flags;
     post_data_ = post_data;
@@ -123,8 +105,9 @@ class WatchedBrowser final : public platform::WebBrowser {
 
   void OnComplete(const std::optional<std::string>& text) {
     SeenRequest& request = Request();
-    const auto failure = text == kActionCancelled ? inner_->LastFailure()
-                                                  : std::optional<platform::TransferFailure>();
+    const auto failure = text == kActionCancelled || !text
+                             ? inner_->LastFailure()
+                             : std::optional<platform::TransferFailure>();
     if (!request.completed && failure && Retryable(*failure) &&
         request.attempts <= watch_.retries_left()) {
       const auto wait = watch_.options().retry_wait * (1 << (request.attempts - 1));
@@ -144,15 +127,12 @@ class WatchedBrowser final : public platform::WebBrowser {
       request.failure = failure;
       request.seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-      if (request.upload && Failed(request) && post_data_) {
-        request.lost = EntriesByTable(
-            request.letter, std::string_view(reinterpret_cast<const char*>(post_data_->data()),
-                                             post_data_->size()));
-      }
       if (std::FILE* out = watch_.options().verbose) {
-        const std::string said = failure ? std::string(kActionCancelled) + ": " + failure->text
-                                 : text  ? "\"" + watch_.Masked(OneLine(*text, 200)) + "\""
-                                         : std::string("no readable document");
+        const std::string said =
+            failure ? (text ? std::string(kActionCancelled) + ": " : std::string()) +
+                          watch_.Masked(failure->text)
+            : text ? "\"" + watch_.Masked(OneLine(*text, 200)) + "\""
+                   : std::string("no readable document");
         std::fprintf(out, "< %s (%.0f ms)\n", said.c_str(), request.seconds * 1000);
         std::fflush(out);
       }
@@ -182,7 +162,8 @@ std::string DryRunFileName(const SeenRequest& request) {
 }
 
 bool Failed(const SeenRequest& request) {
-  return !request.completed || request.failure || !request.reply.starts_with("SUCCESS");
+  return !request.completed || request.not_sent || request.failure ||
+         !request.reply.starts_with("SUCCESS");
 }
 
 std::string RequestWatch::Masked(std::string text) const {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,12 +28,11 @@ struct SeenRequest {
   std::string address;     // as it goes on the wire, the site key masked
   std::size_t bytes = 0;   // of the body
   bool completed = false;  // a reply (or the failure's "Action cancelled") came
+  bool not_sent = false;   // asked for after the run was cancelled, and never sent
   std::string reply;       // the text of its first document ("" for none)
-  std::optional<platform::TransferFailure> failure;  // of the last attempt
+  // Of the last attempt: why it got no reply, or no readable page.
+  std::optional<platform::TransferFailure> failure;
   int attempts = 0;
-  // For an upload that did not land (refused, dropped, cancelled): its
-  // entries by the site table they were for, as the site reads them.
-  std::map<std::string, long> lost;
   double seconds = 0;  // from the first attempt to the reply
 };
 
@@ -44,7 +44,8 @@ struct WatchOptions {
   std::string script_dir;  // with dry_run: each request's bytes go to a file here
 };
 
-// True when `request` did not end with an accepted reply.
+// True when `request` did not end with an accepted reply (the reply
+// "No data to upload. " included: nothing of it landed).
 bool Failed(const SeenRequest& request);
 
 // The requests of one run; the watched browsers add to it.
@@ -72,6 +73,11 @@ class RequestWatch {
   int retries_left() const { return gave_up_ ? 0 : options_.retries; }
   void GiveUpRetries() { gave_up_ = true; }
 
+  // Once `cancelled` says true, no request of the run goes out any more: each
+  // later one is recorded as not sent and waits for the host's Cancel.
+  void set_cancelled(std::function<bool()> cancelled) { cancelled_ = std::move(cancelled); }
+  bool cancelled() const { return cancelled_ && cancelled_(); }
+
   // Internal to the watched browsers.
   SeenRequest& request(std::size_t index) { return requests_[index]; }
   SeenRequest& Begin(const std::string& url, const std::optional<std::vector<std::uint8_t>>& body);
@@ -83,6 +89,7 @@ class RequestWatch {
   std::vector<SeenRequest> requests_;
   std::vector<std::string> files_;
   bool gave_up_ = false;
+  std::function<bool()> cancelled_;
   std::string site_key_;
 };
 

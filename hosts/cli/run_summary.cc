@@ -6,7 +6,9 @@
 #include <map>
 
 #include "cli_host.h"
+#include "commands.h"
 #include "common/run_end.h"
+#include "control/public_properties.h"
 #include "site/site_database.h"
 #include "site/site_server.h"
 #include "wizard/mod_wizard.h"
@@ -27,31 +29,19 @@ const PassFigures& FiguresOf(const VantrelCtl& ctl, const EntityInfo& entity) {
 
 // What the summary and the report say of one entity.
 struct EntityLine {
-  long read, sent, inactive, unchanged, left_out, failed;
+  long read, sent, inactive, unchanged, left_out, warnings, failed;
   std::optional<SiteRows> rows;
 };
 
-// The entries of `entity` in uploads that did not land.
-long Lost(const RequestWatch& watch, const EntityInfo& entity) {
-  long lost = 0;
-  const std::string table = kSiteTables[static_cast<std::size_t>(entity.kind)];
-  for (const SeenRequest& request : watch.requests()) {
-    const auto found = request.lost.find(table);
-    if (found != request.lost.end()) lost += found->second;
-  }
-  return lost;
-}
-
-EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const RequestWatch& watch,
-                  const EntityInfo& entity) {
+EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const EntityInfo& entity) {
   const PassFigures& f = FiguresOf(ctl, entity);
   // In debug mode each failed post holds one entry and raises the failure
   // counter too; in normal mode a refused batch raises none.
-  const long failed = std::max(f.failed, Lost(watch, entity));
+  const long failed = std::max(f.failed, f.lost);
   EntityLine line{f.read,        ctl.last_run_counts().*entity.count,
                   f.update_only, f.unchanged,
-                  f.left_out,    failed,
-                  std::nullopt};
+                  f.left_out,    f.warnings,
+                  failed,        std::nullopt};
   if (record.rows) line.rows = (*record.rows)[static_cast<std::size_t>(entity.kind)];
   return line;
 }
@@ -60,6 +50,49 @@ std::string Seconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3f", seconds);
   return text;
+}
+
+// The lines whose free texts held "|" or line breaks, a JSON array.
+std::string LineTextsJson(const std::vector<LineTextIssue>& issues) {
+  std::string out;
+  for (const LineTextIssue& issue : issues) {
+    out += out.empty() ? "[\n" : ",\n";
+    out += "    {\"letter\": " + JsonString(std::string(1, issue.letter)) +
+           ", \"txnID\": " + JsonString(issue.key) + ", \"field\": " + JsonString(issue.field) +
+           ", \"replacedByBlanks\": " + (issue.replaced ? "true" : "false") + "}";
+  }
+  return out.empty() ? "[]" : out + "\n  ]";
+}
+
+std::string SiteWarningsJson(const RunRecord& record) {
+  std::string out;
+  for (const SiteWarning& w : record.site_warnings) {
+    out += out.empty() ? "[\n" : ",\n";
+    out += "    {\"letter\": " + JsonString(w.letter) + ", \"line\": " + std::to_string(w.line) +
+           ", \"key\": " + JsonString(w.key) + ", \"missing\": " + JsonString(w.missing) +
+           ", \"listID\": " + JsonString(w.list_id) + "}";
+  }
+  return out + "\n  ]";
+}
+
+// The control's public properties after the run, by their interface names,
+// the site key masked.
+std::string ControlJson(const VantrelCtl& ctl, const RequestWatch& watch) {
+  std::string out = "{";
+  for (const PublicProperty& p : PublicProperties(ctl)) {
+    out += out.size() > 1 ? ",\n    " : "\n    ";
+    out += JsonString(std::string(p.name)) + ": ";
+    if (const long* n = std::get_if<long>(&p.value)) {
+      out += std::to_string(*n);
+    } else if (const bool* b = std::get_if<bool>(&p.value)) {
+      out += *b ? "true" : "false";
+    } else if (const std::string* text = std::get_if<std::string>(&p.value)) {
+      out += JsonString(p.name == "SiteKey" ? MaskKey(*text) : watch.Masked(*text));
+    } else {
+      out += JsonString(std::get<platform::DateTime>(p.value).GeneralText());
+    }
+  }
+  return out + "\n  }";
 }
 
 }  // namespace
@@ -85,6 +118,34 @@ SiteRowsByEntity RowsSince(const site::SiteServer& server, long long after_uploa
   return rows;
 }
 
+std::vector<SiteWarning> SiteWarningsSince(const site::SiteServer& server, long long after_upload) {
+  std::vector<SiteWarning> warnings;
+  const auto rows = server.Query(
+      "SELECT u.\"Options\", w.\"LineNo\", w.\"LineKey\", w.\"RefKind\", w.\"ListID\" "
+      "FROM \"LineWarnings\" w JOIN \"Uploads\" u ON u.rowid = w.\"UploadID\" "
+      "WHERE w.\"UploadID\" > CAST(? AS INTEGER) ORDER BY w.\"UploadID\", w.\"LineNo\"",
+      {std::to_string(after_upload)});
+  for (const auto& row : rows) {
+    warnings.push_back({row[0], std::stol(row[1]), row[2], row[3], row[4]});
+  }
+  return warnings;
+}
+
+int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch) {
+  if (!host::RunReachedItsEnd(ctl.last_run_end()) || ctl.last_run_failures() != 0) {
+    return kExitRunFailed;
+  }
+  long warnings = 0;
+  for (const PassFigures& f : ctl.last_run_figures()) {
+    if (f.lost != 0) return kExitRunFailed;
+    warnings += f.warnings;
+  }
+  for (const SeenRequest& request : watch.requests()) {
+    if (Failed(request)) return kExitRunFailed;
+  }
+  return warnings != 0 ? kExitWarnings : kExitOk;
+}
+
 std::vector<const EntityInfo*> EntitiesOfTheRun() {
   std::vector<const EntityInfo*> entities;
   const SelectionFlags& selection = modWizard().selection;
@@ -94,20 +155,19 @@ std::vector<const EntityInfo*> EntitiesOfTheRun() {
   return entities;
 }
 
-std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record,
-                         const RequestWatch& watch) {
+std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
   std::string out;
   char line[256];
-  std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read", "sent",
-                "new", "updated", "inactive", "unchanged", "failed");
+  std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read",
+                "sent", "new", "updated", "inactive", "unchanged", "warnings", "failed");
   out += line;
   for (const EntityInfo* entity : EntitiesOfTheRun()) {
-    const EntityLine e = LineOf(ctl, record, watch, *entity);
+    const EntityLine e = LineOf(ctl, record, *entity);
     const std::string inserted = e.rows ? std::to_string(e.rows->inserted) : "unknown";
     const std::string updated = e.rows ? std::to_string(e.rows->updated) : "unknown";
-    std::snprintf(line, sizeof line, "%-10s %9ld %9ld %9s %9s %9ld %9ld %7ld\n",
+    std::snprintf(line, sizeof line, "%-10s %9ld %9ld %9s %9s %9ld %9ld %9ld %7ld\n",
                   std::string(entity->name).c_str(), e.read, e.sent, inserted.c_str(),
-                  updated.c_str(), e.inactive, e.unchanged, e.failed);
+                  updated.c_str(), e.inactive, e.unchanged, e.warnings, e.failed);
     out += line;
   }
   std::snprintf(line, sizeof line, "%s from %s to %s (%.1f s)\n",
@@ -190,7 +250,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
 
   std::string entities;
   for (const EntityInfo* entity : EntitiesOfTheRun()) {
-    const EntityLine e = LineOf(ctl, record, watch, *entity);
+    const EntityLine e = LineOf(ctl, record, *entity);
     auto site = [&](long SiteRows::*part) {
       return e.rows ? std::to_string((*e.rows).*part) : std::string("\"unknown\"");
     };
@@ -202,6 +262,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
                 ", \"inactiveSentAsUpdates\": " + std::to_string(e.inactive) +
                 ", \"skippedUnchanged\": " + std::to_string(e.unchanged) +
                 ", \"leftOutByRule\": " + std::to_string(e.left_out) +
+                ", \"warnings\": " + std::to_string(e.warnings) +
                 ", \"failed\": " + std::to_string(e.failed) + "}";
   }
   field("entities", entities.empty() ? "{}" : entities + "\n  }");
@@ -228,7 +289,10 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
   field("failureCounters", std::to_string(ctl.last_run_failures()));
   field("timeErrorShown", b(ctl.mDisplayTSError));
   field("expenseErrorShown", b(ctl.mDisplayEXPError));
-  field("lastServerReply", s(watch.Masked(modWizard().strServerReply)), true);
+  field("lineTexts", LineTextsJson(ctl.run().line_issues));
+  field("siteWarnings", record.site_warnings.empty() ? "[]" : SiteWarningsJson(record));
+  field("lastServerReply", s(watch.Masked(modWizard().strServerReply)));
+  field("control", ControlJson(ctl, watch), true);
   return json + "}\n";
 }
 

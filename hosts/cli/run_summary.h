@@ -33,6 +33,15 @@ struct LastSyncUse {
   std::string source;  // "site", "page", "param" or "default"
 };
 
+// A line the site stand-in took but could not file: a reference it lacks.
+struct SiteWarning {
+  std::string letter;   // the upload's entity letter
+  long line = 0;        // the line's number in its upload
+  std::string key;      // the line's key
+  std::string missing;  // what the site lacks: "employee or vendor", "customer or project", "item"
+  std::string list_id;  // the ListID it lacks
+};
+
 struct RunRecord {
   std::string started;  // local wall-clock times, mm/dd/yyyy hh:mm:ss
   std::string ended;
@@ -41,6 +50,7 @@ struct RunRecord {
   std::string site_db;                   // the embedded site's database, if any
   std::optional<SiteRowsByEntity> rows;  // known when the run used the site stand-in
   std::vector<LastSyncUse> last_sync;
+  std::vector<SiteWarning> site_warnings;  // known when the run used the site stand-in
 };
 
 // The upload journal's last id, so that the rows of the uploads after it can
@@ -49,6 +59,16 @@ long long LastUploadId(const site::SiteServer& server);
 
 // The rows the uploads after `after_upload` inserted and updated, by entity.
 SiteRowsByEntity RowsSince(const site::SiteServer& server, long long after_upload);
+
+// The lines of the uploads after `after_upload` that the site took but could
+// not file, in order.
+std::vector<SiteWarning> SiteWarningsSince(const site::SiteServer& server, long long after_upload);
+
+// The exit status of a run that was not interrupted: kExitOk when it reached
+// its end with every failure counter 0 and every request accepted,
+// kExitWarnings when it did so but the server marked warnings, and
+// kExitRunFailed otherwise.
+int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch);
 
 // The entities the last run asked for, in pass order.
 std::vector<const EntityInfo*> EntitiesOfTheRun();
@@ -60,7 +80,8 @@ std::vector<const EntityInfo*> EntitiesOfTheRun();
 // run's times.
 // Failed entries are those of uploads that did not land, or the entity's
 // failure counter when that counts more.
-std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record, const RequestWatch& watch);
+// Warnings are the server's marks on uploads it took.
+std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record);
 
 // What a dry run would have sent, a line per entity letter.
 std::string DryRunLines(const RequestWatch& watch);

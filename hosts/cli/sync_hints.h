@@ -4,9 +4,11 @@
 #define VANTREL_HOSTS_CLI_SYNC_HINTS_H_
 
 #include <string>
+#include <vector>
 
 #include "control/vantrel_ctl.h"
 #include "request_watch.h"
+#include "run_summary.h"
 
 namespace vantrel::cli {
 
@@ -19,6 +21,20 @@ struct HintContext {
 // The hint for the message box `text` of `ctl`'s run; "" when there is
 // nothing to add.
 std::string Hint(const std::string& text, const VantrelCtl& ctl, const HintContext& context);
+
+// The lines the command line adds after a run (each printed as "hint: ..."):
+// the time and expense records whose free texts the line format cannot
+// carry, the site's warnings by entity and, from the site stand-in, the
+// lines it could not file with the records it lacks, and the requests that
+// did not land although the run went on (a status update, an upload answered
+// "No data to upload. ").
+std::vector<std::string> AfterRunHints(const VantrelCtl& ctl, const RunRecord& record,
+                                       const RequestWatch& watch);
+
+// What the command line says after Ctrl-C: the uploads the site confirmed,
+// the request under way when it came (which may have landed), and how to go
+// on.
+std::string InterruptedNote(const RequestWatch& watch);
 
 }  // namespace vantrel::cli
 

@@ -153,6 +153,7 @@ const std::vector<std::string_view>& VantrelCtl::PropertyNames() {
     for (const TextProperty& p : kTexts) out.push_back(p.key);
     for (const DateProperty& p : kDates) out.push_back(p.key);
     out.push_back("IncludeSalesTaxCodes");
+    out.push_back("SafeLines");
     return out;
   }();
   return names;
@@ -187,12 +188,11 @@ void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
   screen_->Label2.set_caption(EmpLexicon + "s");
   screen_->Label3.set_caption(CustLexicon + "s:" + ProjLexicon + "s");
 
-  // Read after every other key, so that a page without it loads as before.
-  if (auto value = bag.Read("IncludeSalesTaxCodes")) {
-    IncludeSalesTaxCodes =
-        ConvertParameter("IncludeSalesTaxCodes", [&] { return platform::TextToBoolean(*value); });
-  } else {
-    IncludeSalesTaxCodes = false;
+  // Read after every other key, so that a page without them loads as before.
+  for (auto [key, field] : {std::pair{"IncludeSalesTaxCodes", &VantrelCtl::IncludeSalesTaxCodes},
+                            std::pair{"SafeLines", &VantrelCtl::SafeLines}}) {
+    const std::optional<std::string> value = bag.Read(key);
+    this->*field = value && ConvertParameter(key, [&] { return platform::TextToBoolean(*value); });
   }
 }
 

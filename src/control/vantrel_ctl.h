@@ -74,6 +74,10 @@ class VantrelCtl : public Wording {
   // The request also asks for the sales tax codes, so that items can be
   // found taxable (page parameter "IncludeSalesTaxCodes"; off by default).
   bool IncludeSalesTaxCodes = false;
+  // Time and expense lines carry their free texts with "|" and line breaks
+  // replaced by blanks (page parameter "SafeLines"; off by default, when the
+  // texts go out as they stand).
+  bool SafeLines = false;
 
   // ---- Public methods ----
 

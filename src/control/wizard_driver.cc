@@ -178,6 +178,8 @@ void VantrelCtl::StartSync() {
   form.mCancelled = false;
   run_.mStopRun = false;
   run_.figures = RunFigures();
+  run_.line_issues.clear();
+  run_.safe_lines = SafeLines;
 
   // Every ticked entity's pass, in the fixed order.
   ConvertData();

@@ -55,12 +55,12 @@ bool CostNotNegative(RecordContext& /*record*/, const platform::XmlNode& line) {
 template <std::size_t N>
 constexpr std::array<Field, N> LineFields(std::string_view txn, bool item) {
   std::array<Field, N> fields = {
-      CustomField(Key),
+      CustomField(Key, "TxnID"),
       ConstantField(txn),
       ConstantField(item ? "Item" : "Expense"),
       TextField("CustomerRef", "ListID"),
       TextField("ClassRef", "ListID"),
-      CustomField(Billable),
+      CustomField(Billable, "BillableStatus"),
       NumberField("Amount", "0.00"),
       TextField(item ? "Desc" : "Memo"),
       TextField(item ? "ItemRef" : "AccountRef", "FullName"),

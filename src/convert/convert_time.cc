@@ -29,7 +29,7 @@ constexpr Field kTimeFields[] = {
     TextField("EntityRef", "ListID"),
     TextField("CustomerRef", "ListID"),
     TextField("ItemServiceRef", "ListID"),
-    CustomField(Duration),
+    CustomField(Duration, "Duration"),
     TextField("ClassRef", "ListID"),
     TextField("PayrollItemWageRef", "ListID"),
     TextField("Notes"),

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/record_walk.h"
 
@@ -37,6 +38,7 @@ struct Field {
   bool of_record = false;            // read from the record rather than the line element
   std::string_view fixed = {};
   FieldValue custom = nullptr;
+  std::string_view label = {};  // kCustom: the element its text comes from, for reports
 };
 
 constexpr Field TextField(std::string_view element, std::string_view subelement = {}) {
@@ -61,8 +63,10 @@ constexpr Field DateField(std::string_view element) {
 }
 constexpr Field CreatedField() { return {.kind = FieldKind::kCreated}; }
 constexpr Field ModifiedField() { return {.kind = FieldKind::kModified}; }
-constexpr Field CustomField(FieldValue custom) {
-  return {.kind = FieldKind::kCustom, .custom = custom};
+// A field written by `custom`; `label` names the element whose text it
+// carries ("TxnID"), for the reports of texts the format cannot carry.
+constexpr Field CustomField(FieldValue custom, std::string_view label) {
+  return {.kind = FieldKind::kCustom, .custom = custom, .label = label};
 }
 
 // Whether the line element `line` of `record` is written.
@@ -87,15 +91,22 @@ class LineWriter final : public EntryWriter {
 
   // One line per record for a kind without element; then one line per child
   // element of a kind that its test takes, in document order. Each line ends
-  // with CR LF.
+  // with CR LF. A free text (a text or custom field) holding "|", CR or LF is
+  // reported in the run's line_issues; with the run's safe_lines those
+  // characters become blanks.
   void Write(RecordContext& record, EntryOut& out) override;
 
  private:
+  // Reports (and with safe lines, blanks) the "|" and line breaks of the
+  // field `field` that begins at `start` of the line being built.
+  void CheckFreeText(RecordContext& record, const Field& field, std::size_t start);
   // False when `out` asked to stop.
   bool WriteLine(RecordContext& record, const platform::XmlNode& line, const LineKind& kind,
                  EntryOut& out);
 
   std::span<const LineKind> kinds_;
+  long issue_record_ = -1;                 // the record whose fields issue_fields_ lists
+  std::vector<std::string> issue_fields_;  // its fields reported so far
   std::string line_;
   std::string scratch_;
 };

@@ -121,7 +121,8 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, con
         walk.row_base + (walk.numbering == RowNumbers::kByPosition ? i : out.written()),
         walk.store.Row(static_cast<std::size_t>(i) + 1),
         out.written(),
-        scratch};
+        scratch,
+        out.policy().letter};
     if (!hooks.TakeRecord(record)) continue;
     if (pass.figures != nullptr) ++pass.figures->read;
 

@@ -23,11 +23,12 @@ struct RecordContext {
   PassContext& pass;
   ListHooks& hooks;  // the pass's hooks, with the converter's own state
   platform::XmlNode record;
-  long position;         // zero-based among the walk's record elements
-  long row_number;       // the walk's row-number base + position
-  ListRow& row;          // the record's row of the store (position + 1)
-  long entries;          // entries of this pass written before this record
-  std::string& scratch;  // working text for hooks that need one
+  long position;            // zero-based among the walk's record elements
+  long row_number;          // the walk's row-number base + position
+  ListRow& row;             // the record's row of the store (position + 1)
+  long entries;             // entries of this pass written before this record
+  std::string& scratch;     // working text for hooks that need one
+  std::string_view letter;  // the entity letter the walk's uploads carry
 
   // The text of the record's child element `name`, and whether it is there.
   bool ChildText(std::string_view name, std::string_view* text);

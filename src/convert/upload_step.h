@@ -26,13 +26,21 @@ struct UploadPolicy {
   UploadReplyHook* after_upload = nullptr;
 };
 
+// The warnings a reply the server took carries: for a reply that begins with
+// SUCCESS, the digit of an 8-character reply (time and expense lines the
+// server could not file), or 1 when it ends in "T" or "P" (items or projects
+// the server added); 0 otherwise.
+long ReplyWarnings(std::string_view reply);
+
 // Posts the upload script with `letter` and keeps the result in mLastResult.
 BMWGUtilityResult PostScript(PassContext& pass, std::string_view letter);
 
 // To call after each statement or line written: counts it in lngBatchCount
 // and uploads when due (every kBatchSize entries in normal mode, every entry
 // in debug mode, where a failed upload raises the pass's failure counter).
-// Returns false when the pass must stop; mStopRun is then set.
+// The entries of a post the server did not take count as lost, the marks of
+// a reply it took as warnings (PassFigures). Returns false when the pass must
+// stop; mStopRun is then set.
 bool AfterEntryWritten(PassContext& pass, const UploadPolicy& policy);
 
 // The end of a pass in normal mode: posts what is left in the script (nothing

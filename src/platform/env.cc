@@ -66,7 +66,9 @@ std::unique_ptr<RequestProcessor> SystemEnv::CreateRequestProcessor() {
   return processor_factory_();
 }
 
-std::unique_ptr<WebBrowser> SystemEnv::CreateWebBrowser() { return NewCurlWebBrowser(); }
+std::unique_ptr<WebBrowser> SystemEnv::CreateWebBrowser() {
+  return NewCurlWebBrowser(browser_options_);
+}
 
 void EventPump::Add(Timer* timer) {
   if (std::find(timers_.begin(), timers_.end(), timer) == timers_.end()) timers_.push_back(timer);

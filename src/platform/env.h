@@ -53,9 +53,12 @@ class SystemEnv : public Env {
   // Makes the clock stand still at `at`, for runs that must come out the
   // same every time.
   void FixClock(DateTime at) { fixed_now_ = at; }
+  // The limits of the browsers made from now on.
+  void set_browser_options(const CurlBrowserOptions& options) { browser_options_ = options; }
 
  private:
   ProcessorFactory processor_factory_;
+  CurlBrowserOptions browser_options_;
   std::optional<DateTime> fixed_now_;
 };
 

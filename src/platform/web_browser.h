@@ -18,16 +18,20 @@ namespace vantrel::platform {
 inline constexpr int kNavNoHistory = 2;
 inline constexpr int kNavNoReadFromCache = 4;
 
-// Why a navigation completed with "Action cancelled" instead of a reply.
+// Why a navigation completed with "Action cancelled" instead of a reply, or
+// with no readable document (kNoDocument).
 struct TransferFailure {
   enum class Kind {
-    kConnect,  // no connection: refused, unreachable, name not found
-    kDropped,  // the connection broke before a whole reply came
-    kTimeout,  // the connect or transfer time ran out
-    kOther,    // anything else libcurl reports (a reply too long, TLS, ...)
+    kConnect,     // no connection: refused, unreachable, name not found
+    kDropped,     // the connection broke before a whole reply came
+    kTimeout,     // the connect or whole-request time ran out, or the reply stalled
+    kRedirect,    // the server answered with a redirect, which is never followed
+    kNoDocument,  // a reply came, but without a document whose text could be read
+    kOther,       // anything else libcurl reports (a reply too long, TLS, ...)
   };
   Kind kind = Kind::kOther;
-  std::string text;  // libcurl's description and its detail
+  std::string text;      // libcurl's description and its detail, or what the reply was
+  std::string location;  // kRedirect: the address the redirect pointed to ("" if none)
 };
 
 class WebBrowser {
@@ -63,8 +67,9 @@ class WebBrowser {
   // per call. Returns at once when no navigation is under way.
   virtual void Poll(std::chrono::milliseconds max_wait) = 0;
 
-  // Why the last navigation's transfer failed without a reply; nullopt when
-  // it got one, or for a browser that cannot tell.
+  // Why the last navigation's transfer failed without a reply, or what the
+  // reply was when it had no readable document; nullopt when it got a
+  // document, or for a browser that cannot tell.
   virtual std::optional<TransferFailure> LastFailure() const { return std::nullopt; }
 
  protected:
@@ -83,21 +88,28 @@ struct CurlBrowserOptions {
   // A transfer is given up when less than 1 byte per second arrives for this
   // long (whole seconds, at least 1).
   std::chrono::seconds low_speed_time{300};
-  // Time allowed for a whole transfer; 0 for no limit.
-  std::chrono::milliseconds transfer_timeout{0};
+  // Time allowed for a whole request, from the start of the navigation to
+  // the last byte of the reply; 0 for no limit. A server that drips its
+  // reply cannot hold a run past it.
+  std::chrono::milliseconds transfer_timeout{300000};
   // Largest reply body kept; a longer reply is given up.
   std::size_t max_body_bytes = 64 * 1024 * 1024;
 };
 
 // The browser over libcurl's multi interface: Poll does the transfer work in
-// slices. HTTP/1.1, redirects followed, no cache (flag 4 sends
+// slices. HTTP/1.1, redirects never followed, no cache (flag 4 sends
 // "Cache-Control: no-cache" and "Pragma: no-cache"), no cookies kept.
 //
 // - Any HTTP reply is a document: it completes with the visible text of its
 //   body (ReadReplyPage in platform/html_text.h), so an error page of the
 //   server (a 500 with HTML) completes with its text, and a reply without a
 //   readable document (1xx, 204, 205, 304, an image, XML, a frameset whose
-//   frames give nothing) with nullopt.
+//   frames give nothing) with nullopt; LastFailure then says kNoDocument
+//   with the status and content type.
+// - A redirect (a 3xx status other than 304) is not followed: a POST must
+//   never turn into a GET without its body, nor carry the script to another
+//   host. It completes with "Action cancelled"; LastFailure says kRedirect
+//   with the Location it named.
 // - A failure to connect, a reset or dropped connection, an incomplete reply
 //   or a timeout completes with the document text "Action cancelled", as the
 //   browser's own error page does.

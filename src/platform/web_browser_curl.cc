@@ -108,6 +108,24 @@ TransferFailure FailureOf(CURLcode result, const char* detail) {
   return failure;
 }
 
+TransferFailure RedirectFailure(long status, const std::string& location) {
+  TransferFailure failure;
+  failure.kind = TransferFailure::Kind::kRedirect;
+  failure.location = location;
+  failure.text = "HTTP " + std::to_string(status) + " redirect to " +
+                 (location.empty() ? std::string("no address") : location) + ", not followed";
+  return failure;
+}
+
+TransferFailure NoDocument(long status, const std::string& content_type, std::size_t bytes) {
+  TransferFailure failure;
+  failure.kind = TransferFailure::Kind::kNoDocument;
+  failure.text = "HTTP " + std::to_string(status) + ", " +
+                 (content_type.empty() ? std::string("no content type") : content_type) + ", " +
+                 std::to_string(bytes) + " bytes: no readable page";
+  return failure;
+}
+
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   size_t n = size * count;
@@ -191,9 +209,10 @@ class CurlWebBrowser : public WebBrowser {
     curl_easy_setopt(e, CURLOPT_PRIVATE, t.get());
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 20L);
+    // Redirects are never followed: a 301 or 302 would turn the POST into a
+    // GET without its body, and a 307 would carry the script to whatever
+    // host the Location names. Finish reports them as failures.
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     // Connections are kept open from navigation to navigation (libcurl's
     // cache of the multi handle), so that a run's posts do not each pay for
@@ -292,6 +311,9 @@ class CurlWebBrowser : public WebBrowser {
     char* raw_url = nullptr;
     curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &raw_url);
     std::string page_url = raw_url ? raw_url : "";
+    char* raw_location = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &raw_location);
+    std::string location = raw_location ? raw_location : "";
     Release(t);
 
     if (result != CURLE_OK) {
@@ -299,11 +321,20 @@ class CurlWebBrowser : public WebBrowser {
       Complete(t, std::string(kActionCancelled));
       return;
     }
+    if (status >= 300 && status < 400 && status != 304) {
+      if (t->depth == 0) last_failure_ = RedirectFailure(status, location);
+      Complete(t, std::string(kActionCancelled));
+      return;
+    }
     if (status < 200 || status == 204 || status == 205 || status == 304) {
+      if (t->depth == 0) last_failure_ = NoDocument(status, content_type, t->body.size());
       Complete(t, std::nullopt);
       return;
     }
     ReplyPage page = ReadReplyPage(t->body, content_type);
+    if (!page.body_text && page.frame_sources.empty() && t->depth == 0) {
+      last_failure_ = NoDocument(status, content_type, t->body.size());
+    }
     std::string().swap(t->body);
     if (!page.frame_sources.empty() && t->depth < kMaxFrameDepth) {
       int index = IndexOf(t);

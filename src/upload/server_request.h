@@ -21,12 +21,17 @@ inline constexpr char kNoDataToUpload[] = "No data to upload. ";
 inline constexpr char kNoDocumentReply[] = "Error";
 inline constexpr char kNoDocumentMessage[] =
     "Could not sync QB's data with Tessaly. Please try later.";
+// The result of a request whose reply had no readable page ("Error"). Nothing
+// tells that the server took the request, so it must not count as accepted:
+// an upload with this result stops its pass (no status update, nothing
+// marked as synced), and the driver then shows the unknown-error message.
+inline constexpr BMWGUtilityResult kNoDocumentResult = wgurUnknownError;
 
 // Starts the transfer indicator, navigates the upload form's browser to `url`
 // (a POST of `post_data` when given, else a GET), waits while the form waits,
 // pumping events, and classifies the outcome. Returns nullopt for the reply
 // "Error" (no readable page), after showing its message; the caller then
-// returns the result it started with. Throws ComError from the platform.
+// returns kNoDocumentResult. Throws ComError from the platform.
 std::optional<BMWGUtilityResult> NavigateAndClassify(
     RequestHost& host, const std::string& url,
     const std::optional<std::vector<std::uint8_t>>& post_data);

@@ -30,7 +30,6 @@ void SiteRequests::AppendRunValues(std::string& url, std::string_view options,
 }
 
 BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::string_view options) {
-  const BMWGUtilityResult initial = wgurSuccess;
   try {
     // Values go into the address as they stand, without escaping.
     std::string url = PageAddress("vantrel.asp");
@@ -44,7 +43,7 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
     stream.set_type(platform::TextStream::Type::kBinary);
     std::vector<std::uint8_t> body = stream.Read(-1);
 
-    return NavigateAndClassify(host_, url, std::move(body)).value_or(initial);
+    return NavigateAndClassify(host_, url, std::move(body)).value_or(kNoDocumentResult);
   } catch (const platform::ComError& e) {
     modWizard().strServerReply = "Number : " + std::to_string(e.number()) + "\r\n" +
                                  "Description : " + e.description() + "\r\n" +
@@ -54,10 +53,9 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
 }
 
 BMWGUtilityResult SiteRequests::SendStatusUpdate(std::string_view options) {
-  const BMWGUtilityResult initial = wgurSuccess;
   std::string url = PageAddress("vantrelupdatestatus.asp");
   AppendRunValues(url, options, host_.env().Now().AuditText());
-  return NavigateAndClassify(host_, url, std::nullopt).value_or(initial);
+  return NavigateAndClassify(host_, url, std::nullopt).value_or(kNoDocumentResult);
 }
 
 }  // namespace vantrel

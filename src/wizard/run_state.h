@@ -6,6 +6,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/text_stream.h"
 #include "platform/xml_response.h"
@@ -33,6 +35,21 @@ struct PassFigures {
   long left_out = 0;     // left out by a rule of the kind (payroll wage types)
   long update_only = 0;  // inactive records, written as updates only
   long failed = 0;       // the entity's failure counter at the end of the run
+  // Entries of the uploads the server did not take (refused, no readable
+  // reply, dropped, cancelled), counted from the batches as they were posted.
+  long lost = 0;
+  // The server's marks on uploads it took: lines it could not file (the
+  // digit of a time or expense reply) and items or projects it added.
+  long warnings = 0;
+};
+
+// A time or expense line whose free text held a "|" or a line break, which
+// the line format cannot carry: the site reads such a line wrongly.
+struct LineTextIssue {
+  char letter = 0;        // the entity letter of the pass ("H", "X", "B")
+  std::string key;        // the record's TxnID
+  std::string field;      // the element the text came from ("Notes", "EntityRef/FullName")
+  bool replaced = false;  // the characters were replaced by blanks (safe lines)
 };
 
 // The figures of every entity, in the conversion stage's pass order.
@@ -45,6 +62,12 @@ struct RunState {
   long lngBatchCount = 0;                         // entries in the script since the last upload
   EntityCounts counts;
   RunFigures figures;  // cleared when a run's conversion stage begins
+  // The lines of this run whose free texts the line format cannot carry;
+  // cleared with the figures.
+  std::vector<LineTextIssue> line_issues;
+  // Free texts of time and expense lines have "|" and line breaks replaced
+  // by blanks (off: the lines carry the texts as they stand).
+  bool safe_lines = false;
   // The run's response as the passes read it, while the conversion stage
   // lasts: read once by the first pass that needs it, then walked by all.
   std::unique_ptr<platform::XmlResponse> response;

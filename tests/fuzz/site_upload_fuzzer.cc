@@ -5,17 +5,23 @@
 //
 // Beyond crashes, it checks the readers' contracts: a statement names a list
 // table, and one of the update-only form has no INSERT columns or values; a
-// line of either kind has one of its layouts and is exactly its fields joined
-// by "|"; an error comes after the statements or lines read before it; the
-// reply is one the upload page gives, and a refused script leaves every table
-// and index of the database as it was.
+// line of either kind is one line of the script, has one of its layouts, is
+// exactly its fields joined by "|", and holds a date, a number, True or False
+// or nothing wherever its layout says so; an error comes after the statements
+// or lines read before it; the reply is one the upload page gives, a refused
+// script leaves every table and index of the database as it was, and the
+// digit of a "SUCCESS" and digit reply counts the lines whose missing
+// references ApplyUpload reports.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/date_time.h"
 #include "site/site_database.h"
 #include "site/sql_script.h"
 #include "site/txn_lines.h"
@@ -29,18 +35,42 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
+bool IsDate(const std::string& text) { return vantrel::platform::ParseDateText(text).has_value(); }
+
+// A number as strtod reads it whole, written with digits, signs, a point and
+// an exponent only (no blanks, hexadecimal, infinity or NaN).
+bool IsNumber(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+  char* end = nullptr;
+  std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size();
+}
+
+bool IsBoolean(const std::string& text) { return text == "True" || text == "False"; }
+
+void CheckFields(const std::vector<std::string>& f, TxnLineKind kind) {
+  if (kind == TxnLineKind::kTime) {
+    Require(f.size() == 15);
+    Require(IsDate(f[1]) && IsDate(f[2]) && IsDate(f[4]) && IsNumber(f[8]));
+    Require(IsBoolean(f[12]) && IsBoolean(f[13]));
+    return;
+  }
+  Require(f.size() >= 3 && f.size() == vantrel::site::ExpenseFieldCount(f[1], f[2]));
+  const std::size_t digits = f[0].size() - f[0].find_last_not_of("0123456789") - 1;
+  Require(digits > 0 && f[0].substr(0, f[0].size() - digits).ends_with(", "));
+  Require(IsNumber(f[6]) && IsDate(f[10]) && IsDate(f[11]) && f[13].empty());
+  const bool item = f.size() == 16 || f.size() == 17;
+  if (f.size() % 2 == 1) Require(f[14].empty());  // a check line
+  if (item) Require(IsNumber(f[f.size() - 2]) && IsNumber(f[f.size() - 1]));
+}
+
 void CheckLines(std::string_view script, TxnLineKind kind) {
   const vantrel::site::TxnLines parsed = vantrel::site::ParseTxnLines(script, kind);
   for (const vantrel::site::TxnLine& line : parsed.lines) {
-    const std::size_t fields = line.fields.size();
-    if (kind == TxnLineKind::kTime) {
-      Require(fields == 15);
-    } else {
-      Require(fields >= 3 &&
-              fields == vantrel::site::ExpenseFieldCount(line.fields[1], line.fields[2]));
-    }
+    Require(line.raw.find("\r\n") == std::string::npos);
+    CheckFields(line.fields, kind);
     std::string joined;
-    for (std::size_t i = 0; i < fields; ++i) {
+    for (std::size_t i = 0; i < line.fields.size(); ++i) {
       if (i > 0) joined += '|';
       joined += line.fields[i];
     }
@@ -92,10 +122,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   vantrel::site::SiteDatabase database(":memory:");
   const Rows before = Snapshot(database);
-  const std::string reply = database.ApplyUpload(script, options);
+  std::vector<vantrel::site::LineWarning> warnings;
+  const std::string reply = database.ApplyUpload(script, options, nullptr, &warnings);
   Require(StartsWith(reply, vantrel::site::kReplySuccess) || reply == vantrel::site::kReplyNoData ||
           StartsWith(reply, "Error in statement ") || StartsWith(reply, "Error in line ") ||
           StartsWith(reply, "Error: "));
   if (StartsWith(reply, "Error")) Require(Snapshot(database) == before);
+  std::set<long> lines;
+  for (const vantrel::site::LineWarning& w : warnings) lines.insert(w.line_no);
+  if (reply.size() == 8 && StartsWith(reply, vantrel::site::kReplySuccess) && reply[7] >= '0' &&
+      reply[7] <= '9') {
+    Require(reply[7] == static_cast<char>('0' + std::min<std::size_t>(lines.size(), 9)));
+  } else {
+    Require(warnings.empty());
+  }
   return 0;
 }

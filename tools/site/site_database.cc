@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 #include <unordered_map>
 
 #include "site/sql_script.h"
@@ -49,7 +51,8 @@ struct SiteDatabase::State {
   sqlite3* db;
   Schema schema;
   StatementCache statements;
-  RowTally rows;  // what the script under way did to each table
+  RowTally rows;                      // what the script under way did to each table
+  std::vector<LineWarning> warnings;  // the references its lines named that are missing
 };
 
 namespace {
@@ -176,6 +179,28 @@ bool HoldsAny(State& state, std::initializer_list<const char*> tables, const std
   return false;
 }
 
+// Notes each reference of line `line_no` (fields `f`) that the database does
+// not hold; true when there was one.
+bool NoteMissingReferences(State& state, TxnLineKind kind, long line_no,
+                           const std::vector<std::string>& f) {
+  bool missing = false;
+  auto check = [&](const std::string& list_id, const char* ref_kind,
+                   std::initializer_list<const char*> tables) {
+    if (HoldsAny(state, tables, list_id)) return;
+    state.warnings.push_back(LineWarning{line_no, f[0], ref_kind, list_id});
+    missing = true;
+  };
+  if (kind == TxnLineKind::kTime) {
+    check(f[5], kRefEmployeeOrVendor, {"EmployeeInfo", "Vendors"});
+    check(f[6], kRefCustomerOrProject, {"Customers", "CustProjInfo"});
+    check(f[7], kRefItem, {"TaskInfo"});
+  } else {
+    check(f[3], kRefCustomerOrProject, {"Customers", "CustProjInfo"});
+    if (EqualsNoCase(f[2], "Item")) check(f[9], kRefItem, {"TaskInfo"});
+  }
+  return missing;
+}
+
 // clang-format off
 constexpr const char* kTimeColumns[] = {
     "TxnID", "TimeCreated", "TimeModified", "EditSequence", "TxnDate", "EntityListID",
@@ -200,14 +225,20 @@ void CreateTables(sqlite3* db) {
   expense += "\"Options\", \"Line\", \"ReceivedAt\")";
   Exec(db, expense);
   Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kStatusTable) +
-               " (\"Options\", \"UpStartTime\", \"UserName\", \"ReceivedAt\")");
+               " (\"Options\", \"UpStartTime\", \"UserName\", \"ReceivedAt\", \"LastUploadID\")");
   Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kUploadTable) +
                " (\"Options\", \"UpStartTime\", \"UserName\", \"DebugMode\", \"Reply\", "
                "\"ReceivedAt\")");
   Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kUploadRowsTable) +
                " (\"UploadID\", \"TableName\", \"Inserted\", \"Updated\")");
-  // List tables of a database made before they had their index get it now.
+  Exec(db, std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kLineWarningsTable) +
+               " (\"UploadID\", \"LineNo\", \"LineKey\", \"RefKind\", \"ListID\")");
   Schema schema(db);
+  // A database made before the status updates were ordered among the uploads.
+  if (!schema.HasColumn(kStatusTable, "LastUploadID")) {
+    Exec(db, std::string("ALTER TABLE ") + Quote(kStatusTable) + " ADD COLUMN \"LastUploadID\"");
+  }
+  // List tables of a database made before they had their index get it now.
   for (const ListTable& table : kListTables) {
     const std::string name(table.name);
     if (schema.HasColumn(name, Schema::kListIdColumn)) Schema::IndexListId(db, name);
@@ -290,20 +321,13 @@ std::string RunLines(State& state, std::string_view script, TxnLineKind kind,
   int unknown = 0;
   for (size_t i = 0; i < parsed.lines.size(); ++i) {
     const TxnLine& line = parsed.lines[i];
-    const std::vector<std::string>& f = line.fields;
     try {
-      bool known = true;
       if (kind == TxnLineKind::kTime) {
         StoreTimeLine(state, line);
-        known = HoldsAny(state, {"EmployeeInfo", "Vendors"}, f[5]) &&
-                HoldsAny(state, {"Customers", "CustProjInfo"}, f[6]) &&
-                HoldsAny(state, {"TaskInfo"}, f[7]);
       } else {
         StoreExpenseLine(state, line, options);
-        known = HoldsAny(state, {"Customers", "CustProjInfo"}, f[3]);
-        if (EqualsNoCase(f[2], "Item")) known = known && HoldsAny(state, {"TaskInfo"}, f[9]);
       }
-      if (!known) ++unknown;
+      if (NoteMissingReferences(state, kind, static_cast<long>(i + 1), line.fields)) ++unknown;
     } catch (const DbError& e) {
       throw Refusal{ErrorReply("line", i + 1, line.raw, e.what())};
     }
@@ -351,7 +375,7 @@ SiteDatabase::~SiteDatabase() {
 }
 
 std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view options,
-                                      RowTally* rows) {
+                                      RowTally* rows, std::vector<LineWarning>* warnings) {
   if (IsBlank(script)) return kReplyNoData;
   std::lock_guard<std::mutex> lock(mu_);
   std::string letter = Lower(options);
@@ -361,10 +385,12 @@ std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view 
     return std::string("Error: ") + e.what();
   }
   state_->rows.clear();
+  state_->warnings.clear();
   auto roll_back = [this] {
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     state_->Forget();
     state_->rows.clear();
+    state_->warnings.clear();
   };
   try {
     std::string reply;
@@ -377,7 +403,9 @@ std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view 
     }
     Exec(db_, "COMMIT");
     if (rows != nullptr) rows->swap(state_->rows);
+    if (warnings != nullptr) warnings->swap(state_->warnings);
     state_->rows.clear();
+    state_->warnings.clear();
     return reply;
   } catch (const Refusal& r) {
     roll_back();
@@ -393,8 +421,9 @@ void SiteDatabase::RecordStatus(std::string_view options, std::string_view upsta
   std::lock_guard<std::mutex> lock(mu_);
   Statement& s = state_->statements.Get(
       std::string("INSERT INTO ") + Quote(kStatusTable) +
-      " (\"Options\", \"UpStartTime\", \"UserName\", \"ReceivedAt\") VALUES (?, ?, ?, " + kNow +
-      ")");
+      " (\"Options\", \"UpStartTime\", \"UserName\", \"ReceivedAt\", \"LastUploadID\") VALUES "
+      "(?, ?, ?, " +
+      kNow + ", (SELECT coalesce(max(rowid), 0) FROM " + Quote(kUploadTable) + "))");
   s.BindText(1, options);
   s.BindText(2, upstarttime);
   s.BindText(3, user);
@@ -403,7 +432,8 @@ void SiteDatabase::RecordStatus(std::string_view options, std::string_view upsta
 
 void SiteDatabase::RecordUpload(std::string_view options, std::string_view upstarttime,
                                 std::string_view user, std::string_view debug_mode,
-                                std::string_view reply, const RowTally& rows) {
+                                std::string_view reply, const RowTally& rows,
+                                const std::vector<LineWarning>& warnings) {
   std::lock_guard<std::mutex> lock(mu_);
   Statement& s = state_->statements.Get(
       std::string("INSERT INTO ") + Quote(kUploadTable) +
@@ -427,14 +457,54 @@ void SiteDatabase::RecordUpload(std::string_view options, std::string_view upsta
     r.Bind(4, SqlValue{SqlValue::Kind::kNumber, std::to_string(counts.updated)});
     r.Step();
   }
+  for (const LineWarning& w : warnings) {
+    Statement& r = state_->statements.Get(
+        std::string("INSERT INTO ") + Quote(kLineWarningsTable) +
+        " (\"UploadID\", \"LineNo\", \"LineKey\", \"RefKind\", \"ListID\") VALUES (?, ?, ?, ?, ?)");
+    r.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(upload_id)});
+    r.Bind(2, SqlValue{SqlValue::Kind::kNumber, std::to_string(w.line_no)});
+    r.BindText(3, w.line_key);
+    r.BindText(4, w.ref_kind);
+    r.BindText(5, w.list_id);
+    r.Step();
+  }
 }
 
-std::map<std::string, std::string> SiteDatabase::LastStatusTimes() {
+std::map<std::string, std::vector<std::string>> SiteDatabase::LastRunStartTimes() {
   std::lock_guard<std::mutex> lock(mu_);
-  Statement s(db_, std::string("SELECT upper(\"Options\"), \"UpStartTime\" FROM ") +
-                       Quote(kStatusTable) + " ORDER BY rowid");
-  std::map<std::string, std::string> times;
-  while (s.Step()) times[s.Text(0)] = s.Text(1);
+  // Per letter, the rowid and LastUploadID of its previous and latest status
+  // update; before the first, 0 for both (the start of the database).
+  struct Bound {
+    long long status = 0;
+    long long upload = 0;
+  };
+  std::map<std::string, std::pair<Bound, Bound>> spans;
+  {
+    Statement s(db_, std::string("SELECT upper(\"Options\"), rowid, \"LastUploadID\" IS NULL, "
+                                 "\"LastUploadID\" FROM ") +
+                         Quote(kStatusTable) + " ORDER BY rowid");
+    while (s.Step()) {
+      auto& [previous, latest] = spans[s.Text(0)];
+      previous = latest;
+      // An update recorded without its place among the uploads widens the
+      // spans it bounds: as an end it takes every upload, as a start none.
+      latest = Bound{s.Int(1), s.Int(2) ? INT64_MAX : s.Int(3)};
+    }
+  }
+  std::map<std::string, std::vector<std::string>> times;
+  for (const auto& [letter, span] : spans) {
+    const auto& [previous, latest] = span;
+    std::vector<std::string>& out = times[letter];
+    const long long upload_from = previous.upload == INT64_MAX ? 0 : previous.upload;
+    for (const auto& [table, from, to] : {std::tuple{kStatusTable, previous.status, latest.status},
+                                          std::tuple{kUploadTable, upload_from, latest.upload}}) {
+      Statement s(db_, std::string("SELECT \"UpStartTime\" FROM ") + Quote(table) +
+                           " WHERE rowid > ? AND rowid <= ?");
+      s.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(from)});
+      s.Bind(2, SqlValue{SqlValue::Kind::kNumber, std::to_string(to)});
+      while (s.Step()) out.push_back(s.Text(0));
+    }
+  }
   return times;
 }
 

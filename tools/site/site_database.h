@@ -29,11 +29,20 @@ inline constexpr char kReplyInvalidSite[] = "Invalid site code or site key. Kind
 //     TimeCreated, TimeModified, EditSequence, Field14, Field15, Quantity,
 //     Cost, Options, Line, ReceivedAt): fields 1 to 14 of an expense line, the
 //     15th of a check line, the quantity and cost of an item line;
-//   StatusUpdates (Options, UpStartTime, UserName, ReceivedAt);
+//   StatusUpdates (Options, UpStartTime, UserName, ReceivedAt, LastUploadID):
+//     LastUploadID is the rowid of the latest Uploads row when the update was
+//     recorded (0 before any upload; NULL in rows of older databases), which
+//     orders the uploads and the status updates as they came;
 //   Uploads (Options, UpStartTime, UserName, DebugMode, Reply, ReceivedAt):
 //     the query values of every upload the page took, with its reply;
 //   UploadRows (UploadID, TableName, Inserted, Updated): per upload (the
-//     rowid of its Uploads row) and table, the rows it inserted and updated.
+//     rowid of its Uploads row) and table, the rows it inserted and updated;
+//   LineWarnings (UploadID, LineNo, LineKey, RefKind, ListID): per upload of
+//     time or expense lines, one row per reference that a stored line names
+//     and the database did not hold when it was stored (the lines behind the
+//     digit of a "SUCCESS" and digit reply): the line's number in the script
+//     (from 1), its key (TxnID, or "TxnID, n"), the kind of record (the kRef... texts below)
+//     and its ListID.
 // Line is the line as received; ReceivedAt the local time it was stored, as
 // mm/dd/yyyy hh:mm:ss. Every value of a line is stored as text.
 inline constexpr char kTimeTable[] = "TimeTransactions";
@@ -41,6 +50,23 @@ inline constexpr char kExpenseTable[] = "ExpenseLines";
 inline constexpr char kStatusTable[] = "StatusUpdates";
 inline constexpr char kUploadTable[] = "Uploads";
 inline constexpr char kUploadRowsTable[] = "UploadRows";
+inline constexpr char kLineWarningsTable[] = "LineWarnings";
+
+// The kinds of record a line's reference names (RefKind of LineWarnings):
+// a time line's EntityRef, either line's CustomerRef, and the ItemServiceRef
+// of a time line or the ItemRef of an item line.
+inline constexpr char kRefEmployeeOrVendor[] = "employee/vendor";
+inline constexpr char kRefCustomerOrProject[] = "customer/project";
+inline constexpr char kRefItem[] = "item";
+
+// A reference of a stored line to a record the database does not hold.
+struct LineWarning {
+  long line_no = 0;      // the line's number in its script, from 1
+  std::string line_key;  // TxnID of a time line, "TxnID, n" of an expense line
+  std::string ref_kind;  // kRefEmployeeOrVendor, kRefCustomerOrProject or kRefItem
+  std::string list_id;
+  friend bool operator==(const LineWarning&, const LineWarning&) = default;
+};
 
 // What an upload did to one table.
 struct TableRows {
@@ -81,21 +107,33 @@ class SiteDatabase {
   // back; the reply is then "Error in statement N: <its first 200
   // characters>: <reason>" (for lines: "Error in line N: ...").
   // When `rows` is given, it receives what a committed script did to each
-  // table (nothing for a refused one).
+  // table (nothing for a refused one); when `warnings` is given, it receives
+  // the references of the committed lines that the database does not hold,
+  // line by line in the order of the references above (nothing for a
+  // refused script).
   std::string ApplyUpload(std::string_view script, std::string_view options,
-                          RowTally* rows = nullptr);
+                          RowTally* rows = nullptr, std::vector<LineWarning>* warnings = nullptr);
 
-  // Records a status update of the status page.
+  // Records a status update of the status page, whatever its upstarttime
+  // (the page checks it).
   void RecordStatus(std::string_view options, std::string_view upstarttime, std::string_view user);
 
-  // Records the query values of an upload, the reply it got and what it did
-  // to each table.
+  // Records the query values of an upload, the reply it got, what it did to
+  // each table and the references its lines named that the database lacked.
   void RecordUpload(std::string_view options, std::string_view upstarttime, std::string_view user,
-                    std::string_view debug_mode, std::string_view reply, const RowTally& rows = {});
+                    std::string_view debug_mode, std::string_view reply, const RowTally& rows = {},
+                    const std::vector<LineWarning>& warnings = {});
 
-  // By entity letter (upper case), the upstarttime of the latest status
-  // update recorded with that letter.
-  std::map<std::string, std::string> LastStatusTimes();
+  // By entity letter (upper case) of the status updates recorded: the
+  // upstarttime texts of the requests of the run that sent the letter's
+  // latest status update, as far as the site can tell them: every upload and
+  // status update (any letter, any user) recorded after the letter's
+  // previous status update, up to and including its latest one; for a
+  // letter's first status update, every request recorded up to it. A run's
+  // first request is among them, since the run began after the previous
+  // status update of the letter (site/site_page.h dates the entity from
+  // them). Rows of older databases without LastUploadID widen the span.
+  std::map<std::string, std::vector<std::string>> LastRunStartTimes();
 
   // Runs `sql` with `params` bound to its ? in order, and returns its rows as
   // text; NULL reads as "". Throws std::runtime_error on an error.

@@ -1,7 +1,10 @@
 #include "site/site_page.h"
 
 #include <cctype>
+#include <optional>
 #include <utility>
+
+#include "platform/date_time.h"
 
 namespace vantrel::site {
 
@@ -88,14 +91,27 @@ std::string_view LastSyncKeyOfLetter(std::string_view letter) {
   return "";
 }
 
+std::string LastSyncDate(const std::vector<std::string>& upstarttimes) {
+  std::optional<platform::DateTime> earliest;
+  for (const std::string& text : upstarttimes) {
+    const std::optional<platform::DateTime> date = platform::ParseDateText(text);
+    if (date && (!earliest || *date < *earliest)) earliest = date;
+  }
+  if (!earliest) return "";
+  const std::string text =
+      platform::DateTime::FromSeconds(earliest->seconds() - kLastSyncMarginSeconds).AuditText();
+  // A date before the year 100 would read as no date.
+  return platform::ParseDateText(text) ? text : "";
+}
+
 std::map<std::string, std::string> PageValues(
     const std::string& base_url, const std::string& site_code, const std::string& site_key,
-    const std::map<std::string, std::string>& last_status) {
+    const std::map<std::string, std::vector<std::string>>& last_runs) {
   std::map<std::string, std::string> values = {
       {"WGSecureServerURL", base_url}, {"SiteCode", site_code}, {"SiteKey", site_key}};
   for (const LetterKey& entry : kLastSyncKeys) {
-    const auto found = last_status.find(std::string(entry.letter));
-    values[std::string(entry.key)] = found == last_status.end() ? "" : found->second;
+    const auto found = last_runs.find(std::string(entry.letter));
+    values[std::string(entry.key)] = found == last_runs.end() ? "" : LastSyncDate(found->second);
   }
   return values;
 }

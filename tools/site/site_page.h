@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantrel::site {
 
@@ -22,13 +23,36 @@ extern const char kDefaultPageTemplate[];
 // has none.
 std::string_view LastSyncKeyOfLetter(std::string_view letter);
 
+// The last-sync rule. An entity's last-sync date is the earliest
+// upstarttime among the requests of the run that sent the latest status
+// update of its letter (SiteDatabase::LastRunStartTimes: every upload and
+// status update recorded after the letter's previous status update), less
+// kLastSyncMarginSeconds. Why no record is lost: a run reads QuickBooks
+// before it sends any request, and the run that sent the status update began
+// after the previous status update of the letter, so its first request is
+// among these and no earlier than its read; the margin covers the time from
+// the read to that first request (reading the response, walking to the
+// first batch). A record changed after the read is thus changed after the
+// date, and the next run sends it. The date is at worst earlier than needed,
+// which only resends unchanged records: uploads are upserts and keyed lines.
+// (The upstarttime of the status update itself is taken when it is sent,
+// after the read: dating by it would skip the records changed meanwhile.)
+inline constexpr int kLastSyncMarginSeconds = 600;
+
+// The last-sync date that `upstarttimes` (a run's upstarttime texts, uploads
+// in the general date form "12/7/2026 5:30:00 AM", status updates as
+// "12/04/2026 16:05:09") give by the rule above, as "mm/dd/yyyy hh:mm:ss".
+// Texts that are not dates are passed over; "" when none is one (or when the
+// date would not be one: a page must never carry a date the control refuses).
+std::string LastSyncDate(const std::vector<std::string>& upstarttimes);
+
 // The values of the placeholders: the site's address, code and key and, for
-// each last-sync key, the time of the latest status update of its letter in
-// `last_status` (by letter, as SiteDatabase::LastStatusTimes gives it), or ""
-// when the entity has none yet.
+// each last-sync key, the LastSyncDate of its letter's last run in
+// `last_runs` (by letter, as SiteDatabase::LastRunStartTimes gives them), or
+// "" when the entity has none yet.
 std::map<std::string, std::string> PageValues(
     const std::string& base_url, const std::string& site_code, const std::string& site_key,
-    const std::map<std::string, std::string>& last_status);
+    const std::map<std::string, std::vector<std::string>>& last_runs);
 
 // `text` with every {{NAME}} of `values` replaced by its value, escaped for
 // HTML; a placeholder of another name is left as it stands.

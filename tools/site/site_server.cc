@@ -1,14 +1,8 @@
 #include "site/site_server.h"
 
-#include <arpa/inet.h>
-#include <dirent.h>
 #include <httplib.h>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -21,6 +15,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/date_time.h"
+#include "site/connection_watch.h"
 #include "site/site_database.h"
 #include "site/site_net.h"
 #include "site/site_page.h"
@@ -121,52 +117,16 @@ std::string FramePage(std::string_view text) {
          "</body></html>\r\n";
 }
 
-std::string AddressText(const sockaddr_storage& addr, int* port) {
-  char buf[INET6_ADDRSTRLEN] = {0};
-  if (addr.ss_family == AF_INET) {
-    const auto* a = reinterpret_cast<const sockaddr_in*>(&addr);
-    inet_ntop(AF_INET, &a->sin_addr, buf, sizeof buf);
-    *port = ntohs(a->sin_port);
-  } else if (addr.ss_family == AF_INET6) {
-    const auto* a = reinterpret_cast<const sockaddr_in6*>(&addr);
-    inet_ntop(AF_INET6, &a->sin6_addr, buf, sizeof buf);
-    *port = ntohs(a->sin6_port);
-  } else {
-    *port = -1;
-  }
-  return buf;
-}
-
 // Shuts down the server side of the connection that carried `req`, so that
 // the client gets no reply at all. False when the socket is not found.
 bool ShutDownConnection(const httplib::Request& req) {
-  DIR* dir = opendir("/proc/self/fd");
-  if (dir == nullptr) return false;
-  bool done = false;
-  while (dirent* entry = readdir(dir)) {
-    char* end = nullptr;
-    long fd = std::strtol(entry->d_name, &end, 10);
-    if (end == entry->d_name || *end != '\0' || fd == dirfd(dir)) continue;
-    struct stat st;
-    if (fstat(static_cast<int>(fd), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
-    sockaddr_storage local{}, peer{};
-    socklen_t local_len = sizeof local, peer_len = sizeof peer;
-    if (getsockname(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&local), &local_len) != 0 ||
-        getpeername(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&peer), &peer_len) != 0) {
-      continue;
-    }
-    int local_port = -1, peer_port = -1;
-    AddressText(local, &local_port);
-    std::string peer_addr = AddressText(peer, &peer_port);
-    if (local_port == req.local_port && peer_port == req.remote_port &&
-        peer_addr == req.remote_addr) {
-      shutdown(static_cast<int>(fd), SHUT_RDWR);
-      done = true;
-      break;
+  for (const SocketEnds& ends : ConnectedSockets(req.local_port)) {
+    if (ends.peer_port == req.remote_port && ends.peer_addr == req.remote_addr) {
+      shutdown(ends.fd, SHUT_RDWR);
+      return true;
     }
   }
-  closedir(dir);
-  return done;
+  return false;
 }
 
 bool IsInternalHeader(const std::string& name) {
@@ -212,6 +172,7 @@ struct SiteServer::Impl {
   explicit Impl(const SiteOptions& options) : options(options), switches(options.switches) {}
 
   void Handle(const httplib::Request& req, httplib::Response& res) {
+    watch->Handling(req);
     const uint64_t id = Log(req);
     const std::string& path = req.path;
     if (EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
@@ -280,9 +241,9 @@ struct SiteServer::Impl {
   // The hosting page as it stands now, naming the server as the client
   // reached it (a server listening on every address has no one name).
   std::string HostingPage(const httplib::Request& req) {
-    std::map<std::string, std::string> last_status;
+    std::map<std::string, std::vector<std::string>> last_runs;
     try {
-      last_status = db->LastStatusTimes();
+      last_runs = db->LastRunStartTimes();
     } catch (const std::exception&) {
       // A page without dates sends everything: nothing is lost.
     }
@@ -291,7 +252,7 @@ struct SiteServer::Impl {
         "http://" + (host.empty() ? options.host + ":" + std::to_string(port) : host) + "/";
     return FillPageTemplate(
         options.page_template.empty() ? kDefaultPageTemplate : options.page_template,
-        PageValues(base, options.site_code, options.site_key, last_status));
+        PageValues(base, options.site_code, options.site_key, last_runs));
   }
 
   // One line of the request log, when one is kept.
@@ -306,10 +267,11 @@ struct SiteServer::Impl {
     auto query = ParseQuery(req.target);
     if (!SiteMatches(query)) return kReplyInvalidSite;
     RowTally rows;
-    std::string reply = db->ApplyUpload(req.body, Get(query, "options"), &rows);
+    std::vector<LineWarning> warnings;
+    std::string reply = db->ApplyUpload(req.body, Get(query, "options"), &rows, &warnings);
     try {
       db->RecordUpload(Get(query, "options"), Get(query, "upstarttime"), Get(query, "usrnm"),
-                       Get(query, "debugmode"), reply, rows);
+                       Get(query, "debugmode"), reply, rows, warnings);
     } catch (const std::exception&) {
       // The journal is the server's own; the upload's reply stands.
     }
@@ -319,8 +281,15 @@ struct SiteServer::Impl {
   std::string Status(const httplib::Request& req) {
     auto query = ParseQuery(req.target);
     if (!SiteMatches(query)) return kReplyInvalidSite;
+    // The hosting page dates the entities from these times: one that is not
+    // a date would be no use there.
+    const std::string upstarttime = Get(query, "upstarttime");
+    if (!platform::ParseDateText(upstarttime)) {
+      return "Error: the upstarttime \"" + upstarttime.substr(0, 100) +
+             "\" is not a date; the status update was not recorded.";
+    }
     try {
-      db->RecordStatus(Get(query, "options"), Get(query, "upstarttime"), Get(query, "usrnm"));
+      db->RecordStatus(Get(query, "options"), upstarttime, Get(query, "usrnm"));
     } catch (const std::exception& e) {
       return std::string("Error: ") + e.what();
     }
@@ -425,6 +394,7 @@ struct SiteServer::Impl {
 
   SiteOptions options;
   std::unique_ptr<SiteDatabase> db;
+  std::unique_ptr<ConnectionWatch> watch;  // before the server, which uses it to the end
   httplib::Server http;
   std::thread thread;
   std::atomic<bool> thread_done{false};
@@ -460,6 +430,16 @@ int SiteServer::Start() {
   p->http.set_read_timeout(options_.io_timeout);
   p->http.set_write_timeout(options_.io_timeout);
   p->http.set_payload_max_length(options_.max_body);
+  // The whole request is bounded too, by a watch over the server's workers.
+  p->watch = std::make_unique<ConnectionWatch>(RequestLimits{
+      options_.workers, options_.request_timeout, options_.min_body_rate, options_.max_body});
+  p->http.new_task_queue = [p] { return p->watch->NewTaskQueue(); };
+  p->http.set_pre_routing_handler([p](const httplib::Request& req, httplib::Response&) {
+    p->watch->HeadersRead(req);
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  p->http.set_logger(
+      [p](const httplib::Request& req, const httplib::Response&) { p->watch->Replied(req); });
   const size_t max_body = options_.max_body;
   p->http.set_error_handler(httplib::Server::HandlerWithResponse(
       [max_body](const httplib::Request&, httplib::Response& res) {
@@ -483,6 +463,7 @@ int SiteServer::Start() {
                              BindFailure(options_.host, options_.port));
   }
   p->port = port;
+  p->watch->Start(port);
   p->thread = std::thread([p] {
     // Writes to a connection the client has closed must not end the process.
     sigset_t pipe;
@@ -508,7 +489,9 @@ void SiteServer::Stop() {
   }
   impl_->cv.notify_all();
   impl_->http.stop();
+  impl_->watch->CloseWaiting();  // requests still coming in hold no worker up
   if (impl_->thread.joinable()) impl_->thread.join();
+  impl_->watch->Stop();
   impl_.reset();
 }
 

@@ -12,10 +12,13 @@
 //   .../page.html                the hosting page (site/site_page.h): the
 //                                control's object tag with the site's
 //                                address, code and key and each entity's
-//                                last-sync date, the time of its latest
-//                                status update.
+//                                last-sync date, by the rule of
+//                                site/site_page.h (a run's first request
+//                                less a margin).
 // Both pages reply "Invalid site code or site key. Kindly try again." when the
-// site code or key differs from the server's. Anything else is a 404.
+// site code or key differs from the server's; the status page refuses, with a
+// reply that names it, an upstarttime that is not a date. Anything else is a
+// 404.
 #ifndef VANTREL_SITE_SITE_SERVER_H_
 #define VANTREL_SITE_SITE_SERVER_H_
 
@@ -72,6 +75,14 @@ struct SiteOptions {
   // request, or to take the next part of a reply, before it closes the
   // connection: a stalled client does not hold a worker past it.
   std::chrono::milliseconds io_timeout{10000};
+  // How long a client may take to send its request line and headers, from
+  // when a worker takes up its connection; its body gets that time again
+  // plus its length at `min_body_rate` bytes a second. A client past it is
+  // closed: clients that trickle their requests cannot hold every worker.
+  std::chrono::milliseconds request_timeout{10000};
+  size_t min_body_rate = 32 * 1024;
+  // Threads that serve connections; further connections wait for one.
+  size_t workers = 8;
   // How many requests requests() keeps, the latest ones (bodies included).
   size_t request_log_limit = SIZE_MAX;
   // The hosting page's template (site/site_page.h); empty for the default.

@@ -107,19 +107,15 @@ class Tokenizer {
         t.text += d;
       }
       if (t.text.empty()) throw SyntaxError{t.begin, "empty [name]"};
-    } else if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') && StartsNumber(pos_ + 1, c))) {
+    } else if (const size_t length = NumberLength(text_.substr(pos_)); length > 0) {
       t.kind = TokenKind::kNumber;
-      size_t start = pos_;
-      if (c == '-' || c == '+') ++pos_;
-      while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
-      if (pos_ < text_.size() && text_[pos_] == '.') {
-        ++pos_;
-        while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
-      }
-      if (pos_ < text_.size() && IsWordChar(text_[pos_])) {
+      const size_t start = pos_;
+      pos_ += length;
+      // "1x", "1E" and "1E+" are no numbers: a number ends before a letter.
+      if (pos_ < text_.size() && (IsWordChar(text_[pos_]) || text_[pos_] == '.')) {
         throw SyntaxError{start, "malformed number"};
       }
-      t.text = std::string(text_.substr(start, pos_ - start));
+      t.text = std::string(text_.substr(start, length));
     } else if (IsWordStart(c)) {
       t.kind = TokenKind::kWord;
       size_t start = pos_;
@@ -149,11 +145,6 @@ class Tokenizer {
   }
 
  private:
-  bool StartsNumber(size_t p, char sign) const {
-    if (sign != '.' && p < text_.size() && text_[p] == '.') ++p;
-    return p < text_.size() && IsDigit(text_[p]);
-  }
-
   std::string_view text_;
   size_t pos_ = 0;
 };
@@ -377,6 +368,33 @@ std::string_view TrimEnd(std::string_view s) {
 }
 
 }  // namespace
+
+size_t NumberLength(std::string_view text) {
+  size_t pos = 0;
+  auto digits = [&] {
+    const size_t from = pos;
+    while (pos < text.size() && IsDigit(text[pos])) ++pos;
+    return pos - from;
+  };
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  size_t mantissa = digits();
+  if (pos < text.size() && text[pos] == '.') {
+    ++pos;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return 0;
+  const size_t end = pos;
+  if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
+    ++pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+    if (digits() > 0) return pos;
+  }
+  return end;
+}
+
+bool IsNumberText(std::string_view text) {
+  return !text.empty() && NumberLength(text) == text.size();
+}
 
 const ListTable* FindListTable(std::string_view name) {
   for (const ListTable& table : kListTables) {

@@ -36,8 +36,19 @@ inline constexpr ListTable kListTables[] = {
 // The list table named `name` (any letter case); nullptr for another name.
 const ListTable* FindListTable(std::string_view name);
 
-// A literal of a statement: a string or a plain decimal number (kNull is
-// never read; the server uses it for values it leaves empty).
+// The length of the number that `text` begins with, 0 when it begins with
+// none. A number is what the control's general number conversion writes and
+// a database server reads: an optional sign, digits with an optional point
+// and fraction (or a point and a fraction), and an optional exponent, "E" or
+// "e" with an optional sign and digits: 8, -20.5, .5, 1E-05, -2.5E+20. An
+// "E" without digits after it is not part of the number.
+size_t NumberLength(std::string_view text);
+
+// True when the whole of `text` is one number (no blanks around it).
+bool IsNumberText(std::string_view text);
+
+// A literal of a statement: a string or a number (kNull is never read; the
+// server uses it for values it leaves empty).
 struct SqlValue {
   enum class Kind { kNumber, kString, kNull };
   Kind kind = Kind::kNull;
@@ -82,8 +93,8 @@ struct SqlScript {
 // columns are [bracketed] identifiers (letters, digits, "_"); the existence
 // test counts the table's key column, and both conditions test [QBListID]
 // against the same ListID. Strings are '...' with '' for an apostrophe and may
-// hold line breaks and "|"; numbers are decimals with an optional sign and
-// fraction. Anything else (another statement, a second statement on a line,
+// hold line breaks and "|"; numbers are as NumberLength reads them, exponents
+// included. Anything else (another statement, a second statement on a line,
 // ";", a comment, NULL, another name) is an error.
 SqlScript ParseSqlScript(std::string_view script);
 

@@ -1,16 +1,16 @@
 #include "site/txn_lines.h"
 
-#include <algorithm>
-#include <optional>
 #include <utility>
+
+#include "platform/date_time.h"
+#include "site/sql_script.h"
 
 namespace vantrel::site {
 
 namespace {
 
 constexpr size_t kTimeFields = 15;
-constexpr size_t kTimeNotes = 11;   // zero-based position of Notes
-constexpr size_t kExpenseMemo = 7;  // zero-based position of Memo / Desc
+constexpr size_t kQuotedValueChars = 50;
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -23,137 +23,141 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool IsBoolean(std::string_view s) { return EqualsNoCase(s, "True") || EqualsNoCase(s, "False"); }
+// What a field that is not a free text must hold.
+enum class Expect { kDate, kNumber, kBoolean, kEmpty };
 
-std::vector<std::string> Split(std::string_view s) {
+struct FieldRule {
+  size_t index;  // zero-based; for the last two fields of an item line, see below
+  const char* name;
+  Expect expect;
+};
+
+// clang-format off
+constexpr FieldRule kTimeRules[] = {
+    {1, "TimeCreated", Expect::kDate},   {2, "TimeModified", Expect::kDate},
+    {4, "TxnDate", Expect::kDate},       {8, "Duration", Expect::kNumber},
+    {12, "IsBillable", Expect::kBoolean}, {13, "IsBilled", Expect::kBoolean}};
+constexpr FieldRule kExpenseRules[] = {
+    {6, "Amount", Expect::kNumber},        {10, "TimeCreated", Expect::kDate},
+    {11, "TimeModified", Expect::kDate},   {13, "Field14", Expect::kEmpty}};
+constexpr FieldRule kCheckRule = {14, "Field15", Expect::kEmpty};
+// clang-format on
+
+// Why `value` does not hold what `rule` expects; "" when it does.
+std::string Refusal(const FieldRule& rule, size_t index, std::string_view value) {
+  bool ok = false;
+  const char* what = "";
+  switch (rule.expect) {
+    case Expect::kDate:
+      ok = platform::ParseDateText(value).has_value();
+      what = "is not a date";
+      break;
+    case Expect::kNumber:
+      ok = IsNumberText(value);
+      what = "is not a number";
+      break;
+    case Expect::kBoolean:
+      ok = value == "True" || value == "False";
+      what = "is neither True nor False";
+      break;
+    case Expect::kEmpty:
+      ok = value.empty();
+      what = "is not empty";
+      break;
+  }
+  if (ok) return "";
+  std::string quoted(value.substr(0, kQuotedValueChars));
+  if (value.size() > kQuotedValueChars) quoted += "...";
+  return std::string(rule.name) + " (field " + std::to_string(index + 1) + ") \"" + quoted + "\" " +
+         what;
+}
+
+// The texts between the "|" of `line`.
+std::vector<std::string> Split(std::string_view line) {
   std::vector<std::string> out;
   size_t pos = 0;
   for (;;) {
-    size_t bar = s.find('|', pos);
+    const size_t bar = line.find('|', pos);
     if (bar == std::string_view::npos) {
-      out.emplace_back(s.substr(pos));
+      out.emplace_back(line.substr(pos));
       return out;
     }
-    out.emplace_back(s.substr(pos, bar - pos));
+    out.emplace_back(line.substr(pos, bar - pos));
     pos = bar + 1;
   }
 }
 
-// A transaction line being read, joined from physical lines. Its parts (the
-// texts between "|") grow as lines are joined, and what is known of them is
-// kept, so that joining many lines costs no more than reading them.
-class PendingLine {
- public:
-  explicit PendingLine(std::string_view first) { Append(first); }
+std::string CountRefusal(size_t found, size_t expected, const std::string& layout) {
+  return std::to_string(found) + " fields where " + layout + " has " + std::to_string(expected) +
+         " (a \"|\" or a line break inside a text shifts the fields)";
+}
 
-  // Joins the next physical line (after a CR LF).
-  void Join(std::string_view next) {
-    raw_ += "\r\n";
-    parts_.back() += "\r\n";
-    Append(next);
+// The fields of a time line, or why it is refused.
+std::string TimeFields(const std::vector<std::string>& parts) {
+  if (parts.size() != kTimeFields) return CountRefusal(parts.size(), kTimeFields, "a time line");
+  for (const FieldRule& rule : kTimeRules) {
+    std::string why = Refusal(rule, rule.index, parts[rule.index]);
+    if (!why.empty()) return why;
   }
+  return "";
+}
 
-  const std::string& raw() const { return raw_; }
-  std::string&& TakeRaw() { return std::move(raw_); }
-  const std::vector<std::string>& parts() const { return parts_; }
-
-  // The fields when the line holds a whole time line: fields 1 to 11, the
-  // notes, then IsBillable and IsBilled (True or False) and the name. A "|"
-  // in the notes is taken back into them; the rightmost pair of Booleans that
-  // leaves a name after it marks where the notes end.
-  std::optional<std::vector<std::string>> TimeFields() {
-    const size_t n = parts_.size();
-    if (n < kTimeFields) return std::nullopt;
-    // Pairs at k + 1 <= n - 2 only; those checked before stay as they were,
-    // since only the last part ever grows.
-    for (size_t k = n - 3; k >= std::max(next_pair_, kTimeNotes + 1); --k) {
-      if (!IsBoolean(parts_[k]) || !IsBoolean(parts_[k + 1])) continue;
-      std::vector<std::string> fields(parts_.begin(), parts_.begin() + kTimeNotes);
-      fields.push_back(Join(kTimeNotes, k));
-      fields.push_back(parts_[k]);
-      fields.push_back(parts_[k + 1]);
-      fields.push_back(Join(k + 2, n));
-      return fields;
-    }
-    next_pair_ = n - 2;
-    return std::nullopt;
+// True when `key` is a TxnID, ", " and a line number.
+bool IsExpenseKey(std::string_view key) {
+  size_t digits = 0;
+  while (digits < key.size() && key[key.size() - 1 - digits] >= '0' &&
+         key[key.size() - 1 - digits] <= '9') {
+    ++digits;
   }
+  return digits > 0 && key.substr(0, key.size() - digits).ends_with(", ");
+}
 
-  // The fields when the line holds a whole expense line; the fields after
-  // the memo are counted from the end. The key comes first and ends before
-  // the first known kind ("Check|Expense", ...), so that a "|" in the key is
-  // kept in it. `error` is set when the line has no known kind.
-  std::optional<std::vector<std::string>> ExpenseFields(std::string* error) {
-    const size_t n = parts_.size();
-    if (n < 3) return std::nullopt;
-    size_t kind = kind_at_;
-    for (size_t k = 1; kind == 0 && k + 1 < n; ++k) {
-      if (ExpenseFieldCount(parts_[k], parts_[k + 1]) > 0) kind = k;
-    }
-    if (kind == 0) {
-      *error = "unknown line kind \"" + parts_[1] + "|" + parts_[2] + "\"";
-      return std::nullopt;
-    }
-    // Only the last part grows: a kind before it stays where it was found.
-    if (kind + 2 < n) kind_at_ = kind;
-    const size_t shift = kind - 1;  // parts of the key after its first
-    const size_t expected = ExpenseFieldCount(parts_[kind], parts_[kind + 1]);
-    if (n - shift < expected) return std::nullopt;
-    const size_t tail = expected - kExpenseMemo - 1;  // fields after the memo
-    std::vector<std::string> fields = {Join(0, kind)};
-    fields.insert(fields.end(), parts_.begin() + kind, parts_.begin() + kExpenseMemo + shift);
-    fields.push_back(Join(kExpenseMemo + shift, n - tail));
-    for (size_t i = n - tail; i < n; ++i) fields.push_back(parts_[i]);
-    return fields;
+// The fields of an expense line, or why it is refused. The key is everything
+// before the first known kind.
+std::string ExpenseFields(std::vector<std::string>& parts) {
+  size_t kind = 0;
+  for (size_t k = 1; kind == 0 && k + 1 < parts.size(); ++k) {
+    if (ExpenseFieldCount(parts[k], parts[k + 1]) > 0) kind = k;
   }
-
- private:
-  void Append(std::string_view text) {
-    raw_ += text;
-    if (parts_.empty()) parts_.emplace_back();
-    size_t pos = 0;
-    for (;;) {
-      const size_t bar = text.find('|', pos);
-      if (bar == std::string_view::npos) {
-        parts_.back() += text.substr(pos);
-        return;
-      }
-      parts_.back() += text.substr(pos, bar - pos);
-      parts_.emplace_back();
-      pos = bar + 1;
+  if (kind == 0) {
+    return "unknown line kind \"" + (parts.size() > 1 ? parts[1] : std::string()) + "|" +
+           (parts.size() > 2 ? parts[2] : std::string()) + "\"";
+  }
+  if (kind > 1) {
+    std::string key = std::move(parts[0]);
+    for (size_t i = 1; i < kind; ++i) key += "|" + parts[i];
+    parts.erase(parts.begin() + 1, parts.begin() + static_cast<std::ptrdiff_t>(kind));
+    parts[0] = std::move(key);
+  }
+  const bool check = EqualsNoCase(parts[1], "Check");
+  const bool item = EqualsNoCase(parts[2], "Item");
+  const size_t expected = ExpenseFieldCount(parts[1], parts[2]);
+  if (parts.size() != expected) {
+    return CountRefusal(
+        parts.size(), expected,
+        std::string(check ? "a check " : "a bill ") + (item ? "item line" : "expense line"));
+  }
+  if (!IsExpenseKey(parts[0])) {
+    std::string key = parts[0].substr(0, kQuotedValueChars);
+    return "key \"" + key + "\" is not a TxnID, \", \" and a line number";
+  }
+  for (const FieldRule& rule : kExpenseRules) {
+    std::string why = Refusal(rule, rule.index, parts[rule.index]);
+    if (!why.empty()) return why;
+  }
+  if (check) {
+    std::string why = Refusal(kCheckRule, kCheckRule.index, parts[kCheckRule.index]);
+    if (!why.empty()) return why;
+  }
+  if (item) {
+    const size_t n = parts.size();
+    for (const FieldRule rule : {FieldRule{n - 2, "Quantity", Expect::kNumber},
+                                 FieldRule{n - 1, "Cost", Expect::kNumber}}) {
+      std::string why = Refusal(rule, rule.index, parts[rule.index]);
+      if (!why.empty()) return why;
     }
   }
-
-  std::string Join(size_t from, size_t to) const {
-    std::string out;
-    for (size_t i = from; i < to; ++i) {
-      if (i > from) out += '|';
-      out += parts_[i];
-    }
-    return out;
-  }
-
-  std::string raw_;
-  std::vector<std::string> parts_;
-  size_t next_pair_ = 0;  // pairs below this were checked and are no Booleans
-  size_t kind_at_ = 0;    // the part where an expense line's kind begins, once found
-};
-
-// Why `raw` is no whole line: the fields expected, and the key and the
-// number of fields the server could read.
-std::string IncompleteLine(std::string_view raw, TxnLineKind kind) {
-  const std::vector<std::string> parts = Split(raw);
-  std::string expected;
-  if (kind == TxnLineKind::kTime) {
-    expected = "incomplete time line (15 fields with IsBillable and IsBilled expected";
-  } else {
-    expected = "incomplete expense line (" +
-               std::to_string(ExpenseFieldCount(parts.size() > 1 ? parts[1] : "",
-                                                parts.size() > 2 ? parts[2] : "")) +
-               " fields expected";
-  }
-  return expected + "; key \"" + parts[0] + "\", " + std::to_string(parts.size()) +
-         " fields found)";
+  return "";
 }
 
 }  // namespace
@@ -168,41 +172,21 @@ size_t ExpenseFieldCount(std::string_view txn, std::string_view line) {
 }
 
 TxnLines ParseTxnLines(std::string_view script, TxnLineKind kind) {
-  std::vector<std::string_view> physical;
+  TxnLines out;
   size_t pos = 0;
   while (pos < script.size()) {
     size_t end = script.find("\r\n", pos);
-    if (end == std::string_view::npos) {
-      physical.push_back(script.substr(pos));
-      break;
-    }
-    physical.push_back(script.substr(pos, end - pos));
+    if (end == std::string_view::npos) end = script.size();
+    const std::string_view raw = script.substr(pos, end - pos);
     pos = end + 2;
-  }
-
-  TxnLines out;
-  size_t i = 0;
-  while (i < physical.size()) {
-    if (physical[i].empty()) {  // blank lines between transaction lines
-      ++i;
-      continue;
+    if (raw.empty()) continue;  // blank lines between transaction lines
+    std::vector<std::string> fields = Split(raw);
+    std::string why = kind == TxnLineKind::kTime ? TimeFields(fields) : ExpenseFields(fields);
+    if (!why.empty()) {
+      out.error = TxnLineError{out.lines.size() + 1, std::string(raw), std::move(why)};
+      return out;
     }
-    PendingLine line(physical[i++]);
-    std::string error;
-    for (;;) {
-      std::optional<std::vector<std::string>> fields =
-          kind == TxnLineKind::kTime ? line.TimeFields() : line.ExpenseFields(&error);
-      if (fields) {
-        out.lines.push_back(TxnLine{line.TakeRaw(), std::move(*fields)});
-        break;
-      }
-      if (!error.empty() || i >= physical.size()) {
-        if (error.empty()) error = IncompleteLine(line.raw(), kind);
-        out.error = TxnLineError{out.lines.size() + 1, line.TakeRaw(), std::move(error)};
-        return out;
-      }
-      line.Join(physical[i++]);
-    }
+    out.lines.push_back(TxnLine{std::string(raw), std::move(fields)});
   }
   return out;
 }

@@ -1,0 +1,472 @@
+#include "site/site_database.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "site/site_page.h"
+#include "site_scripts.h"
+
+namespace vantrel::site {
+namespace {
+
+using namespace scripts;  // NOLINT: the script builders
+
+// ----------------------------------------------------------------- the
+// database
+
+struct Step {
+  const char* options;
+  std::string script;
+  std::string reply;
+};
+
+struct UploadCase {
+  const char* name;
+  std::vector<Step> steps;
+  std::string query;  // run after the steps
+  Rows rows;
+};
+
+std::vector<UploadCase> UploadCases() {
+  const std::string ok = UpdateOnly("ClassInfo", "[a]=1", "L");
+  const std::string mismatch = Upsert("ClassInfo", "ClassRowID", "C2", "[ClassRowID],[ClassName]",
+                                      "9000001", "[ClassName]='Two'");
+  const std::string long_bad =
+      "UPDATE ClassInfo SET [ClassName]='" + std::string(300, 'x') + "' WHERE [QBListId] =\r\n";
+  const std::string name = "O''Neil | Sons\r\nLine two";
+  std::string unknown_many;
+  for (int i = 0; i < 12; ++i) unknown_many += TimeLine("U" + std::to_string(i), "E404", "", "");
+  const std::string bars(60000, '|');
+  const std::string victim = TimeLine("T9", "", "", "");
+  // A note that ends its line early and forges the next one, for another
+  // TxnID, with 999 hours.
+  const std::string forged =
+      TimeLine("T1", "", "", "", "x\r\n" + Replaced(Line(victim), "|1.5|", "|999|"));
+  const std::string check =
+      "TX1, 0|Check|Expense|||9|12|Memo|Rent|A2|10/23/2007|10/23/2007 3:05:58 PM|78||\r\n";
+  const std::string item =
+      "TB1, 1|Bill|Item|CU1||9|5|d|Nails|I404|10/23/2007|10/23/2007|78||3|1\r\n";
+  const Rows no_tables = {{"ExpenseLines"},     {"LineWarnings"}, {"StatusUpdates"},
+                          {"TimeTransactions"}, {"UploadRows"},   {"Uploads"}};
+  return {
+      {"the upsert inserts, then updates the row of its ListID",
+       {{"C", ClassRow("80000001-1", "Consulting"), "SUCCESS"},
+        {"C", ClassRow("80000001-1", "Advisory"), "SUCCESS"}},
+       "SELECT ClassRowID, ClassName, Status, QBListID, typeof(ClassRowID) FROM ClassInfo",
+       {{"9000000", "Advisory", "-1", "80000001-1", "integer"}}},
+      {"an update alone changes only a row that is there",
+       {{"C", UpdateOnly("ClassInfo", "[ClassName]='Gone',[Status]=0", "L9"), "SUCCESS"},
+        {"C", ClassRow("L1", "Consulting"), "SUCCESS"},
+        {"C", UpdateOnly("ClassInfo", "[ClassName]='New',[Status]=0", "L1"), "SUCCESS"}},
+       "SELECT ClassName, Status, QBListID FROM ClassInfo",
+       {{"New", "0", "L1"}}},
+      {"values keep quotes, line breaks, bars and numbers; an update adds columns",
+       {{"C",
+         Upsert("GLChartOfAccounts", "AccRowID", "L1",
+                "[AccRowID],[AccountName],[AccountBalance],[InActiveYN],[QBListID]",
+                "9000004,'" + name + "',1250.75,-1,'L1'", "[AccountName]='x'"),
+         "SUCCESS"},
+        {"C",
+         Upsert("GLChartOfAccounts", "AccRowID", "L1", "[AccRowID]", "1",
+                "[OpeningBalance]=-20.5,[Description]='new column'"),
+         "SUCCESS"}},
+       "SELECT AccountName, AccountBalance, InActiveYN, OpeningBalance, Description FROM "
+       "GLChartOfAccounts",
+       {{"O'Neil | Sons\r\nLine two", "1250.75", "-1", "-20.5", "new column"}}},
+      {"bracketed tables, signed numbers, keywords in any case",
+       {{"C",
+         "if (select count([classrowid]) from [classinfo] where [qblistid] = 'L''1') <= 0\r\n"
+         "insert into ClassInfo ([a_1],[QBListID]) values (+1.5,'L''1')\r\n"
+         "else update [ClassInfo] set [b]=-2 where [QBListId] = 'L''1'\r\n",
+         "SUCCESS"}},
+       "SELECT typeof(a_1), a_1, QBListID FROM ClassInfo",
+       {{"real", "1.5", "L'1"}}},
+      {"T when TaskInfo rows were inserted, else P for CustProjInfo rows",
+       {{"T", TaskRow("I1"), "SUCCESST"},
+        {"T", TaskRow("I1", "Again"), "SUCCESS"},
+        {"P", ProjectRow("P1"), "SUCCESSP"},
+        {"P", ProjectRow("P2") + TaskRow("I2"), "SUCCESST"}},
+       "SELECT COUNT(*) FROM TaskInfo",
+       {{"2"}}},
+      {"nothing but whitespace is no data",
+       {{"C", "", "No data to upload. "},
+        {"C", " \r\n\t", "No data to upload. "},
+        {"H", "", "No data to upload. "}},
+       kTables,
+       no_tables},
+      {"a statement that cannot be read refuses the whole script",
+       {{"C",
+         ClassRow("C1", "One") + TaskRow("I1") + "UPDATE ClassInfo SET [ClassName]='x' WHERE\r\n",
+         "Error in statement 3: UPDATE ClassInfo SET [ClassName]='x' WHERE: expected [QBListID] "
+         "near end of script"},
+        {"C", ok + "UPDATE ClassInfo SET [a]='open\r\n",
+         "Error in statement 2: UPDATE ClassInfo SET [a]='open: unterminated string"},
+        {"C", ok + "UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 2: UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L': malformed "
+         "number"},
+        {"C", ok + "UPDATE ClassInfo SET [a]=1E+ WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 2: UPDATE ClassInfo SET [a]=1E+ WHERE [QBListId] = 'L': malformed "
+         "number"},
+        {"C", ok + "UPDATE ClassInfo SET [a]=1.2.3 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 2: UPDATE ClassInfo SET [a]=1.2.3 WHERE [QBListId] = 'L': malformed "
+         "number"},
+        {"C", long_bad,
+         "Error in statement 1: " + long_bad.substr(0, 200) +
+             ": expected a ListID in apostrophes near end of script"}},
+       kTables,
+       no_tables},
+      {"only the two statement forms of the list tables are run",
+       {{"C", "DELETE FROM ClassInfo\r\n",
+         "Error in statement 1: DELETE FROM ClassInfo: expected IF or UPDATE near \"DELETE\""},
+        {"C", ok + ok + "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x\r\n" + ok,
+         "Error in statement 3: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x: "
+         "a second statement on the line of the first near \"DROP\" is not accepted"},
+        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM ClassInfo\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM "
+         "ClassInfo: \";\" is not accepted: one statement at a time"},
+        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note: a "
+         "comment (--) is not accepted"},
+        {"C", "UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L': a "
+         "comment (/*) is not accepted"},
+        {"C", "UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L': unknown "
+         "table \"sqlite_master\""},
+        {"C", "UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L': expected a "
+         "column as a [bracketed] identifier near \"a\""},
+        {"C", "UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L': expected a "
+         "column as a [bracketed] identifier near [a\"b]"},
+        {"C", "UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L': expected a "
+         "value near \"NULL\""},
+        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L'\r\n",
+         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L': expected "
+         "[QBListID] near [Name]"},
+        {"C", Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1"),
+         "Error in statement 1: " + Line(Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1")) +
+             ": the existence test of ClassInfo counts ClassRowID, not \"TaskID\""},
+        {"C",
+         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 1\r\n"
+         "\tINSERT INTO ClassInfo ([a]) VALUES (1)\r\nElse\r\n\tUPDATE ClassInfo SET [a]=1 WHERE "
+         "[QBListId] = 'L'\r\n",
+         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
+         "'L') <= 1\r\n\tINSERT INTO ClassInfo ([a]) VALUES (1)\r\nElse\r\n\tUPDATE ClassInfo SET "
+         "[a]=1 WHERE [QBListId] = 'L': expected \"<= 0\" near \"1\""},
+        {"C",
+         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 0\r\n"
+         "\tINSERT INTO TaskInfo ([a]) VALUES (1)\r\n",
+         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
+         "'L') <= 0\r\n\tINSERT INTO TaskInfo ([a]) VALUES (1): the statement names ClassInfo "
+         "and \"TaskInfo\""},
+        {"C", Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"),
+         "Error in statement 1: " +
+             Line(
+                 Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"))
+                 .substr(0, 200) +
+             ": the update's ListID differs from the existence test's"},
+        // The ListID of a forged company, written without its apostrophes
+        // doubled: the stray apostrophe ends the literal and what follows is
+        // refused, not run.
+        {"C",
+         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = '80'); DROP TABLE "
+         "ClassInfo;--') <= 0\r\n",
+         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
+         "'80'); DROP TABLE ClassInfo;--') <= 0: \";\" is not accepted: one statement at a "
+         "time"}},
+       kTables,
+       no_tables},
+      {"a statement that fails undoes the statements and columns before it",
+       {{"C", ClassRow("C1", "One"), "SUCCESS"},
+        {"C", UpdateOnly("ClassInfo", "[ClassName]='Changed',[Extra]=1", "C1") + mismatch,
+         "Error in statement 2: " + mismatch.substr(0, 200) + ": 2 columns but 1 values"}},
+       "SELECT ClassName, (SELECT COUNT(*) FROM pragma_table_info('ClassInfo') WHERE name = "
+       "'Extra') FROM ClassInfo",
+       {{"One", "0"}}},
+      {"time lines are stored by TxnID and replaced",
+       {{"E",
+         TableRow("EmployeeInfo", "E1") + TableRow("Customers", "CU1") + TableRow("TaskInfo", "I1"),
+         "SUCCESST"},
+        {"H", TimeLine("T1", "E1", "CU1", "I1") + "\r\n" + TimeLine("T2", "E1", "", ""), "SUCCESS"},
+        {"h", TimeLine("T1", "E1", "CU1", "I1", "Changed"), "SUCCESS"}},
+       "SELECT TxnID, EntityListID, CustomerListID, ItemListID, Duration, Notes, IsBillable, "
+       "IsBilled, EntityName FROM TimeTransactions ORDER BY TxnID",
+       {{"T1", "E1", "CU1", "I1", "1.5", "Changed", "True", "False", "Anne Smith"},
+        {"T2", "E1", "", "", "1.5", "Worked", "True", "False", "Anne Smith"}}},
+      {"numbers with exponents, as the general number conversion writes them",
+       {{"T",
+         Upsert("TaskInfo", "TaskID", "I1", "[TaskID],[Price],[Cost],[Big],[Neg],[Low],[Half]",
+                "9000000,1E-05,1E+15,1E+20,-2.5E+20,1e5,.5", "[Price]=1E-05"),
+         "SUCCESST"},
+        {"H", Replaced(TimeLine("T1", "", "", ""), "|1.5|", "|1E-05|"), "SUCCESS"},
+        {"X", Replaced(check, "|12|", "|1E+15|"), "SUCCESS"},
+        {"B", Replaced(Replaced(item, "|3|", "|-2.5E+20|"), "|1\r", "|1e-7\r"), "SUCCESS1"}},
+       "SELECT typeof(Price), Price = 0.00001, Cost = 1e15, Big = 1e20, Neg = -2.5e20, Low, Half, "
+       "(SELECT Duration FROM TimeTransactions), (SELECT group_concat(x, ' ') FROM (SELECT "
+       "Amount || '/' || coalesce(Quantity, '') || '/' || coalesce(Cost, '') AS x FROM "
+       "ExpenseLines ORDER BY LineKey)) FROM TaskInfo",
+       {{"real", "1", "1", "1", "1", "100000.0", "0.5", "1E-05", "5/-2.5E+20/1e-7 1E+15//"}}},
+      {"the time reply counts the lines with unknown references, at most 9",
+       {{"V",
+         TableRow("Vendors", "V1") + TableRow("CustProjInfo", "P1") + TableRow("TaskInfo", "I1"),
+         "SUCCESST"},
+        {"H",
+         TimeLine("T1", "V1", "P1", "I1") +        // all known
+             TimeLine("T2", "E404", "P1", "I1") +  // employee unknown
+             TimeLine("T3", "V1", "C404", "") +    // customer unknown
+             TimeLine("T4", "", "", "I404"),       // item unknown
+         "SUCCESS3"},
+        {"H", unknown_many, "SUCCESS9"}},
+       "SELECT COUNT(*) FROM TimeTransactions",
+       {{"16"}}},
+      {"expense lines of checks and bills",
+       {{"P", TableRow("Customers", "CU1"), "SUCCESS"},
+        {"X",
+         "TX1, 0|Check|Expense|CU1|CL1|Billable|125.5|Memo|Utilities|A1|10/23/2007 3:05:58 PM|"
+         "10/23/2007 3:05:58 PM|77||\r\n"
+         "TX1, 1|Check|Item|CU404|CL1|9|21|Desc|Bolts|I404|10/23/2007|10/23/2007|77|||2|10.5\r\n",
+         "SUCCESS1"},
+        {"B", "TB1, 0|Bill|Expense||||0.00|m|Rent|A2|10/23/2007|10/23/2007|78|\r\n" + item,
+         "SUCCESS1"}},
+       "SELECT LineKey, TxnType, LineType, Amount, Memo, RefListID, Field15, Quantity, Cost, "
+       "Options FROM ExpenseLines ORDER BY LineKey",
+       {{"TB1, 0", "Bill", "Expense", "0.00", "m", "A2", "", "", "", "B"},
+        {"TB1, 1", "Bill", "Item", "5", "d", "I404", "", "3", "1", "B"},
+        {"TX1, 0", "Check", "Expense", "125.5", "Memo", "A1", "", "", "", "X"},
+        {"TX1, 1", "Check", "Item", "21", "Desc", "I404", "", "2", "10.5", "X"}}},
+      // No field is quoted: a line is stored only when it reads one way.
+      {"a time line that cannot be read one way refuses the whole script",
+       {{"H", victim, "SUCCESS"},
+        {"H", TimeLine("T1", "", "", "") + "T2|too|short\r\n",
+         "Error in line 2: T2|too|short: " + Shifted(3, "a time line", 15)},
+        {"H", TimeLine("T1", "", "", "", "x|True|True|y"),
+         "Error in line 1: " + Line(TimeLine("T1", "", "", "", "x|True|True|y")) + ": " +
+             Shifted(18, "a time line", 15)},
+        {"H", forged,
+         "Error in line 1: " + forged.substr(0, forged.find('\r')) + ": " +
+             Shifted(12, "a time line", 15)},
+        {"H", Replaced(victim, "Anne Smith", "Anne|Smith"),
+         "Error in line 1: " + Line(Replaced(victim, "Anne Smith", "Anne|Smith")) + ": " +
+             Shifted(16, "a time line", 15)},
+        {"H", victim + Replaced(victim, "|True|", "|Yes|"),
+         "Error in line 2: " + Line(Replaced(victim, "|True|", "|Yes|")) +
+             ": IsBillable (field 13) \"Yes\" is neither True nor False"},
+        {"H", Replaced(victim, "|False|", "|false|"),
+         "Error in line 1: " + Line(Replaced(victim, "|False|", "|false|")) +
+             ": IsBilled (field 14) \"false\" is neither True nor False"},
+        {"H", Replaced(victim, "|1.5|", "|1,5|"),
+         "Error in line 1: " + Line(Replaced(victim, "|1.5|", "|1,5|")) +
+             ": Duration (field 9) \"1,5\" is not a number"},
+        {"H", Replaced(victim, "|10/23/2007 3:05:58 PM|", "|13/45/2007 3:05:58 PM|"),
+         "Error in line 1: " +
+             Line(Replaced(victim, "|10/23/2007 3:05:58 PM|", "|13/45/2007 3:05:58 PM|")) +
+             ": TimeCreated (field 2) \"13/45/2007 3:05:58 PM\" is not a date"},
+        {"H", Replaced(victim, "|10/23/2007|", "|yesterday|"),
+         "Error in line 1: " + Line(Replaced(victim, "|10/23/2007|", "|yesterday|")) +
+             ": TxnDate (field 5) \"yesterday\" is not a date"},
+        // One line of many bars is refused as it is read.
+        {"H", bars,
+         "Error in line 1: " + bars.substr(0, 200) + ": " + Shifted(60001, "a time line", 15)}},
+       "SELECT TxnID, Duration, Notes FROM TimeTransactions",
+       {{"T9", "1.5", "Worked"}}},
+      {"an expense line that cannot be read one way refuses the whole script",
+       {{"B", "TB1, 0|Bill|Item|CU1||9|5|d\r\n",
+         "Error in line 1: TB1, 0|Bill|Item|CU1||9|5|d: " + Shifted(8, "a bill item line", 16)},
+        {"x", "TX1, 0|Check|Mystery|a\r\n",
+         "Error in line 1: TX1, 0|Check|Mystery|a: unknown line kind \"Check|Mystery\""},
+        {"X", Replaced(check, "|Memo|", "|Memo\r\nTX2, 0|"),
+         "Error in line 1: TX1, 0|Check|Expense|||9|12|Memo: " +
+             Shifted(8, "a check expense line", 15)},
+        {"X", check + Replaced(check, "|Memo|", "|Me|mo|"),
+         "Error in line 2: " + Line(Replaced(check, "|Memo|", "|Me|mo|")) + ": " +
+             Shifted(16, "a check expense line", 15)},
+        {"X", Replaced(check, "|12|", "|$12|"),
+         "Error in line 1: " + Line(Replaced(check, "|12|", "|$12|")) +
+             ": Amount (field 7) \"$12\" is not a number"},
+        {"X", Replaced(check, "3:05:58 PM", "25:05:58"),
+         "Error in line 1: " + Line(Replaced(check, "3:05:58 PM", "25:05:58")) +
+             ": TimeModified (field 12) \"10/23/2007 25:05:58\" is not a date"},
+        {"X", Replaced(check, "|78||", "|78|x|"),
+         "Error in line 1: " + Line(Replaced(check, "|78||", "|78|x|")) +
+             ": Field14 (field 14) \"x\" is not empty"},
+        {"X", Replaced(check, "|78||\r", "|78||y\r"),
+         "Error in line 1: " + Line(Replaced(check, "|78||\r", "|78||y\r")) +
+             ": Field15 (field 15) \"y\" is not empty"},
+        {"B", Replaced(item, "|3|", "|three|"),
+         "Error in line 1: " + Line(Replaced(item, "|3|", "|three|")) +
+             ": Quantity (field 15) \"three\" is not a number"},
+        {"X", Replaced(check, "TX1, 0|", "TX1|"),
+         "Error in line 1: " + Line(Replaced(check, "TX1, 0|", "TX1|")) +
+             ": key \"TX1\" is not a TxnID, \", \" and a line number"},
+        {"X", "K" + bars,
+         "Error in line 1: " + ("K" + bars).substr(0, 200) + ": unknown line kind \"|\""}},
+       "SELECT COUNT(*) FROM ExpenseLines",
+       {{"0"}}},
+  };
+}
+
+TEST(SiteDatabaseTest, AppliesEachUploadAndReplies) {
+  for (const UploadCase& c : UploadCases()) {
+    SCOPED_TRACE(c.name);
+    SiteDatabase db(":memory:");
+    for (size_t i = 0; i < c.steps.size(); ++i) {
+      EXPECT_EQ(db.ApplyUpload(c.steps[i].script, c.steps[i].options), c.steps[i].reply)
+          << "step " << i + 1;
+    }
+    EXPECT_EQ(db.Query(c.query), c.rows);
+  }
+}
+
+// What each committed upload did to each table and which references of its
+// lines the database lacked; a refused one did nothing.
+TEST(SiteDatabaseTest, TalliesTheRowsAndMissingReferencesOfEachUpload) {
+  SiteDatabase db(":memory:");
+  const std::string two = ClassRow("C1", "One") + ClassRow("C2", "Two");
+  const struct {
+    const char* options;
+    std::string script;
+    RowTally rows;
+    std::vector<LineWarning> warnings = {};
+    bool refused = false;
+  } steps[] = {
+      {"C", two, {{"ClassInfo", {2, 0}}}},
+      {"C", two, {{"ClassInfo", {0, 2}}}},
+      {"C", UpdateOnly("ClassInfo", "[ClassName]='Gone'", "C9"), {}},
+      {"P",
+       ProjectRow("J1") + TableRow("Customers", "K1") + TableRow("EmployeeInfo", "E1"),
+       {{"CustProjInfo", {1, 0}}, {"Customers", {1, 0}}, {"EmployeeInfo", {1, 0}}}},
+      {"H",
+       TimeLine("T1", "E1", "J1", "") + TimeLine("T2", "V404", "K404", "I404") +
+           TimeLine("T3", "", "K1", "I404"),
+       {{"TimeTransactions", {3, 0}}},
+       {{2, "T2", kRefEmployeeOrVendor, "V404"},
+        {2, "T2", kRefCustomerOrProject, "K404"},
+        {2, "T2", kRefItem, "I404"},
+        {3, "T3", kRefItem, "I404"}}},
+      {"H", TimeLine("T1", "", "", ""), {{"TimeTransactions", {0, 1}}}},
+      {"X",
+       "TX1, 0|Check|Expense|K404||9|1|m|Rent|A1|10/23/2007|10/23/2007|7||\r\n"
+       "TX1, 1|Check|Item|J1||9|1|d|Bolts|I404|10/23/2007|10/23/2007|7|||1|1\r\n",
+       {{"ExpenseLines", {2, 0}}},
+       {{1, "TX1, 0", kRefCustomerOrProject, "K404"}, {2, "TX1, 1", kRefItem, "I404"}}},
+      {"H", TimeLine("T4", "V404", "", "") + "T5|x\r\n", {}, {}, true},
+      {"C", ClassRow("C3", "Three") + "DROP TABLE ClassInfo\r\n", {}, {}, true},
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    RowTally rows = {{"stale", {7, 7}}};
+    std::vector<LineWarning> warnings = {{9, "stale", "", ""}};
+    db.ApplyUpload(steps[i].script, steps[i].options, &rows, &warnings);
+    if (steps[i].refused) {
+      EXPECT_EQ(rows.size(), 1u) << "a refused upload leaves the tally as it was";
+      EXPECT_EQ(rows["stale"].inserted, 7);
+      EXPECT_EQ(warnings.size(), 1u);
+      continue;
+    }
+    EXPECT_EQ(warnings, steps[i].warnings);
+    ASSERT_EQ(rows.size(), steps[i].rows.size());
+    for (const auto& [table, expected] : steps[i].rows) {
+      EXPECT_EQ(rows[table].inserted, expected.inserted) << table;
+      EXPECT_EQ(rows[table].updated, expected.updated) << table;
+    }
+  }
+  // The journal keeps the tally and the missing references under the
+  // upload's row.
+  db.RecordUpload("C", "", "", "", "SUCCESS", {{"ClassInfo", {2, 1}}});
+  db.RecordUpload("H", "", "", "", "SUCCESS2", {{"TimeTransactions", {2, 0}}},
+                  {{2, "T2", kRefItem, "I404"}, {3, "T3", kRefEmployeeOrVendor, "E404"}});
+  EXPECT_EQ(db.Query("SELECT u.Options, r.TableName, r.Inserted, r.Updated FROM UploadRows r "
+                     "JOIN Uploads u ON u.rowid = r.UploadID ORDER BY r.rowid"),
+            (Rows{{"C", "ClassInfo", "2", "1"}, {"H", "TimeTransactions", "2", "0"}}));
+  EXPECT_EQ(db.Query("SELECT u.Reply, w.LineNo, w.LineKey, w.RefKind, w.ListID FROM LineWarnings "
+                     "w JOIN Uploads u ON u.rowid = w.UploadID ORDER BY w.rowid"),
+            (Rows{{"SUCCESS2", "2", "T2", "item", "I404"},
+                  {"SUCCESS2", "3", "T3", "employee/vendor", "E404"}}));
+}
+
+// An entity's last-sync date is the earliest upstarttime of the run that sent
+// its latest status update (what came after the letter's previous one), less
+// ten minutes: a record changed after the run read QuickBooks, even while
+// the run still went on, is sent again next time.
+TEST(SiteDatabaseTest, DatesEachEntityByTheFirstRequestOfItsLastRun) {
+  struct Request {
+    char kind;  // 'U' upload, 'S' status update, 'N' an older site's rows
+    const char* letter;
+    const char* upstarttime;
+  };
+  const std::vector<Request> first_run = {{'U', "E", "12/7/2026 5:30:00 AM"},
+                                          {'S', "C", "12/07/2026 05:40:00"},
+                                          {'U', "E", "12/7/2026 5:50:00 AM"},
+                                          {'S', "E", "12/07/2026 06:45:00"}};
+  auto then = [&](std::vector<Request> more) {
+    more.insert(more.begin(), first_run.begin(), first_run.end());
+    return more;
+  };
+  const struct {
+    const char* name;
+    std::vector<Request> requests;
+    std::map<std::string, std::string> dates;  // by last-sync key; the others are ""
+  } cases[] = {
+      {"a status update long after the run's first upload",
+       first_run,
+       {{"EmployeeLastSyncDate", "12/07/2026 05:20:00"},
+        {"ClassLastSyncDate", "12/07/2026 05:20:00"}}},
+      {"a second run, dated by its own first request of any letter; what follows the latest "
+       "status update moves nothing",
+       then({{'U', "V", "12/8/2026 1:00:00 PM"},
+             {'U', "E", "12/8/2026 1:05:00 PM"},
+             {'S', "E", "12/08/2026 13:30:00"},
+             {'U', "E", "12/1/2026 1:00:00 PM"}}),
+       {{"EmployeeLastSyncDate", "12/08/2026 12:50:00"},
+        {"ClassLastSyncDate", "12/07/2026 05:20:00"}}},
+      {"the first status update of a letter takes every request before it",
+       then({{'U', "X", "12/8/2026 9:00:00 AM"},
+             {'U', "B", "12/8/2026 9:05:00 AM"},
+             {'S', "X", "12/08/2026 09:10:00"},
+             {'U', "P", "12/9/2026 9:00:00 AM"},
+             {'S', "P", "12/09/2026 09:10:00"}}),
+       {{"EmployeeLastSyncDate", "12/07/2026 05:20:00"},
+        {"ClassLastSyncDate", "12/07/2026 05:20:00"},
+        {"ExpenseLastSyncDate", "12/07/2026 05:20:00"},
+        {"CustomerLastSyncDate", "12/07/2026 05:20:00"}}},
+      {"times that are not dates are passed over",
+       {{'U', "H", "garbage"},
+        {'U', "H", "12/7/2026 5:30:00 AM"},
+        {'S', "H", "12/07/2026 6:00:00"},
+        {'S', "T", "not a date"},
+        {'S', "T", "13/13/2026 00:00:00"}},
+       {{"TimeLastSyncDate", "12/07/2026 05:20:00"}}},
+      {"a date the page could not carry is left out",
+       {{'U', "G", "1/1/0100 12:05:00 AM"}, {'S', "G", "01/01/0100 00:06:00"}},
+       {}},
+      {"the rows of an older site, unordered, widen the run",
+       then({{'U', "E", "12/8/2026 1:05:00 PM"}, {'S', "E", "12/08/2026 13:30:00"}, {'N', "", ""}}),
+       {{"EmployeeLastSyncDate", "12/07/2026 05:20:00"},
+        {"ClassLastSyncDate", "12/07/2026 05:20:00"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SiteDatabase db(":memory:");
+    for (const Request& r : c.requests) {
+      if (r.kind == 'U') db.RecordUpload(r.letter, r.upstarttime, "Anne", "False", "SUCCESS");
+      if (r.kind == 'S') db.RecordStatus(r.letter, r.upstarttime, "Anne");
+      if (r.kind == 'N') db.Query("UPDATE StatusUpdates SET LastUploadID = NULL");
+    }
+    std::map<std::string, std::string> values =
+        PageValues("http://x/", "C", "K", db.LastRunStartTimes());
+    for (const char* letter : {"P", "E", "G", "T", "C", "V", "H", "X"}) {
+      const std::string key(LastSyncKeyOfLetter(letter));
+      const auto expected = c.dates.find(key);
+      EXPECT_EQ(values[key], expected == c.dates.end() ? "" : expected->second) << key;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::site
