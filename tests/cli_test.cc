@@ -157,6 +157,13 @@ TEST(CliTest, ExitStatusAndOutput) {
       {{"sync", "--now", "6/15/2030 12:00:00", "--select", "classes"}, 2,
        {"--now needs a time as \"MM/DD/YYYY HH:MM:SS\" (24-hour), not '6/15/2030 12:00:00'"}},
       {{"sync", "--now", "02/30/2030 12:00:00", "--select", "classes"}, 2},
+      {{"sync", "--request-timeout", "soon", "--select", "classes"}, 2,
+       {"--request-timeout takes whole seconds from 0 to 999999, not 'soon'"}},
+      // The output files are made before any work, with the system's reason.
+      {{"sync", "--page", "samples/page.html", "--quickbooks", "samples/Acme.QBW", "--select",
+        "classes", "--embedded-site", "--report", "/proc/vantrel-report.json"}, 2,
+       {"cannot write the report file '/proc/vantrel-report.json': No such file or directory"},
+       {"embedded site at", "Start Sync"}},
       // clang-format on
   };
   for (const Case& c : cases) {

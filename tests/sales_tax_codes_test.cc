@@ -25,31 +25,38 @@ TEST(SalesTaxCodesTest, TheQueryComesLastAndLeavesTheOthersAsTheyWere) {
 
 using SalesTaxOptionTest = testing::ControlTest;
 
-TEST_F(SalesTaxOptionTest, ThePageParameterIsReadLastAsABoolean) {
-  platform::PropertyBag bag;
-  ctl_.ReadProperties(bag);
-  EXPECT_FALSE(ctl_.IncludeSalesTaxCodes);
-  for (const char* on : {"True", "true", "-1", " 1 "}) {
-    bag.Set("IncludeSalesTaxCodes", on);
+// The two opt-in page parameters, IncludeSalesTaxCodes and SafeLines, are
+// read last, as Booleans, each into its own property.
+TEST_F(SalesTaxOptionTest, TheOptInParametersAreReadLastAsBooleans) {
+  for (auto [key, field] : {std::pair{"IncludeSalesTaxCodes", &VantrelCtl::IncludeSalesTaxCodes},
+                            std::pair{"SafeLines", &VantrelCtl::SafeLines}}) {
+    SCOPED_TRACE(key);
+    platform::PropertyBag bag;
     ctl_.ReadProperties(bag);
-    EXPECT_TRUE(ctl_.IncludeSalesTaxCodes) << on;
-  }
-  bag.Set("IncludeSalesTaxCodes", "False");
-  ctl_.ReadProperties(bag);
-  EXPECT_FALSE(ctl_.IncludeSalesTaxCodes);
+    EXPECT_FALSE(ctl_.IncludeSalesTaxCodes || ctl_.SafeLines);
+    for (const char* on : {"True", "true", "-1", " 1 "}) {
+      bag.Set(key, on);
+      ctl_.ReadProperties(bag);
+      EXPECT_TRUE(ctl_.*field) << on;
+      EXPECT_EQ(ctl_.IncludeSalesTaxCodes && ctl_.SafeLines, false) << "the other one stays off";
+    }
+    bag.Set(key, "False");
+    ctl_.ReadProperties(bag);
+    EXPECT_FALSE(ctl_.*field);
 
-  // A value that is no Boolean is refused by name, after every other key.
-  bag.Set("IncludeSalesTaxCodes", "maybe");
-  bag.Set("CustLexicon", "Client");
-  try {
-    ctl_.ReadProperties(bag);
-    ADD_FAILURE() << "no error";
-  } catch (const platform::ComError& e) {
-    EXPECT_EQ(e.source(), "IncludeSalesTaxCodes");
-    EXPECT_EQ(e.description(), "Type mismatch");
+    // A value that is no Boolean is refused by name, after every other key.
+    bag.Set(key, "maybe");
+    bag.Set("CustLexicon", "Client");
+    try {
+      ctl_.ReadProperties(bag);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::ComError& e) {
+      EXPECT_EQ(e.source(), key);
+      EXPECT_EQ(e.description(), "Type mismatch");
+    }
+    EXPECT_EQ(ctl_.CustLexicon, "Client");
+    EXPECT_EQ(ctl_.screen().Label3.caption(), "Clients:s");
   }
-  EXPECT_EQ(ctl_.CustLexicon, "Client");
-  EXPECT_EQ(ctl_.screen().Label3.caption(), "Clients:s");
 }
 
 TEST_F(SalesTaxOptionTest, TheDriverAsksForTheCodesOnlyWithItems) {

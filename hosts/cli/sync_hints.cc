@@ -185,9 +185,9 @@ void WarningHints(const VantrelCtl& ctl, const RunRecord& record, std::vector<st
     const SiteWarning& w = record.site_warnings[i];
     hints.push_back("  line " + std::to_string(w.line) + " of an upload " + w.letter + " (key '" +
                     w.key + "') names the " + w.missing + " '" + w.list_id +
-                    "', which the site does not have; an inactive record is sent as an update "
-                    "only and never added: make it active in QuickBooks (or add it on the site), "
-                    "sync it, then sync the lines again");
+                    "', which the site does not have (a record inactive in QuickBooks is only "
+                    "ever updated, never added: make it active or add it on the site, sync it, "
+                    "then sync the lines again)");
   }
   if (record.site_warnings.size() > kMostLinesNamed) {
     hints.push_back("  ... and " + std::to_string(record.site_warnings.size() - kMostLinesNamed) +
