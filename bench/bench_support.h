@@ -121,7 +121,7 @@ inline void RunPasses(benchmark::State& state, const std::string& response,
         const double pass_seconds = run.TimedPass(pass.kind);
         if (pass.timed) timed += pass_seconds;
         seconds[i] += pass_seconds;
-        written[i] = run.counts().*Entity(pass.kind).count;
+        written[i] = run.counts()[pass.kind];
         if (written[i] != pass.expected) {
           error += std::string(Entity(pass.kind).name) + ": " + std::to_string(written[i]) +
                    " written, " + std::to_string(pass.expected) + " expected; ";

@@ -48,8 +48,9 @@ void BM_ConvertFourListKinds(benchmark::State& state) {
 
       state.PauseTiming();
       const EntityCounts& counts = run.counts();
-      all_converted =
-          counts.employees + counts.classes + counts.accounts + counts.vendors == 4 * kPerKind;
+      all_converted = counts[EntityKind::kEmployees] + counts[EntityKind::kClasses] +
+                          counts[EntityKind::kAccounts] + counts[EntityKind::kVendors] ==
+                      4 * kPerKind;
       posted += run.bytes_posted();
     }
     state.ResumeTiming();

@@ -26,15 +26,27 @@ WINEPREFIX=$(mktemp -d /tmp/vantrel-wine.XXXXXX)
 export WINEDEBUG=-all WINEARCH=win64
 # No Mono or Gecko installers: the tests need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-site_pid=""
+site_pid="" xvfb_pid="" work=""
 cleanup() {
   [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null || true
   timeout 30 "$wineserver" -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$work" ] && rm -rf "$work"
   [ "${WINE_TEST_KEEP:-0}" = 1 ] || rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 w() { timeout "${WINE_TIMEOUT:-120}" nice -n 15 "$wine" "$@"; }
 fail() { echo "windows-test: FAILED: $*" >&2; exit 1; }
+
+# One X server for every Wine program of the prefix: Wine's desktop keeps
+# the display it was started with.
+work=$(mktemp -d)
+timeout 900 Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" \
+  >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
 
 w wineboot -i >/dev/null 2>&1 || fail "the Wine prefix could not be made"
 
@@ -66,7 +78,7 @@ expect_summary() {
   [ "$status" -eq 0 ] || fail "$name exited with $status"
 }
 
-site_log=$(mktemp)
+site_log="$work/site-test.log"
 timeout 600 "$site_bin" --listen 127.0.0.1:0 --site-code ABC --site-key K1 >"$site_log" 2>&1 &
 site_pid=$!
 for _ in $(seq 50); do grep -q '^listening on ' "$site_log" && break; sleep 0.1; done
@@ -91,12 +103,6 @@ expect_summary control-script-test "$status" "$output"
 # the same rows.
 cli_bin="$root/build/hosts/cli/vantrel"
 [ -x "$cli_bin" ] || fail "$cli_bin is missing: run scripts/build.sh first"
-work=$(mktemp -d)
-timeout 600 Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" \
-  >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
 timeout 600 "$site_bin" --listen 127.0.0.1:0 --db "$work/windows.sqlite" --site-code ACME01 \
   --site-key K3Y-5ECRET >"$work/site.log" 2>&1 &
 run_site_pid=$!
@@ -107,12 +113,12 @@ now="12/04/2026 16:05:09"
 mkdir -p "$root/build-win64/screenshots"
 shot="$root/build-win64/screenshots/wizard-windows.bmp"
 status=0
-output=$(DISPLAY=":$(cat "$work/display")" w "$bin/vantrel-wizard.exe" \
+output=$(w "$bin/vantrel-wizard.exe" \
   --page "Z:${root//\//\\}\\samples\\page.html" --param "WGSecureServerURL=http://127.0.0.1:$run_port/" \
   --param "QBFilePath=$company" --param IncludeSalesTaxCodes=True --param SafeLines=True \
   --now "$now" --click cmdSelectAll --tick chkQBTimesheet --tick chkQBExpense \
   --click 'cmdNav(3)' --screenshot "Z:${shot//\//\\}" --quit-after-run 2>&1) || status=$?
-kill "$run_site_pid" "$xvfb_pid" 2>/dev/null || true
+kill "$run_site_pid" 2>/dev/null || true
 printf '%s\n' "${output//$'\r'/}"
 [ "$status" -eq 0 ] || fail "the Windows wizard's run exited with $status"
 grep -q '^run ended: completed' <<<"${output//$'\r'/}" || fail "the Windows wizard's run did not complete"
@@ -125,7 +131,6 @@ status=0
 [ "$status" -eq 0 ] || [ "$status" -eq 3 ] || fail "the Linux main job exited with $status"
 python3 "$root/scripts/windows_test_helpers.py" same-rows "$work/windows.sqlite" \
   "$work/linux.sqlite" || fail "the Windows run's site rows differ from the Linux main job's"
-rm -rf "$work"
 echo "the Windows wizard's run landed the same rows as the Linux main job"
 
 w regsvr32 /u /s "$dll" || fail "regsvr32 /u VantrelCtl.dll"

@@ -34,6 +34,11 @@ def same_rows(a_path, b_path):
         ok = ok and same
         print(f"{name}: {len(rows_a or [])} rows here, {len(rows_b or [])} there, "
               f"{'same' if same else 'DIFFERENT'}")
+        if not same:
+            for row in sorted(set(rows_a or []) - set(rows_b or []))[:3]:
+                print(f"  only here:  {row}")
+            for row in sorted(set(rows_b or []) - set(rows_a or []))[:3]:
+                print(f"  only there: {row}")
     if not any(a.values()):
         ok = False
     return 0 if ok else 1

@@ -66,6 +66,16 @@ TEST(CliSyncTest, DryRunFilesAreTheBytesAServerReceives) {
   const Result sent = RunCli(to_site);
   // The site cannot file two of the time lines: a warning.
   ASSERT_EQ(sent.status, 3) << sent.out;
+  // A site of its own (not the embedded one) tells the rows and the lines.
+  const char* const told[] = {
+      "employees         10        10         9         0         1         0         0       0\n",
+      "time              28        28        28         0         0         0         9       0\n",
+      "hint:   line 3 of an upload H (key '13-1158285600') names the employee/vendor "
+      "'80000060-1137429240', which the site does not have",
+      "hint:   ... and 38 more (all of them are in --report)\n"};
+  for (const char* piece : told) {
+    EXPECT_NE(sent.out.find(piece), std::string::npos) << piece << "\n" << sent.out;
+  }
   TempDir dir;
   std::vector<std::string> dry_run = Args(run);
   dry_run.insert(dry_run.end(), {"--dry-run", "--script-dir", dir / "out"});
@@ -248,6 +258,11 @@ TEST(CliSyncTest, AnEditDuringARunIsSentByTheNext) {
   EXPECT_EQ(db.Query("SELECT COUNT(*) FROM Vendors WHERE VendorName = 'Lew Plumbing and Heating'"),
             (Rows{{"1"}}))
       << r.out;
+  // The stand-alone site tells the rows it changed in its replies.
+  EXPECT_NE(r.out.find("vendors           10         1         0         1         0         9"
+                       "         0       0\n"),
+            std::string::npos)
+      << r.out;
 }
 
 // Numbers the general number form writes with an exponent (a price of
@@ -353,8 +368,9 @@ TEST(CliSyncTest, ADroppedConnectionIsSentAgain) {
 // The hint under a refused request quotes the server; the summary counts
 // the refused batch's entries as failed; the key shows nowhere.
 TEST(CliSyncTest, RefusedRequestsAreNamedAndCounted) {
+  // The site stand-in tells that it changed no rows.
   const std::string refused_classes =
-      "classes           10        10   unknown   unknown         1         0         0      10\n";
+      "classes           10        10         0         0         1         0         0      10\n";
   const struct {
     const char* name;
     std::string key;

@@ -95,7 +95,7 @@ class CustomersTest : public ConvertTest {
   std::string Convert(const std::string& records, EntityKind kind = EntityKind::kCustomers) {
     return Posted(kind, "CustomerQueryRs", records);
   }
-  ListStoreOf<ListRow>& store() { return converterStores().customers; }
+  ListStoreOf<ListRow>& store() { return ctl_.stores().customers; }
 };
 
 TEST_F(CustomersTest, TheWorkedExampleIsWrittenByteForByte) {
@@ -103,7 +103,7 @@ TEST_F(CustomersTest, TheWorkedExampleIsWrittenByteForByte) {
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"P"});
   // The projects pass reports for customers.
   EXPECT_TRUE(StatusLetters().empty());
-  EXPECT_EQ(ctl_.run().counts.customers, 1);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kCustomers], 1);
 }
 
 TEST_F(CustomersTest, AnInactiveOrUnmarkedCustomerIsOnlyUpdated) {
@@ -124,7 +124,7 @@ TEST_F(CustomersTest, JobsAreLeftOutButCountInTheRowNumbers) {
   EXPECT_EQ(CountOf(posted, "INSERT INTO Customers"), 2);
   EXPECT_NE(posted.find("VALUES (9000002,'','Second'"), std::string::npos);
   EXPECT_EQ(posted.find("'J-1'"), std::string::npos);
-  EXPECT_EQ(ctl_.run().counts.customers, 2);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kCustomers], 2);
 }
 
 TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepKeepTheirApostrophesDoubled) {
@@ -258,7 +258,7 @@ TEST_F(ProjectsTest, AJobIsWrittenByteForByteAfterItsCustomer) {
   EXPECT_EQ(ConvertProjects(Customer().Xml() + job.Xml()), kKitchenUpsert);
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"P"});
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"P"});
-  EXPECT_EQ(ctl_.run().counts.projects, 1);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kProjects], 1);
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Projects from QB (1)");
 }
 
@@ -330,7 +330,7 @@ TEST_F(ProjectsTest, TheStatusUpdateSpeaksForCustomersAndProjects) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.customers << "/" << c.customer_failures << " "
                                       << c.job_changed << c.job_refused);
-    ctl_.run().counts.customers = c.customers;
+    ctl_.run().counts[EntityKind::kCustomers] = c.customers;
     ctl_.lngFailedCustCnt = c.customer_failures;
     browser().replies.clear();
     if (c.job_refused) browser().replies.push_back(testing::Reply::Text("Refused"));
@@ -345,11 +345,10 @@ TEST_F(ProjectsTest, TheStoreKeepsTheWalkedRecordsWithTheirStartDates) {
   Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
   job.extra = "<JobStartDate>2008-03-15</JobStartDate>";
   ConvertProjects(Customer().Xml() + job.Xml());
-  ASSERT_EQ(converterStores().projects.size(), 2u);
-  EXPECT_EQ(converterStores().projects.at(2).JobStartDate,
-            *platform::DateTime::FromParts(2008, 3, 15));
+  ASSERT_EQ(ctl_.stores().projects.size(), 2u);
+  EXPECT_EQ(ctl_.stores().projects.at(2).JobStartDate, *platform::DateTime::FromParts(2008, 3, 15));
   ConvertProjects("");
-  EXPECT_EQ(converterStores().projects.size(), 0u);
+  EXPECT_EQ(ctl_.stores().projects.size(), 0u);
   EXPECT_TRUE(StatusLetters().empty());
 }
 

@@ -79,7 +79,7 @@ class ItemsTest : public ConvertTest {
   void SetUp() override {
     ConvertTest::SetUp();
     ctl_.SILexicon = "Task";
-    converterStores().sales_tax_codes.reset();
+    ctl_.stores().sales_tax_codes.reset();
   }
   std::string Convert(const std::vector<std::pair<std::string, std::string>>& parts) {
     browser().navigations.clear();
@@ -128,7 +128,7 @@ TEST_F(ItemsTest, TaskIdsCountOnAcrossTheKindsLeavingOneOut) {
   EXPECT_NE(posted.find("(9000006,'Full O1','',-1,4,'',-1,0,0,"), std::string::npos);
   // [Billable] is updated for the non-inventory and other-charge kinds only.
   EXPECT_EQ(CountOf(posted, "[Billable]=-1"), 3);
-  EXPECT_EQ(ctl_.run().counts.items, 7);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 7);
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"T"});
   EXPECT_TRUE(StatusCameLast());
   for (const std::string& letter : PostLetters()) EXPECT_EQ(letter, "T");
@@ -139,10 +139,10 @@ TEST_F(ItemsTest, ServiceItemsAloneReportOnceAfterTheEmptyKinds) {
   std::string five;
   for (int i = 0; i < 5; ++i) five += Service("S" + std::to_string(i));
   Convert({{"ItemServiceQueryRs", five}});
-  EXPECT_EQ(ctl_.run().counts.items, 5);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 5);
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"T"});
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Tasks from QB (5)");
-  EXPECT_EQ(converterStores().items[1].size(), 0u);
+  EXPECT_EQ(ctl_.stores().items[1].size(), 0u);
 }
 
 // Description, [GLAccount], [BillRate] and the cut columns of a sales item.
@@ -211,7 +211,7 @@ TEST_F(ItemsTest, TaxabilityComesFromTheFirstSalesTaxCodeOfItsName) {
     EXPECT_NE(posted.find(std::string(",[Taxable]=") + c.taxable + ","), std::string::npos);
   }
   // Without sales tax codes in the response every item is not taxable.
-  converterStores().sales_tax_codes.reset();
+  ctl_.stores().sales_tax_codes.reset();
   EXPECT_NE(
       Convert({{"ItemServiceQueryRs",
                 Service("I-1", "<SalesTaxCodeRef><FullName>Tax</FullName></SalesTaxCodeRef>")}})
@@ -232,7 +232,7 @@ TEST_F(ItemsTest, OnlySalaryAndHourlyWagesAreSent) {
   EXPECT_NE(posted.find("(9000002,'D','hourlyOvertime',"), std::string::npos);
   EXPECT_NE(posted.find("(9000003,'E','',-1,5,'',0,0,0,0,0,0,'E','7',"), std::string::npos);
   EXPECT_NE(posted.find("'',1,'E','','',0,'',0,0)"), std::string::npos);
-  EXPECT_EQ(ctl_.run().counts.items, 3);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 3);
 }
 
 TEST_F(ItemsTest, NamesAreCutButNotTheDescription) {
@@ -256,7 +256,7 @@ TEST_F(ItemsTest, ARefusedUploadEndsEveryKind) {
   EXPECT_TRUE(ctl_.run().mStopRun);
   EXPECT_EQ(PostBodies().size(), 1u);
   EXPECT_TRUE(StatusLetters().empty());
-  EXPECT_EQ(converterStores().items[1].size(), 0u);
+  EXPECT_EQ(ctl_.stores().items[1].size(), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "convert/list_converters.h"
 #include "convert/transaction_lines.h"
 #include "convert_fixture.h"
+#include "wizard/reply_verdict.h"
 
 namespace vantrel {
 namespace {
@@ -81,7 +83,7 @@ TEST_F(TransactionsTest, ATimeRecordIsOneLineOfFifteenFields) {
   EXPECT_EQ(Time(TimeRecord("T-1", kFullTime)), kFullTimeLine);
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"H"});
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"H"});
-  EXPECT_EQ(ctl_.run().counts.time, 1);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kTime], 1);
   EXPECT_FALSE(ctl_.screen().fraProgress.visible());
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Time Info from QB (1)");
   // Missing elements leave their defaults: empty, the zero date, 0, False.
@@ -139,17 +141,49 @@ TEST_F(TransactionsTest, TheReplyMarkSetsTheDisplayFlags) {
     Expenses(Txn("CheckRet", "X-1", ExpenseLine("5")), Txn("BillRet", "B-1", ExpenseLine("5")));
     EXPECT_EQ(ctl_.mDisplayEXPError, marked);
   }
-  EXPECT_TRUE(IsLinesErrorMark("ABCDEFG9"));
-  EXPECT_FALSE(IsLinesErrorMark("ABCDEFGH"));
 }
 
-// The server's marks on replies it took are the entity's warnings: the digit
-// of the lines' mark, or one for items or projects it added.
-TEST(ReplyWarningsTest, CountsTheMarksOfAcceptedReplies) {
-  const std::pair<const char*, long> cases[] = {
-      {"SUCCESS", 0},   {"SUCCESS2", 2}, {"  success9 ", 9}, {"SUCCESS12", 0}, {"SUCCESST", 1},
-      {"SUCCESS P", 1}, {"SUCCESSt", 0}, {"ABCDEFG9", 0},    {"FAILED T", 0},  {"", 0}};
-  for (const auto& [reply, warnings] : cases) EXPECT_EQ(ReplyWarnings(reply), warnings) << reply;
+// One verdict for every reader of a reply: the form's acceptance (blanks and
+// case aside), the server-added marks (upper case only, on accepted replies),
+// the lines' mark (8 characters ending in a digit, accepted or not), "No data
+// to upload. " exactly, no page, and the warnings they count.
+TEST(ReplyVerdictTest, EveryReaderTakesOneVerdict) {
+  struct Case {
+    std::optional<std::string> text;
+    bool accepted;
+    int mark;
+    bool tasks, projects;
+    long warnings;
+  };
+  const Case cases[] = {
+      {"SUCCESS", true, -1, false, false, 0},
+      {"SUCCESS2", true, 2, false, false, 2},
+      {"  success9 ", true, 9, false, false, 9},
+      {"SUCCESS12", true, -1, false, false, 0},
+      {"SUCCESST", true, -1, true, false, 1},
+      {"SUCCESS P", true, -1, false, true, 1},
+      {"SUCCESSt", true, -1, false, false, 0},
+      {"ABCDEFG9", false, 9, false, false, 0},
+      {"FAILED T", false, -1, false, false, 0},
+      {"SUCCES", false, -1, false, false, 0},
+      {"", false, -1, false, false, 0},
+      {"No data to upload. ", false, -1, false, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.value_or("(no page)"));
+    const ReplyVerdict v = JudgeReply(c.text);
+    EXPECT_EQ(v.accepted, c.accepted);
+    EXPECT_EQ(v.lines_mark, c.mark);
+    EXPECT_EQ(v.added_tasks, c.tasks);
+    EXPECT_EQ(v.added_projects, c.projects);
+    EXPECT_EQ(v.warnings(), c.warnings);
+    EXPECT_EQ(v.no_data, c.text == "No data to upload. ");
+    EXPECT_FALSE(v.no_document);
+  }
+  EXPECT_FALSE(JudgeReply("No data to upload.").no_data);
+  EXPECT_TRUE(JudgeReply(std::nullopt).no_document);
+  EXPECT_TRUE(JudgeReply("Error").no_document);
+  EXPECT_FALSE(JudgeReply("error").no_document);
 }
 
 TEST_F(TransactionsTest, FailedTimeUploadsAreNeverForgotten) {
@@ -185,7 +219,7 @@ TEST_F(TransactionsTest, ACheckGivesOneKeyedLinePerExpenseAndItemLine) {
                         "X-1, 3|Check|Item|C-1||Billable|-8|2x4|Lumber|I-9|" +
                         kDates + "||2|4\r\n");
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"X"});
-  EXPECT_EQ(ctl_.run().counts.expense, 4);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kExpenses], 4);
 }
 
 TEST_F(TransactionsTest, BillsHaveOneFieldLessAndTheirOwnLetter) {
@@ -206,7 +240,7 @@ TEST_F(TransactionsTest, ExpensesReportOnceForBothPasses) {
   EXPECT_EQ(PostLetters(), (std::vector<std::string>{"X", "B"}));
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"X"});
   EXPECT_TRUE(StatusCameLast());
-  EXPECT_EQ(ctl_.run().counts.expense, 2);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kExpenses], 2);
   EXPECT_FALSE(ctl_.screen().fraProgress.visible());
 
   // Nothing since the last sync, a record without lines: no lines, no report.
@@ -214,7 +248,7 @@ TEST_F(TransactionsTest, ExpensesReportOnceForBothPasses) {
   Expenses(Txn("CheckRet", "X-1", ExpenseLine("1")) +
            Txn("CheckRet", "X-2", "", "2009-02-01T00:00:00-08:00"));
   EXPECT_TRUE(browser().navigations.empty());
-  EXPECT_EQ(ctl_.run().counts.expense, 0);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kExpenses], 0);
 
   // A failed upload of any earlier run holds the report back.
   ctl_.lngFailedExpCnt = 1;

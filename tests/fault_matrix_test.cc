@@ -304,10 +304,10 @@ TEST_F(FaultMatrixTest, EveryFaultEndsAsItShould) {
       return letter == 'E' ? c.employees_written : 0L;
     };
     const EntityCounts& counts = ctl_->last_run_counts();
-    EXPECT_EQ(counts.employees, full('E', "EmployeeRet"));
-    EXPECT_EQ(counts.classes, full('C', "ClassRet"));
-    EXPECT_EQ(counts.accounts, full('G', "AccountRet"));
-    EXPECT_EQ(counts.vendors, full('V', "VendorRet"));
+    EXPECT_EQ(counts[EntityKind::kEmployees], full('E', "EmployeeRet"));
+    EXPECT_EQ(counts[EntityKind::kClasses], full('C', "ClassRet"));
+    EXPECT_EQ(counts[EntityKind::kAccounts], full('G', "AccountRet"));
+    EXPECT_EQ(counts[EntityKind::kVendors], full('V', "VendorRet"));
     EXPECT_EQ(ctl_->last_run_failures(), c.failures);
     ExpectOnlyAcceptedUploadsApplied();
   }

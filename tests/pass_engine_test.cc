@@ -196,7 +196,7 @@ TEST_F(PassEngineTest, EveryValueKindIsWrittenAsItsRuleSays) {
   EXPECT_EQ(PostBodies()[0], std::string(kFullWidgetStatement) + kBareWidgetStatement);
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"W"});
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"W"});
-  EXPECT_EQ(ctl_.run().counts.items, 2);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 2);
   EXPECT_EQ(store_.Row(1).ListID, "W-1");
   EXPECT_EQ(store_.Row(1).TimeCreated, *platform::DateTime::FromParts(2007, 10, 23, 9, 5, 8));
   EXPECT_TRUE(store_.Row(1).IsActive);
@@ -266,13 +266,13 @@ TEST_F(PassEngineTest, TheLastSyncFilterKeepsRecordsTouchedAtOrAfterItsSecond) {
   EXPECT_NE(posted.find("VALUES (9000001,'modified'"), std::string::npos);
   EXPECT_NE(posted.find("VALUES (9000002,'created'"), std::string::npos);
   EXPECT_NE(posted.find("VALUES (9000004,'later'"), std::string::npos);
-  EXPECT_EQ(ctl_.run().counts.items, 3);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 3);
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Widgets (3)");
 
   // A zero last-sync date lets every record through.
   StartOver();
   RunWidgets(records);
-  EXPECT_EQ(ctl_.run().counts.items, 5);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 5);
 }
 
 // ---- Batching and uploads ----
@@ -300,7 +300,7 @@ TEST_F(PassEngineTest, BatchesHoldAHundredStatementsOrOneInDebugMode) {
     ctl_.DebugMode = c.debug;
     RunClasses(c.records);
     EXPECT_EQ(StatementsPerPost(), c.per_post);
-    EXPECT_EQ(ctl_.run().counts.classes, c.records);
+    EXPECT_EQ(ctl_.run().counts[EntityKind::kClasses], c.records);
     EXPECT_EQ(StatusLetters(), std::vector<std::string>{"C"});
     EXPECT_TRUE(StatusCameLast());
     EXPECT_FALSE(ctl_.run().mStopRun);
@@ -358,11 +358,11 @@ TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
     EXPECT_EQ(StatementsPerPost(), c.per_post);
     EXPECT_EQ(ctl_.run().mStopRun, c.stopped);
     EXPECT_EQ(ctl_.run().mLastResult, c.result);
-    EXPECT_EQ(ctl_.run().counts.classes, c.count);
+    EXPECT_EQ(ctl_.run().counts[EntityKind::kClasses], c.count);
     EXPECT_EQ(ctl_.lngFailedClassCnt, c.failures);
     EXPECT_EQ(StatusLetters().size(), c.status ? 1u : 0u);
     EXPECT_EQ(ctl_.screen().fraProgress.visible(), c.stopped);
-    EXPECT_EQ(ctl_.run().figures[static_cast<std::size_t>(EntityKind::kClasses)].lost, c.lost);
+    EXPECT_EQ(ctl_.run().figures[EntityKind::kClasses].lost, c.lost);
   }
 }
 
@@ -383,23 +383,24 @@ TEST_F(PassEngineTest, AStatusUpdateThatFailsToStartLeavesThePassToFinish) {
 
 // ---- Passes without records to write ----
 
-// A response that does not parse sets the error pair; one without records
+// A response that does not parse tells why (the driver's error pair); one without records
 // empties the store. Neither shows, writes or counts anything, and the hooks
 // hear how the pass ended.
 TEST_F(PassEngineTest, PassesWithoutRecordsWriteNothing) {
   SetResponse("<QBXML><QBXMLMsgsRs><WidgetRet><Name>x</Name></QBXMLMsgsRs>");
-  ctl_.run().counts.items = 4;
+  ctl_.run().counts[EntityKind::kItems] = 4;
   ctl_.lngFailedItemCnt = 2;
   ConvertListEntity(Context(), kWidgets, store_, hooks_);
-  EXPECT_TRUE(modWizard().blnSyncError);
-  EXPECT_NE(modWizard().strSyncError.find(" at offset "), std::string::npos);
+  ASSERT_TRUE(ctl_.run().response_error.has_value());
+  EXPECT_NE(ctl_.run().response_error->find(" at offset "), std::string::npos);
+  ctl_.run().response_error.reset();
   EXPECT_EQ(ctl_.lngFailedItemCnt, 2);  // cleared only once the response parsed
 
   store_.Size(5, "");
   RunWidgets("");
   EXPECT_EQ(store_.size(), 0u);
   EXPECT_EQ(ctl_.lngFailedItemCnt, 0);
-  EXPECT_EQ(ctl_.run().counts.items, 4);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 4);
   EXPECT_EQ(ctl_.run().mScript->size(), 0);
   EXPECT_TRUE(browser().navigations.empty());
   EXPECT_TRUE(host_.redraws.empty());
@@ -512,7 +513,7 @@ TEST_F(PassEngineTest, AWalkOverALoadedDocumentLeavesTheEndToItsCaller) {
                                            .sizing = "Preserve"});
   EXPECT_EQ(outcome.end, PassEnd::kFinished);
   EXPECT_EQ(outcome.walked, 2);
-  EXPECT_EQ(ctl_.run().counts.items, 2);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 2);
   EXPECT_NE(AllPosted().find("VALUES (9000011,'b'"), std::string::npos);
   EXPECT_EQ(store_.size(), 2u);
   EXPECT_EQ(store_.Row(1).ListID, "kept");  // no ListID element: the row keeps its own
@@ -616,7 +617,7 @@ TEST_F(PassEngineTest, ALineWriterWritesEveryLineElementInDocumentOrder) {
   LineWriter writer(kPartLines);
   RunPass(Context(), kParts, store_, hooks_, writer);
   EXPECT_EQ(AllPosted(), "0a|w0|A|B|x|rec0\r\nnote|n0\r\n1a|w1|A|B|x|rec1\r\nnote|n1\r\n");
-  EXPECT_EQ(ctl_.run().counts.items, 4);
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 4);
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Parts (4)");
   EXPECT_EQ(hooks_.written, (std::vector<long>{0, 1}));
   EXPECT_EQ(hooks_.entries_before, (std::vector<long>{0, 2}));

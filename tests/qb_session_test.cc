@@ -62,49 +62,56 @@ TEST_F(QbSessionTest, VersionCodeFromTheLastVersionOfTheList) {
 
 // A contact that fails: the error pair (none for an empty ticket), the
 // version code, ticket and connection left behind, and how far it got.
-TEST_F(QbSessionTest, FailedContacts) {
-  struct Case {
-    void (*setup)(QbSessionTest&);
-    const char* error;   // null: no error
-    long version;        // 7 before the contact
-    const char* ticket;  // "{EARLIER}" before the contact
-    bool connection_open;
-    std::size_t calls;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {[](QbSessionTest& t) { t.qb_->company_file = "C:\\Data\\Other.QBW"; },
-       "Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB file you are "
-       "using with Tessaly 'C:\\Data\\Acme.QBW'. \r\nPlease open the correct Quickbooks file and "
-       "try again.", 7, "{TICKET-1}", true, 3},
-      {[](QbSessionTest& t) { t.qb_->ticket = ""; }, nullptr, 0, "", true, 2},
-      {[](QbSessionTest& t) {
-         t.qb_->open_error = "If QuickBooks is not running, start it and try again.";
-       },
-       "Your Quickbooks file is not open, please open your Quickbooks file and try again.", 7, "",
-       false, 1},
-      {[](QbSessionTest& t) { t.qb_->open_error = "Could not start QuickBooks."; },
-       "Could not start QuickBooks.", 7, "", false, 1},
-      {[](QbSessionTest& t) { t.env_.processor_factory = nullptr; },
-       "ActiveX component can't create object", 7, "", false, 0},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.error ? c.error : "empty ticket");
-    SetUp();
-    qb_ = std::make_shared<testing::ProcessorScript>();
-    c.setup(*this);
-    state().lngQBXMLVersion = 7;
-    state().strTicket = "{EARLIER}";
-    EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
-    EXPECT_EQ(state().blnSyncError, c.error != nullptr);
-    EXPECT_EQ(state().strSyncError, c.error ? c.error : "");
-    EXPECT_EQ(state().lngQBXMLVersion, c.version);
-    EXPECT_EQ(state().strTicket, c.ticket);
-    EXPECT_EQ(state().blnConnectionOpen, c.connection_open);
-    EXPECT_EQ(qb_->calls.size(), c.calls);
-  }
+struct FailedContact {
+  const char* name;
+  void (*setup)(QbSessionTest&);
+  const char* error;   // null: no error
+  long version;        // 7 before the contact
+  const char* ticket;  // "{EARLIER}" before the contact
+  bool connection_open;
+  std::size_t calls;
+};
+
+void PrintTo(const FailedContact& c, std::ostream* os) { *os << c.name; }
+
+class FailedContactTest : public QbSessionTest,
+                          public ::testing::WithParamInterface<FailedContact> {};
+
+TEST_P(FailedContactTest, LeavesTheErrorPairAndHowFarItGot) {
+  const FailedContact& c = GetParam();
+  c.setup(*this);
+  state().lngQBXMLVersion = 7;
+  state().strTicket = "{EARLIER}";
+  EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
+  EXPECT_EQ(state().blnSyncError, c.error != nullptr);
+  EXPECT_EQ(state().strSyncError, c.error ? c.error : "");
+  EXPECT_EQ(state().lngQBXMLVersion, c.version);
+  EXPECT_EQ(state().strTicket, c.ticket);
+  EXPECT_EQ(state().blnConnectionOpen, c.connection_open);
+  EXPECT_EQ(qb_->calls.size(), c.calls);
 }
+
+// clang-format off
+const FailedContact kFailedContacts[] = {
+    {"AnotherCompanyFile", [](QbSessionTest& t) { t.qb_->company_file = "C:\\Data\\Other.QBW"; },
+     "Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB file you are "
+     "using with Tessaly 'C:\\Data\\Acme.QBW'. \r\nPlease open the correct Quickbooks file and "
+     "try again.", 7, "{TICKET-1}", true, 3},
+    {"AnEmptyTicket", [](QbSessionTest& t) { t.qb_->ticket = ""; }, nullptr, 0, "", true, 2},
+    {"QuickBooksNotRunning", [](QbSessionTest& t) {
+       t.qb_->open_error = "If QuickBooks is not running, start it and try again.";
+     },
+     "Your Quickbooks file is not open, please open your Quickbooks file and try again.", 7, "",
+     false, 1},
+    {"AnotherOpenError", [](QbSessionTest& t) { t.qb_->open_error = "Could not start QuickBooks."; },
+     "Could not start QuickBooks.", 7, "", false, 1},
+    {"NoRequestProcessor", [](QbSessionTest& t) { t.env_.processor_factory = nullptr; },
+     "ActiveX component can't create object", 7, "", false, 0},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Contacts, FailedContactTest, ::testing::ValuesIn(kFailedContacts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The request's response is kept; an empty one for a request that is not
 // empty, or a failure, sets the error pair.

@@ -399,29 +399,22 @@ TEST(StandinFaultTest, NoCompanyAndRootSwitchesChangeTheirOperation) {
             std::string(kNotRunningMessage));
   EXPECT_FALSE(stopped.connection_open());
 
+  // The switches of the answer (session, response, processError) are tested
+  // by the whole runs of the fault matrix; the versions and a garbled answer
+  // in any case of the switch's value here.
   const std::string request = Request(Query("ClassQueryRq", 1));
-  Session no_session(" session=\"none\"");
-  EXPECT_EQ(no_session.ticket, "");
-  EXPECT_NE(ComErrorOf([&] { no_session.processor.ProcessRequest("", request); }), "");
-  EXPECT_EQ(ComErrorOf([&] { no_session.processor.CloseConnection(); }), "");
-
   Session no_versions(" versions=\"none\"");
   EXPECT_FALSE(no_versions.processor.QBXMLVersionsForSession(no_versions.ticket).has_value());
   Session versions(" qbxmlVersions=\"1.0,1.1,2.0,UK2.0\"");
   EXPECT_THAT(versions.processor.QBXMLVersionsForSession(versions.ticket),
               ::testing::Optional(ElementsAre("1.0", "1.1", "2.0", "UK2.0")));
 
-  Session empty(" response=\"empty\"");
-  EXPECT_EQ(empty.processor.ProcessRequest(empty.ticket, request), "");
   Session whole("");
   const std::string answer = whole.processor.ProcessRequest(whole.ticket, request);
   Session garbled(" response=\"Garbled\"");
   std::string misspelt = answer;
   misspelt.replace(misspelt.rfind("</QBXMLMsgsRs>"), 14, "</QBXMLMsgsRS>");
   EXPECT_EQ(garbled.processor.ProcessRequest(garbled.ticket, request), misspelt);
-  Session truncated(" response=\"truncated\"");
-  EXPECT_EQ(truncated.processor.ProcessRequest(truncated.ticket, request),
-            answer.substr(0, answer.size() / 2));
   // A processor of a one-run host lets go of the company after answering; the
   // run still ends its session and closes, and nothing later finds a company.
   Session once("");
@@ -440,9 +433,6 @@ TEST(StandinFaultTest, NoCompanyAndRootSwitchesChangeTheirOperation) {
               HasSubstr("the company file was closed after the run's request"));
   EXPECT_EQ(ComErrorOf([&] { once.processor.EndSession(once.ticket); }), "");
   EXPECT_EQ(ComErrorOf([&] { once.processor.CloseConnection(); }), "");
-  Session locked(" processError=\"The data file is locked.\"");
-  EXPECT_EQ(ComErrorOf([&] { locked.processor.ProcessRequest(locked.ticket, request); }),
-            "The data file is locked.");
 }
 
 // ----------------------------------------------------------------- sample company
@@ -477,31 +467,23 @@ TEST(StandinSampleTest, EveryComposedRequestIsAnsweredWithAllRecordsOfEachKind) 
   }
 }
 
-TEST(StandinSampleTest, SampleHoldsTheNotableRecords) {
-  auto company = LoadCompany(kSamplePath);
-  const std::string response = AnswerRequest(
-      *company, Request(Query("CustomerQueryRq", 1, "<ActiveStatus>All</ActiveStatus>") +
-                        Query("EmployeeQueryRq", 2, "<ActiveStatus>InactiveOnly</ActiveStatus>") +
-                        Query("SalesTaxCodeQueryRq", 3, "<ActiveStatus>All</ActiveStatus>") +
-                        Query("ItemServiceQueryRq", 4, "<ActiveStatus>All</ActiveStatus>") +
-                        Query("TimeTrackingQueryRq", 5) +
-                        Query("CheckQueryRq", 6, "<IncludeLineItems>true</IncludeLineItems>")));
-  for (const char* text :
-       {"<Name>O'Neil's Bistro</Name>", "<Name>Müller Bäckerei</Name>",
-        "<FullName>Björk, Zoë:Sunroom</FullName>", "<Sublevel>2</Sublevel>",
-        "<Name>Tom Rivers</Name>",  // the inactive employee
-        "<IsTaxable>true</IsTaxable>", "<PricePercent>10.0</PricePercent>", "<Desc>   </Desc>",
-        "<Duration>PT8H15M</Duration>", "<Notes>Joists | blocking, weather delay</Notes>",
-        "<Amount>-25.00</Amount>",
-        "<Name>Pacific Northwest Regional Medical Center Foundation</Name>"}) {
-    EXPECT_THAT(response, HasSubstr(text));
-  }
-}
-
-TEST(StandinSampleTest, SampleReferencesPointAtRecordsOfTheFile) {
+// The sample holds the records a real company meets (apostrophes, letters
+// with marks, a sub-job, an inactive employee, a taxable code, a "|" in a
+// note, a credit, a name longer than the site's columns), and each of its
+// references names a record of the file.
+TEST(StandinSampleTest, SampleHoldsTheNotableRecordsAndItsReferencesPointIntoIt) {
   std::ifstream in(kSamplePath, std::ios::binary);
   ASSERT_TRUE(in);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const char* notable :
+       {"<Name>O'Neil's Bistro</Name>", "<Name>Müller Bäckerei</Name>",
+        "<FullName>Björk, Zoë:Sunroom</FullName>", "<Sublevel>2</Sublevel>",
+        "<Name>Tom Rivers</Name>\n    <IsActive>false</IsActive>", "<IsTaxable>true</IsTaxable>",
+        "<PricePercent>10.0</PricePercent>", "<Desc>   </Desc>", "<Duration>PT8H15M</Duration>",
+        "<Notes>Joists | blocking, weather delay</Notes>", "<Amount>-25.00</Amount>",
+        "<Name>Pacific Northwest Regional Medical Center Foundation</Name>"}) {
+    EXPECT_THAT(text, HasSubstr(notable));
+  }
   std::set<std::string> ids;
   const std::regex record("<\\w+Ret>\\s*<(?:ListID|TxnID)>([^<]*)</");
   for (std::sregex_iterator it(text.begin(), text.end(), record), end; it != end; ++it) {

@@ -20,25 +20,6 @@ const std::string kBodyClose =
     "</QBXMLMsgsRq>\r\n"
     "</QBXML>";
 
-TEST(QbxmlRequestTest, WorkedCaseClassesAndTimeVersion20) {
-  SelectionFlags flags;
-  flags.blnDoClasses = true;
-  flags.blnDoTime = true;
-  const std::string expected =
-      "<?xml version = \"1.0\"?>\r\n"
-      "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 2.0//EN'>\r\n"
-      "<QBXML>\r\n"
-      "<QBXMLMsgsRq onError = \"continueOnError\">\r\n"
-      "<ClassQueryRq requestID = \"1\">\r\n"
-      "<ActiveStatus>All</ActiveStatus>\r\n"
-      "</ClassQueryRq>\r\n"
-      "<TimeTrackingQueryRq requestID = \"2\">\r\n"
-      "</TimeTrackingQueryRq>\r\n"
-      "</QBXMLMsgsRq>\r\n"
-      "</QBXML>";
-  EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml20), expected);
-}
-
 // A query as the request writes it: a list query asks for active and
 // inactive records, a check or bill query for the lines.
 std::string ListQuery(const std::string& name, int id) {

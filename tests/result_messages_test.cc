@@ -14,12 +14,15 @@ struct MessageCase {
 
 using ResultMessagesTest = testing::ControlTest;
 
+// Each result code's message, the success words by the sync direction (out
+// of range: none), and the texts of the server's replies that pick a message.
 TEST_F(ResultMessagesTest, EveryCode) {
   const MessageCase cases[] = {
       {0, "", 1, "Upload Completed."},
       {0, "", 0, "None Completed."},
       {0, "", 2, "Download Completed."},
       {0, "", 7, " Completed."},
+      {0, "", -1, " Completed."},
       {1, "Invalid site code or site key. Kindly try again.", 1,
        "Could not connect to the Wellgate. Your account has not been setup or has expired. Go "
        "to Maintain | Wellgate | Setup; to setup or renew your account."},
@@ -52,14 +55,6 @@ TEST_F(ResultMessagesTest, EveryCode) {
     modWizard().lngSyncDirection = c.direction;
     EXPECT_EQ(ctl_.GetResultMessage(c.code), c.message) << c.code << " " << c.reply;
   }
-}
-
-TEST_F(ResultMessagesTest, DirectionWords) {
-  EXPECT_EQ(GetDirectionWord(0), "None");
-  EXPECT_EQ(GetDirectionWord(1), "Upload");
-  EXPECT_EQ(GetDirectionWord(2), "Download");
-  EXPECT_EQ(GetDirectionWord(3), "");
-  EXPECT_EQ(GetDirectionWord(-1), "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstddef>
 #include <map>
 #include <string>
@@ -30,6 +31,20 @@ struct UploadCase {
   std::string query;  // run after the steps
   Rows rows;
 };
+
+// A step that the site refuses: `before`, then `bad` (and `after`); the reply
+// quotes `bad` as statement or line `n`, cut at 200 characters, and `reason`.
+Step Refused(const char* options, const std::string& before, const std::string& bad, int n,
+             const std::string& reason, const std::string& after = "",
+             const std::string& what = "statement") {
+  return {options, before + bad + after,
+          "Error in " + what + " " + std::to_string(n) + ": " + Line(bad).substr(0, 200) + ": " +
+              reason};
+}
+// A one-line script of time or expense lines that the site refuses.
+Step BadLine(const char* options, const std::string& line, const std::string& reason) {
+  return Refused(options, "", line, 1, reason, "", "line");
+}
 
 std::vector<UploadCase> UploadCases() {
   const std::string ok = UpdateOnly("ClassInfo", "[a]=1", "L");
@@ -99,93 +114,66 @@ std::vector<UploadCase> UploadCases() {
        kTables,
        no_tables},
       {"a statement that cannot be read refuses the whole script",
-       {{"C",
-         ClassRow("C1", "One") + TaskRow("I1") + "UPDATE ClassInfo SET [ClassName]='x' WHERE\r\n",
-         "Error in statement 3: UPDATE ClassInfo SET [ClassName]='x' WHERE: expected [QBListID] "
-         "near end of script"},
-        {"C", ok + "UPDATE ClassInfo SET [a]='open\r\n",
-         "Error in statement 2: UPDATE ClassInfo SET [a]='open: unterminated string"},
-        {"C", ok + "UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 2: UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L': malformed "
-         "number"},
-        {"C", ok + "UPDATE ClassInfo SET [a]=1E+ WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 2: UPDATE ClassInfo SET [a]=1E+ WHERE [QBListId] = 'L': malformed "
-         "number"},
-        {"C", ok + "UPDATE ClassInfo SET [a]=1.2.3 WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 2: UPDATE ClassInfo SET [a]=1.2.3 WHERE [QBListId] = 'L': malformed "
-         "number"},
-        {"C", long_bad,
-         "Error in statement 1: " + long_bad.substr(0, 200) +
-             ": expected a ListID in apostrophes near end of script"}},
+       {Refused("C", ClassRow("C1", "One") + TaskRow("I1"),
+                "UPDATE ClassInfo SET [ClassName]='x' WHERE\r\n", 3,
+                "expected [QBListID] near end of script"),
+        Refused("C", ok, "UPDATE ClassInfo SET [a]='open\r\n", 2, "unterminated string"),
+        Refused("C", ok, "UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L'\r\n", 2,
+                "malformed number"),
+        Refused("C", ok, "UPDATE ClassInfo SET [a]=1E+ WHERE [QBListId] = 'L'\r\n", 2,
+                "malformed number"),
+        Refused("C", ok, "UPDATE ClassInfo SET [a]=1.2.3 WHERE [QBListId] = 'L'\r\n", 2,
+                "malformed number"),
+        Refused("C", "", long_bad, 1, "expected a ListID in apostrophes near end of script")},
        kTables,
        no_tables},
       {"only the two statement forms of the list tables are run",
-       {{"C", "DELETE FROM ClassInfo\r\n",
-         "Error in statement 1: DELETE FROM ClassInfo: expected IF or UPDATE near \"DELETE\""},
-        {"C", ok + ok + "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x\r\n" + ok,
-         "Error in statement 3: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x: "
-         "a second statement on the line of the first near \"DROP\" is not accepted"},
-        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM ClassInfo\r\n",
-         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM "
-         "ClassInfo: \";\" is not accepted: one statement at a time"},
-        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note\r\n",
-         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note: a "
-         "comment (--) is not accepted"},
-        {"C", "UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 1: UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L': a "
-         "comment (/*) is not accepted"},
-        {"C", "UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 1: UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L': unknown "
-         "table \"sqlite_master\""},
-        {"C", "UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 1: UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L': expected a "
-         "column as a [bracketed] identifier near \"a\""},
-        {"C", "UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 1: UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L': expected a "
-         "column as a [bracketed] identifier near [a\"b]"},
-        {"C", "UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L'\r\n",
-         "Error in statement 1: UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L': expected a "
-         "value near \"NULL\""},
-        {"C", "UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L'\r\n",
-         "Error in statement 1: UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L': expected "
-         "[QBListID] near [Name]"},
-        {"C", Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1"),
-         "Error in statement 1: " + Line(Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1")) +
-             ": the existence test of ClassInfo counts ClassRowID, not \"TaskID\""},
-        {"C",
-         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 1\r\n"
-         "\tINSERT INTO ClassInfo ([a]) VALUES (1)\r\nElse\r\n\tUPDATE ClassInfo SET [a]=1 WHERE "
-         "[QBListId] = 'L'\r\n",
-         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
-         "'L') <= 1\r\n\tINSERT INTO ClassInfo ([a]) VALUES (1)\r\nElse\r\n\tUPDATE ClassInfo SET "
-         "[a]=1 WHERE [QBListId] = 'L': expected \"<= 0\" near \"1\""},
-        {"C",
-         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 0\r\n"
-         "\tINSERT INTO TaskInfo ([a]) VALUES (1)\r\n",
-         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
-         "'L') <= 0\r\n\tINSERT INTO TaskInfo ([a]) VALUES (1): the statement names ClassInfo "
-         "and \"TaskInfo\""},
-        {"C", Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"),
-         "Error in statement 1: " +
-             Line(
-                 Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"))
-                 .substr(0, 200) +
-             ": the update's ListID differs from the existence test's"},
+       {Refused("C", "", "DELETE FROM ClassInfo\r\n", 1, "expected IF or UPDATE near \"DELETE\""),
+        Refused("C", ok + ok, "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x\r\n",
+                3, "a second statement on the line of the first near \"DROP\" is not accepted", ok),
+        Refused("C", "",
+                "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM ClassInfo\r\n", 1,
+                "\";\" is not accepted: one statement at a time"),
+        Refused("C", "", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note\r\n", 1,
+                "a comment (--) is not accepted"),
+        Refused("C", "", "UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L'\r\n", 1,
+                "a comment (/*) is not accepted"),
+        Refused("C", "", "UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L'\r\n", 1,
+                "unknown table \"sqlite_master\""),
+        Refused("C", "", "UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L'\r\n", 1,
+                "expected a column as a [bracketed] identifier near \"a\""),
+        Refused("C", "", "UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L'\r\n", 1,
+                "expected a column as a [bracketed] identifier near [a\"b]"),
+        Refused("C", "", "UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L'\r\n", 1,
+                "expected a value near \"NULL\""),
+        Refused("C", "", "UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L'\r\n", 1,
+                "expected [QBListID] near [Name]"),
+        Refused("C", "", Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1"), 1,
+                "the existence test of ClassInfo counts ClassRowID, not \"TaskID\""),
+        Refused(
+            "C", "",
+            Replaced(Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1"), "<= 0", "<= 1"),
+            1, "expected \"<= 0\" near \"1\""),
+        Refused("C", "",
+                "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 0\r\n"
+                "\tINSERT INTO TaskInfo ([a]) VALUES (1)\r\n",
+                1, "the statement names ClassInfo and \"TaskInfo\""),
+        Refused("C", "",
+                Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"),
+                1, "the update's ListID differs from the existence test's"),
         // The ListID of a forged company, written without its apostrophes
         // doubled: the stray apostrophe ends the literal and what follows is
         // refused, not run.
-        {"C",
-         "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = '80'); DROP TABLE "
-         "ClassInfo;--') <= 0\r\n",
-         "Error in statement 1: IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = "
-         "'80'); DROP TABLE ClassInfo;--') <= 0: \";\" is not accepted: one statement at a "
-         "time"}},
+        Refused("C", "",
+                "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = '80'); DROP "
+                "TABLE ClassInfo;--') <= 0\r\n",
+                1, "\";\" is not accepted: one statement at a time")},
        kTables,
        no_tables},
       {"a statement that fails undoes the statements and columns before it",
        {{"C", ClassRow("C1", "One"), "SUCCESS"},
-        {"C", UpdateOnly("ClassInfo", "[ClassName]='Changed',[Extra]=1", "C1") + mismatch,
-         "Error in statement 2: " + mismatch.substr(0, 200) + ": 2 columns but 1 values"}},
+        Refused("C", UpdateOnly("ClassInfo", "[ClassName]='Changed',[Extra]=1", "C1"), mismatch, 2,
+                "2 columns but 1 values")},
        "SELECT ClassName, (SELECT COUNT(*) FROM pragma_table_info('ClassInfo') WHERE name = "
        "'Extra') FROM ClassInfo",
        {{"One", "0"}}},
@@ -243,85 +231,75 @@ std::vector<UploadCase> UploadCases() {
       // No field is quoted: a line is stored only when it reads one way.
       {"a time line that cannot be read one way refuses the whole script",
        {{"H", victim, "SUCCESS"},
-        {"H", TimeLine("T1", "", "", "") + "T2|too|short\r\n",
-         "Error in line 2: T2|too|short: " + Shifted(3, "a time line", 15)},
-        {"H", TimeLine("T1", "", "", "", "x|True|True|y"),
-         "Error in line 1: " + Line(TimeLine("T1", "", "", "", "x|True|True|y")) + ": " +
-             Shifted(18, "a time line", 15)},
-        {"H", forged,
-         "Error in line 1: " + forged.substr(0, forged.find('\r')) + ": " +
-             Shifted(12, "a time line", 15)},
-        {"H", Replaced(victim, "Anne Smith", "Anne|Smith"),
-         "Error in line 1: " + Line(Replaced(victim, "Anne Smith", "Anne|Smith")) + ": " +
-             Shifted(16, "a time line", 15)},
-        {"H", victim + Replaced(victim, "|True|", "|Yes|"),
-         "Error in line 2: " + Line(Replaced(victim, "|True|", "|Yes|")) +
-             ": IsBillable (field 13) \"Yes\" is neither True nor False"},
-        {"H", Replaced(victim, "|False|", "|false|"),
-         "Error in line 1: " + Line(Replaced(victim, "|False|", "|false|")) +
-             ": IsBilled (field 14) \"false\" is neither True nor False"},
-        {"H", Replaced(victim, "|1.5|", "|1,5|"),
-         "Error in line 1: " + Line(Replaced(victim, "|1.5|", "|1,5|")) +
-             ": Duration (field 9) \"1,5\" is not a number"},
-        {"H", Replaced(victim, "|10/23/2007 3:05:58 PM|", "|13/45/2007 3:05:58 PM|"),
-         "Error in line 1: " +
-             Line(Replaced(victim, "|10/23/2007 3:05:58 PM|", "|13/45/2007 3:05:58 PM|")) +
-             ": TimeCreated (field 2) \"13/45/2007 3:05:58 PM\" is not a date"},
-        {"H", Replaced(victim, "|10/23/2007|", "|yesterday|"),
-         "Error in line 1: " + Line(Replaced(victim, "|10/23/2007|", "|yesterday|")) +
-             ": TxnDate (field 5) \"yesterday\" is not a date"},
+        Refused("H", TimeLine("T1", "", "", ""), "T2|too|short\r\n", 2,
+                Shifted(3, "a time line", 15), "", "line"),
+        BadLine("H", TimeLine("T1", "", "", "", "x|True|True|y"), Shifted(18, "a time line", 15)),
+        Refused("H", "", forged.substr(0, forged.find('\r') + 2), 1, Shifted(12, "a time line", 15),
+                forged.substr(forged.find('\r') + 2), "line"),
+        BadLine("H", Replaced(victim, "Anne Smith", "Anne|Smith"), Shifted(16, "a time line", 15)),
+        Refused("H", victim, Replaced(victim, "|True|", "|Yes|"), 2,
+                "IsBillable (field 13) \"Yes\" is neither True nor False", "", "line"),
+        BadLine("H", Replaced(victim, "|False|", "|false|"),
+                "IsBilled (field 14) \"false\" is neither True nor False"),
+        BadLine("H", Replaced(victim, "|1.5|", "|1,5|"),
+                "Duration (field 9) \"1,5\" is not a number"),
+        BadLine("H", Replaced(victim, "|10/23/2007 3:05:58 PM|", "|13/45/2007 3:05:58 PM|"),
+                "TimeCreated (field 2) \"13/45/2007 3:05:58 PM\" is not a date"),
+        BadLine("H", Replaced(victim, "|10/23/2007|", "|yesterday|"),
+                "TxnDate (field 5) \"yesterday\" is not a date"),
         // One line of many bars is refused as it is read.
-        {"H", bars,
-         "Error in line 1: " + bars.substr(0, 200) + ": " + Shifted(60001, "a time line", 15)}},
+        BadLine("H", bars, Shifted(60001, "a time line", 15))},
        "SELECT TxnID, Duration, Notes FROM TimeTransactions",
        {{"T9", "1.5", "Worked"}}},
       {"an expense line that cannot be read one way refuses the whole script",
-       {{"B", "TB1, 0|Bill|Item|CU1||9|5|d\r\n",
-         "Error in line 1: TB1, 0|Bill|Item|CU1||9|5|d: " + Shifted(8, "a bill item line", 16)},
-        {"x", "TX1, 0|Check|Mystery|a\r\n",
-         "Error in line 1: TX1, 0|Check|Mystery|a: unknown line kind \"Check|Mystery\""},
+       {BadLine("B", "TB1, 0|Bill|Item|CU1||9|5|d\r\n", Shifted(8, "a bill item line", 16)),
+        BadLine("x", "TX1, 0|Check|Mystery|a\r\n", "unknown line kind \"Check|Mystery\""),
         {"X", Replaced(check, "|Memo|", "|Memo\r\nTX2, 0|"),
          "Error in line 1: TX1, 0|Check|Expense|||9|12|Memo: " +
              Shifted(8, "a check expense line", 15)},
-        {"X", check + Replaced(check, "|Memo|", "|Me|mo|"),
-         "Error in line 2: " + Line(Replaced(check, "|Memo|", "|Me|mo|")) + ": " +
-             Shifted(16, "a check expense line", 15)},
-        {"X", Replaced(check, "|12|", "|$12|"),
-         "Error in line 1: " + Line(Replaced(check, "|12|", "|$12|")) +
-             ": Amount (field 7) \"$12\" is not a number"},
-        {"X", Replaced(check, "3:05:58 PM", "25:05:58"),
-         "Error in line 1: " + Line(Replaced(check, "3:05:58 PM", "25:05:58")) +
-             ": TimeModified (field 12) \"10/23/2007 25:05:58\" is not a date"},
-        {"X", Replaced(check, "|78||", "|78|x|"),
-         "Error in line 1: " + Line(Replaced(check, "|78||", "|78|x|")) +
-             ": Field14 (field 14) \"x\" is not empty"},
-        {"X", Replaced(check, "|78||\r", "|78||y\r"),
-         "Error in line 1: " + Line(Replaced(check, "|78||\r", "|78||y\r")) +
-             ": Field15 (field 15) \"y\" is not empty"},
-        {"B", Replaced(item, "|3|", "|three|"),
-         "Error in line 1: " + Line(Replaced(item, "|3|", "|three|")) +
-             ": Quantity (field 15) \"three\" is not a number"},
-        {"X", Replaced(check, "TX1, 0|", "TX1|"),
-         "Error in line 1: " + Line(Replaced(check, "TX1, 0|", "TX1|")) +
-             ": key \"TX1\" is not a TxnID, \", \" and a line number"},
-        {"X", "K" + bars,
-         "Error in line 1: " + ("K" + bars).substr(0, 200) + ": unknown line kind \"|\""}},
+        Refused("X", check, Replaced(check, "|Memo|", "|Me|mo|"), 2,
+                Shifted(16, "a check expense line", 15), "", "line"),
+        BadLine("X", Replaced(check, "|12|", "|$12|"), "Amount (field 7) \"$12\" is not a number"),
+        BadLine("X", Replaced(check, "3:05:58 PM", "25:05:58"),
+                "TimeModified (field 12) \"10/23/2007 25:05:58\" is not a date"),
+        BadLine("X", Replaced(check, "|78||", "|78|x|"), "Field14 (field 14) \"x\" is not empty"),
+        BadLine("X", Replaced(check, "|78||\r", "|78||y\r"),
+                "Field15 (field 15) \"y\" is not empty"),
+        BadLine("B", Replaced(item, "|3|", "|three|"),
+                "Quantity (field 15) \"three\" is not a number"),
+        BadLine("X", Replaced(check, "TX1, 0|", "TX1|"),
+                "key \"TX1\" is not a TxnID, \", \" and a line number"),
+        BadLine("X", "K" + bars, "unknown line kind \"|\"")},
        "SELECT COUNT(*) FROM ExpenseLines",
        {{"0"}}},
   };
 }
 
-TEST(SiteDatabaseTest, AppliesEachUploadAndReplies) {
-  for (const UploadCase& c : UploadCases()) {
-    SCOPED_TRACE(c.name);
-    SiteDatabase db(":memory:");
-    for (size_t i = 0; i < c.steps.size(); ++i) {
-      EXPECT_EQ(db.ApplyUpload(c.steps[i].script, c.steps[i].options), c.steps[i].reply)
-          << "step " << i + 1;
-    }
-    EXPECT_EQ(db.Query(c.query), c.rows);
+void PrintTo(const UploadCase& c, std::ostream* os) { *os << c.name; }
+
+class SiteUploadTest : public ::testing::TestWithParam<UploadCase> {};
+
+// The site applies each step's upload in a fresh database and replies as the
+// step says; afterwards the database holds what the case's query reads.
+TEST_P(SiteUploadTest, AppliesEachUploadAndReplies) {
+  SiteDatabase db(":memory:");
+  const std::vector<Step>& steps = GetParam().steps;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    EXPECT_EQ(db.ApplyUpload(steps[i].script, steps[i].options), steps[i].reply)
+        << "step " << i + 1;
   }
+  EXPECT_EQ(db.Query(GetParam().query), GetParam().rows);
 }
+
+// Each case is named by its words.
+INSTANTIATE_TEST_SUITE_P(Cases, SiteUploadTest, ::testing::ValuesIn(UploadCases()),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char* c = info.param.name; *c; ++c) {
+                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                           }
+                           return name;
+                         });
 
 // What each committed upload did to each table and which references of its
 // lines the database lacked; a refused one did nothing.

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -20,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli_support.h"
 #include "platform/http_get.h"
 #include "platform/web_browser.h"
 #include "site/site_database.h"
@@ -39,34 +41,43 @@ constexpr char kCode[] = "ABC";
 constexpr char kKey[] = "K3y";
 constexpr char kInvalid[] = "Invalid site code or site key. Kindly try again.";
 
+// The options of a site with code kCode and key kKey.
+SiteOptions Options() {
+  SiteOptions options;
+  options.site_code = kCode;
+  options.site_key = kKey;
+  return options;
+}
+
+// Sends one request through the browser and returns the text of the first
+// document that completes.
+std::optional<std::string> Browse(const std::string& url,
+                                  const std::optional<std::string>& body = std::nullopt) {
+  std::unique_ptr<WebBrowser> browser = NewCurlWebBrowser();
+  std::vector<std::optional<std::string>> done;
+  browser->set_on_document_complete(
+      [&](const std::optional<std::string>& text) { done.push_back(text); });
+  std::optional<std::vector<std::uint8_t>> post;
+  if (body) post.emplace(body->begin(), body->end());
+  browser->Navigate2(url, platform::kNavNoHistory | platform::kNavNoReadFromCache, post,
+                     "Content-Type:text/plain\r\n");
+  for (int i = 0; i < 3000 && done.empty(); ++i) browser->Poll(std::chrono::milliseconds(10));
+  EXPECT_EQ(done.size(), 1u);
+  return done.empty() ? std::nullopt : done.front();
+}
+
 // ----------------------------------------------------------------- the pages
 
-class SiteServerTest : public testing::Test {
+class SiteServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SiteOptions options;
-    options.site_code = kCode;
-    options.site_key = kKey;
-    server_ = std::make_unique<SiteServer>(options);
+    server_ = std::make_unique<SiteServer>(Options());
     server_->Start();
   }
 
-  // Sends one request through the browser and returns the text of the first
-  // document that completes.
   std::optional<std::string> Send(const std::string& page_and_query,
                                   const std::optional<std::string>& body = std::nullopt) {
-    std::unique_ptr<WebBrowser> browser = NewCurlWebBrowser();
-    std::vector<std::optional<std::string>> done;
-    browser->set_on_document_complete(
-        [&](const std::optional<std::string>& text) { done.push_back(text); });
-    std::optional<std::vector<std::uint8_t>> post;
-    if (body) post.emplace(body->begin(), body->end());
-    browser->Navigate2(server_->base_url() + page_and_query,
-                       platform::kNavNoHistory | platform::kNavNoReadFromCache, post,
-                       "Content-Type:text/plain\r\n");
-    for (int i = 0; i < 3000 && done.empty(); ++i) browser->Poll(std::chrono::milliseconds(10));
-    EXPECT_EQ(done.size(), 1u);
-    return done.empty() ? std::nullopt : done.front();
+    return Browse(server_->base_url() + page_and_query, body);
   }
 
   std::optional<std::string> Upload(const std::string& script, const std::string& letter = "C") {
@@ -80,11 +91,11 @@ class SiteServerTest : public testing::Test {
 };
 
 TEST_F(SiteServerTest, PagesCheckTheSiteAndTheStatusPageRecordsTheUpdate) {
-  EXPECT_EQ(Send("vantrel.asp?sitecode=ABC&sitekey=wrong&options=C", ClassRow("C1", "One")),
-            kInvalid);
-  EXPECT_EQ(Send("vantrel.asp?sitecode=abc&sitekey=K3y&options=C", ClassRow("C1", "One")),
-            kInvalid);
-  EXPECT_EQ(Send("vantrel.asp?sitekey=K3y&options=C", ClassRow("C1", "One")), kInvalid);
+  for (const char* query :
+       {"sitecode=ABC&sitekey=wrong", "sitecode=abc&sitekey=K3y", "sitekey=K3y"}) {
+    EXPECT_EQ(Send(std::string("vantrel.asp?") + query + "&options=C", ClassRow("C1", "One")),
+              kInvalid);
+  }
   EXPECT_EQ(Send("vantrelupdatestatus.asp?sitecode=ABC&sitekey=nope&options=C"), kInvalid);
   EXPECT_EQ(Select(kTables), (Rows{{"ExpenseLines"},
                                    {"LineWarnings"},
@@ -225,9 +236,7 @@ TEST(SiteServerStartTest, LogLinesAndBindFailures) {
 
   std::vector<std::string> lines;
   std::mutex mu;
-  SiteOptions options;
-  options.site_code = kCode;
-  options.site_key = kKey;
+  SiteOptions options = Options();
   options.log_line = [&](const std::string& line) {
     std::lock_guard<std::mutex> lock(mu);
     lines.push_back(line);
@@ -262,36 +271,24 @@ TEST(SiteServerStartTest, LogLinesAndBindFailures) {
   }
 }
 
+// A server starts once; what it stored in its file is there for the next
+// one, and an unrelated database stays apart.
 TEST(SiteServerStartTest, StartStopAndADatabaseFileThatOutlivesTheServer) {
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() /
-      ("vantrel_site_test_" + std::to_string(::getpid()) + ".sqlite");
-  std::filesystem::remove(file);
-  SiteOptions options;
-  options.db_path = file.string();
-  options.site_code = kCode;
-  options.site_key = kKey;
+  vantrel::testing::TempDir dir;
+  SiteOptions options = Options();
+  options.db_path = dir / "site.sqlite";
   {
     SiteServer first(options);
-    const int port = first.Start();
-    EXPECT_GT(port, 0);
+    EXPECT_GT(first.Start(), 0);
     EXPECT_THROW(first.Start(), std::runtime_error);
-    SiteOptions same_port = options;
-    same_port.port = port;
-    same_port.db_path = "";
-    SiteServer second(same_port);
-    EXPECT_THROW(second.Start(), std::runtime_error);
-    SiteDatabase direct(":memory:");  // an unrelated database stays apart
-    EXPECT_EQ(direct.ApplyUpload(ClassRow("C9", "Other"), "C"), "SUCCESS");
-    EXPECT_EQ(SiteDatabase(file.string()).ApplyUpload(ClassRow("C1", "One"), "C"), "SUCCESS");
+    EXPECT_EQ(SiteDatabase(":memory:").ApplyUpload(ClassRow("C9", "Other"), "C"), "SUCCESS");
+    EXPECT_EQ(SiteDatabase(options.db_path).ApplyUpload(ClassRow("C1", "One"), "C"), "SUCCESS");
     first.Stop();
     EXPECT_THROW(first.Query("SELECT 1"), std::runtime_error);
   }
   SiteServer again(options);
   again.Start();
   EXPECT_EQ(again.Query("SELECT ClassName FROM ClassInfo"), (Rows{{"One"}}));
-  again.Stop();
-  std::filesystem::remove(file);
 }
 
 // A raw connection to the server: sends `request` and reads until the server
@@ -340,9 +337,7 @@ struct RawClient {
 };
 
 TEST(SiteServerLimitsTest, LargeBodiesAndStalledClientsAreTurnedAway) {
-  SiteOptions options;
-  options.site_code = kCode;
-  options.site_key = kKey;
+  SiteOptions options = Options();
   options.max_body = 1024;
   options.io_timeout = std::chrono::milliseconds(300);
   options.request_log_limit = 2;
@@ -398,9 +393,7 @@ TEST(SiteServerLimitsTest, LargeBodiesAndStalledClientsAreTurnedAway) {
 // of them than the server has workers cannot keep a normal request from its
 // answer; a body that comes too slowly is not applied.
 TEST(SiteServerLimitsTest, TricklingClientsCannotHoldEveryWorker) {
-  SiteOptions options;
-  options.site_code = kCode;
-  options.site_key = kKey;
+  SiteOptions options = Options();
   options.workers = 2;
   options.request_timeout = std::chrono::milliseconds(1000);
   options.min_body_rate = 100000;
@@ -444,77 +437,31 @@ TEST(SiteServerLimitsTest, TricklingClientsCannotHoldEveryWorker) {
 
 // ----------------------------------------------------------------- the program
 
-// Prints its port, serves, ends on SIGTERM.
+// Prints its port, serves (the reply format and the page template of its
+// flags), logs each request on standard error and ends on SIGTERM.
 TEST(SiteProgramTest, ServesUntilTerminated) {
-  const std::string page_template =
-      (std::filesystem::temp_directory_path() / ("vantrel-page-" + std::to_string(getpid())))
-          .string();
-  {
-    std::FILE* file = std::fopen(page_template.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs("<p>{{SiteCode}}/{{TimeLastSyncDate}}</p>", file);
-    std::fclose(file);
-  }
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    dup2(out[1], 1);
-    dup2(out[1], 2);
-    close(out[0]);
-    close(out[1]);
-    execl(VANTREL_SITE_PATH, VANTREL_SITE_PATH, "--listen", "127.0.0.1:0", "--site-code", kCode,
-          "--site-key", kKey, "--reply-format", "html", "--log", "--page-template",
-          page_template.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  // Ends the program should the test stop before it does.
-  struct Child {
-    pid_t pid;
-    ~Child() {
-      if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
-    }
-  } child{pid};
-  FILE* f = fdopen(out[0], "r");
-  char line[128] = {0};
-  ASSERT_NE(fgets(line, sizeof line, f), nullptr);
-  std::string first(line);
+  vantrel::testing::TempDir dir;
+  std::ofstream(dir / "page.html") << "<p>{{SiteCode}}/{{TimeLastSyncDate}}</p>";
+  vantrel::testing::Child site(
+      VANTREL_SITE_PATH, {"--listen", "127.0.0.1:0", "--site-code", kCode, "--site-key", kKey,
+                          "--reply-format", "html", "--log", "--page-template", dir / "page.html"});
+  const std::string first = site.ReadUntil("\n");
   ASSERT_EQ(first.rfind("listening on 127.0.0.1:", 0), 0u) << first;
-  int port = std::stoi(first.substr(23));
+  const std::string base = "http://127.0.0.1:" + std::to_string(std::stoi(first.substr(23))) + "/";
 
-  std::unique_ptr<WebBrowser> browser = NewCurlWebBrowser();
-  std::vector<std::optional<std::string>> done;
-  browser->set_on_document_complete(
-      [&](const std::optional<std::string>& text) { done.push_back(text); });
-  browser->Navigate2("http://127.0.0.1:" + std::to_string(port) +
-                         "/vantrel.asp?sitecode=ABC&sitekey=K3y&options=C",
-                     6, std::vector<std::uint8_t>{}, "Content-Type:text/plain\r\n");
-  for (int i = 0; i < 3000 && done.empty(); ++i) browser->Poll(std::chrono::milliseconds(10));
-  ASSERT_EQ(done.size(), 1u);
-  EXPECT_EQ(done[0], "No data to upload. ");
-  // The template of one's own, filled; a log line a request on standard error.
-  const platform::FetchedPage page =
-      platform::HttpGet("http://127.0.0.1:" + std::to_string(port) + "/page.html");
-  EXPECT_EQ(page.body, "<p>ABC/</p>");
-  std::remove(page_template.c_str());
-  ASSERT_NE(fgets(line, sizeof line, f), nullptr);
-  EXPECT_NE(std::string(line).find(" POST /vantrel.asp?sitecode=ABC&sitekey=***&options=C 0 "
-                                   "bytes: reply \"No data to upload. \"\n"),
-            std::string::npos)
-      << line;
-  ASSERT_NE(fgets(line, sizeof line, f), nullptr);
-  EXPECT_NE(std::string(line).find(" GET /page.html 0 bytes: served the page\n"), std::string::npos)
-      << line;
+  EXPECT_EQ(Browse(base + "vantrel.asp?sitecode=ABC&sitekey=K3y&options=C", ""),
+            "No data to upload. ");
+  EXPECT_EQ(platform::HttpGet(base + "page.html").body, "<p>ABC/</p>");
+  const std::string log = site.ReadUntil("served the page");
+  for (const char* line : {" POST /vantrel.asp?sitecode=ABC&sitekey=***&options=C 0 bytes: reply "
+                           "\"No data to upload. \"\n",
+                           " GET /page.html 0 bytes: served the page\n"}) {
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+  }
 
-  kill(pid, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  child.pid = 0;
-  EXPECT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  fclose(f);
+  kill(site.pid, SIGTERM);
+  std::string rest;
+  EXPECT_EQ(site.Wait(&rest), 0) << rest;
 }
 
 TEST(SiteProgramTest, VersionAndBadFlags) {

@@ -42,7 +42,7 @@ TEST_F(UploadNowTest, PostsTheScriptWithItsAddressAndHeader) {
   EXPECT_TRUE(ctl_.screen().Timer1.enabled());
   EXPECT_EQ(ctl_.screen().Timer1.interval_ms(), 500);
   EXPECT_TRUE(ctl_.screen().lblTransfer2.visible());
-  EXPECT_FALSE(ModuleUploadForm()->mSuccess);
+  EXPECT_FALSE(ctl_.upload_form()->mSuccess);
 }
 
 TEST_F(UploadNowTest, ResetDebugAndOddCharactersGoInUnchanged) {
@@ -94,7 +94,7 @@ TEST_F(UploadNowTest, ClassifiesTheReply) {
       EXPECT_EQ(modWizard().strServerReply, c.server_reply);
       EXPECT_EQ(modWizard().blnServerAddedTasks, c.tasks);
       EXPECT_EQ(modWizard().blnServerAddedProjects, c.projects);
-      EXPECT_FALSE(ModuleUploadForm()->mSuccess);
+      EXPECT_FALSE(ctl_.upload_form()->mSuccess);
       ctl_.OpenFreshUploadScript();
     }
   }
@@ -114,7 +114,7 @@ TEST_F(UploadNowTest, NoDocumentShowsItsMessageAndIsNotAccepted) {
     EXPECT_EQ(host_.messages[0].text, "Could not sync QB's data with Tessaly. Please try later.");
     EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kInformation);
     EXPECT_EQ(modWizard().strServerReply, "before");
-    EXPECT_EQ(ModuleUploadForm()->mReplyText, "Error");
+    EXPECT_EQ(ctl_.upload_form()->mReplyText, "Error");
     ctl_.OpenFreshUploadScript();
   }
 }
@@ -127,10 +127,10 @@ TEST_F(UploadNowTest, CancelWhileWaitingInterruptsTheRequest) {
     browser().replies.push_back(Reply::Hang());
     browser().on_navigate = [this, form_button](const testing::Navigation&) {
       host_.pending.push_back([this, form_button] {
-        ModuleUploadForm()->form.set_visible(true);
-        ModuleUploadForm()->mCancelled = false;
+        ctl_.upload_form()->form.set_visible(true);
+        ctl_.upload_form()->mCancelled = false;
         if (form_button) {
-          ModuleUploadForm()->cmdClose.Click();
+          ctl_.upload_form()->cmdClose.Click();
         } else {
           ctl_.screen().cmdNav[1].Click();
         }
@@ -139,9 +139,9 @@ TEST_F(UploadNowTest, CancelWhileWaitingInterruptsTheRequest) {
     const int stops = browser().stops;
     EXPECT_EQ(Upload("x"), wgurProcessInterrupted);
     EXPECT_EQ(browser().stops, stops + 1);
-    EXPECT_TRUE(ModuleUploadForm()->mCancelled);
-    EXPECT_FALSE(ModuleUploadForm()->mWaiting);
-    EXPECT_EQ(ModuleUploadForm()->form.visible(), !form_button);
+    EXPECT_TRUE(ctl_.upload_form()->mCancelled);
+    EXPECT_FALSE(ctl_.upload_form()->mWaiting);
+    EXPECT_EQ(ctl_.upload_form()->form.visible(), !form_button);
     ctl_.OpenFreshUploadScript();
   }
 }
@@ -170,10 +170,10 @@ TEST_F(UploadNowTest, StatusUpdateIsAGetWithItsOwnAddress) {
 TEST_F(UploadNowTest, FormIsCreatedOnceAndReloadedAfterUnload) {
   Upload("x");
   ctl_.OpenFreshUploadScript();
-  UnloadUploadForm();
-  EXPECT_FALSE(ModuleUploadForm()->loaded());
+  ctl_.upload_form()->Form_Unload();
+  EXPECT_FALSE(ctl_.upload_form()->loaded());
   Upload("y");
-  EXPECT_TRUE(ModuleUploadForm()->loaded());
+  EXPECT_TRUE(ctl_.upload_form()->loaded());
   EXPECT_EQ(env_.browsers_created, 1);
 }
 

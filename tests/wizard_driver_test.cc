@@ -22,17 +22,17 @@ bool expenses_report = false;
 
 Converters AllPasses() {
   Converters c;
-  c.employees = [](PassContext& p) { pass_log.push_back("employees"), p.count = 2; };
-  c.customers = [](PassContext&) { pass_log.push_back("customers"); };
-  c.projects = [](PassContext&) { pass_log.push_back("projects"); };
-  c.classes = [](PassContext& p) { pass_log.push_back("classes"), p.count = 1; };
-  c.accounts = [](PassContext&) { pass_log.push_back("accounts"); };
-  c.items = [](PassContext&) { pass_log.push_back("items"); };
-  c.vendors = [](PassContext&) { pass_log.push_back("vendors"); };
-  c.time = [](PassContext&) { pass_log.push_back("time"); };
-  c.expenses = [](PassContext& p) {
+  c[EntityKind::kEmployees] = [](PassContext& p) { pass_log.push_back("employees"), p.count = 2; };
+  c[EntityKind::kCustomers] = [](PassContext&) { pass_log.push_back("customers"); };
+  c[EntityKind::kProjects] = [](PassContext&) { pass_log.push_back("projects"); };
+  c[EntityKind::kClasses] = [](PassContext& p) { pass_log.push_back("classes"), p.count = 1; };
+  c[EntityKind::kAccounts] = [](PassContext&) { pass_log.push_back("accounts"); };
+  c[EntityKind::kItems] = [](PassContext&) { pass_log.push_back("items"); };
+  c[EntityKind::kVendors] = [](PassContext&) { pass_log.push_back("vendors"); };
+  c[EntityKind::kTime] = [](PassContext&) { pass_log.push_back("time"); };
+  c[EntityKind::kExpenses] = [](PassContext& p) {
     pass_log.push_back("expenses");
-    if (expenses_report) p.run.mLastResult = p.script.SendStatus(p.letter);
+    if (expenses_report) p.run.mLastResult = p.batcher.SendStatus(p.letter);
   };
   return c;
 }
@@ -115,7 +115,7 @@ const EndCase kEndCases[] = {
      "qbXML: no response!", kCritical, RunEnd::kQueryError, true, "ProcessRequest", true,
      [](T&) { EXPECT_TRUE(pass_log.empty()); }},
     {"AResponseThatDoesNotLoad", [](T& t) {
-       t.passes_.classes = [](PassContext&) {
+       t.passes_[EntityKind::kClasses] = [](PassContext&) {
          modWizard().blnSyncError = true;
          modWizard().strSyncError = "The response does not parse.";
        };
@@ -123,7 +123,7 @@ const EndCase kEndCases[] = {
      "The response does not parse.", kCritical, RunEnd::kConversionError, true, "ProcessRequest",
      true},
     {"AnErrorInTheStage", [](T& t) {
-       t.passes_.classes = [](PassContext&) {
+       t.passes_[EntityKind::kClasses] = [](PassContext&) {
          throw platform::ComError(5, "Invalid procedure call");
        };
      },
@@ -133,13 +133,13 @@ const EndCase kEndCases[] = {
        EXPECT_FALSE(t.s_.ProgressBar1.visible());
      }},
     // The upload form stays loaded.
-    {"NothingSent", [](T& t) { t.passes_.classes = [](PassContext&) {}; },
+    {"NothingSent", [](T& t) { t.passes_[EntityKind::kClasses] = [](PassContext&) {}; },
      "Your Tessaly data is already in sync with your Quickbooks data..", kInformation,
      RunEnd::kAlreadyInSync, false, "CloseConnection", false,
-     [](T&) { EXPECT_TRUE(ModuleUploadForm()->loaded()); }},
+     [](T& t) { EXPECT_TRUE(t.ctl_.upload_form()->loaded()); }},
     // A refused upload ends the transfer before the later passes.
     {"ARefusedUpload", [](T& t) {
-       t.passes_.classes = [](PassContext& c) {
+       t.passes_[EntityKind::kClasses] = [](PassContext& c) {
          pass_log.push_back("refused");
          c.run.mStopRun = true;
          c.run.mLastResult = wgurAspFailed;
@@ -152,11 +152,11 @@ const EndCase kEndCases[] = {
      [](T& t) {
        EXPECT_EQ(pass_log, std::vector<std::string>{"refused"});
        EXPECT_EQ(t.s_.chkQBCOA.value(), 0);
-       EXPECT_FALSE(ModuleUploadForm()->loaded());
-       EXPECT_TRUE(ModuleUploadForm()->mCancelled);
+       EXPECT_FALSE(t.ctl_.upload_form()->loaded());
+       EXPECT_TRUE(t.ctl_.upload_form()->mCancelled);
      }},
     {"ACancel", [](T& t) {
-       t.passes_.classes = [](PassContext& c) {
+       t.passes_[EntityKind::kClasses] = [](PassContext& c) {
          c.run.mStopRun = true;
          c.run.mLastResult = wgurProcessInterrupted;
        };
@@ -165,7 +165,7 @@ const EndCase kEndCases[] = {
      "CloseConnection", false},
     // A pass stopped with a success result leaves nothing to say.
     {"AStopWithSuccess",
-     [](T& t) { t.passes_.classes = [](PassContext& c) { c.run.mStopRun = true; }; },
+     [](T& t) { t.passes_[EntityKind::kClasses] = [](PassContext& c) { c.run.mStopRun = true; }; },
      nullptr, kInformation, RunEnd::kStopped, false, "CloseConnection", false},
 };
 // clang-format on
@@ -257,14 +257,14 @@ TEST_F(WizardDriverTest, ACompleteRunShowsTheSummaryAndCleansUp) {
   EXPECT_EQ(s_.lblTransfer1.caption(), "Transfering data");
   EXPECT_EQ(s_.chkProcessing.value(), 0);
   EXPECT_EQ(s_.cmdSelectAll.caption(), "Select All");
-  EXPECT_EQ(ctl_.run().counts.classes, 0);
-  EXPECT_FALSE(ModuleUploadForm()->loaded());
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kClasses], 0);
+  EXPECT_FALSE(ctl_.upload_form()->loaded());
   ASSERT_GE(qb_->calls.size(), 2u);
   EXPECT_EQ(qb_->calls[qb_->calls.size() - 2], "EndSession({TICKET-1})");
   EXPECT_EQ(qb_->calls.back(), "CloseConnection()");
   EXPECT_EQ(ctl_.last_run_end(), RunEnd::kCompleted);
-  EXPECT_EQ(ctl_.last_run_counts().employees, 2);
-  EXPECT_EQ(ctl_.last_run_counts().classes, 1);
+  EXPECT_EQ(ctl_.last_run_counts()[EntityKind::kEmployees], 2);
+  EXPECT_EQ(ctl_.last_run_counts()[EntityKind::kClasses], 1);
   EXPECT_EQ(ctl_.last_run_failures(), 0);
 }
 
@@ -284,7 +284,7 @@ TEST_F(WizardDriverTest, StartSyncIsRefusedWhileARunWaitsAndCancelEndsIt) {
   EXPECT_EQ(qb_->calls.size(), 7u);
   EXPECT_EQ(env_.browser_script->navigations.size(), 1u);
   EXPECT_EQ(ctl_.run().mLastResult, wgurProcessInterrupted);
-  EXPECT_TRUE(ModuleUploadForm()->mCancelled);
+  EXPECT_TRUE(ctl_.upload_form()->mCancelled);
 }
 
 class SummaryTest : public WizardDriverTest {};

@@ -71,7 +71,7 @@ void CliHost::ShowMessage(const std::string& text, platform::MessageStyle style)
   std::fprintf(to, "%s\n", MessageLine(text, style).c_str());
   std::fflush(to);
   if (hint_) {
-    const std::string hint = hint_(text);
+    const std::string hint = hint_();
     if (!hint.empty()) std::fprintf(stderr, "hint: %s\n", hint.c_str());
   }
 }

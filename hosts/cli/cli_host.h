@@ -39,9 +39,7 @@ class CliHost : public platform::FormsHost {
   // After each message box line, `hint` may give one line of its own (on
   // standard error) that says in command-line terms what caused the message
   // and how to fix it; "" for none.
-  void set_hint(std::function<std::string(const std::string& text)> hint) {
-    hint_ = std::move(hint);
-  }
+  void set_hint(std::function<std::string()> hint) { hint_ = std::move(hint); }
 
   void ShowMessage(const std::string& text, platform::MessageStyle style) override;
   void ProcessPendingEvents() override;
@@ -53,7 +51,7 @@ class CliHost : public platform::FormsHost {
   std::FILE* out_;
   bool show_stages_;
   VantrelCtl* ctl_ = nullptr;
-  std::function<std::string(const std::string&)> hint_;
+  std::function<std::string()> hint_;
 
   std::vector<RecordedMessage> messages_;
   // Prints the running count not shown yet.

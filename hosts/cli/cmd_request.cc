@@ -39,7 +39,7 @@ int RunRequest(const std::vector<std::string>& args) {
       throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
     if (!parsed.Has("select")) throw host::UsageError("--select is required");
     SelectionFlags flags;
-    for (const EntityInfo* entity : SelectedEntities(parsed.All("select"))) {
+    for (const EntityRow* entity : SelectedEntities(parsed.All("select"))) {
       switch (entity->kind) {
         case EntityKind::kEmployees:
           flags.blnDoEmployees = true;

@@ -155,12 +155,10 @@ class OutputFile {
 // What the embedded site's database holds after the run, a line a table.
 void PrintSiteTables(const site::SiteServer& server) {
   try {
-    const auto tables =
-        server.Query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+    const auto tables = server.TableCounts();
     std::printf("site database:\n");
-    for (const auto& row : tables) {
-      const auto count = server.Query("SELECT COUNT(*) FROM \"" + row.at(0) + "\"");
-      std::printf("  %-24s %s rows\n", row.at(0).c_str(), count.at(0).at(0).c_str());
+    for (const auto& [table, rows] : tables) {
+      std::printf("  %-24s %lld rows\n", table.c_str(), rows);
     }
   } catch (const std::exception& e) {
     std::printf("site database: cannot be read (%s)\n", e.what());
@@ -232,19 +230,19 @@ bool Blank(const std::optional<std::string>& value) {
 std::map<std::string, std::string> DateSources(const host::ParsedArgs& parsed,
                                                const platform::PropertyBag& bag) {
   std::map<std::string, std::string> sources;
-  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
-    sources[key.key] = GivenAsParam(parsed, key.key) ? "param"
-                       : Blank(bag.Read(key.key))    ? "default"
-                                                     : "page";
+  for (const EntityRow* owner : LastSyncOwners()) {
+    const std::string key(owner->last_sync_key);
+    sources[key] = GivenAsParam(parsed, key) ? "param" : Blank(bag.Read(key)) ? "default" : "page";
   }
   return sources;
 }
 
 std::vector<LastSyncUse> LastSyncUsed(const std::map<std::string, std::string>& sources) {
   std::vector<LastSyncUse> used;
-  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
-    used.push_back({key.key, (modWizard().last_sync.*key.field).AuditText(),
-                    sources.count(key.key) ? sources.at(key.key) : "default"});
+  for (const EntityRow* owner : LastSyncOwners()) {
+    const std::string key(owner->last_sync_key);
+    used.push_back({key, (modWizard().last_sync.*owner->last_sync).AuditText(),
+                    sources.count(key) ? sources.at(key) : "default"});
   }
   return used;
 }
@@ -304,7 +302,7 @@ int RunSync(const std::vector<std::string>& args) {
       throw host::UsageError("--quiet and --verbose cannot go together");
     }
     // Everything the run needs is checked before anything starts.
-    const std::vector<const EntityInfo*> selected = SelectedEntities(parsed.All("select"));
+    const std::vector<const EntityRow*> selected = SelectedEntities(parsed.All("select"));
     if (selected.empty() && !parsed.Has("select-all")) {
       throw host::UsageError(
           "nothing to send: give --select LIST (employees, customers, classes, accounts, items, "
@@ -359,7 +357,6 @@ int RunSync(const std::vector<std::string>& args) {
     std::unique_ptr<site::SiteServer> site_server;
     std::string site_db;
     TemporaryFolder temporary;
-    long long uploads_before = 0;
     if (parsed.Has("embedded-site")) {
       if (!Blank(bag.Read("WGSecureServerURL"))) {
         std::printf("note: the parameters give WGSecureServerURL; --embedded-site is not used\n");
@@ -376,7 +373,6 @@ int RunSync(const std::vector<std::string>& args) {
             *site_server, bag, [&](std::string_view key) { return GivenAsParam(parsed, key); });
         for (const std::string& key : taken) date_sources[key] = "site";
         host::LoadBag(ctl, bag);
-        uploads_before = LastUploadId(*site_server);
       }
     }
 
@@ -400,7 +396,7 @@ int RunSync(const std::vector<std::string>& args) {
 
     WizardScreen& screen = ctl.screen();
     if (parsed.Has("select-all")) screen.cmdSelectAll.Click();
-    for (const EntityInfo* entity : selected) (screen.*entity->box).set_value(1);
+    for (const EntityRow* entity : selected) (screen.*Binding(entity->kind).box).set_value(1);
     if (parsed.Has("debug")) screen.chkDebugMode.set_value(1);
     if (parsed.Has("continue-on-error")) screen.optContinue.set_value(true);
 
@@ -411,7 +407,7 @@ int RunSync(const std::vector<std::string>& args) {
     const HintContext hints{.quickbooks_given = parsed.Has("quickbooks"),
                             .embedded_site_given = parsed.Has("embedded-site"),
                             .watch = &watch};
-    forms_host.set_hint([&](const std::string& text) { return Hint(text, ctl, hints); });
+    forms_host.set_hint([&] { return Hint(ctl, hints); });
     if (!quiet) std::printf("Start Sync%s\n", dry_run ? " (dry run: nothing is sent)" : "");
     std::fflush(stdout);
     screen.cmdNav[3].Click();
@@ -421,15 +417,8 @@ int RunSync(const std::vector<std::string>& args) {
     record.dry_run = dry_run;
     record.site_db = parsed.Has("site-db") || parsed.Has("keep-site") ? site_db : "";
     record.last_sync = LastSyncUsed(date_sources);
+    TakeSiteReplies(watch, record);
     if (site_server) {
-      try {
-        if (!dry_run) {
-          record.rows = RowsSince(*site_server, uploads_before);
-          record.site_warnings = SiteWarningsSince(*site_server, uploads_before);
-        }
-      } catch (const std::exception& e) {
-        std::fprintf(stderr, "note: the site's row counts cannot be read (%s)\n", e.what());
-      }
       if (!quiet && !dry_run) PrintSiteTables(*site_server);
       site_server->Stop();
     }

@@ -22,9 +22,9 @@ void ClickControl(VantrelCtl& ctl, const std::string& name, bool allow_start) {
   }
 }
 
-const EntityInfo& EntityNamed(const std::string& word) {
+const EntityRow& EntityNamed(const std::string& word) {
   std::string names;
-  for (const EntityInfo& entity : Entities()) {
+  for (const EntityRow& entity : Entities()) {
     if (!entity.selectable) continue;
     // "expenses" is taken for the box's own name "expense" too.
     if (platform::EqualsNoCase(word, entity.name) ||
@@ -38,11 +38,11 @@ const EntityInfo& EntityNamed(const std::string& word) {
 }
 
 platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word) {
-  return screen.*EntityNamed(word).box;
+  return screen.*Binding(EntityNamed(word).kind).box;
 }
 
-std::vector<const EntityInfo*> SelectedEntities(const std::vector<std::string>& values) {
-  std::vector<const EntityInfo*> out;
+std::vector<const EntityRow*> SelectedEntities(const std::vector<std::string>& values) {
+  std::vector<const EntityRow*> out;
   for (const std::string& value : values) {
     for (const std::string& word : host::SplitList(value)) out.push_back(&EntityNamed(word));
   }

@@ -17,14 +17,14 @@ void ClickControl(VantrelCtl& ctl, const std::string& name, bool allow_start);
 // The entity of a selection word ("employees", "customers", "classes",
 // "accounts", "items", "vendors", "time", "expense"; any letter case);
 // throws host::UsageError naming the words for any other word.
-const EntityInfo& EntityNamed(const std::string& word);
+const EntityRow& EntityNamed(const std::string& word);
 
 // The entity check box of a selection word, as EntityNamed reads it.
 platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word);
 
 // The entities of every --select value, in the order given (repeated options
 // add up). Throws host::UsageError for an unknown word.
-std::vector<const EntityInfo*> SelectedEntities(const std::vector<std::string>& values);
+std::vector<const EntityRow*> SelectedEntities(const std::vector<std::string>& values);
 
 }  // namespace vantrel::cli
 

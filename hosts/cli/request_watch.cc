@@ -7,13 +7,12 @@
 #include <utility>
 
 #include "platform/accepting_browser.h"
-#include "site/site_net.h"
+#include "platform/text_util.h"
+#include "wizard/reply_verdict.h"
 
 namespace vantrel::cli {
 
 namespace {
-
-constexpr char kActionCancelled[] = "Action cancelled";
 
 // The value of query key `key` in `url` ("" when missing).
 std::string QueryValue(const std::string& url, const std::string& key) {
@@ -100,12 +99,14 @@ class WatchedBrowser final : public platform::WebBrowser {
     return inner_->LastFailure();
   }
 
+  HeaderFields LastReplyHeaders() const override { return inner_->LastReplyHeaders(); }
+
  private:
   SeenRequest& Request() { return watch_.request(index_); }
 
   void OnComplete(const std::optional<std::string>& text) {
     SeenRequest& request = Request();
-    const auto failure = text == kActionCancelled || !text
+    const auto failure = text == platform::kActionCancelled || !text
                              ? inner_->LastFailure()
                              : std::optional<platform::TransferFailure>();
     if (!request.completed && failure && Retryable(*failure) &&
@@ -124,12 +125,14 @@ class WatchedBrowser final : public platform::WebBrowser {
       if (failure && Retryable(*failure)) watch_.GiveUpRetries();
       request.completed = true;
       request.reply = text.value_or("");
+      request.no_document = !text;
       request.failure = failure;
+      request.reply_headers = inner_->LastReplyHeaders();
       request.seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
       if (std::FILE* out = watch_.options().verbose) {
         const std::string said =
-            failure ? (text ? std::string(kActionCancelled) + ": " : std::string()) +
+            failure ? (text ? std::string(platform::kActionCancelled) + ": " : std::string()) +
                           watch_.Masked(failure->text)
             : text ? "\"" + watch_.Masked(OneLine(*text, 200)) + "\""
                    : std::string("no readable document");
@@ -163,11 +166,11 @@ std::string DryRunFileName(const SeenRequest& request) {
 
 bool Failed(const SeenRequest& request) {
   return !request.completed || request.not_sent || request.failure ||
-         !request.reply.starts_with("SUCCESS");
+         !JudgeReply(request.reply).accepted;
 }
 
 std::string RequestWatch::Masked(std::string text) const {
-  return site::MaskKeyIn(text, site_key_);
+  return platform::MaskKeyIn(text, site_key_);
 }
 
 SeenRequest& RequestWatch::Begin(const std::string& url,

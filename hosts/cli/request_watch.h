@@ -22,14 +22,17 @@ namespace vantrel::cli {
 
 // One request of the run as the command line saw it.
 struct SeenRequest {
-  int order = 0;           // 1 for the run's first request
-  bool upload = false;     // a POST of an upload script; else a status update
-  std::string letter;      // the options value of its address
-  std::string address;     // as it goes on the wire, the site key masked
-  std::size_t bytes = 0;   // of the body
-  bool completed = false;  // a reply (or the failure's "Action cancelled") came
-  bool not_sent = false;   // asked for after the run was cancelled, and never sent
-  std::string reply;       // the text of its first document ("" for none)
+  int order = 0;             // 1 for the run's first request
+  bool upload = false;       // a POST of an upload script; else a status update
+  std::string letter;        // the options value of its address
+  std::string address;       // as it goes on the wire, the site key masked
+  std::size_t bytes = 0;     // of the body
+  bool completed = false;    // a reply (or the failure's "Action cancelled") came
+  bool not_sent = false;     // asked for after the run was cancelled, and never sent
+  std::string reply;         // the text of its first document ("" for none)
+  bool no_document = false;  // it completed without a readable page
+  // The header fields of the reply that completed it (none without one).
+  platform::WebBrowser::HeaderFields reply_headers;
   // Of the last attempt: why it got no reply, or no readable page.
   std::optional<platform::TransferFailure> failure;
   int attempts = 0;

@@ -1,30 +1,73 @@
 #include "run_summary.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <string_view>
 
 #include "cli_host.h"
 #include "commands.h"
 #include "common/run_end.h"
 #include "control/public_properties.h"
-#include "site/site_database.h"
-#include "site/site_server.h"
+#include "platform/text_util.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel::cli {
 
 namespace {
 
-// The site stand-in's table of each entity, in EntityKind order.
-constexpr const char* kSiteTables[] = {
-    "EmployeeInfo", "Customers", "CustProjInfo",   "ClassInfo",         "GLChartOfAccounts",
-    "TaskInfo",     "Vendors",   site::kTimeTable, site::kExpenseTable,
-};
+// The parts of `text` between the `separator`s.
+std::vector<std::string_view> Parts(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  for (std::size_t begin = 0;;) {
+    const std::size_t end = text.find(separator, begin);
+    parts.push_back(text.substr(begin, end == std::string_view::npos ? end : end - begin));
+    if (end == std::string_view::npos) return parts;
+    begin = end + 1;
+  }
+}
 
-const PassFigures& FiguresOf(const VantrelCtl& ctl, const EntityInfo& entity) {
-  return ctl.last_run_figures()[static_cast<std::size_t>(entity.kind)];
+// A whole decimal number; nullopt for anything else.
+std::optional<long> Number(std::string_view text) {
+  long n = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return n;
+}
+
+// Adds the rows of an X-Vantrel-Rows value to `rows`, by the entities'
+// site tables.
+void AddRows(std::string_view value, SiteRowsByEntity& rows) {
+  if (value == "none") return;
+  for (std::string_view part : Parts(value, ';')) {
+    const std::size_t eq = part.find('=');
+    const std::size_t slash = part.find('/', eq);
+    if (slash == std::string_view::npos) continue;
+    const auto inserted = Number(part.substr(eq + 1, slash - eq - 1));
+    const auto updated = Number(part.substr(slash + 1));
+    const std::string table = platform::PercentDecode(part.substr(0, eq));
+    const auto entity = std::find_if(Entities().begin(), Entities().end(),
+                                     [&](const EntityRow& e) { return e.site_table == table; });
+    if (!inserted || !updated || entity == Entities().end()) continue;
+    rows[entity->kind].inserted += *inserted;
+    rows[entity->kind].updated += *updated;
+  }
+}
+
+// An X-Vantrel-Line-Warning value; nullopt when it cannot be read.
+std::optional<SiteWarning> WarningOf(std::string_view value) {
+  const std::vector<std::string_view> parts = Parts(value, ';');
+  if (parts.size() != 5) return std::nullopt;
+  const auto line = Number(parts[1]);
+  if (!line) return std::nullopt;
+  return SiteWarning{platform::PercentDecode(parts[0]), *line, platform::PercentDecode(parts[2]),
+                     platform::PercentDecode(parts[3]), platform::PercentDecode(parts[4])};
+}
+
+const PassFigures& FiguresOf(const VantrelCtl& ctl, const EntityRow& entity) {
+  return ctl.last_run_figures()[entity.kind];
 }
 
 // What the summary and the report say of one entity.
@@ -33,16 +76,16 @@ struct EntityLine {
   std::optional<SiteRows> rows;
 };
 
-EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const EntityInfo& entity) {
+EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const EntityRow& entity) {
   const PassFigures& f = FiguresOf(ctl, entity);
   // In debug mode each failed post holds one entry and raises the failure
   // counter too; in normal mode a refused batch raises none.
   const long failed = std::max(f.failed, f.lost);
-  EntityLine line{f.read,        ctl.last_run_counts().*entity.count,
+  EntityLine line{f.read,        ctl.last_run_counts()[entity.kind],
                   f.update_only, f.unchanged,
                   f.left_out,    f.warnings,
                   failed,        std::nullopt};
-  if (record.rows) line.rows = (*record.rows)[static_cast<std::size_t>(entity.kind)];
+  if (record.rows) line.rows = (*record.rows)[entity.kind];
   return line;
 }
 
@@ -97,38 +140,19 @@ std::string ControlJson(const VantrelCtl& ctl, const RequestWatch& watch) {
 
 }  // namespace
 
-long long LastUploadId(const site::SiteServer& server) {
-  const auto rows = server.Query("SELECT COALESCE(MAX(rowid), 0) FROM \"Uploads\"");
-  return rows.empty() ? 0 : std::stoll(rows[0][0]);
-}
-
-SiteRowsByEntity RowsSince(const site::SiteServer& server, long long after_upload) {
-  SiteRowsByEntity rows{};
-  const auto sums = server.Query(
-      "SELECT \"TableName\", SUM(\"Inserted\"), SUM(\"Updated\") FROM \"UploadRows\" "
-      "WHERE \"UploadID\" > CAST(? AS INTEGER) GROUP BY \"TableName\"",
-      {std::to_string(after_upload)});
-  for (const auto& sum : sums) {
-    for (std::size_t i = 0; i < std::size(kSiteTables); ++i) {
-      if (sum[0] != kSiteTables[i]) continue;
-      rows[i].inserted = std::stol(sum[1]);
-      rows[i].updated = std::stol(sum[2]);
+void TakeSiteReplies(const RequestWatch& watch, RunRecord& record) {
+  for (const SeenRequest& request : watch.requests()) {
+    for (const auto& [name, value] : request.reply_headers) {
+      if (platform::EqualsNoCase(name, "X-Vantrel-Rows")) {
+        if (!record.rows) record.rows.emplace();
+        AddRows(value, *record.rows);
+      } else if (platform::EqualsNoCase(name, "X-Vantrel-Line-Warning")) {
+        if (auto warning = WarningOf(value)) record.site_warnings.push_back(std::move(*warning));
+      } else if (platform::EqualsNoCase(name, "X-Vantrel-Line-Warnings-Untold")) {
+        record.site_warnings_untold += Number(value).value_or(0);
+      }
     }
   }
-  return rows;
-}
-
-std::vector<SiteWarning> SiteWarningsSince(const site::SiteServer& server, long long after_upload) {
-  std::vector<SiteWarning> warnings;
-  const auto rows = server.Query(
-      "SELECT u.\"Options\", w.\"LineNo\", w.\"LineKey\", w.\"RefKind\", w.\"ListID\" "
-      "FROM \"LineWarnings\" w JOIN \"Uploads\" u ON u.rowid = w.\"UploadID\" "
-      "WHERE w.\"UploadID\" > CAST(? AS INTEGER) ORDER BY w.\"UploadID\", w.\"LineNo\"",
-      {std::to_string(after_upload)});
-  for (const auto& row : rows) {
-    warnings.push_back({row[0], std::stol(row[1]), row[2], row[3], row[4]});
-  }
-  return warnings;
 }
 
 int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch) {
@@ -146,10 +170,10 @@ int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch) {
   return warnings != 0 ? kExitWarnings : kExitOk;
 }
 
-std::vector<const EntityInfo*> EntitiesOfTheRun() {
-  std::vector<const EntityInfo*> entities;
+std::vector<const EntityRow*> EntitiesOfTheRun() {
+  std::vector<const EntityRow*> entities;
   const SelectionFlags& selection = modWizard().selection;
-  for (const EntityInfo& entity : Entities()) {
+  for (const EntityRow& entity : Entities()) {
     if (selection.*entity.selected) entities.push_back(&entity);
   }
   return entities;
@@ -161,7 +185,7 @@ std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
   std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read",
                 "sent", "new", "updated", "inactive", "unchanged", "warnings", "failed");
   out += line;
-  for (const EntityInfo* entity : EntitiesOfTheRun()) {
+  for (const EntityRow* entity : EntitiesOfTheRun()) {
     const EntityLine e = LineOf(ctl, record, *entity);
     const std::string inserted = e.rows ? std::to_string(e.rows->inserted) : "unknown";
     const std::string updated = e.rows ? std::to_string(e.rows->updated) : "unknown";
@@ -249,7 +273,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
   field("lastSyncDates", dates.empty() ? "{}" : dates + "\n  }");
 
   std::string entities;
-  for (const EntityInfo* entity : EntitiesOfTheRun()) {
+  for (const EntityRow* entity : EntitiesOfTheRun()) {
     const EntityLine e = LineOf(ctl, record, *entity);
     auto site = [&](long SiteRows::*part) {
       return e.rows ? std::to_string((*e.rows).*part) : std::string("\"unknown\"");
@@ -291,6 +315,9 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
   field("expenseErrorShown", b(ctl.mDisplayEXPError));
   field("lineTexts", LineTextsJson(ctl.run().line_issues));
   field("siteWarnings", record.site_warnings.empty() ? "[]" : SiteWarningsJson(record));
+  if (record.site_warnings_untold != 0) {
+    field("siteWarningsUntold", std::to_string(record.site_warnings_untold));
+  }
   field("lastServerReply", s(watch.Masked(modWizard().strServerReply)));
   field("control", ControlJson(ctl, watch), true);
   return json + "}\n";

@@ -1,10 +1,9 @@
 // What a run did, for people: the table printed at the end of a run and the
 // report file, built from the control's figures, the requests the command
-// line saw and, when the run used the site stand-in, the rows it changed.
+// line saw and, when the site stand-in answered them, the rows it changed.
 #ifndef VANTREL_HOSTS_CLI_RUN_SUMMARY_H_
 #define VANTREL_HOSTS_CLI_RUN_SUMMARY_H_
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,10 +12,6 @@
 #include "control/vantrel_ctl.h"
 #include "request_watch.h"
 
-namespace vantrel::site {
-class SiteServer;
-}
-
 namespace vantrel::cli {
 
 // Rows a run inserted and updated in the site's tables, per entity.
@@ -24,7 +19,7 @@ struct SiteRows {
   long inserted = 0;
   long updated = 0;
 };
-using SiteRowsByEntity = std::array<SiteRows, 9>;  // indexed by EntityKind
+using SiteRowsByEntity = PerEntity<SiteRows>;
 
 // Where a last-sync date of the run came from.
 struct LastSyncUse {
@@ -38,7 +33,7 @@ struct SiteWarning {
   std::string letter;   // the upload's entity letter
   long line = 0;        // the line's number in its upload
   std::string key;      // the line's key
-  std::string missing;  // what the site lacks: "employee or vendor", "customer or project", "item"
+  std::string missing;  // what the site lacks: "employee/vendor", "customer/project", "item"
   std::string list_id;  // the ListID it lacks
 };
 
@@ -48,21 +43,23 @@ struct RunRecord {
   double seconds = 0;
   bool dry_run = false;
   std::string site_db;                   // the embedded site's database, if any
-  std::optional<SiteRowsByEntity> rows;  // known when the run used the site stand-in
+  std::optional<SiteRowsByEntity> rows;  // known when a reply told them
   std::vector<LastSyncUse> last_sync;
-  std::vector<SiteWarning> site_warnings;  // known when the run used the site stand-in
+  std::vector<SiteWarning> site_warnings;  // as the replies told them
+  long site_warnings_untold = 0;           // more the replies did not list
 };
 
-// The upload journal's last id, so that the rows of the uploads after it can
-// be added up.
-long long LastUploadId(const site::SiteServer& server);
-
-// The rows the uploads after `after_upload` inserted and updated, by entity.
-SiteRowsByEntity RowsSince(const site::SiteServer& server, long long after_upload);
-
-// The lines of the uploads after `after_upload` that the site took but could
-// not file, in order.
-std::vector<SiteWarning> SiteWarningsSince(const site::SiteServer& server, long long after_upload);
+// Takes into `record` what the replies the run got tell of the site's
+// tables, in the header fields the site stand-in adds (any letter case):
+//   X-Vantrel-Rows: TABLE=INSERTED/UPDATED;...  (or "none")
+//   X-Vantrel-Line-Warning: LETTER;LINE;KEY;KIND;LISTID
+//   X-Vantrel-Line-Warnings-Untold: N
+// with %XX escapes in the names and texts. `rows` becomes the sum over the
+// replies that told rows, by entity (a table no entity has is left out),
+// and stays unknown when none did (another server, a dry run, no reply);
+// `site_warnings` gets the lines in the order the replies told them. A part
+// that cannot be read is left out.
+void TakeSiteReplies(const RequestWatch& watch, RunRecord& record);
 
 // The exit status of a run that was not interrupted: kExitOk when it reached
 // its end with every failure counter 0 and every request accepted,
@@ -71,7 +68,7 @@ std::vector<SiteWarning> SiteWarningsSince(const site::SiteServer& server, long 
 int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch);
 
 // The entities the last run asked for, in pass order.
-std::vector<const EntityInfo*> EntitiesOfTheRun();
+std::vector<const EntityRow*> EntitiesOfTheRun();
 
 // The summary table: a line per entity of the run with the records read
 // from QuickBooks, the entries sent, the rows new and updated on the site

@@ -22,11 +22,8 @@ std::string What(const SeenRequest& request) {
 
 // The name of the entity whose posts carry `letter` ("expenses" for X and B).
 std::string LetterName(const std::string& letter) {
-  if (letter == "B") return "expenses";
-  for (const EntityInfo& entity : Entities()) {
-    if (entity.letter == letter && !entity.reports_for_previous) return std::string(entity.name);
-  }
-  return "entity " + letter;
+  const EntityRow* entity = EntityOfLetter(letter);
+  return entity != nullptr ? std::string(entity->name) : "entity " + letter;
 }
 
 constexpr char kRunAgain[] =
@@ -35,95 +32,124 @@ constexpr char kRunAgain[] =
 
 }  // namespace
 
-std::string Hint(const std::string& text, const VantrelCtl& ctl, const HintContext& context) {
-  if (text.starts_with("Your Quickbooks file is not open")) {
-    return context.quickbooks_given
-               ? "the company file says QuickBooks is not running (its root has "
-                 "running=\"false\" or session=\"none\")"
-               : "QuickBooks is not running for this command: give --quickbooks "
-                 "FILE to open a company file in the QuickBooks stand-in";
+namespace {
+
+std::string MissingProperties(const VantrelCtl& ctl, const HintContext& context) {
+  std::string missing;
+  const std::pair<const char*, const std::string*> properties[] = {
+      {"WGSecureServerURL", &ctl.WGSecureServerURL},
+      {"QBFilePath", &ctl.QBFilePath},
+      {"SiteCode", &ctl.SiteCode},
+      {"SiteKey", &ctl.SiteKey},
+      {"TessalyUser", &ctl.TessalyUser}};
+  for (const auto& [name, value] : properties) {
+    if (value->find_first_not_of(' ') != std::string::npos) continue;
+    missing += (missing.empty() ? "" : ", ") + std::string(name);
   }
-  if (text.starts_with("You need to provide WGSecureServerURL")) {
-    std::string missing;
-    const std::pair<const char*, const std::string*> properties[] = {
-        {"WGSecureServerURL", &ctl.WGSecureServerURL},
-        {"QBFilePath", &ctl.QBFilePath},
-        {"SiteCode", &ctl.SiteCode},
-        {"SiteKey", &ctl.SiteKey},
-        {"TessalyUser", &ctl.TessalyUser}};
-    for (const auto& [name, value] : properties) {
-      if (value->find_first_not_of(' ') != std::string::npos) continue;
-      missing += (missing.empty() ? "" : ", ") + std::string(name);
-    }
-    return "missing: " + missing +
-           "; give each as --param NAME=VALUE or in the page (--page FILE)" +
-           (context.embedded_site_given ? "" : "; --embedded-site serves a site in process");
+  return "missing: " + missing + "; give each as --param NAME=VALUE or in the page (--page FILE)" +
+         (context.embedded_site_given ? "" : "; --embedded-site serves a site in process");
+}
+
+std::string QuickBooksHint(const QBStatus& status, const HintContext& context) {
+  switch (status.kind) {
+    case QBStatus::Kind::kNotRunning:
+      return context.quickbooks_given
+                 ? "the company file says QuickBooks is not running (its root has "
+                   "running=\"false\" or session=\"none\")"
+                 : "QuickBooks is not running for this command: give --quickbooks "
+                   "FILE to open a company file in the QuickBooks stand-in";
+    case QBStatus::Kind::kFileMissing:
+      return "QBFilePath names no file here: give --param QBFilePath=FILE";
+    case QBStatus::Kind::kWrongCompany:
+      return "QBFilePath must name the company QuickBooks has open: --quickbooks FILE opens it";
+    default:
+      return "";
   }
-  if (text.starts_with("Cannot find '")) {
-    return "QBFilePath names no file here: give --param QBFilePath=FILE";
+}
+
+// The hint for a request that got no reply (the connection message).
+std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
+                         const SeenRequest* last) {
+  if (last == nullptr || !last->failure)
+    return "no reply from " + ctl.WGSecureServerURL + kRunAgain;
+  const std::string cause =
+      " (" + What(*last) + ": " + last->failure->text +
+      (last->attempts > 1 ? ", after " + std::to_string(last->attempts) + " attempts" : "") + ")";
+  using Kind = platform::TransferFailure::Kind;
+  switch (last->failure->kind) {
+    case Kind::kRedirect:
+      return "the site at " + ctl.WGSecureServerURL + " answered " + What(*last) +
+             " with a redirect to " +
+             (last->failure->location.empty() ? std::string("no address")
+                                              : last->failure->location) +
+             ", which is never followed (a POST would lose its script or carry it to another "
+             "host); nothing was sent there: give the address the site answers at as "
+             "WGSecureServerURL" +
+             kRunAgain;
+    case Kind::kNoDocument:
+    case Kind::kConnect:
+      return "nothing answers at " + ctl.WGSecureServerURL + cause +
+             ": is the site's server running there?" +
+             (context.embedded_site_given
+                  ? ""
+                  : " (without WGSecureServerURL, --embedded-site serves one in process)") +
+             kRunAgain;
+    case Kind::kDropped:
+      return "the site at " + ctl.WGSecureServerURL + " closed the connection before it replied" +
+             cause + kRunAgain;
+    case Kind::kTimeout:
+      return "the site at " + ctl.WGSecureServerURL +
+             " did not give its whole reply in time (--request-timeout sets the limit)" + cause +
+             kRunAgain;
+    case Kind::kOther:
+      break;
   }
-  if (text.starts_with("Your Current Quickbooks file '")) {
-    return "QBFilePath must name the company QuickBooks has open: --quickbooks FILE opens it";
-  }
-  if (text.starts_with("Could not connect to the Wellgate. Your account")) {
+  return "no reply from " + ctl.WGSecureServerURL + cause + kRunAgain;
+}
+
+// The hint for the message of a run stopped on a refused request.
+std::string StoppedHint(const VantrelCtl& ctl, const HintContext& context) {
+  if (ctl.run().mLastResult != wgurAspFailed) return "";
+  const std::string& reply = modWizard().strServerReply;
+  const SeenRequest* last = LastRequest(context);
+  if (reply == kInvalidSiteReply) {
     return "the site at " + ctl.WGSecureServerURL + " refused SiteCode '" + ctl.SiteCode +
-           "' with its key (it replied \"" + modWizard().strServerReply +
+           "' with its key (it replied \"" + reply +
            "\"); check --param SiteCode and --param SiteKey";
   }
-  if (text.starts_with("Could not connect to the Wellgate. Please check")) {
-    const SeenRequest* last = LastRequest(context);
-    if (last == nullptr || !last->failure) {
-      return "no reply from " + ctl.WGSecureServerURL + kRunAgain;
+  if (reply == platform::kActionCancelled) return TransferHint(ctl, context, last);
+  return "the site refused " + (last != nullptr ? What(*last) : std::string("a request")) +
+         " with the reply above; nothing of that batch was applied" + kRunAgain +
+         " once the cause is fixed";
+}
+
+}  // namespace
+
+std::string Hint(const VantrelCtl& ctl, const HintContext& context) {
+  switch (ctl.last_run_end()) {
+    case RunEnd::kMissingProperties:
+      return MissingProperties(ctl, context);
+    case RunEnd::kQuickBooksError:
+    case RunEnd::kQueryError:
+      return QuickBooksHint(ctl.last_qb_status(), context);
+    case RunEnd::kStopped:
+      return StoppedHint(ctl, context);
+    case RunEnd::kNotRun: {
+      // A message during the run: a request whose reply had no page.
+      const SeenRequest* last = LastRequest(context);
+      if (last == nullptr || !last->completed ||
+          !JudgeReply(last->no_document ? std::nullopt
+                                        : std::optional<std::string_view>(last->reply))
+               .no_document) {
+        return "";
+      }
+      const std::string reply = last->failure ? " (" + last->failure->text + ")" : std::string();
+      return "the site answered " + What(*last) + " without a readable page" + reply +
+             "; it does not count as landed, and the entity is not marked as synced" + kRunAgain;
     }
-    const std::string cause =
-        " (" + What(*last) + ": " + last->failure->text +
-        (last->attempts > 1 ? ", after " + std::to_string(last->attempts) + " attempts" : "") + ")";
-    using Kind = platform::TransferFailure::Kind;
-    switch (last->failure->kind) {
-      case Kind::kRedirect:
-        return "the site at " + ctl.WGSecureServerURL + " answered " + What(*last) +
-               " with a redirect to " +
-               (last->failure->location.empty() ? std::string("no address")
-                                                : last->failure->location) +
-               ", which is never followed (a POST would lose its script or carry it to another "
-               "host); nothing was sent there: give the address the site answers at as "
-               "WGSecureServerURL" +
-               kRunAgain;
-      case Kind::kNoDocument:
-      case Kind::kConnect:
-        return "nothing answers at " + ctl.WGSecureServerURL + cause +
-               ": is the site's server running there?" +
-               (context.embedded_site_given
-                    ? ""
-                    : " (without WGSecureServerURL, --embedded-site serves one in process)") +
-               kRunAgain;
-      case Kind::kDropped:
-        return "the site at " + ctl.WGSecureServerURL + " closed the connection before it replied" +
-               cause + kRunAgain;
-      case Kind::kTimeout:
-        return "the site at " + ctl.WGSecureServerURL +
-               " did not give its whole reply in time (--request-timeout sets the limit)" + cause +
-               kRunAgain;
-      case Kind::kOther:
-        break;
-    }
-    return "no reply from " + ctl.WGSecureServerURL + cause + kRunAgain;
+    default:
+      return "";
   }
-  if (text == kNoDocumentMessage) {
-    const SeenRequest* last = LastRequest(context);
-    const std::string reply =
-        last != nullptr && last->failure ? " (" + last->failure->text + ")" : std::string();
-    return "the site answered " + (last != nullptr ? What(*last) : std::string("a request")) +
-           " without a readable page" + reply +
-           "; it does not count as landed, and the entity is not marked as synced" + kRunAgain;
-  }
-  if (text.starts_with("The following error occured while executing ASP.")) {
-    const SeenRequest* last = LastRequest(context);
-    return "the site refused " + (last != nullptr ? What(*last) : std::string("a request")) +
-           " with the reply above; nothing of that batch was applied" + kRunAgain +
-           " once the cause is fixed";
-  }
-  return "";
 }
 
 }  // namespace vantrel::cli
@@ -161,8 +187,8 @@ void LineTextHints(const VantrelCtl& ctl, std::vector<std::string>& hints) {
 // The site's marks on what it took: by entity, then the lines the site
 // stand-in could not file, each with the record it lacks.
 void WarningHints(const VantrelCtl& ctl, const RunRecord& record, std::vector<std::string>& hints) {
-  for (const EntityInfo* entity : EntitiesOfTheRun()) {
-    const long warnings = ctl.last_run_figures()[static_cast<std::size_t>(entity->kind)].warnings;
+  for (const EntityRow* entity : EntitiesOfTheRun()) {
+    const long warnings = ctl.last_run_figures()[entity->kind].warnings;
     if (warnings == 0) continue;
     const std::string count = std::to_string(warnings);
     if (entity->letter == "H" || entity->kind == EntityKind::kExpenses) {
@@ -211,7 +237,7 @@ std::vector<std::string> AfterRunHints(const VantrelCtl& ctl, const RunRecord& r
                                        : "reply \"" + watch.Masked(request.reply) + "\"") +
                       "): the " + LetterName(request.letter) +
                       " are not marked as synced, so the next run sends them again");
-    } else if (request.reply == kNoDataToUpload) {
+    } else if (JudgeReply(request.reply).no_data) {
       hints.push_back("the site answered upload " + request.letter + " (request " +
                       std::to_string(request.order) +
                       ") with \"No data to upload. \": nothing of that batch landed" + kRunAgain);

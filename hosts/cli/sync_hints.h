@@ -18,9 +18,10 @@ struct HintContext {
   const RequestWatch* watch = nullptr;
 };
 
-// The hint for the message box `text` of `ctl`'s run; "" when there is
-// nothing to add.
-std::string Hint(const std::string& text, const VantrelCtl& ctl, const HintContext& context);
+// The hint for the message box that `ctl`'s run shows now, told by how the
+// run ends (set before its closing message), the QuickBooks step that failed
+// and the last request's reply; "" when there is nothing to add.
+std::string Hint(const VantrelCtl& ctl, const HintContext& context);
 
 // The lines the command line adds after a run (each printed as "hint: ..."):
 // the time and expense records whose free texts the line format cannot

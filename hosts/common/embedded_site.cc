@@ -41,12 +41,13 @@ std::vector<std::string> TakeSiteDates(const site::SiteServer& server, platform:
   const auto params = platform::ReadObjectParams(ReadPage(page));
   if (!params) throw UsageError("the embedded site's page " + page + " has no <object>");
   std::vector<std::string> taken;
-  for (const VantrelCtl::LastSyncKey& key : VantrelCtl::LastSyncKeys()) {
-    const auto value = params->Read(key.key);
+  for (const EntityRow* owner : LastSyncOwners()) {
+    const std::string key(owner->last_sync_key);
+    const auto value = params->Read(key);
     if (!value || value->find_first_not_of(" \t") == std::string::npos) continue;
-    if (keep && keep(key.key)) continue;
-    bag.Set(key.key, *value);
-    taken.push_back(key.key);
+    if (keep && keep(key)) continue;
+    bag.Set(key, *value);
+    taken.push_back(key);
   }
   return taken;
 }

@@ -1,5 +1,6 @@
 #include "control/vantrel_ctl.h"
 #include "wizard/mod_wizard.h"
+#include "wizard/reply_verdict.h"
 
 namespace vantrel {
 
@@ -23,7 +24,7 @@ std::string VantrelCtl::GetResultMessage(long code) const {
     case wgurSuccess:
       return GetDirectionWord(state.lngSyncDirection) + " Completed.";
     case wgurAspFailed:
-      if (reply == "Invalid site code or site key. Kindly try again.") {
+      if (reply == kInvalidSiteReply) {
         return "Could not connect to the Wellgate. Your account has not been setup or has "
                "expired. Go to Maintain | Wellgate | Setup; to setup or renew your account.";
       }

@@ -22,12 +22,12 @@ void VantrelCtl::cmdSelectAll_Click() {
   WizardScreen& s = *screen_;
   // "Select All" ticks the list entities; "Uncheck All" clears every box.
   if (s.cmdSelectAll.caption() == "Select All") {
-    for (const EntityInfo& entity : Entities()) {
-      if (entity.in_select_all) (s.*entity.box).set_value(1);
+    for (const EntityRow& entity : Entities()) {
+      if (entity.in_select_all) (s.*Binding(entity.kind).box).set_value(1);
     }
     s.cmdSelectAll.set_caption("Uncheck All");
   } else if (s.cmdSelectAll.caption() == "Uncheck All") {
-    for (const EntityInfo& entity : Entities()) (s.*entity.box).set_value(0);
+    for (const EntityRow& entity : Entities()) (s.*Binding(entity.kind).box).set_value(0);
     s.cmdSelectAll.set_caption("Select All");
   }
 }
@@ -50,7 +50,7 @@ void VantrelCtl::ResetWizardScreen() {
   s.ProgressBar1.set_value(0);
   s.ProgressBar1.set_visible(false);
   s.fraProgress.set_visible(false);
-  for (const EntityInfo& entity : Entities()) (s.*entity.box).set_value(0);
+  for (const EntityRow& entity : Entities()) (s.*Binding(entity.kind).box).set_value(0);
   for (platform::CheckBox* box : {&s.chkContactQB, &s.chkWaitRes, &s.chkProcessing}) {
     box->set_value(0);
   }
@@ -64,10 +64,10 @@ void VantrelCtl::ResetWizardScreen() {
   s.lblWaiting.set_caption("Waiting for response");
   s.lblWaiting.Refresh();
   // Time and expenses keep their counts and failure counters.
-  for (const EntityInfo& entity : Entities()) {
+  for (const EntityRow& entity : Entities()) {
     if (!entity.cleared_with_screen) continue;
-    run_.counts.*entity.count = 0;
-    this->*entity.failures = 0;
+    run_.counts[entity.kind] = 0;
+    this->*Binding(entity.kind).failures = 0;
   }
   s.frameComm.set_visible(false);
   s.cmdSelectAll.set_caption("Select All");

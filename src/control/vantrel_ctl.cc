@@ -1,11 +1,13 @@
 #include "control/vantrel_ctl.h"
 
-#include "control/control_links.h"
+#include "control/control_plumbing.h"
+
 #include "convert/date_helpers.h"
 #include "platform/com_error.h"
 #include "platform/text_util.h"
 #include "quickbooks/qb_session.h"
 #include "upload/frm_wg_upload.h"
+#include "upload/site_batcher.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
@@ -35,7 +37,8 @@ VantrelCtl::VantrelCtl(platform::Env& env, platform::FormsHost& host)
       host_(host),
       pump_(&host),
       screen_(std::make_unique<WizardScreen>()),
-      links_(std::make_unique<ControlLinks>(*this)) {
+      stores_(std::make_unique<ConverterStores>()) {
+  plumbing_ = std::make_unique<ControlPlumbing>(*this, env_, pump_, host_, *screen_);
   WizardScreen& s = *screen_;
   s.SetHost(&host_);
   s.chkDebugMode.set_on_click([this] { chkDebugMode_Click(); });
@@ -47,54 +50,74 @@ VantrelCtl::VantrelCtl(platform::Env& env, platform::FormsHost& host)
   pump_.Add(&s.Timer1);
 }
 
-VantrelCtl::~VantrelCtl() {
-  // The module's upload form pumps its events through this control: it must
-  // not outlive it.
-  DiscardUploadForm(pump_);
-}
+VantrelCtl::~VantrelCtl() = default;
+
+frmWGUpload* VantrelCtl::upload_form() const { return plumbing_->form.form(); }
 
 BMWGUtilityResult VantrelCtl::UploadNow(platform::TextStream& myStream) {
-  return links_->Requests().UploadNow(myStream, nOptions);
+  return SiteRequests(plumbing_->surface, plumbing_->access).UploadNow(myStream, nOptions);
 }
 
 BMWGUtilityResult VantrelCtl::SendStatusUpdate(const std::string& strOptions) {
-  return links_->Requests().SendStatusUpdate(strOptions);
+  return SiteRequests(plumbing_->surface, plumbing_->access).SendStatusUpdate(strOptions);
 }
 
-long VantrelCtl::ContactQuickBooks() { return QBSession(env_).ContactQuickBooks(QBFilePath); }
-void VantrelCtl::CheckQBFile() { QBSession(env_).CheckQBFile(QBFilePath); }
-void VantrelCtl::BuildQBXMLRequest() { QBSession(env_).BuildQBXMLRequest(); }
-void VantrelCtl::SendQBXMLRequest() { QBSession(env_).SendQBXMLRequest(); }
-void VantrelCtl::EndQBSession() { QBSession(env_).EndQBSession(); }
-void VantrelCtl::CloseQBConnection() { QBSession(env_).CloseQBConnection(); }
+void VantrelCtl::Report(const QBStatus& status) {
+  // The one writer of the error pair for the QuickBooks steps: each step
+  // clears it, and one that failed sets it to its message.
+  WizardState& state = modWizard();
+  state.blnSyncError = status.IsError();
+  state.strSyncError = status.IsError() ? status.message : std::string();
+  if (status.kind != QBStatus::Kind::kOk) last_qb_status_ = status;
+}
 
-PassContext VantrelCtl::ContextFor(const EntityInfo& entity) {
+long VantrelCtl::ContactQuickBooks() {
+  const QBStatus status = QBSession(env_).ContactQuickBooks(QBFilePath);
+  Report(status);
+  return status.kind == QBStatus::Kind::kOk ? 1 : 0;
+}
+void VantrelCtl::CheckQBFile() { Report(QBSession(env_).CheckQBFile(QBFilePath)); }
+void VantrelCtl::BuildQBXMLRequest() { QBSession(env_).BuildQBXMLRequest(); }
+void VantrelCtl::SendQBXMLRequest() { Report(QBSession(env_).SendQBXMLRequest()); }
+void VantrelCtl::EndQBSession() { Report(QBSession(env_).EndQBSession()); }
+void VantrelCtl::CloseQBConnection() { Report(QBSession(env_).CloseQBConnection()); }
+
+PassContext VantrelCtl::ContextFor(const EntityRow& entity) {
+  const EntityBinding& binding = Binding(entity.kind);
   SharedReport shared;
   if (entity.reports_for_previous) {
-    const EntityInfo& previous = Entities()[static_cast<std::size_t>(entity.kind) - 1];
-    shared = {&(run_.counts.*previous.count), &(this->*previous.failures)};
+    const EntityKind previous = static_cast<EntityKind>(static_cast<int>(entity.kind) - 1);
+    shared = {&run_.counts[previous], &(this->*Binding(previous).failures)};
   }
   return PassContext{
-      .progress = *links_,
-      .script = *links_,
+      .progress = plumbing_->progress,
+      .batcher = plumbing_->batcher,
+      .stores = *stores_,
       .run = run_,
-      .failures = this->*entity.failures,
-      .count = run_.counts.*entity.count,
+      .failures = this->*binding.failures,
+      .count = run_.counts[entity.kind],
       .letter = entity.letter,
       .last_sync = modWizard().last_sync.*entity.last_sync,
       .words = *this,
       .now = env_.Now(),
       .shared = shared,
-      .reply_mark = entity.reply_mark != nullptr ? &(this->*entity.reply_mark) : nullptr,
-      .figures = &run_.figures[static_cast<std::size_t>(entity.kind)],
+      .reply_mark = binding.reply_mark != nullptr ? &(this->*binding.reply_mark) : nullptr,
+      .figures = &run_.figures[entity.kind],
   };
 }
 
-void VantrelCtl::RunConverter(const EntityInfo& entity) {
-  const ConvertPass pass = converters_->*entity.pass;
+void VantrelCtl::RunConverter(const EntityRow& entity) {
+  const ConvertPass pass = (*converters_)[entity.kind];
   if (pass == nullptr) return;
   PassContext context = ContextFor(entity);
   pass(context);
+  // A pass that could not read the response says why; the error pair is
+  // written here, as for every other step of the run.
+  if (run_.response_error) {
+    WizardState& state = modWizard();
+    state.blnSyncError = true;
+    state.strSyncError = *std::exchange(run_.response_error, std::nullopt);
+  }
 }
 
 std::string VantrelCtl::ReplaceSingleQuotes(std::string_view strParam) const {
@@ -131,27 +154,13 @@ constexpr TextProperty kTexts[] = {
     {"TessalyUser", &VantrelCtl::TessalyUser},
     {"QBFilePath", &VantrelCtl::QBFilePath},
 };
-using DateProperty = VantrelCtl::LastSyncKey;
-constexpr DateProperty kDates[] = {
-    {"CustomerLastSyncDate", &LastSyncDates::CustomerLastSyncDate},
-    {"EmployeeLastSyncDate", &LastSyncDates::EmployeeLastSyncDate},
-    {"GLAccountsLastSyncDate", &LastSyncDates::GLAccountsLastSyncDate},
-    {"TasksLastSyncDate", &LastSyncDates::TasksLastSyncDate},
-    {"ClassLastSyncDate", &LastSyncDates::ClassLastSyncDate},
-    {"VendorsLastSyncDate", &LastSyncDates::VendorsLastSyncDate},
-    {"TimeLastSyncDate", &LastSyncDates::TimeLastSyncDate},
-    {"ExpenseLastSyncDate", &LastSyncDates::ExpenseLastSyncDate},
-};
-
 }  // namespace
-
-std::span<const VantrelCtl::LastSyncKey> VantrelCtl::LastSyncKeys() { return kDates; }
 
 const std::vector<std::string_view>& VantrelCtl::PropertyNames() {
   static const std::vector<std::string_view> names = [] {
     std::vector<std::string_view> out = {"ResetTessaly"};
     for (const TextProperty& p : kTexts) out.push_back(p.key);
-    for (const DateProperty& p : kDates) out.push_back(p.key);
+    for (const EntityRow* owner : LastSyncOwners()) out.push_back(owner->last_sync_key);
     out.push_back("IncludeSalesTaxCodes");
     out.push_back("SafeLines");
     return out;
@@ -173,16 +182,17 @@ void VantrelCtl::ReadProperties(const platform::PropertyBag& bag) {
   if (!IsBlank(WGSecureServerURL) && WGSecureServerURL.back() != '/') WGSecureServerURL += "/";
 
   LastSyncDates& dates = modWizard().last_sync;
-  for (const DateProperty& p : kDates) {
-    const std::optional<std::string> value = bag.Read(p.key);
+  for (const EntityRow* owner : LastSyncOwners()) {
+    const std::string key(owner->last_sync_key);
+    const std::optional<std::string> value = bag.Read(key);
     const std::string_view text =
         value && !IsBlank(*value) ? std::string_view(*value) : kDefaultLastSyncText;
-    dates.*p.field =
-        ConvertParameter(p.key, [&] { return ToWholeSeconds(platform::TextToDate(text)); });
+    dates.*owner->last_sync =
+        ConvertParameter(key.c_str(), [&] { return ToWholeSeconds(platform::TextToDate(text)); });
   }
 
-  for (const EntityInfo& entity : Entities()) {
-    if (entity.cleared_with_screen) this->*entity.failures = 0;
+  for (const EntityRow& entity : Entities()) {
+    if (entity.cleared_with_screen) this->*Binding(entity.kind).failures = 0;
   }
 
   screen_->Label2.set_caption(EmpLexicon + "s");

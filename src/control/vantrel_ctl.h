@@ -11,6 +11,7 @@
 
 #include "control/entity_table.h"
 #include "control/wizard_screen.h"
+#include "convert/converter_stores.h"
 #include "convert/converters.h"
 #include "convert/pass_context.h"
 #include "platform/date_time.h"
@@ -19,16 +20,18 @@
 #include "platform/guid.h"
 #include "platform/text_stream.h"
 #include "platform/values.h"
+#include "quickbooks/qb_session.h"
 #include "wizard/bmwg_utility_result.h"
 #include "wizard/run_state.h"
 
 namespace vantrel {
 
-class ControlLinks;
+struct ControlPlumbing;
+class frmWGUpload;
 
 // How the last click on "Start &Sync" ended.
 enum class RunEnd {
-  kNotRun,             // no run has been started
+  kNotRun,             // no run has been started, or the one under way has not ended
   kNothingSelected,    // no entity was ticked
   kMissingProperties,  // a required property was blank
   kQuickBooksError,    // the company file or the connection failed
@@ -99,13 +102,6 @@ class VantrelCtl : public Wording {
   // The names of the parameters ReadProperties reads, in the order it reads
   // them.
   static const std::vector<std::string_view>& PropertyNames();
-  // The last-sync parameters in the order the load reads them, each with the
-  // date it fills.
-  struct LastSyncKey {
-    const char* key;
-    platform::DateTime LastSyncDates::*field;
-  };
-  static std::span<const LastSyncKey> LastSyncKeys();
 
   // Scripting safety.
   platform::HRESULT GetInterfaceSafetyOptions(const platform::Guid* riid, std::uint32_t* supported,
@@ -143,9 +139,9 @@ class VantrelCtl : public Wording {
   // upload script, the entity's letter, failure counter, count and last-sync
   // date, and the site's words (the control's own). Valid while the control
   // lives.
-  PassContext ContextFor(const EntityInfo& entity);
+  PassContext ContextFor(const EntityRow& entity);
   // Runs the converter of `entity` when this build has one.
-  void RunConverter(const EntityInfo& entity);
+  void RunConverter(const EntityRow& entity);
   // Tells the status page that the entity `strOptions` is complete.
   BMWGUtilityResult SendStatusUpdate(const std::string& strOptions);
   // Puts a new, empty "us-ascii" text stream into mScript.
@@ -158,12 +154,21 @@ class VantrelCtl : public Wording {
 
   WizardScreen& screen() { return *screen_; }
   RunState& run() { return run_; }
+  // The passes' record stores, kept from one run to the next.
+  ConverterStores& stores() { return *stores_; }
   const RunState& run() const { return run_; }
   platform::Env& env() { return env_; }
   platform::EventPump& event_pump() { return pump_; }
+  // The upload form the control's requests go through; null before its
+  // first request.
+  frmWGUpload* upload_form() const;
   // True from the click on "Start &Sync" to the end of the run.
   bool running() const { return running_; }
+  // How the last run ended; set before the run's closing message shows.
   RunEnd last_run_end() const { return last_run_end_; }
+  // How the last QuickBooks step that did not go well ended; kOk when all
+  // went well since the last click on "Start &Sync".
+  const QBStatus& last_qb_status() const { return last_qb_status_; }
   // The entity counts and the failed uploads of the last run as they stood at
   // its end, before the screen reset cleared them.
   const EntityCounts& last_run_counts() const { return last_run_counts_; }
@@ -177,6 +182,8 @@ class VantrelCtl : public Wording {
 
  private:
   void StartSync();
+  // Writes the error pair from a QuickBooks step's status.
+  void Report(const QBStatus& status);
   // Keeps the counts and failures of the run that is ending.
   void RecordRunTotals();
 
@@ -185,13 +192,17 @@ class VantrelCtl : public Wording {
   platform::EventPump pump_;
   bool running_ = false;
   RunEnd last_run_end_ = RunEnd::kNotRun;
+  QBStatus last_qb_status_;
   EntityCounts last_run_counts_;
   long last_run_failures_ = 0;
   RunFigures last_run_figures_;
   const Converters* converters_ = &AvailableConverters();
   std::unique_ptr<WizardScreen> screen_;
-  std::unique_ptr<ControlLinks> links_;
+  // The requests' surface, the progress strip and the batcher the passes
+  // post through, made of the control's own screen and properties.
+  std::unique_ptr<ControlPlumbing> plumbing_;
   RunState run_;
+  std::unique_ptr<ConverterStores> stores_;
 };
 
 // The direction word: "None", "Upload", "Download"; empty for other codes.

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "control/control_plumbing.h"
 #include "control/vantrel_ctl.h"
 #include "convert/converters.h"
 #include "platform/com_error.h"
@@ -52,7 +53,7 @@ void VantrelCtl::cmdNav_Click(int index) {
       ShowMessage(kHelpMessage, platform::MessageStyle::kInformation);
       break;
     case 1: {
-      frmWGUpload* form = ModuleUploadForm();
+      frmWGUpload* form = upload_form();
       if (form != nullptr && form->mWaiting) {
         form->WebBrowser1().Stop();
         form->mCancelled = true;
@@ -79,9 +80,10 @@ void VantrelCtl::cmdNav_Click(int index) {
 void VantrelCtl::RecordRunTotals() {
   last_run_counts_ = run_.counts;
   last_run_failures_ = 0;
-  for (const EntityInfo& entity : Entities()) {
-    last_run_failures_ += this->*entity.failures;
-    run_.figures[static_cast<std::size_t>(entity.kind)].failed = this->*entity.failures;
+  for (const EntityRow& entity : Entities()) {
+    const long failures = this->*Binding(entity.kind).failures;
+    last_run_failures_ += failures;
+    run_.figures[entity.kind].failed = failures;
   }
   last_run_figures_ = run_.figures;
 }
@@ -92,13 +94,19 @@ void VantrelCtl::StartSync() {
   last_run_counts_ = EntityCounts();
   last_run_failures_ = 0;
   last_run_figures_ = RunFigures();
+  last_qb_status_ = QBStatus();
+  // Each end below is recorded before its message shows, so that a host can
+  // tell what the message is about while it shows.
+  last_run_end_ = RunEnd::kNotRun;
 
   // Something must be ticked; the payment terms box counts too.
   bool any = s.chkQBPayTerms.value() == 1;
-  for (const EntityInfo& entity : Entities()) any = any || (s.*entity.box).value() == 1;
+  for (const EntityRow& entity : Entities()) {
+    any = any || (s.*Binding(entity.kind).box).value() == 1;
+  }
   if (!any) {
-    ShowMessage(kNothingSelected, platform::MessageStyle::kInformation);
     last_run_end_ = RunEnd::kNothingSelected;
+    ShowMessage(kNothingSelected, platform::MessageStyle::kInformation);
     return;
   }
 
@@ -113,15 +121,15 @@ void VantrelCtl::StartSync() {
   // Without an address, a file, the site's credentials and a user there is no run.
   if (IsBlank(WGSecureServerURL) || IsBlank(QBFilePath) || IsBlank(SiteCode) || IsBlank(SiteKey) ||
       IsBlank(TessalyUser)) {
+    last_run_end_ = RunEnd::kMissingProperties;
     ShowMessage(kMissingProperties, platform::MessageStyle::kInformation);
     ResetWizardScreen();
-    last_run_end_ = RunEnd::kMissingProperties;
     return;
   }
 
   // A last-sync date never loaded means 1 January 2000.
   const platform::DateTime first_day = *platform::DateTime::FromParts(2000, 1, 1);
-  for (const EntityInfo& entity : Entities()) {
+  for (const EntityRow& entity : Entities()) {
     platform::DateTime& date = state.last_sync.*entity.last_sync;
     if (date.IsZero()) date = first_day;
   }
@@ -134,11 +142,11 @@ void VantrelCtl::StartSync() {
   if (IsBlank(SILexicon)) SILexicon = "Service Item";
 
   auto abort_with_sync_error = [&] {
+    last_run_end_ = RunEnd::kQuickBooksError;
     RestoreMousePointer();
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     EndQBSession();
     ResetWizardScreen();
-    last_run_end_ = RunEnd::kQuickBooksError;
   };
 
   // The company file must exist before QuickBooks is asked to open it.
@@ -159,11 +167,11 @@ void VantrelCtl::StartSync() {
   // One request for everything ticked.
   QueryQuickBooks();
   if (state.blnSyncError) {
+    last_run_end_ = RunEnd::kQueryError;
     RestoreMousePointer();
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     s.frameComm.set_visible(false);
     ShowStageErrorCaptions(s);
-    last_run_end_ = RunEnd::kQueryError;
     return;
   }
 
@@ -173,7 +181,7 @@ void VantrelCtl::StartSync() {
   s.lblWaiting.Refresh();
 
   // The upload form is loaded fresh for the transfer.
-  frmWGUpload& form = UploadForm(env_, pump_);
+  frmWGUpload& form = plumbing_->form.Take();
   form.mSuccess = false;
   form.mCancelled = false;
   run_.mStopRun = false;
@@ -187,31 +195,31 @@ void VantrelCtl::StartSync() {
   // A pass stopped on an upload result or a cancel: say why, end the transfer
   // and the session.
   if (run_.mStopRun) {
+    last_run_end_ = RunEnd::kStopped;
     if (run_.mLastResult != wgurSuccess) {
       ShowMessage(GetResultMessage(run_.mLastResult), platform::MessageStyle::kCritical);
     }
     RecordRunTotals();
-    if (frmWGUpload* stopped = ModuleUploadForm()) {
+    if (frmWGUpload* stopped = upload_form()) {
       stopped->WebBrowser1().Stop();
       stopped->mCancelled = true;
       stopped->mWaiting = false;
     }
-    UnloadUploadForm();
+    plumbing_->form.Unload();
     ResetWizardScreen();
     EndQBSession();
     CloseQBConnection();
-    last_run_end_ = RunEnd::kStopped;
     return;
   }
 
   // A converter that could not read the response leaves the panel as it is.
   RestoreMousePointer();
   if (state.blnSyncError) {
+    last_run_end_ = RunEnd::kConversionError;
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     s.cmdSelectAll.set_visible(false);
     s.frameComm.set_visible(false);
     ShowStageErrorCaptions(s);
-    last_run_end_ = RunEnd::kConversionError;
     return;
   }
 
@@ -220,19 +228,19 @@ void VantrelCtl::StartSync() {
   s.lblProcessing.Refresh();
 
   bool sent = false;
-  for (const EntityInfo& entity : Entities()) sent = sent || run_.counts.*entity.count != 0;
+  for (const long count : run_.counts) sent = sent || count != 0;
   if (!sent) {
-    ShowMessage(kAlreadyInSync, platform::MessageStyle::kInformation);
     last_run_end_ = RunEnd::kAlreadyInSync;
+    ShowMessage(kAlreadyInSync, platform::MessageStyle::kInformation);
   } else {
     // The transfer is over: the summary tells what could not be sent.
     s.fraProgress.set_visible(false);
-    UnloadUploadForm();
+    plumbing_->form.Unload();
     s.lblTransfer1.set_caption("Transferred data");
     s.lblTransfer1.Refresh();
     s.chkProcessing.set_value(1);
-    ShowMessage(BuildSummaryMessage(), platform::MessageStyle::kInformation);
     last_run_end_ = RunEnd::kCompleted;
+    ShowMessage(BuildSummaryMessage(), platform::MessageStyle::kInformation);
   }
 
   // The screen back to idle and QuickBooks released.
@@ -247,28 +255,18 @@ void VantrelCtl::StartSync() {
 void VantrelCtl::QueryQuickBooks() {
   const WizardScreen& s = *screen_;
   SelectionFlags& f = modWizard().selection;
-  f.blnDoCustomers = s.chkQBCustomers.value() == 1;
-  f.blnDoEmployees = s.chkQBEmployee.value() == 1;
-  f.blnDoVendors = s.chkQBVendors.value() == 1;
+  // Each entity's flag from its box; the projects come with the customers.
+  for (const EntityRow& entity : Entities()) {
+    if (entity.selectable) f.*entity.selected = (s.*Binding(entity.kind).box).value() == 1;
+  }
   f.blnDoPayTerms = s.chkQBPayTerms.value() == 1;
-  f.blnDoTasks = s.chkQBTasks.value() == 1;
-  f.blnDoGLAccounts = s.chkQBCOA.value() == 1;
-  f.blnDoClasses = s.chkQBClasses.value() == 1;
   f.blnDoSalesReps = f.blnDoCustomers;
-  f.blnDoTime = s.chkQBTimesheet.value() == 1;
-  f.blnDoExpense = s.chkQBExpense.value() == 1;
   f.blnDoSalesTaxCodes = IncludeSalesTaxCodes && f.blnDoTasks;
   BuildQBXMLRequest();
   SendQBXMLRequest();
 }
 
-void VantrelCtl::OpenFreshUploadScript() {
-  auto script = std::make_unique<platform::TextStream>();
-  script->set_charset("us-ascii");
-  script->set_type(platform::TextStream::Type::kText);
-  script->Open();
-  run_.mScript = std::move(script);
-}
+void VantrelCtl::OpenFreshUploadScript() { run_.OpenFreshScript(); }
 
 void VantrelCtl::ConvertData() {
   WizardState& state = modWizard();
@@ -282,7 +280,7 @@ void VantrelCtl::ConvertData() {
   } release{run_};
   try {
     OpenFreshUploadScript();
-    for (const EntityInfo& entity : Entities()) {
+    for (const EntityRow& entity : Entities()) {
       if (!(state.selection.*entity.selected)) continue;
       RunConverter(entity);
       if (run_.mStopRun || state.blnSyncError) return;
@@ -313,17 +311,19 @@ std::string VantrelCtl::BuildSummaryMessage() const {
   }
 
   // The failure counters in the summary's order.
-  std::vector<const EntityInfo*> ranked(Entities().size());
-  for (const EntityInfo& entity : Entities()) ranked[entity.summary_rank] = &entity;
+  std::vector<const EntityRow*> ranked(Entities().size());
+  for (const EntityRow& entity : Entities()) ranked[entity.summary_rank] = &entity;
   bool any_failed = false;
-  for (const EntityInfo* entity : ranked) any_failed = any_failed || this->*entity->failures != 0;
+  for (const EntityRow* entity : ranked) {
+    any_failed = any_failed || this->*Binding(entity->kind).failures != 0;
+  }
 
   if (any_failed) {
     std::string message = "Quickbooks data synced with Tessaly. Following data could not be sent..";
     message += kCrLf;
     message += kCrLf;
-    for (const EntityInfo* entity : ranked) {
-      const long count = this->*entity->failures;
+    for (const EntityRow* entity : ranked) {
+      const long count = this->*Binding(entity->kind).failures;
       if (count != 0)
         message += SummaryName(*this, *entity) + " - " + std::to_string(count) + kCrLf;
     }

@@ -74,7 +74,7 @@ const ListEntity kAccounts{
 
 void ConvertAccounts(PassContext& pass) {
   AccountHooks hooks;
-  ConvertListEntity(pass, kAccounts, converterStores().accounts, hooks);
+  ConvertListEntity(pass, kAccounts, pass.stores.accounts, hooks);
 }
 
 }  // namespace vantrel

@@ -47,8 +47,6 @@ const ListEntity kClasses{
 
 const ListEntity& ClassesEntity() { return kClasses; }
 
-void ConvertClasses(PassContext& pass) {
-  ConvertListEntity(pass, kClasses, converterStores().classes);
-}
+void ConvertClasses(PassContext& pass) { ConvertListEntity(pass, kClasses, pass.stores.classes); }
 
 }  // namespace vantrel

@@ -117,7 +117,7 @@ const ListEntity kCustomers{
 
 void ConvertCustomers(PassContext& pass) {
   CustomerHooks hooks;
-  ConvertListEntity(pass, kCustomers, converterStores().customers, hooks);
+  ConvertListEntity(pass, kCustomers, pass.stores.customers, hooks);
 }
 
 }  // namespace vantrel

@@ -119,7 +119,7 @@ const ListEntity kEmployees{
 }  // namespace
 
 void ConvertEmployees(PassContext& pass) {
-  ConvertListEntity(pass, kEmployees, converterStores().employees);
+  ConvertListEntity(pass, kEmployees, pass.stores.employees);
 }
 
 }  // namespace vantrel

@@ -106,7 +106,7 @@ constexpr PassSpec kPasses[] = {
 bool ConvertExpensePass(PassContext& pass, int mode, long& lines) {
   if (pass.reply_mark != nullptr) *pass.reply_mark = false;
   std::unique_ptr<platform::XmlResponse> own;
-  ListStoreOf<TxnRow>& store = converterStores().expenses;
+  ListStoreOf<TxnRow>& store = pass.stores.expenses;
   const platform::XmlResponse* doc = LoadResponse(pass, own);
   if (doc == nullptr) return true;
   TransactionHooks hooks;

@@ -29,8 +29,8 @@ ItemRow& Row(RecordContext& record) { return static_cast<ItemRow&>(record.row); 
 // The first sales tax code of the response named `name` decides whether it
 // is taxable; none of that name: not taxable. nullopt when a code on the way
 // lacks the element the lookup reads (the record keeps its taxability).
-std::optional<bool> IsTaxableCode(std::string_view name) {
-  const auto& codes = converterStores().sales_tax_codes;
+std::optional<bool> IsTaxableCode(const ConverterStores& stores, std::string_view name) {
+  const auto& codes = stores.sales_tax_codes;
   if (!codes) return false;
   for (const SalesTaxCode& code : *codes) {
     if (!code.Name) return std::nullopt;
@@ -42,7 +42,7 @@ std::optional<bool> IsTaxableCode(std::string_view name) {
 }
 
 // Keeps the sales tax codes of `doc` for the lookup.
-void LoadSalesTaxCodes(const platform::XmlResponse& doc) {
+void LoadSalesTaxCodes(ConverterStores& stores, const platform::XmlResponse& doc) {
   std::vector<SalesTaxCode> codes;
   platform::XmlRecords records = doc.Records("SalesTaxCodeRet");
   for (platform::XmlNode node = records.Next(); node; node = records.Next()) {
@@ -52,7 +52,7 @@ void LoadSalesTaxCodes(const platform::XmlResponse& doc) {
       code.IsTaxable = taxable.Text();
     }
   }
-  converterStores().sales_tax_codes = std::move(codes);
+  stores.sales_tax_codes = std::move(codes);
 }
 
 // The text of `name` under `node`, when both are there.
@@ -133,7 +133,7 @@ bool Taxable(RecordContext& record, const Column& /*column*/, std::string& out) 
   }
   std::string name;
   if (ChildTextOf(code, "FullName", name)) {
-    if (const std::optional<bool> taxable = IsTaxableCode(name)) {
+    if (const std::optional<bool> taxable = IsTaxableCode(record.pass.stores, name)) {
       row.Taxable = *taxable ? "True" : "False";
     }
   }
@@ -227,7 +227,7 @@ void ConvertItems(PassContext& pass) {
   std::unique_ptr<platform::XmlResponse> own;
   const platform::XmlResponse* doc = LoadResponse(pass, own);
   if (doc == nullptr) return;
-  LoadSalesTaxCodes(*doc);
+  LoadSalesTaxCodes(pass.stores, *doc);
   pass.failures = 0;
 
   SalesItemHooks sales;
@@ -245,7 +245,7 @@ void ConvertItems(PassContext& pass) {
     const WalkOutcome outcome =
         WalkRecords(kind_pass, *doc,
                     {.spec = entity.pass,
-                     .store = converterStores().items[static_cast<std::size_t>(kind)],
+                     .store = pass.stores.items[static_cast<std::size_t>(kind)],
                      .hooks = kind == kPayrollWage ? static_cast<ListHooks&>(payroll) : sales,
                      .writer = writer,
                      .row_base = next_base,

@@ -203,7 +203,7 @@ const ListEntity kProjects{
 
 void ConvertProjects(PassContext& pass) {
   ProjectHooks hooks;
-  ConvertListEntity(pass, kProjects, converterStores().projects, hooks);
+  ConvertListEntity(pass, kProjects, pass.stores.projects, hooks);
 }
 
 }  // namespace vantrel

@@ -52,7 +52,7 @@ void ConvertTime(PassContext& pass) {
   if (pass.reply_mark != nullptr) *pass.reply_mark = false;
   TransactionHooks hooks;
   LineWriter writer(kTimeLines);
-  RunPass(pass, kTime, converterStores().time, hooks, writer);
+  RunPass(pass, kTime, pass.stores.time, hooks, writer);
 }
 
 }  // namespace vantrel

@@ -95,8 +95,6 @@ const ListEntity kVendors{
 
 }  // namespace
 
-void ConvertVendors(PassContext& pass) {
-  ConvertListEntity(pass, kVendors, converterStores().vendors);
-}
+void ConvertVendors(PassContext& pass) { ConvertListEntity(pass, kVendors, pass.stores.vendors); }
 
 }  // namespace vantrel

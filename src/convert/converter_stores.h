@@ -58,9 +58,6 @@ struct ConverterStores {
   std::optional<std::vector<SalesTaxCode>> sales_tax_codes;
 };
 
-// This thread's stores.
-ConverterStores& converterStores();
-
 }  // namespace vantrel
 
 #endif  // VANTREL_CONVERT_CONVERTER_STORES_H_

@@ -5,17 +5,18 @@
 namespace vantrel {
 
 const Converters& AvailableConverters() {
-  static const Converters kConverters{
-      .employees = ConvertEmployees,
-      .customers = ConvertCustomers,
-      .projects = ConvertProjects,
-      .classes = ConvertClasses,
-      .accounts = ConvertAccounts,
-      .items = ConvertItems,
-      .vendors = ConvertVendors,
-      .time = ConvertTime,
-      .expenses = ConvertExpenses,
-  };
+  // In pass order, as the registry lists the entities.
+  static const Converters kConverters{{
+      ConvertEmployees,
+      ConvertCustomers,
+      ConvertProjects,
+      ConvertClasses,
+      ConvertAccounts,
+      ConvertItems,
+      ConvertVendors,
+      ConvertTime,
+      ConvertExpenses,
+  }};
   return kConverters;
 }
 

@@ -4,23 +4,15 @@
 #define VANTREL_CONVERT_CONVERTERS_H_
 
 #include "convert/pass_context.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
 using ConvertPass = void (*)(PassContext& pass);
 
-struct Converters {
-  ConvertPass employees = nullptr;
-  ConvertPass customers = nullptr;
-  ConvertPass projects = nullptr;
-  ConvertPass classes = nullptr;
-  ConvertPass accounts = nullptr;
-  ConvertPass items = nullptr;
-  ConvertPass vendors = nullptr;
-  ConvertPass time = nullptr;
-  // Both expense passes, checks then bills, and the one status update.
-  ConvertPass expenses = nullptr;
-};
+// The pass of each entity; the expenses' pass runs both expense passes,
+// checks then bills, and makes the one status update.
+using Converters = PerEntity<ConvertPass>;
 
 // The passes this build provides.
 const Converters& AvailableConverters();

@@ -8,7 +8,7 @@ namespace vantrel {
 
 const platform::XmlResponse* LoadResponse(PassContext& pass,
                                           std::unique_ptr<platform::XmlResponse>& own) {
-  WizardState& wizard = modWizard();
+  const WizardState& wizard = modWizard();
   platform::XmlResponse* response = pass.run.response.get();
   if (response == nullptr) {
     own = std::make_unique<platform::XmlResponse>();
@@ -16,8 +16,7 @@ const platform::XmlResponse* LoadResponse(PassContext& pass,
   }
   if (!response->loaded()) response->Load(wizard.strResponseXML);
   if (response->parsed()) return response;
-  wizard.blnSyncError = true;
-  wizard.strSyncError = response->parse_error();
+  pass.run.response_error = response->parse_error();
   return nullptr;
 }
 
@@ -28,7 +27,7 @@ void ResetFailures(PassContext& pass, const PassSpec& spec, FailureReset moment)
 void FinishPass(PassContext& pass, std::string_view letter, bool earned) {
   if (earned) {
     try {
-      pass.run.mLastResult = pass.script.SendStatus(letter);
+      pass.run.mLastResult = pass.batcher.SendStatus(letter);
     } catch (const platform::ComError&) {
       // The status update traps no error of its own; a pass goes on past a
       // failing step, and the result it would have stored stays as it was.

@@ -31,9 +31,9 @@ void ConvertListEntity(PassContext& pass, const ListEntity& entity, ListStore& s
 
 // The run's response (strResponseXML) for one pass: the run's reading when
 // the run keeps one (read at its first use), otherwise one made for this
-// pass in `own`. When it does not parse, sets the error pair (strSyncError:
-// the parser's description) and returns null; every later pass of the run
-// does the same.
+// pass in `own`. When it does not parse, keeps the parser's description in
+// the run's response_error (the driver turns it into the error pair) and
+// returns null; every later pass of the run does the same.
 const platform::XmlResponse* LoadResponse(PassContext& pass,
                                           std::unique_ptr<platform::XmlResponse>& own);
 

@@ -24,12 +24,15 @@ bool UnchangedSince(const ListRow& row, platform::DateTime last_sync) {
          last_sync.seconds() - row.TimeModified.seconds() > 0;
 }
 
-// Counts, shows, writes and uploads each entry a writer hands over.
-class WalkOut final : public EntryOut {
+// Counts and shows each entry a writer hands over and gives it to the
+// pass's batcher; runs the hooks after each upload the pass goes on from.
+class WalkOut final : public EntryOut, public UploadReplyHook {
  public:
   WalkOut(PassContext& pass, const Walk& walk)
       : pass_(pass),
-        policy_{walk.spec.letter.empty() ? pass.letter : walk.spec.letter, &walk.hooks},
+        hooks_(walk.hooks),
+        batch_{pass.run, pass.failures, pass.figures,
+               walk.spec.letter.empty() ? pass.letter : walk.spec.letter, this},
         running_head_(walk.spec.running_text.For(pass.words)) {}
 
   bool Put(std::string_view entry) override {
@@ -38,20 +41,24 @@ class WalkOut final : public EntryOut {
     caption_ += std::to_string(pass_.count);
     caption_ += ')';
     pass_.progress.Caption(caption_);
-    pass_.script.Write(entry);
     ++written_;
-    if (AfterEntryWritten(pass_, policy_)) return true;
+    if (pass_.batcher.Put(batch_, entry)) return true;
     stopped_ = true;
     return false;
   }
 
-  const UploadPolicy& policy() const { return policy_; }
+  void AfterUpload() override { hooks_.AfterUpload(pass_); }
+
+  // Posts what is left at the end of the walk; false when refused.
+  bool Finish() { return pass_.batcher.Finish(batch_); }
+  std::string_view letter() const { return batch_.letter; }
   bool stopped() const { return stopped_; }
   long written() const { return written_; }
 
  private:
   PassContext& pass_;
-  const UploadPolicy policy_;
+  ListHooks& hooks_;
+  BatchPass batch_;
   const std::string running_head_;
   std::string caption_;
   long written_ = 0;
@@ -122,7 +129,7 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, con
         walk.store.Row(static_cast<std::size_t>(i) + 1),
         out.written(),
         scratch,
-        out.policy().letter};
+        out.letter()};
     if (!hooks.TakeRecord(record)) continue;
     if (pass.figures != nullptr) ++pass.figures->read;
 
@@ -150,7 +157,7 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, con
     if (out.written() > before) hooks.Written(record);
   }
 
-  if (!UploadRest(pass, out.policy())) return {PassEnd::kStopped, count};
+  if (!out.Finish()) return {PassEnd::kStopped, count};
   return {PassEnd::kFinished, count};
 }
 

@@ -11,7 +11,6 @@
 
 #include "convert/list_store.h"
 #include "convert/pass_context.h"
-#include "convert/upload_step.h"
 #include "platform/xml_document.h"
 
 namespace vantrel {
@@ -39,8 +38,9 @@ enum class PassEnd { kNotParsed, kNoRecords, kStopped, kFinished };
 
 // What sets a converter's walk apart besides its writer. A converter derives
 // from it to keep state for one pass; every hook has a neutral default.
-class ListHooks : public UploadReplyHook {
+class ListHooks {
  public:
+  virtual ~ListHooks() = default;
   // Before anything else of a record; false skips it (nothing recorded,
   // written or counted).
   virtual bool TakeRecord(RecordContext& record);
@@ -52,8 +52,8 @@ class ListHooks : public UploadReplyHook {
   virtual bool TakeFiltered(RecordContext& record);
   // After the record's entries went into the script (at least one).
   virtual void Written(RecordContext& record);
-  // After each upload the pass goes on from.
-  void AfterUpload(PassContext& pass) override;
+  // After each upload the pass goes on from, before the fresh script opens.
+  virtual void AfterUpload(PassContext& pass);
   // Whether the finished pass earns the status update: by default, when it
   // wrote entries and the entity's failure counter is 0.
   virtual bool StatusEarned(const PassContext& pass);

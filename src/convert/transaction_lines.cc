@@ -5,13 +5,9 @@
 #include "convert/converter_stores.h"
 #include "platform/text_util.h"
 #include "platform/values.h"
+#include "wizard/reply_verdict.h"
 
 namespace vantrel {
-
-bool IsLinesErrorMark(std::string_view reply) {
-  const std::string_view trimmed = platform::TrimSpaces(reply);
-  return trimmed.size() == 8 && trimmed.back() >= '0' && trimmed.back() <= '9';
-}
 
 void TransactionHooks::FillRow(RecordContext& record) {
   TxnRow& row = static_cast<TxnRow&>(record.row);
@@ -21,7 +17,7 @@ void TransactionHooks::FillRow(RecordContext& record) {
 }
 
 void TransactionHooks::AfterUpload(PassContext& pass) {
-  if (pass.reply_mark != nullptr && IsLinesErrorMark(pass.script.ReplyText())) {
+  if (pass.reply_mark != nullptr && JudgeReply(pass.batcher.ReplyText()).lines_mark >= 0) {
     *pass.reply_mark = true;
   }
 }

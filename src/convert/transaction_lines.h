@@ -18,10 +18,6 @@ struct TxnRow : ListRow {
   std::string EditSequence;
 };
 
-// A reply that, trimmed of blanks, is exactly 8 characters ending with a
-// digit: the server's mark that it could not take some lines.
-bool IsLinesErrorMark(std::string_view reply);
-
 // Hooks of a transaction pass: keeps TxnID and EditSequence in the row and
 // reads every continuing upload's reply for the error mark.
 class TransactionHooks : public ListHooks {

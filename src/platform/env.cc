@@ -1,5 +1,7 @@
 #include "platform/env.h"
 
+#include "platform/system_events.h"
+
 #include <dirent.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
@@ -70,35 +72,8 @@ std::unique_ptr<WebBrowser> SystemEnv::CreateWebBrowser() {
   return NewCurlWebBrowser(browser_options_);
 }
 
-void EventPump::Add(Timer* timer) {
-  if (std::find(timers_.begin(), timers_.end(), timer) == timers_.end()) timers_.push_back(timer);
-}
+void HandleSystemEvents() {}
 
-void EventPump::Remove(Timer* timer) { std::erase(timers_, timer); }
-
-void EventPump::Add(WebBrowser* browser) {
-  if (std::find(browsers_.begin(), browsers_.end(), browser) == browsers_.end()) {
-    browsers_.push_back(browser);
-  }
-}
-
-void EventPump::Remove(WebBrowser* browser) { std::erase(browsers_, browser); }
-
-void EventPump::DoEvents() {
-  bool waited = false;
-  // Copies: a handler may add or remove browsers and timers.
-  const std::vector<WebBrowser*> browsers = browsers_;
-  for (WebBrowser* browser : browsers) {
-    if (!browser->Busy()) continue;
-    browser->Poll(waited ? std::chrono::milliseconds(0) : std::chrono::milliseconds(10));
-    waited = true;
-  }
-  const auto now = std::chrono::steady_clock::now();
-  const std::vector<Timer*> timers = timers_;
-  for (Timer* timer : timers) timer->TickIfDue(now);
-  if (host_ != nullptr) host_->ProcessPendingEvents();
-  // Nothing to wait on: yield briefly rather than spin.
-  if (!waited) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
+void IdleWait() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
 }  // namespace vantrel::platform

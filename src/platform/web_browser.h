@@ -10,9 +10,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantrel::platform {
+
+// The text a navigation completes with when it got no reply: the browser's
+// own error page.
+inline constexpr char kActionCancelled[] = "Action cancelled";
 
 // Navigation flags.
 inline constexpr int kNavNoHistory = 2;
@@ -72,6 +77,15 @@ class WebBrowser {
   // document, or for a browser that cannot tell.
   virtual std::optional<TransferFailure> LastFailure() const { return std::nullopt; }
 
+  // The header fields of the reply to the last navigation's own request (the
+  // top document, never a frame's), in the order they came: names as the
+  // server sent them, values without the blanks around them. Empty before
+  // any reply, for a navigation that got none, or for a browser that cannot
+  // tell. A new navigation clears them; a reply whose body then fails to
+  // arrive keeps the fields that came.
+  using HeaderFields = std::vector<std::pair<std::string, std::string>>;
+  virtual HeaderFields LastReplyHeaders() const { return {}; }
+
  protected:
   void FireDocumentComplete(const std::optional<std::string>& body_text) {
     if (on_document_complete_) on_document_complete_(body_text);
@@ -123,7 +137,8 @@ struct CurlBrowserOptions {
 //   again on a new connection only when a kept one closed before any reply.
 //   A request whose connection drops later is not sent again.
 // - LastFailure tells why the last navigation completed with "Action
-//   cancelled"; a new navigation clears it.
+//   cancelled"; a new navigation clears it. LastReplyHeaders holds the header
+//   fields of the navigation's last reply (after a 1xx, the final one's).
 // - Poll fires at most one completion per call. Stop and a new Navigate2
 //   abort the transfers and drop completions not yet fired. Busy is true from
 //   Navigate2 until the last completion has been fired.
@@ -136,7 +151,8 @@ std::unique_ptr<WebBrowser> NewCurlWebBrowser(const CurlBrowserOptions& options)
 
 // The address as a browser puts it on the wire: a blank becomes %20, control
 // characters and bytes from 0x7F up become %XX (upper-case hex); every other
-// character, "%", "&", "?", "=", "#" and "/" included, is left as it is.
+// character, "%", "&", "?", "=", "#" and "/" included, is left as it is
+// (PercentEncode in platform/text_util.h with nothing reserved).
 std::string BrowserAddress(std::string_view url);
 
 }  // namespace vantrel::platform

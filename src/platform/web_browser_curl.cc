@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/com_error.h"
@@ -19,7 +21,6 @@ namespace vantrel::platform {
 
 namespace {
 
-constexpr char kActionCancelled[] = "Action cancelled";
 constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; Vantrel)";
 constexpr long kNavigateFailed = -2147467259;  // E_FAIL as the control reports it
 constexpr int kMaxFrameDepth = 3;
@@ -80,6 +81,7 @@ struct Transfer {
   int parent = -1;  // index of the frameset page that loads this frame
   int depth = 0;    // 0 for the top page
   int open_frames = 0;
+  WebBrowser::HeaderFields reply_headers;  // the top page's only
   char error[CURL_ERROR_SIZE] = {};
 };
 
@@ -134,6 +136,25 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
+// Keeps one header line of the top page's reply. A status line starts the
+// fields of a new reply (the final one after a 1xx); a line that begins
+// with a blank or tab carries on the field before it.
+size_t KeepHeader(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const size_t n = size * count;
+  std::string_view line(data, n);
+  if (line.starts_with("HTTP/")) {
+    t->reply_headers.clear();
+  } else if ((line.starts_with(" ") || line.starts_with("\t")) && !t->reply_headers.empty()) {
+    std::string& value = t->reply_headers.back().second;
+    value = std::string(TrimWhitespace(value + " " + std::string(TrimWhitespace(line))));
+  } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
+    t->reply_headers.emplace_back(std::string(TrimWhitespace(line.substr(0, colon))),
+                                  std::string(TrimWhitespace(line.substr(colon + 1))));
+  }
+  return n;
+}
+
 class CurlWebBrowser : public WebBrowser {
  public:
   explicit CurlWebBrowser(const CurlBrowserOptions& options) : options_(options) {
@@ -162,6 +183,7 @@ class CurlWebBrowser : public WebBrowser {
                  const std::string& headers) override {
     Stop();
     last_failure_.reset();
+    last_headers_.clear();
     std::optional<std::string> address = ResolveAddress("", BrowserAddress(url));
     if (!address) RaiseNavigateFailed("not an http or https address");
     no_cache_ = (flags & kNavNoReadFromCache) != 0;
@@ -182,6 +204,8 @@ class CurlWebBrowser : public WebBrowser {
   bool Busy() const override { return active_ > 0 || !pending_.empty(); }
 
   std::optional<TransferFailure> LastFailure() const override { return last_failure_; }
+
+  HeaderFields LastReplyHeaders() const override { return last_headers_; }
 
   void Poll(std::chrono::milliseconds max_wait) override {
     if (DeliverOne()) return;
@@ -231,6 +255,10 @@ class CurlWebBrowser : public WebBrowser {
     }
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &WriteBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, t.get());
+    if (depth == 0) {
+      curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &KeepHeader);
+      curl_easy_setopt(e, CURLOPT_HEADERDATA, t.get());
+    }
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t->error);
 
     if (post_data) {
@@ -315,6 +343,7 @@ class CurlWebBrowser : public WebBrowser {
     curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &raw_location);
     std::string location = raw_location ? raw_location : "";
     Release(t);
+    if (t->depth == 0) last_headers_ = std::move(t->reply_headers);
 
     if (result != CURLE_OK) {
       if (t->depth == 0) last_failure_ = FailureOf(result, t->error);
@@ -387,26 +416,12 @@ class CurlWebBrowser : public WebBrowser {
   int active_ = 0;
   int frames_started_ = 0;
   std::optional<TransferFailure> last_failure_;
+  HeaderFields last_headers_;
 };
 
 }  // namespace
 
-std::string BrowserAddress(std::string_view url) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(url.size());
-  for (char ch : url) {
-    auto c = static_cast<unsigned char>(ch);
-    if (c <= 0x20 || c >= 0x7F) {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 0x0F];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
-}
+std::string BrowserAddress(std::string_view url) { return PercentEncode(url); }
 
 std::unique_ptr<WebBrowser> NewCurlWebBrowser() { return NewCurlWebBrowser(CurlBrowserOptions{}); }
 

@@ -21,15 +21,7 @@ constexpr char kNotRunningPrefix[] = "If QuickBooks is not running";
 constexpr char kFileNotOpen[] =
     "Your Quickbooks file is not open, please open your Quickbooks file and try again.";
 
-void ClearErrorPair(WizardState& state) {
-  state.blnSyncError = false;
-  state.strSyncError.clear();
-}
-
-void SetErrorPair(WizardState& state, std::string text) {
-  state.blnSyncError = true;
-  state.strSyncError = std::move(text);
-}
+QBStatus Failed(std::string text) { return {QBStatus::Kind::kFailed, std::move(text)}; }
 
 long VersionCode(const std::string& version) {
   if (version == "1.0") return kQbXml10;
@@ -51,22 +43,19 @@ platform::RequestProcessor& Processor(WizardState& state) {
 
 }  // namespace
 
-void QBSession::CheckQBFile(const std::string& path) {
-  WizardState& state = modWizard();
-  ClearErrorPair(state);
+QBStatus QBSession::CheckQBFile(const std::string& path) {
   bool found = false;
   try {
     found = env_.FindFile(path);
   } catch (const platform::ComError&) {
     found = false;
   }
-  if (!found) SetErrorPair(state, "Cannot find '" + path + "'");
+  if (found) return {};
+  return {QBStatus::Kind::kFileMissing, "Cannot find '" + path + "'"};
 }
 
-long QBSession::ContactQuickBooks(const std::string& path) {
+QBStatus QBSession::ContactQuickBooks(const std::string& path) {
   WizardState& state = modWizard();
-  ClearErrorPair(state);
-  long result = 0;
   try {
     state.objRequestProcessor.reset();
     state.objRequestProcessor = env_.CreateRequestProcessor();
@@ -79,20 +68,17 @@ long QBSession::ContactQuickBooks(const std::string& path) {
     state.strTicket = rp.BeginSession("", kDoNotCareMode);
     if (state.strTicket.empty()) {
       state.lngQBXMLVersion = kQbXml10;
-      return 0;
+      return {QBStatus::Kind::kNoTicket, ""};
     }
 
     const std::string open_file = rp.GetCurrentCompanyFileName(state.strTicket);
     if (platform::ToUpperAscii(platform::TrimSpaces(open_file)) !=
         platform::ToUpperAscii(platform::TrimSpaces(path))) {
-      SetErrorPair(state, "Your Current Quickbooks file '" + open_file +
-                              "' does not match with the QB file you are using with Tessaly '" +
-                              path +
-                              "'. \r\nPlease open the correct Quickbooks file and "
-                              "try again.");
-      return 0;
+      return {QBStatus::Kind::kWrongCompany,
+              "Your Current Quickbooks file '" + open_file +
+                  "' does not match with the QB file you are using with Tessaly '" + path +
+                  "'. \r\nPlease open the correct Quickbooks file and try again."};
     }
-    result = 1;
 
     const auto versions = rp.QBXMLVersionsForSession(state.strTicket);
     if (!versions || versions->empty()) {
@@ -100,15 +86,13 @@ long QBSession::ContactQuickBooks(const std::string& path) {
     } else {
       state.lngQBXMLVersion = VersionCode(versions->back());
     }
-    return result;
+    return {};
   } catch (const platform::ComError& e) {
-    if (e.description().starts_with(kNotRunningPrefix)) {
-      SetErrorPair(state, kFileNotOpen);
-    } else {
-      SetErrorPair(state, e.description());
-    }
     state.strTicket.clear();
-    return 0;
+    if (e.description().starts_with(kNotRunningPrefix)) {
+      return {QBStatus::Kind::kNotRunning, kFileNotOpen};
+    }
+    return Failed(e.description());
   }
 }
 
@@ -118,42 +102,42 @@ void QBSession::BuildQBXMLRequest() {
   state.strRequestXML = ComposeQBXMLRequest(state.selection, state.lngQBXMLVersion);
 }
 
-void QBSession::SendQBXMLRequest() {
+QBStatus QBSession::SendQBXMLRequest() {
   WizardState& state = modWizard();
-  ClearErrorPair(state);
   state.strResponseXML.clear();
   try {
     state.strResponseXML = Processor(state).ProcessRequest(state.strTicket, state.strRequestXML);
     if (!state.strRequestXML.empty() && state.strResponseXML.empty()) {
-      SetErrorPair(state, "qbXML: no response!");
+      return {QBStatus::Kind::kNoResponse, "qbXML: no response!"};
     }
+    return {};
   } catch (const platform::ComError& e) {
-    SetErrorPair(state, e.description());
+    return Failed(e.description());
   }
 }
 
-void QBSession::EndQBSession() {
+QBStatus QBSession::EndQBSession() {
   WizardState& state = modWizard();
-  ClearErrorPair(state);
   try {
     if (!state.strTicket.empty() && state.blnConnectionOpen) {
       Processor(state).EndSession(state.strTicket);
     }
+    return {};
   } catch (const platform::ComError& e) {
-    SetErrorPair(state, e.description());
+    return Failed(e.description());
   }
 }
 
-void QBSession::CloseQBConnection() {
+QBStatus QBSession::CloseQBConnection() {
   WizardState& state = modWizard();
-  ClearErrorPair(state);
   try {
     if (state.blnConnectionOpen) {
       Processor(state).CloseConnection();
       state.blnConnectionOpen = false;
     }
+    return {};
   } catch (const platform::ComError& e) {
-    SetErrorPair(state, e.description());
+    return Failed(e.description());
   }
 }
 

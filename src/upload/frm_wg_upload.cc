@@ -1,13 +1,9 @@
 #include "upload/frm_wg_upload.h"
 
-#include "platform/text_util.h"
 #include "wizard/mod_wizard.h"
+#include "wizard/reply_verdict.h"
 
 namespace vantrel {
-
-namespace {
-thread_local std::unique_ptr<frmWGUpload> t_upload_form;
-}  // namespace
 
 frmWGUpload::frmWGUpload(std::unique_ptr<platform::WebBrowser> browser, platform::EventPump& pump)
     : browser_(std::move(browser)), pump_(pump) {
@@ -61,33 +57,24 @@ void frmWGUpload::WebBrowser1_DocumentComplete(const std::optional<std::string>&
     return;
   }
   mReplyText = *body_text;
-  const std::string_view trimmed = platform::TrimSpaces(mReplyText);
-  if (platform::ToUpperAscii(trimmed.substr(0, 7)) == "SUCCESS") {
+  const ReplyVerdict verdict = JudgeReply(body_text);
+  if (verdict.accepted) {
     WizardState& state = modWizard();
-    if (trimmed.back() == 'T') {
-      state.blnServerAddedTasks = true;
-    } else if (trimmed.back() == 'P') {
-      state.blnServerAddedProjects = true;
-    }
+    if (verdict.added_tasks) state.blnServerAddedTasks = true;
+    if (verdict.added_projects) state.blnServerAddedProjects = true;
     mSuccess = true;
   }
   mWaiting = false;
 }
 
-frmWGUpload& UploadForm(platform::Env& env, platform::EventPump& pump) {
-  if (!t_upload_form) t_upload_form = std::make_unique<frmWGUpload>(env.CreateWebBrowser(), pump);
-  if (!t_upload_form->loaded()) t_upload_form->Form_Load();
-  return *t_upload_form;
+frmWGUpload& UploadFormSlot::Take() {
+  if (!form_) form_ = std::make_unique<frmWGUpload>(env_.CreateWebBrowser(), pump_);
+  if (!form_->loaded()) form_->Form_Load();
+  return *form_;
 }
 
-frmWGUpload* ModuleUploadForm() { return t_upload_form.get(); }
-
-void DiscardUploadForm(const platform::EventPump& pump) {
-  if (t_upload_form && &t_upload_form->pump() == &pump) t_upload_form.reset();
-}
-
-void UnloadUploadForm() {
-  if (t_upload_form && t_upload_form->loaded()) t_upload_form->Form_Unload();
+void UploadFormSlot::Unload() {
+  if (form_ && form_->loaded()) form_->Form_Unload();
 }
 
 }  // namespace vantrel

@@ -62,19 +62,25 @@ class frmWGUpload {
   bool mLoaded_ = false;
 };
 
-// The module's upload form (one per thread), created on first use with a
-// browser of `env` and events delivered by `pump`, and loaded when it is not.
-frmWGUpload& UploadForm(platform::Env& env, platform::EventPump& pump);
+// The upload form of one control: made on first use, with a browser of
+// `env` and its events delivered by `pump` (both must outlive the slot), and
+// loaded whenever it is taken. One form serves every request of the control.
+class UploadFormSlot {
+ public:
+  UploadFormSlot(platform::Env& env, platform::EventPump& pump) : env_(env), pump_(pump) {}
 
-// The module's upload form; null before the first use.
-frmWGUpload* ModuleUploadForm();
+  // The form, made on first use and loaded when it is not.
+  frmWGUpload& Take();
+  // The form; null before the first use.
+  frmWGUpload* form() const { return form_.get(); }
+  // Unloads the form when there is one.
+  void Unload();
 
-// Destroys the module's form when its events come through `pump` (a control
-// going away takes the form that uses its pump with it).
-void DiscardUploadForm(const platform::EventPump& pump);
-
-// Unloads the module's form when there is one.
-void UnloadUploadForm();
+ private:
+  platform::Env& env_;
+  platform::EventPump& pump_;
+  std::unique_ptr<frmWGUpload> form_;
+};
 
 }  // namespace vantrel
 

@@ -7,28 +7,28 @@
 namespace vantrel {
 
 std::optional<BMWGUtilityResult> NavigateAndClassify(
-    RequestHost& host, const std::string& url,
+    RequestSurface& surface, const std::string& url,
     const std::optional<std::vector<std::uint8_t>>& post_data) {
   // The transfer indicator: "Please wait..." blinks until the screen is reset.
-  host.StartTransferIndicator();
+  surface.StartTransferIndicator();
 
-  frmWGUpload& form = UploadForm(host.env(), host.event_pump());
+  frmWGUpload& form = surface.form.Take();
   form.mWaiting = true;
   form.WebBrowser1().Navigate2(url, platform::kNavNoHistory | platform::kNavNoReadFromCache,
                                post_data, kRequestHeader);
-  while (form.mWaiting) host.event_pump().DoEvents();
+  while (form.mWaiting) surface.pump.DoEvents();
 
   BMWGUtilityResult result;
   if (form.mSuccess) {
     result = wgurSuccess;
   } else if (form.mCancelled) {
     result = wgurProcessInterrupted;
-  } else if (form.mReplyText == kNoDocumentReply) {
-    host.ShowMessage(kNoDocumentMessage, platform::MessageStyle::kInformation);
+  } else if (JudgeReply(form.mReplyText).no_document) {
+    surface.host.ShowMessage(kNoDocumentMessage, platform::MessageStyle::kInformation);
     return std::nullopt;
   } else {
     modWizard().strServerReply = form.mReplyText;
-    if (form.mReplyText == kNoDataToUpload) {
+    if (JudgeReply(form.mReplyText).no_data) {
       result = wgurNoDataToUpload;
     } else {
       result = form.mCancelled ? wgurProcessInterrupted : wgurAspFailed;

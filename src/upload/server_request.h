@@ -10,6 +10,7 @@
 
 #include "upload/site_requests.h"
 #include "wizard/bmwg_utility_result.h"
+#include "wizard/reply_verdict.h"
 
 namespace vantrel {
 
@@ -17,8 +18,6 @@ namespace vantrel {
 inline constexpr char kClientVersion[] = "4.06";
 // The extra request header of every request.
 inline constexpr char kRequestHeader[] = "Content-Type:text/plain\r\n";
-inline constexpr char kNoDataToUpload[] = "No data to upload. ";
-inline constexpr char kNoDocumentReply[] = "Error";
 inline constexpr char kNoDocumentMessage[] =
     "Could not sync QB's data with Tessaly. Please try later.";
 // The result of a request whose reply had no readable page ("Error"). Nothing
@@ -33,7 +32,7 @@ inline constexpr BMWGUtilityResult kNoDocumentResult = wgurUnknownError;
 // "Error" (no readable page), after showing its message; the caller then
 // returns kNoDocumentResult. Throws ComError from the platform.
 std::optional<BMWGUtilityResult> NavigateAndClassify(
-    RequestHost& host, const std::string& url,
+    RequestSurface& surface, const std::string& url,
     const std::optional<std::vector<std::uint8_t>>& post_data);
 
 }  // namespace vantrel

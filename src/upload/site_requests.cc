@@ -7,13 +7,19 @@
 
 namespace vantrel {
 
+void RequestSurface::StartTransferIndicator() {
+  indicator_timer.set_interval_ms(500);
+  indicator_timer.set_enabled(true);
+  indicator_label.set_visible(true);
+}
+
 std::string SiteRequests::PageAddress(std::string_view page) const {
-  std::string url(access_.base_url);
+  std::string url(*access_.base_url);
   url += page;
   url += "?sitecode=";
-  url += access_.site_code;
+  url += *access_.site_code;
   url += "&sitekey=";
-  url += access_.site_key;
+  url += *access_.site_key;
   return url;
 }
 
@@ -26,7 +32,7 @@ void SiteRequests::AppendRunValues(std::string& url, std::string_view options,
   url += "&upstarttime=";
   url += time;
   url += "&usrnm=";
-  url += access_.user;
+  url += *access_.user;
 }
 
 BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::string_view options) {
@@ -34,16 +40,16 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
     // Values go into the address as they stand, without escaping.
     std::string url = PageAddress("vantrel.asp");
     url += "&reset=";
-    url += access_.reset ? "1" : "0";
-    AppendRunValues(url, options, host_.env().Now().GeneralText());
+    url += *access_.reset ? "1" : "0";
+    AppendRunValues(url, options, surface_.env.Now().GeneralText());
     url += "&debugmode=";
-    url += access_.debug_mode ? "True" : "False";
+    url += *access_.debug_mode ? "True" : "False";
 
     stream.set_position(0);
     stream.set_type(platform::TextStream::Type::kBinary);
     std::vector<std::uint8_t> body = stream.Read(-1);
 
-    return NavigateAndClassify(host_, url, std::move(body)).value_or(kNoDocumentResult);
+    return NavigateAndClassify(surface_, url, std::move(body)).value_or(kNoDocumentResult);
   } catch (const platform::ComError& e) {
     modWizard().strServerReply = "Number : " + std::to_string(e.number()) + "\r\n" +
                                  "Description : " + e.description() + "\r\n" +
@@ -54,8 +60,8 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
 
 BMWGUtilityResult SiteRequests::SendStatusUpdate(std::string_view options) {
   std::string url = PageAddress("vantrelupdatestatus.asp");
-  AppendRunValues(url, options, host_.env().Now().AuditText());
-  return NavigateAndClassify(host_, url, std::nullopt).value_or(kNoDocumentResult);
+  AppendRunValues(url, options, surface_.env.Now().AuditText());
+  return NavigateAndClassify(surface_, url, std::nullopt).value_or(kNoDocumentResult);
 }
 
 }  // namespace vantrel

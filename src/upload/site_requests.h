@@ -10,36 +10,45 @@
 #include "platform/env.h"
 #include "platform/forms.h"
 #include "platform/text_stream.h"
+#include "upload/frm_wg_upload.h"
 #include "wizard/bmwg_utility_result.h"
 
 namespace vantrel {
 
-// What the requests need of the control that hosts them.
-class RequestHost {
- public:
-  virtual ~RequestHost() = default;
-  virtual platform::Env& env() = 0;
+// What the requests use of the control that hosts them: all of it platform
+// objects the control owns, which must outlive the requests.
+struct RequestSurface {
+  platform::Env& env;
   // Delivers the browser's transfers and the timers while a request waits.
-  virtual platform::EventPump& event_pump() = 0;
-  // Starts the blinking "Please wait..." of the control's transfer indicator.
-  virtual void StartTransferIndicator() = 0;
-  virtual void ShowMessage(const std::string& text, platform::MessageStyle style) = 0;
+  platform::EventPump& pump;
+  // The transfer indicator: the timer that blinks the "Please wait..." label.
+  platform::Timer& indicator_timer;
+  platform::Label& indicator_label;
+  // Where message boxes show.
+  platform::FormsHost& host;
+  // The upload form through which every request goes.
+  UploadFormSlot& form;
+
+  // Starts the blinking "Please wait..." of the transfer indicator.
+  void StartTransferIndicator();
 };
 
-// Where and as whom the requests are made; the texts must outlive the
-// requests object.
+// Where and as whom the requests are made: the control's properties, read
+// at each request (so that a page's script may change them between two).
+// The strings and flags must outlive the requests object.
 struct SiteAccess {
-  std::string_view base_url;  // ends with "/"
-  std::string_view site_code;
-  std::string_view site_key;
-  std::string_view user;
-  bool reset = false;
-  bool debug_mode = false;
+  const std::string* base_url;  // ends with "/"
+  const std::string* site_code;
+  const std::string* site_key;
+  const std::string* user;
+  const bool* reset;
+  const bool* debug_mode;
 };
 
 class SiteRequests {
  public:
-  SiteRequests(RequestHost& host, const SiteAccess& access) : host_(host), access_(access) {}
+  SiteRequests(RequestSurface& surface, const SiteAccess& access)
+      : surface_(surface), access_(access) {}
 
   // Posts the whole of `stream` (read from its start as bytes) to
   // "vantrel.asp" with `options` as the entity letter. Any run-time error is
@@ -49,6 +58,8 @@ class SiteRequests {
   // Traps no error of its own: a ComError reaches the caller.
   BMWGUtilityResult SendStatusUpdate(std::string_view options);
 
+  const RequestSurface& surface() const { return surface_; }
+
  private:
   // The base address, `page`, and the site's code and key as query values.
   std::string PageAddress(std::string_view page) const;
@@ -56,7 +67,7 @@ class SiteRequests {
   // `time` and the user.
   void AppendRunValues(std::string& url, std::string_view options, std::string_view time) const;
 
-  RequestHost& host_;
+  RequestSurface& surface_;
   SiteAccess access_;
 };
 

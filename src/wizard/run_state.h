@@ -6,27 +6,19 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/text_stream.h"
 #include "platform/xml_response.h"
 #include "wizard/bmwg_utility_result.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
 // Statements or lines written by each converter's pass in this run.
-struct EntityCounts {
-  long employees = 0;
-  long customers = 0;
-  long projects = 0;
-  long classes = 0;
-  long accounts = 0;
-  long items = 0;
-  long vendors = 0;
-  long time = 0;
-  long expense = 0;
-};
+using EntityCounts = PerEntity<long>;
 
 // What a pass did with the records of its kind, for the hosts' summaries.
 struct PassFigures {
@@ -52,8 +44,8 @@ struct LineTextIssue {
   bool replaced = false;  // the characters were replaced by blanks (safe lines)
 };
 
-// The figures of every entity, in the conversion stage's pass order.
-using RunFigures = std::array<PassFigures, 9>;
+// The figures of every entity.
+using RunFigures = PerEntity<PassFigures>;
 
 struct RunState {
   bool mStopRun = false;                          // a pass stopped on an upload result or Cancel
@@ -68,9 +60,15 @@ struct RunState {
   // Free texts of time and expense lines have "|" and line breaks replaced
   // by blanks (off: the lines carry the texts as they stand).
   bool safe_lines = false;
+
+  // Puts a new, empty "us-ascii" text stream into mScript.
+  void OpenFreshScript();
   // The run's response as the passes read it, while the conversion stage
   // lasts: read once by the first pass that needs it, then walked by all.
   std::unique_ptr<platform::XmlResponse> response;
+  // Why a pass could not read the response, for the driver to report through
+  // the error pair; nullopt when it could.
+  std::optional<std::string> response_error;
 };
 
 }  // namespace vantrel

@@ -67,8 +67,8 @@ class Poller : public QObject {
 };
 
 // True while a request of the run waits for the site's reply.
-inline bool RequestWaiting() {
-  frmWGUpload* form = ModuleUploadForm();
+inline bool RequestWaiting(WizardWindow& window) {
+  frmWGUpload* form = window.control().upload_form();
   return form != nullptr && form->mWaiting;
 }
 

@@ -66,7 +66,7 @@ void ScreenshotTest::idleAndMidRunDifferWhereThePanelIs() {
   QImage running;
   QElapsedTimer waited;
   Poller poller([&] {
-    if (!RequestWaiting() || !running.isNull()) return;
+    if (!RequestWaiting(*window) || !running.isNull()) return;
     if (!waited.isValid()) waited.start();
     if (waited.elapsed() < 200) return;
     running = window->grab().toImage();

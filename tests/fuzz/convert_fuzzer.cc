@@ -181,8 +181,8 @@ std::string Convert(const std::string& response, bool debug_mode) {
     posted += post.body;
   }
   std::map<std::string, long> counted;
-  for (const vantrel::EntityInfo& entity : vantrel::Entities()) {
-    const long count = run.counts().*entity.count;
+  for (const vantrel::EntityRow& entity : vantrel::Entities()) {
+    const long count = run.counts()[entity.kind];
     if (count != 0) counted[std::string(entity.letter)] += count;
   }
   for (const std::string& letter : refused) {

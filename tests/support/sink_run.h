@@ -113,7 +113,7 @@ class SinkRun {
   // Runs the converter of every entity in pass order, each one whatever the
   // passes before it did (a response that does not load fails every pass).
   void RunEveryConverter() {
-    for (const EntityInfo& entity : Entities()) ctl_.RunConverter(entity);
+    for (const EntityRow& entity : Entities()) ctl_.RunConverter(entity);
   }
 
  private:

@@ -28,7 +28,8 @@ using platform::win::Widen;
 namespace {
 
 // {08519D14-B02B-4149-A4E7-A018D4CEF25F}
-constexpr CLSID kClsid = {0x08519d14, 0xb02b, 0x4149, {0xa4, 0xe7, 0xa0, 0x18, 0xd4, 0xce, 0xf2, 0x5f}};
+constexpr CLSID kClsid = {
+    0x08519d14, 0xb02b, 0x4149, {0xa4, 0xe7, 0xa0, 0x18, 0xd4, 0xce, 0xf2, 0x5f}};
 constexpr wchar_t kProgId[] = L"QBXMLRP2.RequestProcessor";
 constexpr wchar_t kSource[] = L"QBXMLRP2.RequestProcessor";
 
@@ -141,8 +142,8 @@ class Processor : public IDispatch {
   qb::StandinProcessor standin_;
 };
 
-STDMETHODIMP Processor::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
-                               VARIANT* result, EXCEPINFO* exception, UINT*) {
+STDMETHODIMP Processor::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* exception, UINT*) {
   const MemberName* member = nullptr;
   for (const MemberName& m : kMembers) {
     if (m.id == id) member = &m;
@@ -170,8 +171,8 @@ void Processor::Call(DISPID id, const DISPPARAMS& params, VARIANT* result) {
       standin_.OpenConnection(TextArg(params, 0), TextArg(params, 1));
       break;
     case kBeginSession:
-      SetText(result, standin_.BeginSession(TextArg(params, 0),
-                                            std::atoi(TextArg(params, 1).c_str())));
+      SetText(result,
+              standin_.BeginSession(TextArg(params, 0), std::atoi(TextArg(params, 1).c_str())));
       break;
     case kGetCurrentCompanyFileName:
       SetText(result, standin_.GetCurrentCompanyFileName(TextArg(params, 0)));

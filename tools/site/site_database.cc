@@ -14,6 +14,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "platform/text_util.h"
 #include "site/sql_script.h"
 #include "site/sqlite_db.h"
 #include "site/txn_lines.h"
@@ -22,10 +23,9 @@ namespace vantrel::site {
 
 namespace {
 
+using platform::EqualsNoCase;
 using sqlite::DbError;
-using sqlite::EqualsNoCase;
 using sqlite::Exec;
-using sqlite::Lower;
 using sqlite::Quote;
 using sqlite::Schema;
 using sqlite::Statement;
@@ -337,10 +337,6 @@ std::string RunLines(State& state, std::string_view script, TxnLineKind kind,
   return reply;
 }
 
-bool IsBlank(std::string_view s) {
-  return s.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
-}
-
 }  // namespace
 
 SiteDatabase::SiteDatabase(const std::string& path) {
@@ -376,9 +372,10 @@ SiteDatabase::~SiteDatabase() {
 
 std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view options,
                                       RowTally* rows, std::vector<LineWarning>* warnings) {
-  if (IsBlank(script)) return kReplyNoData;
+  // The blanks of the script reader (site/sql_script.h): no vertical tab.
+  if (platform::TrimChars(script, " \t\r\n\f").empty()) return kReplyNoData;
   std::lock_guard<std::mutex> lock(mu_);
-  std::string letter = Lower(options);
+  std::string letter = platform::ToLowerAscii(options);
   try {
     Exec(db_, "BEGIN IMMEDIATE");
   } catch (const DbError& e) {

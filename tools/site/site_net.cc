@@ -9,18 +9,6 @@
 
 namespace vantrel::site {
 
-namespace {
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-}  // namespace
-
 std::string BindFailure(const std::string& host, int port) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -54,30 +42,6 @@ std::string BindFailure(const std::string& host, int port) {
   }
   freeaddrinfo(found);
   return reason;
-}
-
-std::string MaskSiteKey(std::string_view target) {
-  std::string out(target);
-  const std::string lower = Lower(target);
-  for (const char* key : {"?sitekey=", "&sitekey="}) {
-    const size_t at = lower.find(key);
-    if (at == std::string::npos) continue;
-    const size_t begin = at + std::strlen(key);
-    const size_t end = out.find('&', begin);
-    out.replace(begin, (end == std::string::npos ? out.size() : end) - begin, "***");
-    break;
-  }
-  return out;
-}
-
-std::string MaskKeyIn(std::string_view text, const std::string& key) {
-  std::string out(text);
-  if (key.size() >= 4) {
-    for (std::size_t at = out.find(key); at != std::string::npos; at = out.find(key, at + 3)) {
-      out.replace(at, key.size(), "***");
-    }
-  }
-  return MaskSiteKey(out);
 }
 
 }  // namespace vantrel::site

@@ -1,10 +1,10 @@
-// Small pieces of the site's network side: why an address cannot be bound,
-// and addresses and texts with the site key masked.
+// Small pieces of the site's network side: why an address cannot be bound.
 #ifndef VANTREL_SITE_SITE_NET_H_
 #define VANTREL_SITE_SITE_NET_H_
 
 #include <string>
-#include <string_view>
+
+#include "platform/text_util.h"
 
 namespace vantrel::site {
 
@@ -13,13 +13,9 @@ namespace vantrel::site {
 // about it: "Address already in use (another program listens there: ...)".
 std::string BindFailure(const std::string& host, int port);
 
-// `target` with the value of its sitekey query key replaced by "***".
-std::string MaskSiteKey(std::string_view target);
-
-// `text` with the sitekey query value masked and, for a key of four
-// characters or more, `key` masked wherever it stands (a key holding "&"
-// runs past the query value).
-std::string MaskKeyIn(std::string_view text, const std::string& key);
+// The site masks keys in its log as the hosts do: platform/text_util.h.
+using platform::MaskKeyIn;
+using platform::MaskSiteKey;
 
 }  // namespace vantrel::site
 

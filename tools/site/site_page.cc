@@ -1,10 +1,10 @@
 #include "site/site_page.h"
 
-#include <cctype>
 #include <optional>
 #include <utility>
 
 #include "platform/date_time.h"
+#include "platform/text_util.h"
 
 namespace vantrel::site {
 
@@ -23,39 +23,6 @@ constexpr LetterKey kLastSyncKeys[] = {
 };
 
 }  // namespace
-
-std::string EscapeHtml(std::string_view text, bool breaks) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\r':
-      case '\n':
-        if (!breaks) {
-          out += c;
-          break;
-        }
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        out += "<br>\r\n";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 const char kDefaultPageTemplate[] =
     "<!DOCTYPE html>\n"
@@ -83,10 +50,8 @@ const char kDefaultPageTemplate[] =
     "</html>\n";
 
 std::string_view LastSyncKeyOfLetter(std::string_view letter) {
-  if (letter.size() != 1) return "";
-  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
   for (const LetterKey& entry : kLastSyncKeys) {
-    if (entry.letter[0] == upper) return entry.key;
+    if (platform::EqualsNoCase(entry.letter, letter)) return entry.key;
   }
   return "";
 }
@@ -131,7 +96,7 @@ std::string FillPageTemplate(std::string_view text,
     if (found == values.end()) {
       out.append(text.substr(open, close + 2 - open));
     } else {
-      out += EscapeHtml(found->second);
+      out += platform::EscapeHtml(found->second);
     }
     pos = close + 2;
   }

@@ -10,10 +10,6 @@
 
 namespace vantrel::site {
 
-// `text` with &, <, > and " as HTML entities; with `breaks`, each line break
-// (CR LF, CR or LF) as "<br>" and CR LF.
-std::string EscapeHtml(std::string_view text, bool breaks = false);
-
 // A page whose object tag carries the placeholders {{WGSecureServerURL}},
 // {{SiteCode}}, {{SiteKey}} and one {{...LastSyncDate}} per last-sync key.
 extern const char kDefaultPageTemplate[];

@@ -16,10 +16,13 @@
 #include <thread>
 
 #include "platform/date_time.h"
+#include "platform/text_util.h"
 #include "site/connection_watch.h"
+#include "site/reply_headers.h"
 #include "site/site_database.h"
 #include "site/site_net.h"
 #include "site/site_page.h"
+#include "site/sqlite_db.h"
 
 namespace vantrel::site {
 
@@ -32,42 +35,6 @@ constexpr char kHostingPage[] = "/page.html";
 constexpr size_t kFramesKept = 64;
 constexpr auto kBannerWait = std::chrono::seconds(10);
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && Lower(s.substr(s.size() - suffix.size())) == Lower(suffix);
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Decodes a query value the way the server's pages read it: %XX and "+".
-std::string DecodeQueryPart(std::string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '+') {
-      out += ' ';
-    } else if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 &&
-               HexValue(s[i + 2]) >= 0) {
-      out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
 // The query of a request target: keys in lower case, first value wins.
 std::map<std::string, std::string> ParseQuery(std::string_view target) {
   std::map<std::string, std::string> out;
@@ -78,8 +45,10 @@ std::map<std::string, std::string> ParseQuery(std::string_view target) {
     size_t amp = query.find('&');
     std::string_view pair = query.substr(0, amp);
     size_t eq = pair.find('=');
-    std::string key = Lower(DecodeQueryPart(pair.substr(0, eq)));
-    std::string value = eq == std::string_view::npos ? "" : DecodeQueryPart(pair.substr(eq + 1));
+    // Decoded the way the server's pages read a query: %XX and "+".
+    std::string key = platform::ToLowerAscii(platform::PercentDecode(pair.substr(0, eq), true));
+    std::string value =
+        eq == std::string_view::npos ? "" : platform::PercentDecode(pair.substr(eq + 1), true);
     out.emplace(std::move(key), std::move(value));
     if (amp == std::string_view::npos) break;
     query.remove_prefix(amp + 1);
@@ -98,7 +67,7 @@ std::string HtmlPage(std::string_view text) {
          "</script>\r\n"
          "<style>body { font-family: Arial, sans-serif; }</style></head>\r\n"
          "<body><script>document.title = \"Vantrel\";</script><div id=\"reply\">" +
-         EscapeHtml(text, true) + "</div></body></html>\r\n";
+         platform::EscapeHtml(text, true) + "</div></body></html>\r\n";
 }
 
 std::string FramesetPage(int id) {
@@ -113,7 +82,7 @@ std::string FramesetPage(int id) {
 }
 
 std::string FramePage(std::string_view text) {
-  return "<html><head><title>Vantrel</title></head><body>" + EscapeHtml(text, true) +
+  return "<html><head><title>Vantrel</title></head><body>" + platform::EscapeHtml(text, true) +
          "</body></html>\r\n";
 }
 
@@ -138,14 +107,14 @@ bool IsInternalHeader(const std::string& name) {
 
 std::string LoggedRequest::Header(const std::string& name) const {
   for (const auto& [key, value] : headers) {
-    if (Lower(key) == Lower(name)) return value;
+    if (platform::EqualsNoCase(key, name)) return value;
   }
   return "";
 }
 
 bool LoggedRequest::HasHeader(const std::string& name) const {
   for (const auto& header : headers) {
-    if (Lower(header.first) == Lower(name)) return true;
+    if (platform::EqualsNoCase(header.first, name)) return true;
   }
   return false;
 }
@@ -175,14 +144,14 @@ struct SiteServer::Impl {
     watch->Handling(req);
     const uint64_t id = Log(req);
     const std::string& path = req.path;
-    if (EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
-    if (EndsWithNoCase(path, kHostingPage)) {
+    if (platform::EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
+    if (platform::EndsWithNoCase(path, kHostingPage)) {
       res.set_content(HostingPage(req), "text/html");
       Note(req, "served the page");
       return;
     }
-    bool upload = EndsWithNoCase(path, kUploadPage);
-    bool status = EndsWithNoCase(path, kStatusPage);
+    bool upload = platform::EndsWithNoCase(path, kUploadPage);
+    bool status = platform::EndsWithNoCase(path, kStatusPage);
     if (!upload && !status) {
       res.status = 404;
       res.set_content("Not found", "text/plain");
@@ -222,6 +191,7 @@ struct SiteServer::Impl {
 
     std::string reply;
     bool forced = false;
+    HeaderFields told = ReplyHeaders("", {}, {});  // nothing applied
     {
       std::lock_guard<std::mutex> lock(mu);
       format = switches.format;
@@ -231,10 +201,11 @@ struct SiteServer::Impl {
         forced = true;
       }
     }
-    if (!forced) reply = upload ? Upload(req) : Status(req);
+    if (!forced) reply = upload ? Upload(req, &told) : Status(req);
     Record(id, forced ? Handling::kForced : Handling::kApplied, reply);
     Note(req, std::string(forced ? "forced reply " : "reply ") + "\"" + reply.substr(0, 120) +
                   (reply.size() > 120 ? "...\"" : "\""));
+    for (const auto& [name, value] : told) res.set_header(name, value);
     Serve(reply, format, res);
   }
 
@@ -259,16 +230,18 @@ struct SiteServer::Impl {
   void Note(const httplib::Request& req, const std::string& outcome) {
     if (!options.log_line) return;
     options.log_line(req.remote_addr + ":" + std::to_string(req.remote_port) + " " + req.method +
-                     " " + MaskKeyIn(req.target, options.site_key) + " " +
+                     " " + platform::MaskKeyIn(req.target, options.site_key) + " " +
                      std::to_string(req.body.size()) + " bytes: " + outcome);
   }
 
-  std::string Upload(const httplib::Request& req) {
+  // Applies the upload and returns its reply; `told` gets what it did.
+  std::string Upload(const httplib::Request& req, HeaderFields* told) {
     auto query = ParseQuery(req.target);
     if (!SiteMatches(query)) return kReplyInvalidSite;
     RowTally rows;
     std::vector<LineWarning> warnings;
     std::string reply = db->ApplyUpload(req.body, Get(query, "options"), &rows, &warnings);
+    *told = ReplyHeaders(Get(query, "options"), rows, warnings);
     try {
       db->RecordUpload(Get(query, "options"), Get(query, "upstarttime"), Get(query, "usrnm"),
                        Get(query, "debugmode"), reply, rows, warnings);
@@ -444,6 +417,7 @@ int SiteServer::Start() {
   p->http.set_error_handler(httplib::Server::HandlerWithResponse(
       [max_body](const httplib::Request&, httplib::Response& res) {
         if (res.status != 413) return httplib::Server::HandlerResponse::Unhandled;
+        for (const auto& [name, value] : ReplyHeaders("", {}, {})) res.set_header(name, value);
         res.set_content("Error: the upload is larger than the " + std::to_string(max_body) +
                             " bytes this server accepts in one request; nothing of it was applied.",
                         "text/plain");
@@ -548,6 +522,16 @@ void SiteServer::ClearRequests() {
   std::lock_guard<std::mutex> lock(impl_->mu);
   impl_->first_log_id = impl_->next_log_id;
   impl_->log.clear();
+}
+
+std::vector<std::pair<std::string, long long>> SiteServer::TableCounts() const {
+  std::vector<std::pair<std::string, long long>> counts;
+  for (const auto& row :
+       Query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
+    const auto count = Query("SELECT COUNT(*) FROM " + sqlite::Quote(row.at(0)));
+    counts.emplace_back(row.at(0), std::stoll(count.at(0).at(0)));
+  }
+  return counts;
 }
 
 std::vector<std::vector<std::string>> SiteServer::Query(

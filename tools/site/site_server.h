@@ -15,6 +15,8 @@
 //                                last-sync date, by the rule of
 //                                site/site_page.h (a run's first request
 //                                less a margin).
+// Replies of both pages carry header fields telling the rows the request
+// changed and the lines it could not file (site/reply_headers.h).
 // Both pages reply "Invalid site code or site key. Kindly try again." when the
 // site code or key differs from the server's; the status page refuses, with a
 // reply that names it, an upstarttime that is not a date. Anything else is a
@@ -148,6 +150,10 @@ class SiteServer {
   // most the latest `request_log_limit`.
   std::vector<LoggedRequest> requests() const;
   void ClearRequests();
+
+  // Every table of the database with its row count, by name. Throws
+  // std::runtime_error on an error or when the server has not been started.
+  std::vector<std::pair<std::string, long long>> TableCounts() const;
 
   // Runs `sql` on the database with `params` bound to its ? and returns the
   // rows as text (NULL as ""). Throws std::runtime_error on an error or when

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/text_util.h"
+
 namespace vantrel::site {
 
 namespace {
+
+using platform::EqualsNoCase;
 
 // kError stands for text that cannot be read; its text is the reason.
 enum class TokenKind { kWord, kName, kString, kNumber, kPunct, kEnd, kError };
@@ -40,17 +44,6 @@ bool IsIdentifier(std::string_view name) {
   return true;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 class Tokenizer {
  public:
   explicit Tokenizer(std::string_view text) : text_(text) {}
@@ -76,36 +69,10 @@ class Tokenizer {
     if (c == ';') throw SyntaxError{pos_, "\";\" is not accepted: one statement at a time"};
     if (c == '\'') {
       t.kind = TokenKind::kString;
-      ++pos_;
-      for (;;) {
-        if (pos_ >= text_.size()) throw SyntaxError{t.begin, "unterminated string"};
-        char d = text_[pos_++];
-        if (d == '\'') {
-          if (pos_ < text_.size() && text_[pos_] == '\'') {
-            t.text += '\'';
-            ++pos_;
-            continue;
-          }
-          break;
-        }
-        t.text += d;
-      }
+      ReadQuoted(t, '\'', "unterminated string");
     } else if (c == '[') {
       t.kind = TokenKind::kName;
-      ++pos_;
-      for (;;) {
-        if (pos_ >= text_.size()) throw SyntaxError{t.begin, "unterminated [name]"};
-        char d = text_[pos_++];
-        if (d == ']') {
-          if (pos_ < text_.size() && text_[pos_] == ']') {
-            t.text += ']';
-            ++pos_;
-            continue;
-          }
-          break;
-        }
-        t.text += d;
-      }
+      ReadQuoted(t, ']', "unterminated [name]");
       if (t.text.empty()) throw SyntaxError{t.begin, "empty [name]"};
     } else if (const size_t length = NumberLength(text_.substr(pos_)); length > 0) {
       t.kind = TokenKind::kNumber;
@@ -145,6 +112,25 @@ class Tokenizer {
   }
 
  private:
+  // Reads the text after the opening quote or bracket at pos_ into t.text,
+  // up to `close`; a doubled `close` stands for one. Throws `unterminated`
+  // when the script ends first.
+  void ReadQuoted(Token& t, char close, const char* unterminated) {
+    ++pos_;
+    for (;;) {
+      if (pos_ >= text_.size()) throw SyntaxError{t.begin, unterminated};
+      const char d = text_[pos_++];
+      if (d != close) {
+        t.text += d;
+      } else if (pos_ < text_.size() && text_[pos_] == close) {
+        t.text += close;
+        ++pos_;
+      } else {
+        return;
+      }
+    }
+  }
+
   std::string_view text_;
   size_t pos_ = 0;
 };

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/text_util.h"
 #include "site/sql_script.h"
 
 namespace vantrel::site::sqlite {
@@ -21,16 +22,6 @@ namespace vantrel::site::sqlite {
 struct DbError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-
-inline std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-inline bool EqualsNoCase(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
 
 // A name quoted for SQLite.
 inline std::string Quote(std::string_view name) {
@@ -164,7 +155,7 @@ class Schema {
 
   bool HasColumn(const std::string& table, std::string_view column) {
     const std::set<std::string>* columns = Columns(table);
-    return columns != nullptr && columns->count(Lower(column)) > 0;
+    return columns != nullptr && columns->count(platform::ToLowerAscii(column)) > 0;
   }
 
   // Creates `table` with `columns` (and QBListID), or adds those it lacks.
@@ -174,25 +165,25 @@ class Schema {
       std::string sql = "CREATE TABLE " + Quote(table) + " (";
       std::set<std::string> made;
       for (const std::string& c : columns) {
-        if (!made.insert(Lower(c)).second) continue;
+        if (!made.insert(platform::ToLowerAscii(c)).second) continue;
         if (made.size() > 1) sql += ", ";
         sql += Quote(c);
       }
-      if (made.insert(Lower(kListIdColumn)).second) {
+      if (made.insert(platform::ToLowerAscii(kListIdColumn)).second) {
         if (made.size() > 1) sql += ", ";
         sql += Quote(kListIdColumn);
       }
       sql += ")";
       Exec(db_, sql);
       IndexListId(db_, table);
-      cache_[Lower(table)] = made;
+      cache_[platform::ToLowerAscii(table)] = made;
       return;
     }
     for (const std::string& c : columns) {
-      if (have->count(Lower(c))) continue;
+      if (have->count(platform::ToLowerAscii(c))) continue;
       Exec(db_, "ALTER TABLE " + Quote(table) + " ADD COLUMN " + Quote(c));
-      have->insert(Lower(c));
-      if (EqualsNoCase(c, kListIdColumn)) IndexListId(db_, table);
+      have->insert(platform::ToLowerAscii(c));
+      if (platform::EqualsNoCase(c, kListIdColumn)) IndexListId(db_, table);
     }
   }
 
@@ -209,7 +200,7 @@ class Schema {
 
  private:
   std::set<std::string>* Columns(const std::string& table) {
-    std::string key = Lower(table);
+    std::string key = platform::ToLowerAscii(table);
     auto it = cache_.find(key);
     if (it != cache_.end()) return it->second ? &*it->second : nullptr;
     std::optional<std::set<std::string>> columns;
@@ -218,7 +209,7 @@ class Schema {
       s.BindText(1, table);
       while (s.Step()) {
         if (!columns) columns.emplace();
-        columns->insert(Lower(s.Text(0)));
+        columns->insert(platform::ToLowerAscii(s.Text(0)));
       }
     }
     auto& slot = cache_[key] = std::move(columns);

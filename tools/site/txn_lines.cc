@@ -3,25 +3,17 @@
 #include <utility>
 
 #include "platform/date_time.h"
+#include "platform/text_util.h"
 #include "site/sql_script.h"
 
 namespace vantrel::site {
 
 namespace {
 
+using platform::EqualsNoCase;
+
 constexpr size_t kTimeFields = 15;
 constexpr size_t kQuotedValueChars = 50;
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // What a field that is not a free text must hold.
 enum class Expect { kDate, kNumber, kBoolean, kEmpty };
