@@ -6,8 +6,6 @@
 #include <csignal>
 #include <cstdio>
 
-#include "wizard/mod_wizard.h"
-
 namespace vantrel::cli {
 
 namespace {
@@ -144,7 +142,7 @@ void CliHost::Redrawn(const platform::Control& control) {
     }
   } else if (name == "lblWaiting" && caption == "Response Received") {
     std::fprintf(out_, "  %s (%zu bytes of qbXML)\n", caption.c_str(),
-                 modWizard().strResponseXML.size());
+                 ctl_ != nullptr ? ctl_->ResponseSize() : std::size_t{0});
     std::fprintf(out_, "  reading the response...\n");
   } else if ((name == "lblContacting" && caption != "Contacting QuickBooks") ||
              (name == "lblWaiting" && caption != "Waiting for response") ||

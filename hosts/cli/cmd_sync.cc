@@ -23,7 +23,6 @@
 #include "run_summary.h"
 #include "site/site_server.h"
 #include "sync_hints.h"
-#include "wizard/mod_wizard.h"
 
 namespace vantrel::cli {
 
@@ -237,11 +236,12 @@ std::map<std::string, std::string> DateSources(const host::ParsedArgs& parsed,
   return sources;
 }
 
-std::vector<LastSyncUse> LastSyncUsed(const std::map<std::string, std::string>& sources) {
+std::vector<LastSyncUse> LastSyncUsed(const VantrelCtl& ctl,
+                                      const std::map<std::string, std::string>& sources) {
   std::vector<LastSyncUse> used;
   for (const EntityRow* owner : LastSyncOwners()) {
     const std::string key(owner->last_sync_key);
-    used.push_back({key, (modWizard().last_sync.*owner->last_sync).AuditText(),
+    used.push_back({key, ctl.LastSyncDate(*owner).AuditText(),
                     sources.count(key) ? sources.at(key) : "default"});
   }
   return used;
@@ -392,7 +392,7 @@ int RunSync(const std::vector<std::string>& args) {
       // The control needs an address; nothing is sent to it.
       ctl.WGSecureServerURL = "http://dry-run.invalid/";
     }
-    if (!quiet) PrintLastSyncDates(LastSyncUsed(date_sources));
+    if (!quiet) PrintLastSyncDates(LastSyncUsed(ctl, date_sources));
 
     WizardScreen& screen = ctl.screen();
     if (parsed.Has("select-all")) screen.cmdSelectAll.Click();
@@ -416,7 +416,7 @@ int RunSync(const std::vector<std::string>& args) {
     record.started = started;
     record.dry_run = dry_run;
     record.site_db = parsed.Has("site-db") || parsed.Has("keep-site") ? site_db : "";
-    record.last_sync = LastSyncUsed(date_sources);
+    record.last_sync = LastSyncUsed(ctl, date_sources);
     TakeSiteReplies(watch, record);
     if (site_server) {
       if (!quiet && !dry_run) PrintSiteTables(*site_server);

@@ -12,7 +12,6 @@
 #include "common/run_end.h"
 #include "control/public_properties.h"
 #include "platform/text_util.h"
-#include "wizard/mod_wizard.h"
 
 namespace vantrel::cli {
 
@@ -170,11 +169,10 @@ int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch) {
   return warnings != 0 ? kExitWarnings : kExitOk;
 }
 
-std::vector<const EntityRow*> EntitiesOfTheRun() {
+std::vector<const EntityRow*> EntitiesOfTheRun(const VantrelCtl& ctl) {
   std::vector<const EntityRow*> entities;
-  const SelectionFlags& selection = modWizard().selection;
   for (const EntityRow& entity : Entities()) {
-    if (selection.*entity.selected) entities.push_back(&entity);
+    if (ctl.RunAskedFor(entity.kind)) entities.push_back(&entity);
   }
   return entities;
 }
@@ -185,7 +183,7 @@ std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
   std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read",
                 "sent", "new", "updated", "inactive", "unchanged", "warnings", "failed");
   out += line;
-  for (const EntityRow* entity : EntitiesOfTheRun()) {
+  for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
     const EntityLine e = LineOf(ctl, record, *entity);
     const std::string inserted = e.rows ? std::to_string(e.rows->inserted) : "unknown";
     const std::string updated = e.rows ? std::to_string(e.rows->updated) : "unknown";
@@ -273,7 +271,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
   field("lastSyncDates", dates.empty() ? "{}" : dates + "\n  }");
 
   std::string entities;
-  for (const EntityRow* entity : EntitiesOfTheRun()) {
+  for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
     const EntityLine e = LineOf(ctl, record, *entity);
     auto site = [&](long SiteRows::*part) {
       return e.rows ? std::to_string((*e.rows).*part) : std::string("\"unknown\"");
@@ -318,7 +316,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
   if (record.site_warnings_untold != 0) {
     field("siteWarningsUntold", std::to_string(record.site_warnings_untold));
   }
-  field("lastServerReply", s(watch.Masked(modWizard().strServerReply)));
+  field("lastServerReply", s(watch.Masked(ctl.ServerReply())));
   field("control", ControlJson(ctl, watch), true);
   return json + "}\n";
 }

@@ -68,7 +68,7 @@ void TakeSiteReplies(const RequestWatch& watch, RunRecord& record);
 int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch);
 
 // The entities the last run asked for, in pass order.
-std::vector<const EntityRow*> EntitiesOfTheRun();
+std::vector<const EntityRow*> EntitiesOfTheRun(const VantrelCtl& ctl);
 
 // The summary table: a line per entity of the run with the records read
 // from QuickBooks, the entries sent, the rows new and updated on the site

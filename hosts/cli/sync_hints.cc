@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "upload/server_request.h"
-#include "wizard/mod_wizard.h"
 
 namespace vantrel::cli {
 
@@ -110,7 +109,7 @@ std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
 // The hint for the message of a run stopped on a refused request.
 std::string StoppedHint(const VantrelCtl& ctl, const HintContext& context) {
   if (ctl.run().mLastResult != wgurAspFailed) return "";
-  const std::string& reply = modWizard().strServerReply;
+  const std::string& reply = ctl.ServerReply();
   const SeenRequest* last = LastRequest(context);
   if (reply == kInvalidSiteReply) {
     return "the site at " + ctl.WGSecureServerURL + " refused SiteCode '" + ctl.SiteCode +
@@ -187,7 +186,7 @@ void LineTextHints(const VantrelCtl& ctl, std::vector<std::string>& hints) {
 // The site's marks on what it took: by entity, then the lines the site
 // stand-in could not file, each with the record it lacks.
 void WarningHints(const VantrelCtl& ctl, const RunRecord& record, std::vector<std::string>& hints) {
-  for (const EntityRow* entity : EntitiesOfTheRun()) {
+  for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
     const long warnings = ctl.last_run_figures()[entity->kind].warnings;
     if (warnings == 0) continue;
     const std::string count = std::to_string(warnings);

@@ -54,6 +54,18 @@ VantrelCtl::~VantrelCtl() = default;
 
 frmWGUpload* VantrelCtl::upload_form() const { return plumbing_->form.form(); }
 
+bool VantrelCtl::RunAskedFor(EntityKind kind) const {
+  return modWizard().selection.*Entity(kind).selected;
+}
+
+const std::string& VantrelCtl::ServerReply() const { return modWizard().strServerReply; }
+
+std::size_t VantrelCtl::ResponseSize() const { return modWizard().strResponseXML.size(); }
+
+platform::DateTime VantrelCtl::LastSyncDate(const EntityRow& entity) const {
+  return modWizard().last_sync.*entity.last_sync;
+}
+
 BMWGUtilityResult VantrelCtl::UploadNow(platform::TextStream& myStream) {
   return SiteRequests(plumbing_->surface, plumbing_->access).UploadNow(myStream, nOptions);
 }

@@ -176,6 +176,14 @@ class VantrelCtl : public Wording {
   // What each pass of the last run did with its records (indexed by
   // EntityKind), with each entity's failure counter at the run's end.
   const RunFigures& last_run_figures() const { return last_run_figures_; }
+  // What hosts read of the module's state, so that they need not include it:
+  // whether the last run asked for `kind`, the last server reply (or the
+  // description of the last failed request), the size of the run's qbXML
+  // response, and the last-sync date `entity` uses.
+  bool RunAskedFor(EntityKind kind) const;
+  const std::string& ServerReply() const;
+  std::size_t ResponseSize() const;
+  platform::DateTime LastSyncDate(const EntityRow& entity) const;
   // The passes the conversion stage runs (this build's converters unless
   // replaced, as tests do to drive the stage's paths).
   void set_converters(const Converters& converters) { converters_ = &converters; }

@@ -70,7 +70,7 @@ std::vector<platform::Control*> WizardScreen::ControlsInOrder() {
   return {
       &Label1,         &Label11,      &Label12,      &Label2,        &chkQBEmployee, &Label3,
       &chkQBCustomers, &Label10,      &chkQBClasses, &Label6,        &chkQBCOA,      &Label9,
-      &chkQBTasks,     &Label4,       &chkQBVendors, &Label5,        &chkQBPayTerms,
+      &chkQBTasks,     &Label4,       &chkQBVendors, &Label5,        &chkQBPayTerms, &Label13,
       &chkQBTimesheet, &Label14,      &chkQBExpense, &chkDebugMode,  &optStop,       &optContinue,
       &cmdSelectAll,   &frameComm,    &chkContactQB, &lblContacting, &chkWaitRes,    &lblWaiting,
       &chkProcessing,  &lblTransfer1, &lblTransfer2, &lblProcessing, &fraProgress,   &lblProcess,
