@@ -13,6 +13,7 @@
 
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
+#include "support/exposed_ctl.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel::testing {
@@ -66,7 +67,7 @@ class ControlTest : public ::testing::Test {
 
   FakeEnv env_;
   RecordingHost host_;
-  VantrelCtl ctl_{env_, host_};
+  ExposedCtl ctl_{env_, host_};
   WizardScreen& s_ = ctl_.screen();
 };
 

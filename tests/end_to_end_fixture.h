@@ -19,6 +19,7 @@
 #include "platform/html_params.h"
 #include "qb_standin/qb_standin.h"
 #include "site/site_server.h"
+#include "support/exposed_ctl.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel::testing {
@@ -50,7 +51,7 @@ class EndToEndTest : public ::testing::Test {
     company_ = qb::LoadCompany(kSampleCompany);
     env_ =
         std::make_unique<platform::SystemEnv>([this] { return qb::NewStandinProcessor(company_); });
-    ctl_ = std::make_unique<VantrelCtl>(*env_, host_);
+    ctl_ = std::make_unique<ExposedCtl>(*env_, host_);
     LoadPage();
   }
   void TearDown() override {
@@ -109,7 +110,7 @@ class EndToEndTest : public ::testing::Test {
   std::shared_ptr<const qb::Company> company_;
   std::unique_ptr<platform::SystemEnv> env_;
   testing::FakeHost host_;
-  std::unique_ptr<VantrelCtl> ctl_;
+  std::unique_ptr<ExposedCtl> ctl_;
 };
 
 }  // namespace vantrel::testing

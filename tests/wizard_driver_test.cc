@@ -5,6 +5,7 @@
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
 #include "platform/com_error.h"
+#include "support/exposed_ctl.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/mod_wizard.h"
 
@@ -68,7 +69,7 @@ struct Harness {
   std::shared_ptr<testing::ProcessorScript> qb_ = std::make_shared<testing::ProcessorScript>();
   testing::FakeEnv env_;
   testing::FakeHost host_;
-  VantrelCtl ctl_{env_, host_};
+  testing::ExposedCtl ctl_{env_, host_};
   WizardScreen& s_ = ctl_.screen();
   Converters passes_ = AllPasses();
 };

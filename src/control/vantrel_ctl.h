@@ -109,6 +109,43 @@ class VantrelCtl : public Wording {
   platform::HRESULT SetInterfaceSafetyOptions(const platform::Guid* riid, std::uint32_t mask,
                                               std::uint32_t enabled) const;
 
+  // ---- What a host reads and draws ----
+
+  // The wizard's screen: the host draws it and clicks its controls, whose
+  // handlers are the control's.
+  WizardScreen& screen() { return *screen_; }
+  // The state of the run under way, or of the last one.
+  const RunState& run() const { return run_; }
+  // The upload form the control's requests go through; null before its
+  // first request.
+  frmWGUpload* upload_form() const;
+  // True from the click on "Start &Sync" to the end of the run.
+  bool running() const { return running_; }
+  // How the last run ended; set before the run's closing message shows.
+  RunEnd last_run_end() const { return last_run_end_; }
+  // How the last QuickBooks step that did not go well ended; kOk when all
+  // went well since the last click on "Start &Sync".
+  const QBStatus& last_qb_status() const { return last_qb_status_; }
+  // The entity counts and the failed uploads of the last run as they stood at
+  // its end, before the screen reset cleared them.
+  const EntityCounts& last_run_counts() const { return last_run_counts_; }
+  long last_run_failures() const { return last_run_failures_; }
+  // What each pass of the last run did with its records, with each entity's
+  // failure counter at the run's end.
+  const RunFigures& last_run_figures() const { return last_run_figures_; }
+  // What hosts read of the module's state, so that they need not include it:
+  // whether the last run asked for `kind`, the last server reply (or the
+  // description of the last failed request), the size of the run's qbXML
+  // response, and the last-sync date `entity` uses.
+  bool RunAskedFor(EntityKind kind) const;
+  const std::string& ServerReply() const;
+  std::size_t ResponseSize() const;
+  platform::DateTime LastSyncDate(const EntityRow& entity) const;
+
+ protected:
+  // Everything below is the control's own working: not on the host's
+  // interface. Tests reach it through a subclass.
+
   // ---- The wizard's event handlers ----
   void cmdNav_Click(int index);
   void chkDebugMode_Click();
@@ -152,38 +189,11 @@ class VantrelCtl : public Wording {
   // Shows a message box (no title argument).
   void ShowMessage(const std::string& text, platform::MessageStyle style);
 
-  WizardScreen& screen() { return *screen_; }
   RunState& run() { return run_; }
   // The passes' record stores, kept from one run to the next.
   ConverterStores& stores() { return *stores_; }
-  const RunState& run() const { return run_; }
   platform::Env& env() { return env_; }
   platform::EventPump& event_pump() { return pump_; }
-  // The upload form the control's requests go through; null before its
-  // first request.
-  frmWGUpload* upload_form() const;
-  // True from the click on "Start &Sync" to the end of the run.
-  bool running() const { return running_; }
-  // How the last run ended; set before the run's closing message shows.
-  RunEnd last_run_end() const { return last_run_end_; }
-  // How the last QuickBooks step that did not go well ended; kOk when all
-  // went well since the last click on "Start &Sync".
-  const QBStatus& last_qb_status() const { return last_qb_status_; }
-  // The entity counts and the failed uploads of the last run as they stood at
-  // its end, before the screen reset cleared them.
-  const EntityCounts& last_run_counts() const { return last_run_counts_; }
-  long last_run_failures() const { return last_run_failures_; }
-  // What each pass of the last run did with its records (indexed by
-  // EntityKind), with each entity's failure counter at the run's end.
-  const RunFigures& last_run_figures() const { return last_run_figures_; }
-  // What hosts read of the module's state, so that they need not include it:
-  // whether the last run asked for `kind`, the last server reply (or the
-  // description of the last failed request), the size of the run's qbXML
-  // response, and the last-sync date `entity` uses.
-  bool RunAskedFor(EntityKind kind) const;
-  const std::string& ServerReply() const;
-  std::size_t ResponseSize() const;
-  platform::DateTime LastSyncDate(const EntityRow& entity) const;
   // The passes the conversion stage runs (this build's converters unless
   // replaced, as tests do to drive the stage's paths).
   void set_converters(const Converters& converters) { converters_ = &converters; }

@@ -16,6 +16,7 @@
 
 #include "control/entity_table.h"
 #include "control/vantrel_ctl.h"
+#include "exposed_ctl.h"
 #include "platform/accepting_browser.h"
 #include "platform/com_error.h"
 #include "platform/date_time.h"
@@ -103,7 +104,7 @@ class SinkRun {
   SinkRun(const SinkRun&) = delete;
   SinkRun& operator=(const SinkRun&) = delete;
 
-  VantrelCtl& ctl() { return ctl_; }
+  ExposedCtl& ctl() { return ctl_; }
   const EntityCounts& counts() const { return ctl_.run().counts; }
   const SinkLog& log() const { return env_.log; }
 
@@ -130,7 +131,7 @@ class SinkRun {
   ModuleState module_;
   SinkEnv env_;
   QuietHost host_;
-  VantrelCtl ctl_;
+  ExposedCtl ctl_;
 };
 
 }  // namespace vantrel::testing
