@@ -199,7 +199,13 @@ class VantrelCtl : public Wording {
   void set_converters(const Converters& converters) { converters_ = &converters; }
 
  private:
+  // The click on "Start &Sync": the checks and defaults, QuickBooks, then the
+  // transfer and the closing message. Each stage but the last returns false
+  // when the run ended there (last_run_end_ says how, its message shown).
   void StartSync();
+  bool PrepareRun();
+  bool ContactAndQuery();
+  void TransferAndClose();
   // Writes the error pair from a QuickBooks step's status.
   void Report(const QBStatus& status);
   // Keeps the counts and failures of the run that is ending.

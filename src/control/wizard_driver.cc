@@ -89,6 +89,12 @@ void VantrelCtl::RecordRunTotals() {
 }
 
 void VantrelCtl::StartSync() {
+  if (!PrepareRun()) return;
+  if (!ContactAndQuery()) return;
+  TransferAndClose();
+}
+
+bool VantrelCtl::PrepareRun() {
   WizardScreen& s = *screen_;
   WizardState& state = modWizard();
   last_run_counts_ = EntityCounts();
@@ -107,7 +113,7 @@ void VantrelCtl::StartSync() {
   if (!any) {
     last_run_end_ = RunEnd::kNothingSelected;
     ShowMessage(kNothingSelected, platform::MessageStyle::kInformation);
-    return;
+    return false;
   }
 
   // The communication panel shows; the server has added nothing yet.
@@ -124,7 +130,7 @@ void VantrelCtl::StartSync() {
     last_run_end_ = RunEnd::kMissingProperties;
     ShowMessage(kMissingProperties, platform::MessageStyle::kInformation);
     ResetWizardScreen();
-    return;
+    return false;
   }
 
   // A last-sync date never loaded means 1 January 2000.
@@ -140,7 +146,12 @@ void VantrelCtl::StartSync() {
   if (IsBlank(ProjLexicon)) ProjLexicon = "Project";
   if (IsBlank(SubProjLexicon)) SubProjLexicon = "Sub Project";
   if (IsBlank(SILexicon)) SILexicon = "Service Item";
+  return true;
+}
 
+bool VantrelCtl::ContactAndQuery() {
+  WizardScreen& s = *screen_;
+  WizardState& state = modWizard();
   auto abort_with_sync_error = [&] {
     last_run_end_ = RunEnd::kQuickBooksError;
     RestoreMousePointer();
@@ -151,12 +162,18 @@ void VantrelCtl::StartSync() {
 
   // The company file must exist before QuickBooks is asked to open it.
   CheckQBFile();
-  if (state.blnSyncError) return abort_with_sync_error();
+  if (state.blnSyncError) {
+    abort_with_sync_error();
+    return false;
+  }
 
   // Connect and check that QuickBooks has that file open.
   s.screen.set_mouse_pointer(platform::MousePointer::kHourglass);
   ContactQuickBooks();
-  if (state.blnSyncError) return abort_with_sync_error();
+  if (state.blnSyncError) {
+    abort_with_sync_error();
+    return false;
+  }
 
   // Contacted: the first stage is ticked.
   s.chkContactQB.set_value(1);
@@ -172,13 +189,19 @@ void VantrelCtl::StartSync() {
     ShowMessage(state.strSyncError, platform::MessageStyle::kCritical);
     s.frameComm.set_visible(false);
     ShowStageErrorCaptions(s);
-    return;
+    return false;
   }
 
   // The response is in: the second stage is ticked.
   s.chkWaitRes.set_value(1);
   s.lblWaiting.set_caption("Response Received");
   s.lblWaiting.Refresh();
+  return true;
+}
+
+void VantrelCtl::TransferAndClose() {
+  WizardScreen& s = *screen_;
+  WizardState& state = modWizard();
 
   // The upload form is loaded fresh for the transfer.
   frmWGUpload& form = plumbing_->form.Take();

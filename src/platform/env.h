@@ -1,5 +1,10 @@
 // The narrow seam between the control and the machine: clock, file system,
 // QuickBooks request processor, browser, and the event pump.
+//
+// Threads: an Env and everything it makes belong to the thread of the
+// control that uses them (the host's user-interface thread); none of it may
+// be called from another thread. Ownership: every object an Env creates is
+// handed to the caller (a unique_ptr) and must not outlive the Env.
 #ifndef VANTREL_PLATFORM_ENV_H_
 #define VANTREL_PLATFORM_ENV_H_
 
@@ -19,6 +24,7 @@ namespace vantrel::platform {
 
 class Env {
  public:
+  // An Env must outlive the controls, processors and browsers that use it.
   virtual ~Env() = default;
 
   // The current local date and time, to the second.
@@ -32,7 +38,8 @@ class Env {
   // A new request processor object. Throws ComError when none can be created.
   virtual std::unique_ptr<RequestProcessor> CreateRequestProcessor() = 0;
 
-  // A new browser for the upload form.
+  // A new browser for the upload form, owned by the caller; its transfers
+  // make progress only while it is polled (EventPump::DoEvents).
   virtual std::unique_ptr<WebBrowser> CreateWebBrowser() = 0;
 };
 
@@ -64,6 +71,9 @@ class SystemEnv : public Env {
 
 // Delivers events while the core waits: the transfers of registered browsers,
 // the ticks of registered timers that are due, and the host's pending events.
+// The pump does not own what is registered: a browser or timer must be
+// removed before it goes away. Called on the control's thread only; a
+// handler it runs may add or remove browsers and timers.
 class EventPump {
  public:
   explicit EventPump(FormsHost* host = nullptr) : host_(host) {}
