@@ -1,5 +1,7 @@
 #include "site/site_page.h"
 
+#include "wizard/entities.h"
+
 #include <optional>
 #include <utility>
 
@@ -8,21 +10,7 @@
 
 namespace vantrel::site {
 
-namespace {
-
-struct LetterKey {
-  std::string_view letter;
-  std::string_view key;
-};
-
-// In the order the control reads the keys.
-constexpr LetterKey kLastSyncKeys[] = {
-    {"P", "CustomerLastSyncDate"}, {"E", "EmployeeLastSyncDate"}, {"G", "GLAccountsLastSyncDate"},
-    {"T", "TasksLastSyncDate"},    {"C", "ClassLastSyncDate"},    {"V", "VendorsLastSyncDate"},
-    {"H", "TimeLastSyncDate"},     {"X", "ExpenseLastSyncDate"},
-};
-
-}  // namespace
+namespace {}  // namespace
 
 const char kDefaultPageTemplate[] =
     "<!DOCTYPE html>\n"
@@ -50,8 +38,9 @@ const char kDefaultPageTemplate[] =
     "</html>\n";
 
 std::string_view LastSyncKeyOfLetter(std::string_view letter) {
-  for (const LetterKey& entry : kLastSyncKeys) {
-    if (platform::EqualsNoCase(entry.letter, letter)) return entry.key;
+  // The status letter of each entity that owns a last-sync parameter.
+  for (const EntityRow* owner : LastSyncOwners()) {
+    if (platform::EqualsNoCase(owner->letter, letter)) return owner->last_sync_key;
   }
   return "";
 }
@@ -74,9 +63,10 @@ std::map<std::string, std::string> PageValues(
     const std::map<std::string, std::vector<std::string>>& last_runs) {
   std::map<std::string, std::string> values = {
       {"WGSecureServerURL", base_url}, {"SiteCode", site_code}, {"SiteKey", site_key}};
-  for (const LetterKey& entry : kLastSyncKeys) {
-    const auto found = last_runs.find(std::string(entry.letter));
-    values[std::string(entry.key)] = found == last_runs.end() ? "" : LastSyncDate(found->second);
+  for (const EntityRow* owner : LastSyncOwners()) {
+    const auto found = last_runs.find(std::string(owner->letter));
+    values[std::string(owner->last_sync_key)] =
+        found == last_runs.end() ? "" : LastSyncDate(found->second);
   }
   return values;
 }

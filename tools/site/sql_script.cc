@@ -1,5 +1,7 @@
 #include "site/sql_script.h"
 
+#include "wizard/entities.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -382,8 +384,19 @@ bool IsNumberText(std::string_view text) {
   return !text.empty() && NumberLength(text) == text.size();
 }
 
+std::span<const ListTable> ListTables() {
+  static const std::vector<ListTable> tables = [] {
+    std::vector<ListTable> out;
+    for (const EntityRow& entity : Entities()) {
+      if (!entity.lines) out.push_back({entity.site_table, entity.key_column});
+    }
+    return out;
+  }();
+  return tables;
+}
+
 const ListTable* FindListTable(std::string_view name) {
-  for (const ListTable& table : kListTables) {
+  for (const ListTable& table : ListTables()) {
     if (EqualsNoCase(table.name, name)) return &table;
   }
   return nullptr;

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,12 +27,9 @@ struct ListTable {
   std::string_view key_column;
 };
 
-// The list tables of the protocol.
-inline constexpr ListTable kListTables[] = {
-    {"ClassInfo", "ClassRowID"}, {"GLChartOfAccounts", "AccRowID"}, {"TaskInfo", "TaskID"},
-    {"Customers", "CustomerID"}, {"CustProjInfo", "ProjID"},        {"EmployeeInfo", "EmployeeID"},
-    {"Vendors", "VendorID"},
-};
+// The list tables of the protocol: the site tables of the entities that send
+// statements, as the entity registry names them.
+std::span<const ListTable> ListTables();
 
 // The list table named `name` (any letter case); nullptr for another name.
 const ListTable* FindListTable(std::string_view name);
