@@ -4,6 +4,7 @@
 #include "convert/converter_stores.h"
 #include "convert/list_converters.h"
 #include "convert/pass_engine.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -65,8 +66,8 @@ const ListEntity kAccounts{
              .start_text = {"Getting Chart of Accounts from QB"},
              .running_text = {"Getting GLs from QB ("},
              .failure_reset = FailureReset::kAfterProgress},
-    .table = "GLChartOfAccounts",
-    .key_column = "AccRowID",
+    .table = Entity(EntityKind::kAccounts).site_table,
+    .key_column = Entity(EntityKind::kAccounts).key_column,
     .columns = kAccountColumns,
 };
 

@@ -3,6 +3,7 @@
 #include "convert/converter_stores.h"
 #include "convert/list_converters.h"
 #include "convert/pass_engine.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -38,8 +39,8 @@ const ListEntity kClasses{
              .running_text = {"Getting Classes from QB ("},
              .failure_reset = FailureReset::kBeforeParseTest,
              .last_sync_filter = false},
-    .table = "ClassInfo",
-    .key_column = "ClassRowID",
+    .table = Entity(EntityKind::kClasses).site_table,
+    .key_column = Entity(EntityKind::kClasses).key_column,
     .columns = kClassColumns,
 };
 

@@ -7,6 +7,7 @@
 #include "convert/customer_list.h"
 #include "convert/list_converters.h"
 #include "convert/pass_engine.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -108,8 +109,8 @@ const ListEntity kCustomers{
     .pass = {.record_element = "CustomerRet",
              .start_text = {"Getting ", &Wording::CustLexicon, "s from QB"},
              .running_text = {"Getting ", &Wording::CustLexicon, "s from QB ("}},
-    .table = "Customers",
-    .key_column = "CustomerID",
+    .table = Entity(EntityKind::kCustomers).site_table,
+    .key_column = Entity(EntityKind::kCustomers).key_column,
     .columns = kCustomerColumns,
 };
 

@@ -6,6 +6,7 @@
 #include "convert/converter_stores.h"
 #include "convert/list_converters.h"
 #include "convert/pass_engine.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -111,8 +112,8 @@ const ListEntity kEmployees{
              .start_text = {"Getting ", &Wording::EmpLexicon, "s from QB"},
              .running_text = {"Getting ", &Wording::EmpLexicon, "s from QB ("},
              .failure_reset = FailureReset::kAfterParseTest},
-    .table = "EmployeeInfo",
-    .key_column = "EmployeeID",
+    .table = Entity(EntityKind::kEmployees).site_table,
+    .key_column = Entity(EntityKind::kEmployees).key_column,
     .columns = kEmployeeColumns,
 };
 

@@ -13,6 +13,7 @@
 #include "convert/sql_values.h"
 #include "platform/text_util.h"
 #include "platform/values.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -202,8 +203,8 @@ constexpr ItemColumns kPayrollWageColumns = MakeItemColumns(
 ListEntity ItemEntity(std::string_view element, ProgressText start, ProgressText running,
                       const ItemColumns& columns) {
   return {.pass = {.record_element = element, .start_text = start, .running_text = running},
-          .table = "TaskInfo",
-          .key_column = "TaskID",
+          .table = Entity(EntityKind::kItems).site_table,
+          .key_column = Entity(EntityKind::kItems).key_column,
           .columns = columns};
 }
 

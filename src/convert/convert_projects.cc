@@ -13,6 +13,7 @@
 #include "convert/pass_engine.h"
 #include "convert/sql_values.h"
 #include "platform/text_util.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -194,8 +195,8 @@ const ListEntity kProjects{
     .pass = {.record_element = "CustomerRet",
              .start_text = {"Getting ", &Wording::ProjLexicon, "s from QB "},
              .running_text = {"Getting ", &Wording::ProjLexicon, "s from QB ("}},
-    .table = "CustProjInfo",
-    .key_column = "ProjID",
+    .table = Entity(EntityKind::kProjects).site_table,
+    .key_column = Entity(EntityKind::kProjects).key_column,
     .columns = kProjectColumns,
 };
 

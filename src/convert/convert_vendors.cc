@@ -6,6 +6,7 @@
 #include "convert/converter_stores.h"
 #include "convert/list_converters.h"
 #include "convert/pass_engine.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -88,8 +89,8 @@ const ListEntity kVendors{
              .start_text = {"Getting Vendors from QB"},
              .running_text = {"Getting Vendors from QB ("},
              .failure_reset = FailureReset::kAfterParseTest},
-    .table = "Vendors",
-    .key_column = "VendorID",
+    .table = Entity(EntityKind::kVendors).site_table,
+    .key_column = Entity(EntityKind::kVendors).key_column,
     .columns = kVendorColumns,
 };
 

@@ -72,9 +72,52 @@ struct EntityRow {
   bool lines;  // it sends "|" lines, not statements
 };
 
+// The rows, in pass order (the order of their kinds).
+
+inline constexpr EntityRow kEntities[] = {
+    {EntityKind::kEmployees, "employees", "E", "", true, &SelectionFlags::blnDoEmployees,
+     &LastSyncDates::EmployeeLastSyncDate, "EmployeeLastSyncDate", true, 1, "EmployeeInfo",
+     "EmployeeID", "", 0, true, true, false, false},
+    {EntityKind::kCustomers, "customers", "P", "", true, &SelectionFlags::blnDoCustomers,
+     &LastSyncDates::CustomerLastSyncDate, "CustomerLastSyncDate", true, 0, "Customers",
+     "CustomerID", "", 1, true, true, false, false},
+    {EntityKind::kProjects, "projects", "P", "", false, &SelectionFlags::blnDoCustomers,
+     &LastSyncDates::CustomerLastSyncDate, "CustomerLastSyncDate", false, 0, "CustProjInfo",
+     "ProjID", "", 2, true, true, true, false},
+    {EntityKind::kClasses, "classes", "C", "", true, &SelectionFlags::blnDoClasses,
+     &LastSyncDates::ClassLastSyncDate, "ClassLastSyncDate", true, 4, "ClassInfo", "ClassRowID",
+     "Classes", 3, true, true, false, false},
+    {EntityKind::kAccounts, "accounts", "G", "", true, &SelectionFlags::blnDoGLAccounts,
+     &LastSyncDates::GLAccountsLastSyncDate, "GLAccountsLastSyncDate", true, 2, "GLChartOfAccounts",
+     "AccRowID", "Chart of Accounts", 4, true, true, false, false},
+    {EntityKind::kItems, "items", "T", "", true, &SelectionFlags::blnDoTasks,
+     &LastSyncDates::TasksLastSyncDate, "TasksLastSyncDate", true, 3, "TaskInfo", "TaskID", "", 5,
+     true, true, false, false},
+    {EntityKind::kVendors, "vendors", "V", "", true, &SelectionFlags::blnDoVendors,
+     &LastSyncDates::VendorsLastSyncDate, "VendorsLastSyncDate", true, 5, "Vendors", "VendorID",
+     "Vendors", 8, true, true, false, false},
+    {EntityKind::kTime, "time", "H", "", true, &SelectionFlags::blnDoTime,
+     &LastSyncDates::TimeLastSyncDate, "TimeLastSyncDate", true, 6, "TimeTransactions", "", "Time",
+     6, false, false, false, true},
+    {EntityKind::kExpenses, "expense", "X", "B", true, &SelectionFlags::blnDoExpense,
+     &LastSyncDates::ExpenseLastSyncDate, "ExpenseLastSyncDate", true, 7, "ExpenseLines", "",
+     "Expenses", 7, false, false, false, true},
+};
+static_assert(std::size(kEntities) == kEntityCount);
+
+constexpr bool RowsInKindOrder() {
+  for (std::size_t i = 0; i < kEntityCount; ++i) {
+    if (static_cast<std::size_t>(kEntities[i].kind) != i) return false;
+  }
+  return true;
+}
+static_assert(RowsInKindOrder(), "rows stand in the order of their kinds");
+
 // Every entity, in pass order.
 std::span<const EntityRow> Entities();
-const EntityRow& Entity(EntityKind kind);
+constexpr const EntityRow& Entity(EntityKind kind) {
+  return kEntities[static_cast<std::size_t>(kind)];
+}
 // The entity whose posts carry `letter` ("B": the expenses); null for none.
 // The projects, which share the customers' letter, are never returned.
 const EntityRow* EntityOfLetter(std::string_view letter);
