@@ -26,70 +26,37 @@ constexpr char kHelp[] =
     "  vantrel request --select classes,time\n"
     "  vantrel request --select vendors --version-code 7 > request.xml\n";
 
+// Prints the qbXML request of --select and --version-code.
+int PrintRequest(const host::ParsedArgs& parsed) {
+  if (!parsed.Has("select")) throw host::UsageError("--select is required");
+  SelectionFlags flags;
+  for (const EntityRow* entity : SelectedEntities(parsed.All("select"))) {
+    flags.*entity->selected = true;
+  }
+  // The sales reps come with the customers, as the wizard's run asks for them.
+  flags.blnDoSalesReps = flags.blnDoCustomers;
+  long code = kQbXml20;
+  if (parsed.Has("version-code")) {
+    const std::string text = parsed.Last("version-code");
+    char* end = nullptr;
+    code = std::strtol(text.c_str(), &end, 10);
+    constexpr long kCodes[] = {kQbXml10,   kQbXml11,   kQbXml20,   kQbXmlCA10, kQbXmlCA11,
+                               kQbXmlCA20, kQbXmlUK10, kQbXmlUK11, kQbXmlUK20};
+    if (text.empty() || *end != '\0' ||
+        std::find(std::begin(kCodes), std::end(kCodes), code) == std::end(kCodes)) {
+      throw host::UsageError("--version-code takes 0, 1, 2, 6, 7, 8, 9, 10 or 11, not '" + text +
+                             "'");
+    }
+  }
+  const std::string request = ComposeQBXMLRequest(flags, code);
+  std::fwrite(request.data(), 1, request.size(), stdout);
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunRequest(const std::vector<std::string>& args) {
-  try {
-    const host::ParsedArgs parsed = host::ParseArgs(args, {{"help"}, {"select", "version-code"}});
-    if (parsed.Has("help")) {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    }
-    if (!parsed.positional.empty())
-      throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
-    if (!parsed.Has("select")) throw host::UsageError("--select is required");
-    SelectionFlags flags;
-    for (const EntityRow* entity : SelectedEntities(parsed.All("select"))) {
-      switch (entity->kind) {
-        case EntityKind::kEmployees:
-          flags.blnDoEmployees = true;
-          break;
-        case EntityKind::kCustomers:
-          flags.blnDoCustomers = true;
-          flags.blnDoSalesReps = true;
-          break;
-        case EntityKind::kClasses:
-          flags.blnDoClasses = true;
-          break;
-        case EntityKind::kAccounts:
-          flags.blnDoGLAccounts = true;
-          break;
-        case EntityKind::kItems:
-          flags.blnDoTasks = true;
-          break;
-        case EntityKind::kVendors:
-          flags.blnDoVendors = true;
-          break;
-        case EntityKind::kTime:
-          flags.blnDoTime = true;
-          break;
-        case EntityKind::kExpenses:
-          flags.blnDoExpense = true;
-          break;
-        case EntityKind::kProjects:
-          break;
-      }
-    }
-    long code = kQbXml20;
-    if (parsed.Has("version-code")) {
-      const std::string text = parsed.Last("version-code");
-      char* end = nullptr;
-      code = std::strtol(text.c_str(), &end, 10);
-      constexpr long kCodes[] = {kQbXml10,   kQbXml11,   kQbXml20,   kQbXmlCA10, kQbXmlCA11,
-                                 kQbXmlCA20, kQbXmlUK10, kQbXmlUK11, kQbXmlUK20};
-      if (text.empty() || *end != '\0' ||
-          std::find(std::begin(kCodes), std::end(kCodes), code) == std::end(kCodes)) {
-        throw host::UsageError("--version-code takes 0, 1, 2, 6, 7, 8, 9, 10 or 11, not '" + text +
-                               "'");
-      }
-    }
-    const std::string request = ComposeQBXMLRequest(flags, code);
-    std::fwrite(request.data(), 1, request.size(), stdout);
-    return kExitOk;
-  } catch (const host::UsageError& e) {
-    std::fprintf(stderr, "vantrel request: %s\n(see 'vantrel request --help')\n", e.what());
-    return kExitUsage;
-  }
+  return RunCommand("request", kHelp, args, {{}, {"select", "version-code"}}, false, PrintRequest);
 }
 
 }  // namespace vantrel::cli

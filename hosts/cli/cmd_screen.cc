@@ -27,28 +27,23 @@ constexpr char kHelp[] =
     "  vantrel screen --page samples/page.html\n"
     "  vantrel screen --param EmpLexicon=Worker --click cmdSelectAll --click chkDebugMode\n";
 
+// Prints the screen after the parameters and clicks of the command line.
+int PrintScreen(const host::ParsedArgs& parsed) {
+  platform::SystemEnv env;
+  CliHost forms_host(stdout, false);
+  VantrelCtl ctl(env, forms_host);
+  host::LoadBag(ctl, host::BuildBag(parsed));
+  for (const std::string& name : parsed.All("click")) {
+    ClickControl(ctl, name, false);
+  }
+  std::fputs(RenderScreen(ctl.screen()).c_str(), stdout);
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunScreen(const std::vector<std::string>& args) {
-  try {
-    const host::ParsedArgs parsed = host::ParseArgs(args, {{"help"}, {"page", "param", "click"}});
-    if (parsed.Has("help")) {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    }
-    if (!parsed.positional.empty())
-      throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
-    platform::SystemEnv env;
-    CliHost forms_host(stdout, false);
-    VantrelCtl ctl(env, forms_host);
-    host::LoadBag(ctl, host::BuildBag(parsed));
-    for (const std::string& name : parsed.All("click")) ClickControl(ctl, name, false);
-    std::fputs(RenderScreen(ctl.screen()).c_str(), stdout);
-    return kExitOk;
-  } catch (const host::UsageError& e) {
-    std::fprintf(stderr, "vantrel screen: %s\n(see 'vantrel screen --help')\n", e.what());
-    return kExitUsage;
-  }
+  return RunCommand("screen", kHelp, args, {{}, {"page", "param", "click"}}, false, PrintScreen);
 }
 
 }  // namespace vantrel::cli

@@ -18,30 +18,25 @@ constexpr char kHelp[] =
     "  vantrel request --select classes > request.xml\n"
     "  vantrel validate --schema samples/qbxml-mini.xsd request.xml\n";
 
+// Prints the validator's message on the document; its status says whether it is valid.
+int Validate(const host::ParsedArgs& parsed) {
+  if (!parsed.Has("schema")) throw host::UsageError("--schema is required");
+  if (parsed.positional.size() != 1) throw host::UsageError("give exactly one document FILE");
+  const std::string text = host::ReadFileOrThrow(parsed.positional[0], "document");
+  XMLValidator validator;
+  const bool valid = validator.ValidateXML(text, parsed.Last("schema"));
+  std::string message = validator.ValidateMsg();
+  for (char& c : message) {
+    if (c == '\r') c = '\n';
+  }
+  std::printf("%s\n", message.c_str());
+  return valid ? kExitOk : kExitRunFailed;
+}
+
 }  // namespace
 
 int RunValidate(const std::vector<std::string>& args) {
-  try {
-    const host::ParsedArgs parsed = host::ParseArgs(args, {{"help"}, {"schema"}});
-    if (parsed.Has("help")) {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    }
-    if (!parsed.Has("schema")) throw host::UsageError("--schema is required");
-    if (parsed.positional.size() != 1) throw host::UsageError("give exactly one document FILE");
-    const std::string text = host::ReadFileOrThrow(parsed.positional[0], "document");
-    XMLValidator validator;
-    const bool valid = validator.ValidateXML(text, parsed.Last("schema"));
-    std::string message = validator.ValidateMsg();
-    for (char& c : message) {
-      if (c == '\r') c = '\n';
-    }
-    std::printf("%s\n", message.c_str());
-    return valid ? kExitOk : kExitRunFailed;
-  } catch (const host::UsageError& e) {
-    std::fprintf(stderr, "vantrel validate: %s\n(see 'vantrel validate --help')\n", e.what());
-    return kExitUsage;
-  }
+  return RunCommand("validate", kHelp, args, {{}, {"schema"}}, true, Validate);
 }
 
 }  // namespace vantrel::cli

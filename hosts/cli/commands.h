@@ -3,8 +3,11 @@
 #ifndef VANTREL_HOSTS_CLI_COMMANDS_H_
 #define VANTREL_HOSTS_CLI_COMMANDS_H_
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "common/host_args.h"
 
 namespace vantrel::cli {
 
@@ -16,6 +19,15 @@ inline constexpr int kExitUsage = 2;
 // some of what it took: lines it could not file, items or projects it added.
 inline constexpr int kExitWarnings = 3;
 inline constexpr int kExitInterrupted = 130;  // Ctrl-C, as a shell reports SIGINT
+
+// Runs the command `name`: parses `args` by `spec` with --help (-h) added,
+// which prints `help`; refuses positional arguments unless `positional`;
+// then returns `body`'s status. A host::UsageError from any of it is printed
+// as "vantrel NAME: WHY" and "(see 'vantrel NAME --help')" on standard error,
+// and the command returns kExitUsage.
+int RunCommand(const char* name, const char* help, const std::vector<std::string>& args,
+               host::OptionSpec spec, bool positional,
+               const std::function<int(const host::ParsedArgs&)>& body);
 
 int RunScreen(const std::vector<std::string>& args);
 int RunRequest(const std::vector<std::string>& args);

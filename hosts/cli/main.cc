@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     std::puts(VANTREL_VERSION_LINE("vantrel"));
     return kExitOk;
   }
-  const std::string command = argv[1];
+  std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "help") {
     if (args.empty()) {
@@ -54,19 +54,17 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
     // "help CMD" is "CMD --help".
-    const std::string of = args[0];
+    command = args[0];
     args = {"--help"};
-    if (of == "screen") return RunScreen(args);
-    if (of == "request") return RunRequest(args);
-    if (of == "sync") return RunSync(args);
-    if (of == "validate") return RunValidate(args);
-    std::fprintf(stderr, "vantrel: unknown command '%s'\n\n%s", of.c_str(), kUsage);
-    return kExitUsage;
   }
-  if (command == "screen") return RunScreen(args);
-  if (command == "request") return RunRequest(args);
-  if (command == "sync") return RunSync(args);
-  if (command == "validate") return RunValidate(args);
+  const struct {
+    const char* name;
+    int (*run)(const std::vector<std::string>&);
+  } commands[] = {
+      {"screen", RunScreen}, {"request", RunRequest}, {"sync", RunSync}, {"validate", RunValidate}};
+  for (const auto& [name, run] : commands) {
+    if (command == name) return run(args);
+  }
   std::fprintf(stderr, "vantrel: unknown command '%s'\n\n%s", command.c_str(), kUsage);
   return kExitUsage;
 }

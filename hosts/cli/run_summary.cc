@@ -1,9 +1,7 @@
 #include "run_summary.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <string_view>
 
@@ -16,54 +14,6 @@
 namespace vantrel::cli {
 
 namespace {
-
-// The parts of `text` between the `separator`s.
-std::vector<std::string_view> Parts(std::string_view text, char separator) {
-  std::vector<std::string_view> parts;
-  for (std::size_t begin = 0;;) {
-    const std::size_t end = text.find(separator, begin);
-    parts.push_back(text.substr(begin, end == std::string_view::npos ? end : end - begin));
-    if (end == std::string_view::npos) return parts;
-    begin = end + 1;
-  }
-}
-
-// A whole decimal number; nullopt for anything else.
-std::optional<long> Number(std::string_view text) {
-  long n = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return n;
-}
-
-// Adds the rows of an X-Vantrel-Rows value to `rows`, by the entities'
-// site tables.
-void AddRows(std::string_view value, SiteRowsByEntity& rows) {
-  if (value == "none") return;
-  for (std::string_view part : Parts(value, ';')) {
-    const std::size_t eq = part.find('=');
-    const std::size_t slash = part.find('/', eq);
-    if (slash == std::string_view::npos) continue;
-    const auto inserted = Number(part.substr(eq + 1, slash - eq - 1));
-    const auto updated = Number(part.substr(slash + 1));
-    const std::string table = platform::PercentDecode(part.substr(0, eq));
-    const auto entity = std::find_if(Entities().begin(), Entities().end(),
-                                     [&](const EntityRow& e) { return e.site_table == table; });
-    if (!inserted || !updated || entity == Entities().end()) continue;
-    rows[entity->kind].inserted += *inserted;
-    rows[entity->kind].updated += *updated;
-  }
-}
-
-// An X-Vantrel-Line-Warning value; nullopt when it cannot be read.
-std::optional<SiteWarning> WarningOf(std::string_view value) {
-  const std::vector<std::string_view> parts = Parts(value, ';');
-  if (parts.size() != 5) return std::nullopt;
-  const auto line = Number(parts[1]);
-  if (!line) return std::nullopt;
-  return SiteWarning{platform::PercentDecode(parts[0]), *line, platform::PercentDecode(parts[2]),
-                     platform::PercentDecode(parts[3]), platform::PercentDecode(parts[4])};
-}
 
 const PassFigures& FiguresOf(const VantrelCtl& ctl, const EntityRow& entity) {
   return ctl.last_run_figures()[entity.kind];
@@ -119,7 +69,7 @@ std::string SiteWarningsJson(const RunRecord& record) {
 
 // The control's public properties after the run, by their interface names,
 // the site key masked.
-std::string ControlJson(const VantrelCtl& ctl, const RequestWatch& watch) {
+std::string ControlJson(const VantrelCtl& ctl, const platform::RequestLog& watch) {
   std::string out = "{";
   for (const PublicProperty& p : PublicProperties(ctl)) {
     out += out.size() > 1 ? ",\n    " : "\n    ";
@@ -139,22 +89,7 @@ std::string ControlJson(const VantrelCtl& ctl, const RequestWatch& watch) {
 
 }  // namespace
 
-void TakeSiteReplies(const RequestWatch& watch, RunRecord& record) {
-  for (const SeenRequest& request : watch.requests()) {
-    for (const auto& [name, value] : request.reply_headers) {
-      if (platform::EqualsNoCase(name, "X-Vantrel-Rows")) {
-        if (!record.rows) record.rows.emplace();
-        AddRows(value, *record.rows);
-      } else if (platform::EqualsNoCase(name, "X-Vantrel-Line-Warning")) {
-        if (auto warning = WarningOf(value)) record.site_warnings.push_back(std::move(*warning));
-      } else if (platform::EqualsNoCase(name, "X-Vantrel-Line-Warnings-Untold")) {
-        record.site_warnings_untold += Number(value).value_or(0);
-      }
-    }
-  }
-}
-
-int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch) {
+int SyncExitStatus(const VantrelCtl& ctl, const platform::RequestLog& watch) {
   if (!host::RunReachedItsEnd(ctl.last_run_end()) || ctl.last_run_failures() != 0) {
     return kExitRunFailed;
   }
@@ -163,18 +98,10 @@ int SyncExitStatus(const VantrelCtl& ctl, const RequestWatch& watch) {
     if (f.lost != 0) return kExitRunFailed;
     warnings += f.warnings;
   }
-  for (const SeenRequest& request : watch.requests()) {
+  for (const platform::LoggedRequest& request : watch.requests()) {
     if (Failed(request)) return kExitRunFailed;
   }
   return warnings != 0 ? kExitWarnings : kExitOk;
-}
-
-std::vector<const EntityRow*> EntitiesOfTheRun(const VantrelCtl& ctl) {
-  std::vector<const EntityRow*> entities;
-  for (const EntityRow& entity : Entities()) {
-    if (ctl.RunAskedFor(entity.kind)) entities.push_back(&entity);
-  }
-  return entities;
 }
 
 std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
@@ -199,14 +126,14 @@ std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
   return out;
 }
 
-std::string DryRunLines(const RequestWatch& watch) {
+std::string DryRunLines(const platform::RequestLog& watch) {
   struct Tally {
     long uploads = 0, statuses = 0;
     std::size_t bytes = 0;
   };
   std::vector<std::string> order;
   std::map<std::string, Tally> by_letter;
-  for (const SeenRequest& request : watch.requests()) {
+  for (const platform::LoggedRequest& request : watch.requests()) {
     if (!by_letter.count(request.letter)) order.push_back(request.letter);
     Tally& t = by_letter[request.letter];
     (request.upload ? t.uploads : t.statuses) += 1;
@@ -234,16 +161,8 @@ std::string MaskKey(const std::string& key) {
   return key.substr(0, 2) + std::string(key.size() - 2, '*');
 }
 
-std::string WallClockText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%m/%d/%Y %H:%M:%S", &local);
-  return text;
-}
-
-std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const RequestWatch& watch) {
+std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record,
+                       const platform::RequestLog& watch) {
   auto s = [](const std::string& v) { return JsonString(v); };
   auto b = [](bool v) { return std::string(v ? "true" : "false"); };
   std::string json = "{\n";
@@ -292,7 +211,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record, const Req
   long uploads = 0, statuses = 0;
   std::size_t bytes = 0;
   std::string failed;
-  for (const SeenRequest& request : watch.requests()) {
+  for (const platform::LoggedRequest& request : watch.requests()) {
     (request.upload ? uploads : statuses) += 1;
     bytes += request.bytes;
     if (!Failed(request)) continue;

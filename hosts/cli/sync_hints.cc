@@ -9,12 +9,12 @@ namespace vantrel::cli {
 namespace {
 
 // The last request the run made, if any.
-const SeenRequest* LastRequest(const HintContext& context) {
+const platform::LoggedRequest* LastRequest(const HintContext& context) {
   if (context.watch == nullptr || context.watch->requests().empty()) return nullptr;
   return &context.watch->requests().back();
 }
 
-std::string What(const SeenRequest& request) {
+std::string What(const platform::LoggedRequest& request) {
   return std::string(request.upload ? "upload" : "status update") + " " + request.letter +
          " (request " + std::to_string(request.order) + ")";
 }
@@ -68,7 +68,7 @@ std::string QuickBooksHint(const QBStatus& status, const HintContext& context) {
 
 // The hint for a request that got no reply (the connection message).
 std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
-                         const SeenRequest* last) {
+                         const platform::LoggedRequest* last) {
   if (last == nullptr || !last->failure)
     return "no reply from " + ctl.WGSecureServerURL + kRunAgain;
   const std::string cause =
@@ -110,7 +110,7 @@ std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
 std::string StoppedHint(const VantrelCtl& ctl, const HintContext& context) {
   if (ctl.run().mLastResult != wgurAspFailed) return "";
   const std::string& reply = ctl.ServerReply();
-  const SeenRequest* last = LastRequest(context);
+  const platform::LoggedRequest* last = LastRequest(context);
   if (reply == kInvalidSiteReply) {
     return "the site at " + ctl.WGSecureServerURL + " refused SiteCode '" + ctl.SiteCode +
            "' with its key (it replied \"" + reply +
@@ -135,7 +135,7 @@ std::string Hint(const VantrelCtl& ctl, const HintContext& context) {
       return StoppedHint(ctl, context);
     case RunEnd::kNotRun: {
       // A message during the run: a request whose reply had no page.
-      const SeenRequest* last = LastRequest(context);
+      const platform::LoggedRequest* last = LastRequest(context);
       if (last == nullptr || !last->completed ||
           !JudgeReply(last->no_document ? std::nullopt
                                         : std::optional<std::string_view>(last->reply))
@@ -223,11 +223,11 @@ void WarningHints(const VantrelCtl& ctl, const RunRecord& record, std::vector<st
 }  // namespace
 
 std::vector<std::string> AfterRunHints(const VantrelCtl& ctl, const RunRecord& record,
-                                       const RequestWatch& watch) {
+                                       const platform::RequestLog& watch) {
   std::vector<std::string> hints;
   LineTextHints(ctl, hints);
   WarningHints(ctl, record, hints);
-  for (const SeenRequest& request : watch.requests()) {
+  for (const platform::LoggedRequest& request : watch.requests()) {
     if (!Failed(request) || !request.completed || request.not_sent) continue;
     if (!request.upload) {
       hints.push_back("the status update " + request.letter + " (request " +
@@ -245,15 +245,15 @@ std::vector<std::string> AfterRunHints(const VantrelCtl& ctl, const RunRecord& r
   return hints;
 }
 
-std::string InterruptedNote(const RequestWatch& watch) {
+std::string InterruptedNote(const platform::RequestLog& watch) {
   long confirmed = 0;
-  for (const SeenRequest& request : watch.requests()) {
+  for (const platform::LoggedRequest& request : watch.requests()) {
     if (request.upload && !Failed(request)) ++confirmed;
   }
   std::string note = "interrupted: " + std::to_string(confirmed) + " upload" +
                      (confirmed == 1 ? "" : "s") + " confirmed by the site";
-  const SeenRequest* under_way = nullptr;
-  for (const SeenRequest& request : watch.requests()) {
+  const platform::LoggedRequest* under_way = nullptr;
+  for (const platform::LoggedRequest& request : watch.requests()) {
     if (!request.completed && !request.not_sent) under_way = &request;
   }
   if (under_way != nullptr) {

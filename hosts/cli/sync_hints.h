@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/vantrel_ctl.h"
-#include "request_watch.h"
+#include "platform/request_log.h"
 #include "run_summary.h"
 
 namespace vantrel::cli {
@@ -15,7 +15,7 @@ namespace vantrel::cli {
 struct HintContext {
   bool quickbooks_given = false;     // --quickbooks FILE was given
   bool embedded_site_given = false;  // --embedded-site was given
-  const RequestWatch* watch = nullptr;
+  const platform::RequestLog* watch = nullptr;
 };
 
 // The hint for the message box that `ctl`'s run shows now, told by how the
@@ -30,12 +30,12 @@ std::string Hint(const VantrelCtl& ctl, const HintContext& context);
 // did not land although the run went on (a status update, an upload answered
 // "No data to upload. ").
 std::vector<std::string> AfterRunHints(const VantrelCtl& ctl, const RunRecord& record,
-                                       const RequestWatch& watch);
+                                       const platform::RequestLog& watch);
 
 // What the command line says after Ctrl-C: the uploads the site confirmed,
 // the request under way when it came (which may have landed), and how to go
 // on.
-std::string InterruptedNote(const RequestWatch& watch);
+std::string InterruptedNote(const platform::RequestLog& watch);
 
 }  // namespace vantrel::cli
 

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/text_util.h"
+
 namespace vantrel::host {
 
 std::string ParsedArgs::Last(const std::string& name, const std::string& fallback) const {
@@ -58,6 +60,14 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spe
     }
   }
   return parsed;
+}
+
+bool ParsedArgs::GivesParam(std::string_view name) const {
+  for (const std::string& param : All("param")) {
+    const std::size_t eq = param.find('=');
+    if (eq != std::string::npos && platform::EqualsNoCase(param.substr(0, eq), name)) return true;
+  }
+  return false;
 }
 
 std::vector<std::string> SplitList(const std::string& list) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/date_time.h"
@@ -35,6 +36,8 @@ struct ParsedArgs {
   // The last value of `name`, or `fallback`.
   std::string Last(const std::string& name, const std::string& fallback = "") const;
   const std::vector<std::string>& All(const std::string& name) const;
+  // True when a --param NAME=VALUE names `name` (any letter case).
+  bool GivesParam(std::string_view name) const;
 };
 
 // The time of --now: "MM/DD/YYYY HH:MM:SS" on a 24-hour clock, each field

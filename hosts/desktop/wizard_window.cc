@@ -15,10 +15,8 @@
 #include <system_error>
 
 #include "common/bag_loading.h"
-#include "common/embedded_site.h"
 #include "common/host_args.h"
 #include "common/run_end.h"
-#include "platform/text_util.h"
 
 namespace vantrel::desktop {
 
@@ -42,8 +40,7 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-WizardWindow::WizardWindow(QWidget* parent)
-    : QMainWindow(parent), env_(quickbooks_.ProcessorFactory()), ctl_(env_, host_) {
+WizardWindow::WizardWindow(QWidget* parent) : QMainWindow(parent), ctl_(setup_.env(), host_) {
   setWindowTitle(QGuiApplication::applicationDisplayName());
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
@@ -74,12 +71,6 @@ WizardWindow::~WizardWindow() {
   // The widgets go first: they draw the control's screen.
   host_.set_view(nullptr);
   delete takeCentralWidget();
-  // A database of our own making goes with the window.
-  StopSite();
-  if (!temporary_site_folder_.empty()) {
-    std::error_code error;
-    std::filesystem::remove_all(temporary_site_folder_, error);
-  }
 }
 
 void WizardWindow::BuildMenus() {
@@ -92,7 +83,9 @@ void WizardWindow::BuildMenus() {
   embedded_site_action_->setObjectName("actionEmbeddedSite");
   embedded_site_action_->setCheckable(true);
   connect(embedded_site_action_, &QAction::triggered, this, [this](bool on) {
-    if (ctl_.running() || !UseEmbeddedSite(on)) embedded_site_action_->setChecked(site_ != nullptr);
+    if (ctl_.running() || !UseEmbeddedSite(on)) {
+      embedded_site_action_->setChecked(setup_.site() != nullptr);
+    }
   });
   file->addSeparator();
   QAction* quit = file->addAction(tr("&Quit"), this, &QWidget::close);
@@ -113,12 +106,10 @@ void WizardWindow::Configure(const DesktopOptions& options) {
                   ? std::make_unique<QSettings>()
                   : std::make_unique<QSettings>(Text(options.settings_file), QSettings::IniFormat);
   bag_ = host::BuildBag(options.args);
-  for (const std::string& param : options.args.All("param")) {
-    param_names_.push_back(param.substr(0, param.find('=')));
-  }
+  args_ = options.args;
   FillFromSettings(*settings_, bag_);
-  if (!options.quickbooks.empty()) quickbooks_.Open(options.quickbooks);
-  if (options.now) env_.FixClock(*options.now);
+  if (!options.quickbooks.empty()) setup_.quickbooks().Open(options.quickbooks);
+  if (options.now) setup_.system_env().FixClock(*options.now);
   site_db_ = options.site_db;
   host::LoadBag(ctl_, bag_);
   if (options.embedded_site) StartSite();
@@ -127,38 +118,22 @@ void WizardWindow::Configure(const DesktopOptions& options) {
   UpdateInfo();
 }
 
-void WizardWindow::LoadConfiguration() {
-  host::LoadBag(ctl_, bag_);
-  if (site_ == nullptr) return;
-  // The site answers only to the control's code and key.
-  if (site_code_ != ctl_.SiteCode || site_key_ != ctl_.SiteKey) {
-    StopSite();
-    StartSite();
-  }
-  ctl_.WGSecureServerURL = site_->base_url();
-}
+void WizardWindow::LoadConfiguration() { setup_.Load(ctl_, bag_); }
 
 void WizardWindow::StartSite() {
-  if (site_db_.empty()) {
-    site_db_ = host::TemporarySiteDb();
-    temporary_site_folder_ = std::filesystem::path(site_db_).parent_path();
-  }
-  site_ = host::StartEmbeddedSite(site_db_, ctl_.SiteCode, ctl_.SiteKey);
-  site_code_ = ctl_.SiteCode;
-  site_key_ = ctl_.SiteKey;
+  setup_.StartSite(site_db_, ctl_.SiteCode, ctl_.SiteKey);
   embedded_site_action_->setChecked(true);
 }
 
 void WizardWindow::StopSite() {
-  if (site_) site_->Stop();
-  site_.reset();
+  setup_.StopSite();
   embedded_site_action_->setChecked(false);
 }
 
 bool WizardWindow::UseEmbeddedSite(bool on) {
   bool ok = true;
   try {
-    if (on && site_ == nullptr) StartSite();
+    if (on && setup_.site() == nullptr) StartSite();
     if (!on) StopSite();
     LoadConfiguration();
   } catch (const host::UsageError& e) {
@@ -178,7 +153,7 @@ bool WizardWindow::OpenCompany(const std::string& path) {
     name = ctl_.QBFilePath;
   }
   try {
-    quickbooks_.Open(name);
+    setup_.quickbooks().Open(name);
   } catch (const host::UsageError& e) {
     ShowHostError(e.what());
     return false;
@@ -219,12 +194,13 @@ void WizardWindow::ShowHostError(const std::string& text) {
 }
 
 void WizardWindow::UpdateInfo() {
-  quickbooks_info_->setText(quickbooks_.running()
-                                ? tr("QuickBooks has %1 open").arg(Text(quickbooks_.path()))
+  const host::QuickBooksStandin& quickbooks = setup_.quickbooks();
+  quickbooks_info_->setText(quickbooks.running()
+                                ? tr("QuickBooks has %1 open").arg(Text(quickbooks.path()))
                                 : tr("QuickBooks is not running"));
-  if (site_) {
-    site_info_->setText(tr("Embedded site at %1, database %2")
-                            .arg(Text(site_->base_url()), Text(site_->db_path())));
+  if (const site::SiteServer* site = setup_.site()) {
+    site_info_->setText(
+        tr("Embedded site at %1, database %2").arg(Text(site->base_url()), Text(site->db_path())));
   } else if (!ctl_.WGSecureServerURL.empty()) {
     site_info_->setText(tr("Site at %1").arg(Text(ctl_.WGSecureServerURL)));
   } else {
@@ -233,21 +209,14 @@ void WizardWindow::UpdateInfo() {
 }
 
 void WizardWindow::AboutToClick(const platform::Control& control) {
-  if (ctl_.running() || site_ == nullptr || &control != &ctl_.screen().cmdNav[3]) return;
+  if (ctl_.running() || &control != &ctl_.screen().cmdNav[3]) return;
   // A run against the embedded site starts from the site's last-sync dates,
   // as the service's page gives them, so that it sends only what changed.
-  platform::PropertyBag bag = bag_;
   try {
-    host::TakeSiteDates(*site_, bag, [this](std::string_view key) {
-      return std::any_of(param_names_.begin(), param_names_.end(), [key](const std::string& name) {
-        return platform::EqualsNoCase(name, key);
-      });
-    });
-    host::LoadBag(ctl_, bag);
+    setup_.PrepareRun(ctl_, bag_, [this](std::string_view key) { return args_.GivesParam(key); });
   } catch (const host::UsageError& e) {
     ShowHostError(e.what());
   }
-  ctl_.WGSecureServerURL = site_->base_url();
 }
 
 void WizardWindow::ControlClicked(const platform::Control& control) {

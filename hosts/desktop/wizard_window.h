@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "common/quickbooks_standin.h"
+#include "common/host_args.h"
+#include "common/run_setup.h"
 #include "control/vantrel_ctl.h"
 #include "desktop_host.h"
 #include "desktop_options.h"
 #include "desktop_settings.h"
-#include "platform/env.h"
 #include "platform/values.h"
 #include "site/site_server.h"
 #include "wizard_view.h"
@@ -53,7 +53,10 @@ class WizardWindow : public QMainWindow {
   DesktopHost& forms_host() { return host_; }
   WizardView& view() { return *view_; }
   // The embedded site; null when it is not running.
-  site::SiteServer* embedded_site() { return site_.get(); }
+  site::SiteServer* embedded_site() { return setup_.site(); }
+  // QuickBooks, the site and the log of the control's requests (sent again
+  // twice after a failed or dropped connection, as on the command line).
+  host::RunSetup& run_setup() { return setup_; }
 
  protected:
   // During a run the window clicks Cancel and closes once the run has ended.
@@ -74,17 +77,13 @@ class WizardWindow : public QMainWindow {
   void ShowHostError(const std::string& text);
   void UpdateInfo();
 
-  host::QuickBooksStandin quickbooks_;
-  platform::SystemEnv env_;
+  host::RunSetup setup_;
   DesktopHost host_;
   VantrelCtl ctl_;
   platform::PropertyBag bag_;
-  std::vector<std::string> param_names_;  // given by --param: the site's dates do not replace them
+  host::ParsedArgs args_;  // its --param values: the site's dates do not replace them
   std::unique_ptr<QSettings> settings_;
-  std::unique_ptr<site::SiteServer> site_;
-  std::string site_db_;
-  std::filesystem::path temporary_site_folder_;  // made for the site's database; removed at the end
-  std::string site_code_, site_key_;             // what the running site answers to
+  std::string site_db_;  // --site-db; "" for a temporary database
 
   WizardView* view_ = nullptr;
   QLabel* quickbooks_info_ = nullptr;

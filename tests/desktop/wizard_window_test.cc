@@ -31,6 +31,7 @@ class WizardWindowTest : public QObject {
   void clicksGoToTheHandlers();
   void aWholeRunOfTheSampleByClicks();
   void cancelOrCloseWhileASlowReplyWaits();
+  void aDroppedConnectionIsSentAgain();
   void settingsAreSavedAndLoaded();
   void quickBooksAndTheSiteFromTheFileMenu();
 };
@@ -364,6 +365,27 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
            std::string("C"));
   QCOMPARE(modWizard().last_sync.EmployeeLastSyncDate.AuditText(),
            std::string("06/15/2030 11:50:00"));
+}
+
+// A dropped connection is sent again, as on the command line: the batch
+// lands once and the run completes.
+void WizardWindowTest::aDroppedConnectionIsSentAgain() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  window->embedded_site()->DropConnections(1);
+  MessageCatcher catcher;
+  Click(*window, "chkQBClasses");
+  Click(*window, "cmdNav(3)");
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+  QCOMPARE(catcher.messages[0].text, QString("Quickbooks data synced with Tessaly successfully.."));
+  const auto& requests = window->run_setup().requests().requests();
+  QCOMPARE(requests.size(), std::size_t{2});
+  QVERIFY(requests[0].upload && requests[0].completed && !requests[0].failure);
+  QCOMPARE(requests[0].attempts, 2);
+  QCOMPARE(requests[1].attempts, 1);
+  site::SiteServer& site = *window->embedded_site();
+  QCOMPARE(site.Query("SELECT COUNT(*) FROM Uploads").at(0).at(0), std::string("1"));
+  QCOMPARE(site.Query("SELECT COUNT(*) FROM ClassInfo").at(0).at(0), std::string("9"));
 }
 
 // While a slow reply waits, "Please wait..." blinks on the timer and the File

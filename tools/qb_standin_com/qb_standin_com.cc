@@ -222,24 +222,8 @@ class Factory : public IClassFactory {
 
 Factory g_factory;
 
-std::wstring ClsidText() {
-  wchar_t text[40] = {};
-  StringFromGUID2(kClsid, text, 40);
-  return text;
-}
-
-bool SetKey(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                      nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG status =
-      RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(handle);
-  return status == ERROR_SUCCESS;
-}
+std::wstring ClsidText() { return platform::win::GuidText(kClsid); }
+constexpr auto SetKey = platform::win::SetClassesRootValue;
 
 }  // namespace
 }  // namespace vantrel::qbcom

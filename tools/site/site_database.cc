@@ -239,7 +239,7 @@ void CreateTables(sqlite3* db) {
     Exec(db, std::string("ALTER TABLE ") + Quote(kStatusTable) + " ADD COLUMN \"LastUploadID\"");
   }
   // List tables of a database made before they had their index get it now.
-  for (const ListTable& table : kListTables) {
+  for (const ListTable& table : ListTables()) {
     const std::string name(table.name);
     if (schema.HasColumn(name, Schema::kListIdColumn)) Schema::IndexListId(db, name);
   }

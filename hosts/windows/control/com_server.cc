@@ -34,25 +34,8 @@ std::wstring ModulePath() {
   return path;
 }
 
-std::wstring GuidText(REFGUID guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, 40);
-  return text;
-}
-
-// Sets the value `name` (null: the default value) of HKCR\`key`.
-bool SetKey(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                      nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG status =
-      RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(handle);
-  return status == ERROR_SUCCESS;
-}
+using platform::win::GuidText;
+constexpr auto SetKey = platform::win::SetClassesRootValue;
 
 bool RegisterClassKeys() {
   const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_VantrelCtl);

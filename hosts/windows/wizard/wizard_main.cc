@@ -23,6 +23,7 @@
 #include "common/run_end.h"
 #include "control/vantrel_ctl.h"
 #include "platform/env.h"
+#include "platform/request_log.h"
 #include "wizard_window.h"
 
 namespace {
@@ -49,8 +50,12 @@ bool RunScript(WizardWindow& window, const ParsedArgs& args) {
 }
 
 int Run(const ParsedArgs& args) {
-  vantrel::platform::SystemEnv env;
-  if (args.Has("now")) env.FixClock(vantrel::host::ParseFixedTime(args.Last("now")));
+  vantrel::platform::SystemEnv system;
+  if (args.Has("now")) system.FixClock(vantrel::host::ParseFixedTime(args.Last("now")));
+  // Requests are sent again after a failed or dropped connection, as the
+  // other hosts do.
+  vantrel::platform::RequestLog log;
+  vantrel::platform::LoggingEnv env(system, log);
   const bool scripted = args.Has("quit-after-run");
   WizardWindow window(scripted);
   vantrel::VantrelCtl ctl(env, window);

@@ -17,6 +17,12 @@
 namespace vantrel::platform::win {
 
 std::wstring Widen(std::string_view utf8);
+// The braced text of `guid`: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
+std::wstring GuidText(REFGUID guid);
+// Sets the value `name` (null: the key's default value) of
+// HKEY_CLASSES_ROOT\`key`, making the key when it is missing; false when the
+// registry refuses.
+bool SetClassesRootValue(const std::wstring& key, const wchar_t* name, const std::wstring& value);
 std::string Narrow(std::wstring_view wide);
 // "" for a null BSTR.
 std::string FromBstr(BSTR bstr);
