@@ -77,7 +77,9 @@ int ParseCount(const std::string& flag, const std::string& value) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The options of the command line; --help and --version answer and exit,
+// and an unusable line exits through Usage.
+vantrel::site::SiteOptions ParseOptions(int argc, char** argv) {
   vantrel::site::SiteOptions options;
   options.request_log_limit = 0;  // nothing reads it here
   bool have_code = false, have_key = false, have_force = false;
@@ -86,11 +88,11 @@ int main(int argc, char** argv) {
     std::string flag = argv[i];
     if (flag == "--version") {
       std::puts(VANTREL_VERSION_LINE("vantrel-site"));
-      return 0;
+      std::exit(0);
     }
     if (flag == "--help" || flag == "-h") {
       std::cout << kUsage;
-      return 0;
+      std::exit(0);
     }
     if (flag == "--log") {
       options.log_line = [](const std::string& line) {
@@ -145,6 +147,11 @@ int main(int argc, char** argv) {
   }
   if (!have_code || !have_key) Usage("--site-code and --site-key are required");
   if (have_force) options.switches.forced_reply_count = force_count;
+  return options;
+}
+
+int main(int argc, char** argv) {
+  const vantrel::site::SiteOptions options = ParseOptions(argc, argv);
 
   // The server's threads inherit this mask; the main thread waits for the
   // signals below.
