@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <string_view>
+
 #include "platform/date_time.h"
+#include "platform/text_util.h"
 
 namespace vantrel::gen {
 
@@ -526,36 +528,6 @@ class ResponseBuilder {
 
 }  // namespace
 
-std::string QBDateTimeText(const GenTime& time, long minutes) {
-  const auto start = platform::DateTime::FromParts(time.year, time.month, time.day, time.hour,
-                                                   time.minute, time.second);
-  const platform::DateTime t = platform::DateTime::FromSeconds(
-      start.value_or(platform::DateTime()).seconds() + static_cast<std::int64_t>(minutes) * 60);
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d-08:00", t.Year(), t.Month(),
-                t.Day(), t.Hour(), t.Minute(), t.Second());
-  return buf;
-}
-
-std::string GeneratedName(const GenOptions& options, const char* kind, long index) {
-  std::string name;
-  if (options.apostrophes) name += "O'Neil ";
-  if (options.non_ascii) name += "Caf\xC3\xA9 M\xC3\xBCller ";
-  name += kind;
-  name += ' ';
-  name += std::to_string(index);
-  if (options.long_names) {
-    while (name.size() < 300) name += " and Sons Limited";
-  }
-  return name;
-}
-
-std::string GeneratedListId(int kind_number, long index) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%X%07lX-%ld", kind_number, index, 1193155558L + index);
-  return buf;
-}
-
 namespace {
 
 // The records of every kind with records, in the response's order, appended
@@ -597,19 +569,7 @@ std::string GenerateResponse(const GenOptions& options) {
 
 std::string GenerateCompany(const GenOptions& options, const std::string& file_name) {
   std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<QuickBooksCompany";
-  if (!file_name.empty()) out += " file=\"";
-  for (const char c : file_name) {
-    if (c == '&') {
-      out += "&amp;";
-    } else if (c == '"') {
-      out += "&quot;";
-    } else if (c == '<') {
-      out += "&lt;";
-    } else {
-      out += c;
-    }
-  }
-  if (!file_name.empty()) out += '"';
+  if (!file_name.empty()) out += " file=\"" + platform::EscapeHtml(file_name) + '"';
   out += ">\n";
   AppendRecords(options, out, true);
   out += "\n</QuickBooksCompany>\n";
