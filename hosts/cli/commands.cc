@@ -18,6 +18,9 @@ int RunCommand(const char* name, const char* help, const std::vector<std::string
       throw host::UsageError("unexpected '" + parsed.positional[0] + "'");
     }
     return body(parsed);
+  } catch (const host::RunFailure& e) {
+    std::fprintf(stderr, "vantrel %s: %s\n", name, e.what());
+    return kExitRunFailed;
   } catch (const host::UsageError& e) {
     std::fprintf(stderr, "vantrel %s: %s\n(see 'vantrel %s --help')\n", name, e.what(), name);
     return kExitUsage;

@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "build_info.h"
 #include "commands.h"
+#include "common/host_args.h"
 
 namespace {
 
@@ -31,8 +33,9 @@ constexpr char kUsage[] =
     "  vantrel sync --page samples/page.html --quickbooks samples/Acme.QBW \\\n"
     "      --select-all --embedded-site\n"
     "\n"
-    "exit status: 0 success, 1 a run that did not end well, 2 a command line that\n"
-    "cannot be used, 130 interrupted.\n";
+    "exit status: 0 success, 3 a run that completed with the site's warnings, 1 a\n"
+    "run that did not end well, 2 a command line that cannot be used, 130\n"
+    "interrupted.\n";
 
 }  // namespace
 
@@ -65,6 +68,9 @@ int main(int argc, char** argv) {
   for (const auto& [name, run] : commands) {
     if (command == name) return run(args);
   }
-  std::fprintf(stderr, "vantrel: unknown command '%s'\n\n%s", command.c_str(), kUsage);
+  std::vector<std::string_view> names;
+  for (const auto& entry : commands) names.push_back(entry.name);
+  std::fprintf(stderr, "vantrel: unknown command '%s' (did you mean %s?)\n\n%s", command.c_str(),
+               std::string(vantrel::host::Closest(command, names)).c_str(), kUsage);
   return kExitUsage;
 }

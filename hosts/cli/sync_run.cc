@@ -10,6 +10,7 @@
 #include "common/bag_loading.h"
 #include "common/run_end.h"
 #include "control_setup.h"
+#include "platform/text_util.h"
 #include "request_lines.h"
 #include "sync_hints.h"
 
@@ -183,6 +184,12 @@ void SyncRun::SetUp() {
   const auto taken =
       setup_.PrepareRun(*ctl_, bag_, [&](std::string_view key) { return parsed.GivesParam(key); });
   for (const std::string& key : taken) date_sources_[key] = "site";
+  // An address that is no web address would only fail at the first upload.
+  const std::string& address = ctl_->WGSecureServerURL;
+  if (!Blank(address) && !host::IsPageAddress(platform::ToLowerAscii(address))) {
+    throw host::UsageError("WGSecureServerURL must be an http:// or https:// address, not '" +
+                           address + "'");
+  }
   if (parsed.Has("sales-tax-codes")) ctl_->IncludeSalesTaxCodes = true;
   if (parsed.Has("safe-lines")) ctl_->SafeLines = true;
   if (setup_.site() != nullptr && !quiet()) {

@@ -14,36 +14,21 @@ namespace vantrel::host {
 
 namespace {
 
-// The edits that turn `a` into `b` (letter case aside).
-std::size_t Distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      const bool same = platform::EqualsNoCase(a.substr(i - 1, 1), b.substr(j - 1, 1));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 // Refuses a --param name the control does not read, naming the closest one.
 void CheckParameterName(const std::string& name) {
-  std::string_view closest;
-  std::size_t best = SIZE_MAX;
   for (const std::string_view known : VantrelCtl::PropertyNames()) {
     if (platform::EqualsNoCase(known, name)) return;
-    const std::size_t d = Distance(name, known);
-    if (d < best) {
-      best = d;
-      closest = known;
-    }
   }
+  const std::string_view closest = Closest(name, VantrelCtl::PropertyNames());
   throw UsageError("unknown parameter '" + name + "' (did you mean " + std::string(closest) + "?)");
+}
+
+// What a parameter that did not convert should look like.
+std::string ExpectedForm(const std::string& key) {
+  if (key.ends_with("LastSyncDate")) {
+    return " (give a date such as 12/31/2026 or 12/31/2026 5:30:00 PM, or leave it blank)";
+  }
+  return " (give True or False)";
 }
 
 }  // namespace
@@ -55,7 +40,7 @@ bool IsPageAddress(const std::string& page) {
 std::string ReadPage(const std::string& page) {
   if (!IsPageAddress(page)) return ReadFileOrThrow(page, "page");
   const platform::FetchedPage fetched = platform::HttpGet(page);
-  if (!fetched.ok) throw UsageError("cannot read the page at " + page + ": " + fetched.error);
+  if (!fetched.ok) throw RunFailure("cannot read the page at " + page + ": " + fetched.error);
   return fetched.body;
 }
 
@@ -82,7 +67,8 @@ void LoadBag(VantrelCtl& ctl, const platform::PropertyBag& bag) {
   try {
     ctl.ReadProperties(bag);
   } catch (const platform::ComError& e) {
-    throw UsageError("parameter " + e.source() + " cannot be converted: " + e.description());
+    throw UsageError("parameter " + e.source() + " cannot be converted: " + e.description() +
+                     ExpectedForm(e.source()));
   }
 }
 

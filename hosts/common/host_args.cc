@@ -1,11 +1,15 @@
 #include "common/host_args.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include "platform/text_util.h"
 
@@ -56,7 +60,10 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spe
       }
       parsed.values[name].push_back(value);
     } else {
-      throw UsageError("unknown option --" + name);
+      std::vector<std::string_view> known(spec.flags.begin(), spec.flags.end());
+      known.insert(known.end(), spec.valued.begin(), spec.valued.end());
+      throw UsageError("unknown option --" + name + " (did you mean --" +
+                       std::string(Closest(name, known)) + "?)");
     }
   }
   return parsed;
@@ -84,11 +91,49 @@ std::vector<std::string> SplitList(const std::string& list) {
 }
 
 std::string ReadFileOrThrow(const std::string& path, const std::string& what) {
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError("cannot read " + what + " '" + path + "'");
+  if (!in) {
+    throw UsageError("cannot read " + what + " '" + path +
+                     "': " + (errno != 0 ? std::strerror(errno) : "it cannot be opened"));
+  }
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+namespace {
+
+// The edits that turn `a` into `b` (letter case aside).
+std::size_t Distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = platform::EqualsNoCase(a.substr(i - 1, 1), b.substr(j - 1, 1));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+std::string_view Closest(std::string_view word, const std::vector<std::string_view>& candidates) {
+  std::string_view closest;
+  std::size_t best = SIZE_MAX;
+  for (const std::string_view candidate : candidates) {
+    const std::size_t d = Distance(word, candidate);
+    if (d < best) {
+      best = d;
+      closest = candidate;
+    }
+  }
+  return closest;
 }
 
 platform::DateTime ParseFixedTime(const std::string& text) {

@@ -20,6 +20,19 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Something the command line names that cannot be had when it is used (a
+// page's address that does not answer): the command-line wizard prints it
+// and exits with status 1; a host that has no such difference takes it as
+// any other UsageError.
+class RunFailure : public UsageError {
+ public:
+  using UsageError::UsageError;
+};
+
+// The candidate closest to `word` by the edits that turn one into the other
+// (letter case aside); empty when there is none.
+std::string_view Closest(std::string_view word, const std::vector<std::string_view>& candidates);
+
 // The options a command accepts: flags without a value and options with one
 // (repeatable options keep every value in order).
 struct OptionSpec {
@@ -51,7 +64,8 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spe
 // Splits "a,b, c" into its trimmed, non-empty parts.
 std::vector<std::string> SplitList(const std::string& list);
 
-// Reads a whole file; throws UsageError naming it when it cannot be read.
+// Reads a whole file; throws UsageError naming it and the system's reason
+// when it cannot be read.
 std::string ReadFileOrThrow(const std::string& path, const std::string& what);
 
 }  // namespace vantrel::host

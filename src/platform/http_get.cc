@@ -50,8 +50,12 @@ FetchedPage HttpGet(const std::string& url, std::chrono::milliseconds timeout) {
   const CURLcode result = curl_easy_perform(e);
   curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &page.status);
   if (result != CURLE_OK) {
-    page.error = curl_easy_strerror(result);
-    if (error[0] != '\0') page.error += std::string(": ") + error;
+    // libcurl's detail often ends with its own description: say it once.
+    const std::string description = curl_easy_strerror(result);
+    page.error = error[0] != '\0' ? std::string(error) : description;
+    if (!page.error.starts_with(description) && !page.error.ends_with(description)) {
+      page.error = description + ": " + page.error;
+    }
     return page;
   }
   page.ok = page.status >= 200 && page.status < 300;
