@@ -435,7 +435,8 @@ TEST(CliSyncTest, TheTemporarySiteGoesUnlessKept) {
   for (const bool keep : {false, true}) {
     SCOPED_TRACE(keep);
     std::vector<std::string> args = Args({"--select", "classes", "--embedded-site"});
-    if (keep) args.push_back("--keep-site");
+    // Even a quiet run says where the kept database is.
+    if (keep) args.insert(args.end(), {"--keep-site", "-q"});
     const Result r = RunCli(args);
     ASSERT_EQ(r.status, 0) << r.out;
     std::smatch match;

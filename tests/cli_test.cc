@@ -195,8 +195,8 @@ const CliCase kCases[] = {
     {{"screen", "--param", "ResetTessaly=perhaps"}, 2, {"Type mismatch (give True or False)"}},
     {{"sync", "--selct-all"}, 2, {"unknown option --selct-all (did you mean --select-all?)"}},
     {{"synk"}, 2, {"vantrel: unknown command 'synk' (did you mean sync?)"}},
-    {{"sync", "--page", "samples/page.html", "--param", "WGSecureServerURL=notaurl",
-      "--quickbooks", "samples/Acme.QBW", "--select", "classes"},
+    {{"sync", "--page", "samples/page.html", "--param", "WGSecureServerURL=notaurl", "--quickbooks",
+      "samples/Acme.QBW", "--select", "classes"},
      2,
      {"WGSecureServerURL must be an http:// or https:// address, not 'notaurl/'"},
      {"Start Sync"}},
@@ -214,6 +214,10 @@ const CliCase kCases[] = {
     {{"request"}, 2}, {{"request", "--select", "classes,widgets"}, 2},
     {{"request", "--select", "classes", "--version-code", "two"}, 2},
     {{"sync", "--select", "nothing"}, 2},
+    {{"request", "--select", "all"}, 0,
+     {"<EmployeeQueryRq", "<CustomerQueryRq", "<TimeTrackingQueryRq", "<CheckQueryRq",
+      "<BillQueryRq"}},
+    {{"request", "--select", "projects"}, 0, {"<CustomerQueryRq"}, {"<EmployeeQueryRq"}},
     {{"screen", "--param", "sitecode=ABC"}, 0},  // a known name in another case
     {{"sync", "--continue-on-error", "--select", "classes"}, 2},
     {{"sync", "--quickbooks", "does/not/exist.QBW", "--select", "classes"}, 2},
@@ -254,7 +258,8 @@ TEST(CliTest, SyncWithoutQuickBooksRunning) {
                 "try again.\nhint: QuickBooks is not running for this command: give --quickbooks "
                 "FILE to open a company file in the QuickBooks stand-in\n"});
   EXPECT_EQ(ReadFile(dir / "m.jsonl"),
-            "{\"style\":16,\"text\":\"Your Quickbooks file is not open, please open your "
+            "{\"style\":16,\"styleName\":\"critical\",\"text\":\"Your Quickbooks file is not open, "
+            "please open your "
             "Quickbooks file and try again.\"}\n");
   // The error and its hint are on standard error; the stages stay on standard
   // output.
@@ -310,7 +315,8 @@ TEST(CliTest, SyncTheSampleIntoTheEmbeddedSite) {
                 "  Getting Classes from QB (10)  [10/10 records, ", "  reading the response...\n",
                 "  ClassInfo                9 rows\n", "  Vendors                  9 rows\n"});
   EXPECT_EQ(ReadFile(dir / "messages.jsonl"),
-            "{\"style\":64,\"text\":\"Quickbooks data synced with Tessaly successfully..\"}\n");
+            "{\"style\":64,\"styleName\":\"information\",\"text\":\"Quickbooks data synced with "
+            "Tessaly successfully..\"}\n");
   const std::string report = ReadFile(dir / "report.json");
   ExpectPieces(report,
                {"\"siteCode\": \"ACME01\", \"siteKey\": \"K3********\", \"user\": \"jsmith\", "

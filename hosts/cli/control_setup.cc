@@ -44,7 +44,19 @@ platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word) {
 std::vector<const EntityRow*> SelectedEntities(const std::vector<std::string>& values) {
   std::vector<const EntityRow*> out;
   for (const std::string& value : values) {
-    for (const std::string& word : host::SplitList(value)) out.push_back(&EntityNamed(word));
+    for (const std::string& word : host::SplitList(value)) {
+      if (platform::EqualsNoCase(word, "all")) {
+        // Every box of the wizard, time and expenses included.
+        for (const EntityRow& entity : Entities()) {
+          if (entity.selectable) out.push_back(&entity);
+        }
+      } else if (platform::EqualsNoCase(word, "projects")) {
+        // The projects come with the customers: they have no box of their own.
+        out.push_back(&Entity(EntityKind::kCustomers));
+      } else {
+        out.push_back(&EntityNamed(word));
+      }
+    }
   }
   return out;
 }

@@ -24,6 +24,8 @@ platform::CheckBox& EntityBox(WizardScreen& screen, const std::string& word);
 
 // The entities of every --select value, in the order given (repeated options
 // add up). Throws host::UsageError for an unknown word.
+// "all" stands for every box (time and expenses included), "projects" for
+// the customers' box, which sends the projects too.
 std::vector<const EntityRow*> SelectedEntities(const std::vector<std::string>& values);
 
 }  // namespace vantrel::cli

@@ -140,7 +140,8 @@ void PrintLastSyncDates(const std::vector<LastSyncUse>& used) {
 std::string MessagesJsonLines(const std::vector<RecordedMessage>& messages) {
   std::string lines;
   for (const RecordedMessage& m : messages) {
-    lines += "{\"style\":" + std::to_string(static_cast<int>(m.style)) +
+    lines += "{\"style\":" + std::to_string(static_cast<int>(m.style)) + ",\"styleName\":\"" +
+             (m.style == platform::MessageStyle::kCritical ? "critical" : "information") + "\"" +
              ",\"text\":" + JsonString(m.text) + "}\n";
   }
   return lines;
@@ -192,7 +193,8 @@ void SyncRun::SetUp() {
   }
   if (parsed.Has("sales-tax-codes")) ctl_->IncludeSalesTaxCodes = true;
   if (parsed.Has("safe-lines")) ctl_->SafeLines = true;
-  if (setup_.site() != nullptr && !quiet()) {
+  // Where a kept database is, even on a quiet run: it is the run's result.
+  if (setup_.site() != nullptr && (!quiet() || !record_.site_db.empty())) {
     std::printf(
         "embedded site at %s, database %s%s\n", ctl_->WGSecureServerURL.c_str(),
         setup_.site_db().c_str(),
