@@ -164,9 +164,11 @@ const CliCase kCases[] = {
       "classes", "--dry-run"},
      0,
      {"Start Sync (dry run: nothing is sent)\n",
-      "entity          read      sent       new   updated  inactive unchanged  warnings  failed\n"
+      "entity          read   to send       new   updated  inactive unchanged  warnings  failed\n"
       "classes           10        10   unknown   unknown         1         0         0       0\n"
-      "dry run from "}},
+      "dry run from ",
+      "run ended: completed (a dry run: nothing was sent; the messages are what the site's "
+      "acceptance of every request would give)\n"}},
     {{"sync", "--select", "classes", "--script-dir", "x"}, 2, {"--script-dir needs --dry-run"}},
     {{"sync", "--select", "classes", "--report", "samples"},
      2,

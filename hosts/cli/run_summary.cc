@@ -108,7 +108,8 @@ std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
   std::string out;
   char line[256];
   std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read",
-                "sent", "new", "updated", "inactive", "unchanged", "warnings", "failed");
+                record.dry_run ? "to send" : "sent", "new", "updated", "inactive", "unchanged",
+                "warnings", "failed");
   out += line;
   for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
     const EntityLine e = LineOf(ctl, record, *entity);

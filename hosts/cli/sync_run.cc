@@ -286,8 +286,11 @@ int SyncRun::ExitStatus(bool written) {
   }
   const int status = SyncExitStatus(*ctl_, setup_.requests());
   if (!quiet()) {
-    std::printf("run ended: %s%s\n", host::RunEndName(ctl_->last_run_end()),
-                status == kExitWarnings ? ", with warnings from the site (see the hints)" : "");
+    std::printf("run ended: %s%s%s\n", host::RunEndName(ctl_->last_run_end()),
+                status == kExitWarnings ? ", with warnings from the site (see the hints)" : "",
+                dry_run() ? " (a dry run: nothing was sent; the messages are what the site's "
+                            "acceptance of every request would give)"
+                          : "");
   }
   return written ? status : kExitRunFailed;
 }
