@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs what the build needs from Debian's packages, only when missing.
+# Installs what the build needs from Debian's packages, only when missing:
+# everything the tests need, or with "main" only what the main job (the
+# command-line wizard, the stand-ins and the site) needs.
 set -euo pipefail
 
-packages=(
+main_job=(
   g++ cmake ninja-build pkg-config
   libpugixml-dev libxml2-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
+)
+packages=(
+  "${main_job[@]}"
   libgtest-dev libgmock-dev libbenchmark-dev
   locales
   # scripts/bench.sh measures a whole run's time and peak memory with it.
@@ -16,6 +21,8 @@ packages=(
   # and the sanitizers, and llvm-symbolizer for their stack traces.
   clang libclang-rt-dev llvm
 )
+
+if [ "${1:-}" = "main" ]; then packages=("${main_job[@]}"); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -34,7 +41,7 @@ fi
 
 # A locale that writes decimal commas, for the tests that prove the upload
 # texts do not depend on the user's regional settings.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if [ "${1:-}" != "main" ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   SUDO=""
   if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
   $SUDO sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen

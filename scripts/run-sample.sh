@@ -4,8 +4,9 @@
 # stand-in, and the site's pages served in process over SQLite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-BUILD_DIR="${BUILD_DIR:-build}" TARGETS=vantrel scripts/build.sh
+scripts/install-deps.sh main
+BUILD_DIR="${BUILD_DIR:-build}" TARGETS=vantrel scripts/build.sh -DVANTREL_BUILD_TESTS=OFF \
+  -DVANTREL_BUILD_BENCH=OFF
 build_dir="${BUILD_DIR:-build}"
 status=0
 "$build_dir"/hosts/cli/vantrel sync \

@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh "$@"
+scripts/build.sh -DVANTREL_BUILD_TESTS=ON -DVANTREL_BUILD_BENCH=ON "$@"
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j"$(nproc)"

@@ -104,6 +104,9 @@ TEST(CliSyncTest, DryRunFilesAreTheBytesAServerReceives) {
                   upload ? "upload" : "status");
     EXPECT_EQ(names[i], expected);
     const std::string file = ReadFile(dir / "out" + "/" + names[i]);
+    // A request's file holds the site key: its owner's alone.
+    EXPECT_EQ(std::filesystem::status(dir / "out" + "/" + names[i]).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     if (upload) {
       EXPECT_EQ(file, request.body);
     } else {

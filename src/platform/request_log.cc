@@ -164,6 +164,11 @@ void RequestLog::WriteDryRunFile(const LoggedRequest& request, const std::string
   const std::string path =
       (std::filesystem::path(options_.script_dir) / DryRunFileName(request)).string();
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  // The address carries the site's key: the file is its owner's alone.
+  std::error_code ignored;
+  std::filesystem::permissions(
+      path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+      std::filesystem::perm_options::replace, ignored);
   if (body) {
     out.write(reinterpret_cast<const char*>(body->data()),
               static_cast<std::streamsize>(body->size()));
