@@ -95,32 +95,11 @@ void SetStrings(VARIANT* result, const std::vector<std::string>& items) {
   result->parray = array;
 }
 
-class Processor : public IDispatch {
+class Processor : public platform::win::LateBoundObject {
  public:
   Processor() : standin_(CompanyFromEnvironment()) { ++g_refs; }
-  virtual ~Processor() { --g_refs; }
+  ~Processor() override { --g_refs; }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     HRESULT hr = S_OK;
     for (UINT i = 0; i < count; ++i) {
@@ -138,7 +117,6 @@ class Processor : public IDispatch {
  private:
   void Call(DISPID id, const DISPPARAMS& params, VARIANT* result);
 
-  std::atomic<ULONG> refs_{1};
   qb::StandinProcessor standin_;
 };
 

@@ -116,25 +116,9 @@ std::string GuidString(REFGUID guid) {
 
 namespace {
 
-class PropertyBag : public IPropertyBag {
+class PropertyBag : public platform::win::ComObject<IPropertyBag, IID_IPropertyBag> {
  public:
   explicit PropertyBag(std::map<std::wstring, std::wstring> values) : values_(std::move(values)) {}
-  virtual ~PropertyBag() = default;
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown || riid == IID_IPropertyBag) {
-      *object = static_cast<IPropertyBag*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
     auto it = values_.find(name);
     if (it == values_.end()) return E_INVALIDARG;
@@ -146,36 +130,14 @@ class PropertyBag : public IPropertyBag {
   STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
 
  private:
-  ULONG refs_ = 1;
   std::map<std::wstring, std::wstring> values_;
 };
 
 // Position (1), Type (2), Read (3).
-class ScriptStream : public IDispatch {
+class ScriptStream : public platform::win::LateBoundObject {
  public:
   ScriptStream(std::string bytes, std::vector<std::string>* log)
       : bytes_(std::move(bytes)), log_(log) {}
-  virtual ~ScriptStream() = default;
-  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
     if (count != 1) return E_INVALIDARG;
     const std::wstring name = names[0];
@@ -206,7 +168,6 @@ class ScriptStream : public IDispatch {
   }
 
  private:
-  ULONG refs_ = 1;
   std::string bytes_;
   std::vector<std::string>* log_;
 };

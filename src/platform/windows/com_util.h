@@ -9,12 +9,53 @@
 #include <oleauto.h>
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vantrel::platform::win {
+
+// IUnknown for an object that offers one interface, `Interface` with the
+// identifier `iid`, besides IUnknown: references counted from 1 (the
+// creator's) on any thread, the object deleted when the last is released.
+template <typename Interface, const IID& iid>
+class ComObject : public Interface {
+ public:
+  virtual ~ComObject() = default;
+  ::HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (riid == IID_IUnknown || riid == iid) {
+      *object = static_cast<Interface*>(this);
+      this->AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
+
+// An object called late-bound by name only: IDispatch without type
+// information; GetIDsOfNames and Invoke are the object's own. (The global
+// HRESULT: platform/guid.h has one of its own in this namespace.)
+class LateBoundObject : public ComObject<IDispatch, IID_IDispatch> {
+ public:
+  ::HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  ::HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+};
 
 std::wstring Widen(std::string_view utf8);
 // The braced text of `guid`: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
