@@ -116,9 +116,13 @@ const CliCase kCases[] = {
     {{"sync", "--page", "samples/page.html", "--select", "classes", "--report",
       "no/such/folder/report.json", "--quickbooks", "samples/Acme.QBW"},
      2,
-     {"cannot write the report file 'no/such/folder/report.json': the folder 'no/such/folder' "
-      "does not exist"},
+     {"cannot write the report file 'no/such/folder/report.json': 'no/such/folder' does not "
+      "exist"},
      {"Start Sync"}},
+    {{"sync", "--select", "classes", "--messages", "samples/Acme.QBW/m.jsonl"},
+     2,
+     {"cannot write the messages file 'samples/Acme.QBW/m.jsonl': 'samples/Acme.QBW' is not a "
+      "folder"}},
     {{"request", "--select", "classes", "--version-code", "5"},
      2,
      {"--version-code takes 0, 1, 2, 6, 7, 8, 9, 10 or 11, not '5'"}},

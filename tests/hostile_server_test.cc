@@ -53,9 +53,11 @@ std::vector<HostileCase> Cases(const std::string& elsewhere) {
       {"a 302",
        {HttpReply("302 Found", "text/html", "", moved)},
        {kNoConnection, "with a redirect to " + elsewhere + ", which is never followed"}},
+      // A redirect that repeats the query shows it with the key masked.
       {"a 307",
-       {HttpReply("307 Temporary Redirect", "text/plain", "", moved)},
-       {kNoConnection, "with a redirect to " + elsewhere}},
+       {HttpReply("307 Temporary Redirect", "text/plain", "",
+                  "Location: " + elsewhere + "?sitecode=ACME01&sitekey=K3Y-5ECRET\r\n")},
+       {kNoConnection, "with a redirect to " + elsewhere + "?sitecode=ACME01&sitekey=***"}},
       {"a drip: a byte every 300 ms",
        {HttpReply("200 OK", "text/plain", "SUCCESS and a long tail of text"), 300ms},
        {kNoConnection, "did not give its whole reply in time (--request-timeout sets the limit)",
@@ -90,6 +92,7 @@ TEST(HostileServerTest, NothingIsMarkedSyncedAndNothingGoesElsewhere) {
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("run ended: stopped\n"), std::string::npos);
+    EXPECT_EQ(r.out.find("K3Y-5ECRET"), std::string::npos) << "the key shows";
     // One post, no status update: the classes stay unsynced.
     const std::vector<std::string> lines = server.request_lines();
     ASSERT_EQ(lines.size(), 1u);

@@ -333,7 +333,7 @@ TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
   };
   // clang-format off
   const Case cases[] = {
-      {kNormal, {"No data to upload. "}, 0, 150, {100, 50}, false, wgurSuccess, 150, 0, true, 0},
+      {kNormal, {"No data to upload. "}, 0, 150, {100, 50}, false, wgurSuccess, 150, 0, true, 100},
       {kNormal, {"Invalid column name"}, 0, 250, {100}, true, wgurAspFailed, 100, 0, false, 100},
       {kNormal, {"Refused"}, 0, 1, {1}, true, wgurAspFailed, 1, 0, false, 1},
       {kNormal, {"SUCCESS", "Timeout expired"}, 0, 151, {100, 51}, true, wgurAspFailed, 151, 0,

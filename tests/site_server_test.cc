@@ -397,6 +397,7 @@ TEST(SiteServerLimitsTest, TricklingClientsCannotHoldEveryWorker) {
   options.workers = 2;
   options.request_timeout = std::chrono::milliseconds(1000);
   options.min_body_rate = 100000;
+  options.max_body_time = std::chrono::milliseconds(1000);
   ASSERT_EQ(options.io_timeout, std::chrono::milliseconds(10000));
   SiteServer server(options);
   const int port = server.Start();
@@ -411,8 +412,9 @@ TEST(SiteServerLimitsTest, TricklingClientsCannotHoldEveryWorker) {
   for (int i = 0; i < 5; ++i) {
     clients.push_back(std::make_unique<RawClient>(port));
     ASSERT_TRUE(clients.back()->connected);
-    // Four send their headers slowly, the last its body.
-    std::string text = page + std::to_string(slow_row.size()) + "\r\n\r\n";
+    // Four send their headers slowly, the last its body, whose declared
+    // length (60 MB) its pace would take ten minutes to send.
+    std::string text = page + std::to_string(i < 4 ? slow_row.size() : 60000000) + "\r\n\r\n";
     if (i < 4) {
       text += std::string(4000, 'x');  // never reaches its end
     } else {

@@ -30,10 +30,9 @@ EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const EntityRo
   // In debug mode each failed post holds one entry and raises the failure
   // counter too; in normal mode a refused batch raises none.
   const long failed = std::max(f.failed, f.lost);
-  EntityLine line{f.read,        ctl.last_run_counts()[entity.kind],
-                  f.update_only, f.unchanged,
-                  f.left_out,    f.warnings,
-                  failed,        std::nullopt};
+  EntityLine line{
+      f.read,     ctl.last_run_counts()[entity.kind],        f.update_only, f.unchanged,
+      f.left_out, host::EntityWarnings(ctl, record, entity), failed,        std::nullopt};
   if (record.rows) line.rows = (*record.rows)[entity.kind];
   return line;
 }
@@ -213,16 +212,21 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record,
   std::size_t bytes = 0;
   std::string failed;
   for (const platform::LoggedRequest& request : watch.requests()) {
-    (request.upload ? uploads : statuses) += 1;
-    bytes += request.bytes;
+    // A request asked for after a cancel never went out.
+    if (!request.not_sent) {
+      (request.upload ? uploads : statuses) += 1;
+      bytes += request.bytes;
+    }
     if (!Failed(request)) continue;
     failed += failed.empty() ? "[\n" : ",\n";
-    failed += "    {\"order\": " + std::to_string(request.order) +
-              ", \"kind\": " + s(request.upload ? "upload" : "status update") +
-              ", \"letter\": " + s(request.letter) +
-              ", \"attempts\": " + std::to_string(request.attempts) + ", \"reply\": " +
-              (request.completed ? s(watch.Masked(request.reply)) : std::string("null")) +
-              ", \"failure\": " + (request.failure ? s(request.failure->text) : "null") + "}";
+    failed +=
+        "    {\"order\": " + std::to_string(request.order) +
+        ", \"kind\": " + s(request.upload ? "upload" : "status update") +
+        ", \"letter\": " + s(request.letter) +
+        ", \"attempts\": " + std::to_string(request.attempts) + ", \"reply\": " +
+        (request.completed ? s(watch.Masked(request.reply)) : std::string("null")) +
+        ", \"failure\": " + (request.failure ? s(watch.Masked(request.failure->text)) : "null") +
+        "}";
   }
   field("requests", "{\"uploads\": " + std::to_string(uploads) +
                         ", \"statusUpdates\": " + std::to_string(statuses) +

@@ -72,7 +72,7 @@ std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
   if (last == nullptr || !last->failure)
     return "no reply from " + ctl.WGSecureServerURL + kRunAgain;
   const std::string cause =
-      " (" + What(*last) + ": " + last->failure->text +
+      " (" + What(*last) + ": " + context.watch->Masked(last->failure->text) +
       (last->attempts > 1 ? ", after " + std::to_string(last->attempts) + " attempts" : "") + ")";
   using Kind = platform::TransferFailure::Kind;
   switch (last->failure->kind) {
@@ -80,7 +80,7 @@ std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
       return "the site at " + ctl.WGSecureServerURL + " answered " + What(*last) +
              " with a redirect to " +
              (last->failure->location.empty() ? std::string("no address")
-                                              : last->failure->location) +
+                                              : context.watch->Masked(last->failure->location)) +
              ", which is never followed (a POST would lose its script or carry it to another "
              "host); nothing was sent there: give the address the site answers at as "
              "WGSecureServerURL" +
@@ -142,7 +142,8 @@ std::string Hint(const VantrelCtl& ctl, const HintContext& context) {
                .no_document) {
         return "";
       }
-      const std::string reply = last->failure ? " (" + last->failure->text + ")" : std::string();
+      const std::string reply =
+          last->failure ? " (" + context.watch->Masked(last->failure->text) + ")" : std::string();
       return "the site answered " + What(*last) + " without a readable page" + reply +
              "; it does not count as landed, and the entity is not marked as synced" + kRunAgain;
     }
@@ -187,7 +188,7 @@ void LineTextHints(const VantrelCtl& ctl, std::vector<std::string>& hints) {
 // stand-in could not file, each with the record it lacks.
 void WarningHints(const VantrelCtl& ctl, const RunRecord& record, std::vector<std::string>& hints) {
   for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
-    const long warnings = ctl.last_run_figures()[entity->kind].warnings;
+    const long warnings = host::EntityWarnings(ctl, record, *entity);
     if (warnings == 0) continue;
     const std::string count = std::to_string(warnings);
     if (entity->letter == "H" || entity->kind == EntityKind::kExpenses) {
@@ -232,14 +233,26 @@ std::vector<std::string> AfterRunHints(const VantrelCtl& ctl, const RunRecord& r
     if (!request.upload) {
       hints.push_back("the status update " + request.letter + " (request " +
                       std::to_string(request.order) + ") did not land (" +
-                      (request.failure ? request.failure->text
+                      (request.failure ? watch.Masked(request.failure->text)
                                        : "reply \"" + watch.Masked(request.reply) + "\"") +
                       "): the " + LetterName(request.letter) +
                       " are not marked as synced, so the next run sends them again");
     } else if (JudgeReply(request.reply).no_data) {
+      // The protocol takes this reply as accepted, so the entity may have
+      // been marked as synced: say how to send it again.
+      const EntityRow* entity = EntityOfLetter(request.letter);
+      const std::string key =
+          entity != nullptr
+              ? std::string(Entity(entity->kind == EntityKind::kProjects ? EntityKind::kCustomers
+                                                                         : entity->kind)
+                                .last_sync_key)
+              : "its LastSyncDate";
       hints.push_back("the site answered upload " + request.letter + " (request " +
                       std::to_string(request.order) +
-                      ") with \"No data to upload. \": nothing of that batch landed" + kRunAgain);
+                      ") with \"No data to upload. \": nothing of that batch landed, yet the run "
+                      "went on and its status update may mark it as synced; send it again with "
+                      "--param " +
+                      key + "=01/01/2000");
     }
   }
   return hints;

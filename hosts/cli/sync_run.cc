@@ -57,7 +57,9 @@ class OutputFile {
     std::error_code error;
     const std::string cannot = std::string("cannot write the ") + what_ + " file '" + path_ + "': ";
     if (!std::filesystem::is_directory(folder, error)) {
-      throw host::UsageError(cannot + "the folder '" + folder.string() + "' does not exist");
+      throw host::UsageError(
+          cannot + "'" + folder.string() + "' " +
+          (std::filesystem::exists(folder, error) ? "is not a folder" : "does not exist"));
     }
     if (std::filesystem::is_directory(path_, error)) {
       throw host::UsageError(cannot + "it is a folder; give a file name");

@@ -1,6 +1,8 @@
 #include "common/run_results.h"
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 #include <charconv>
 #include <ctime>
 #include <string_view>
@@ -80,6 +82,20 @@ void TakeSiteReplies(const platform::RequestLog& requests, RunRecord& record) {
 bool Failed(const platform::LoggedRequest& request) {
   return !request.completed || request.not_sent || request.failure ||
          !JudgeReply(request.reply).accepted;
+}
+
+long EntityWarnings(const VantrelCtl& ctl, const RunRecord& record, const EntityRow& entity) {
+  const long figure = ctl.last_run_figures()[entity.kind].warnings;
+  if (!entity.lines || !record.rows || record.site_warnings_untold > 0) return figure;
+  // A line may lack several records: count the lines.
+  std::set<std::tuple<std::string, long, std::string>> lines;
+  for (const SiteWarning& warning : record.site_warnings) {
+    const EntityRow* of = EntityOfLetter(warning.letter);
+    if (of != nullptr && of->kind == entity.kind) {
+      lines.emplace(warning.letter, warning.line, warning.key);
+    }
+  }
+  return std::max(static_cast<long>(lines.size()), figure);
 }
 
 std::vector<const EntityRow*> EntitiesOfTheRun(const VantrelCtl& ctl) {

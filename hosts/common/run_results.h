@@ -67,6 +67,11 @@ void TakeSiteReplies(const platform::RequestLog& requests, RunRecord& record);
 // "No data to upload. " included: nothing of it landed).
 bool Failed(const platform::LoggedRequest& request);
 
+// The warnings of `entity` in the last run of `ctl`: for the lines of time
+// and expenses, the lines the site told it could not file when its replies
+// told them (a reply's digit stops at 9), else the pass's figure.
+long EntityWarnings(const VantrelCtl& ctl, const RunRecord& record, const EntityRow& entity);
+
 // The entities the last run of `ctl` asked for, in pass order.
 std::vector<const EntityRow*> EntitiesOfTheRun(const VantrelCtl& ctl);
 

@@ -61,11 +61,15 @@ std::string SiteBatcher::ReplyText() const {
 }
 
 bool SiteBatcher::PostBatch(BatchPass& pass) {
-  if (!Accepted(Post(pass.run, pass.letter))) {
+  const BMWGUtilityResult result = Post(pass.run, pass.letter);
+  if (!Accepted(result)) {
     CountLost(pass, pass.run.lngBatchCount);
     pass.run.mStopRun = true;
     return false;
   }
+  // "No data to upload. " lets the pass go on, but the entries of the
+  // batch did not land: they count as lost.
+  if (result == wgurNoDataToUpload) CountLost(pass, pass.run.lngBatchCount);
   if (pass.figures != nullptr) pass.figures->warnings += JudgeReply(ReplyText()).warnings();
   if (pass.after_upload != nullptr) pass.after_upload->AfterUpload();
   pass.run.lngBatchCount = 0;

@@ -29,7 +29,8 @@ struct BatcherControls {
 // "No data to upload. ") stops the pass; every entry in debug mode, where a
 // failed post raises the failure counter and stops the pass only on "Stop on
 // error" (a cancel always stops it). The entries of a post the server did
-// not take count as lost, the marks of a reply it took as warnings.
+// not take count as lost (those answered "No data to upload. " too, though
+// the pass goes on), the marks of a reply it took as warnings.
 class SiteBatcher final : public Batcher {
  public:
   SiteBatcher(SiteRequests requests, BatcherControls controls)

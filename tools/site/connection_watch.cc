@@ -186,7 +186,9 @@ void ConnectionWatch::HeadersRead(const httplib::Request& req) {
   body = std::min(body, limits_.max_body);
   std::chrono::milliseconds allowance = limits_.request_timeout;
   if (limits_.min_body_rate > 0) {
-    allowance += std::chrono::milliseconds(uint64_t{body} * 1000 / limits_.min_body_rate);
+    allowance += std::min<std::chrono::milliseconds>(
+        std::chrono::milliseconds(uint64_t{body} * 1000 / limits_.min_body_rate),
+        limits_.max_body_time);
   }
   std::lock_guard<std::mutex> lock(mu_);
   if (Connection* c = Find(req)) {

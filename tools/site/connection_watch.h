@@ -41,10 +41,14 @@ struct RequestLimits {
   // The time a client has for its request line and headers, from when a
   // worker takes up its connection (or, on a kept connection, from its
   // previous reply). Its body then has this time again, plus its length
-  // (for a body of unknown length, `max_body`) at `min_body_rate`.
+  // (for a body of unknown length, `max_body`) at `min_body_rate`, but never
+  // more than `max_body_time` in all: the length is the client's word, and a
+  // client that declares 64 MiB and sends a byte now and then must not hold
+  // a worker for half an hour.
   std::chrono::milliseconds request_timeout{10000};
   size_t min_body_rate = 32 * 1024;  // bytes per second
   size_t max_body = size_t{64} << 20;
+  std::chrono::milliseconds max_body_time{30000};
 };
 
 // Serves a server's connections on a pool of its own and shuts down each

@@ -1,5 +1,7 @@
 #include "site/site_database.h"
 
+#include "site/site_page.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -495,11 +497,11 @@ std::map<std::string, std::vector<std::string>> SiteDatabase::LastRunStartTimes(
     const long long upload_from = previous.upload == INT64_MAX ? 0 : previous.upload;
     for (const auto& [table, from, to] : {std::tuple{kStatusTable, previous.status, latest.status},
                                           std::tuple{kUploadTable, upload_from, latest.upload}}) {
-      Statement s(db_, std::string("SELECT \"UpStartTime\" FROM ") + Quote(table) +
+      Statement s(db_, std::string("SELECT \"UpStartTime\", \"ReceivedAt\" FROM ") + Quote(table) +
                            " WHERE rowid > ? AND rowid <= ?");
       s.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(from)});
       s.Bind(2, SqlValue{SqlValue::Kind::kNumber, std::to_string(to)});
-      while (s.Step()) out.push_back(s.Text(0));
+      while (s.Step()) out.push_back(RequestTime(s.Text(0), s.Text(1)));
     }
   }
   return times;

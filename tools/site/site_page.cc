@@ -58,6 +58,15 @@ std::string LastSyncDate(const std::vector<std::string>& upstarttimes) {
   return platform::ParseDateText(text) ? text : "";
 }
 
+std::string RequestTime(const std::string& upstarttime, const std::string& received_at) {
+  const std::optional<platform::DateTime> sent = platform::ParseDateText(upstarttime);
+  const std::optional<platform::DateTime> received = platform::ParseDateText(received_at);
+  if (sent && received && sent->seconds() - received->seconds() > kClockAheadToleranceSeconds) {
+    return received_at;
+  }
+  return upstarttime;
+}
+
 std::map<std::string, std::string> PageValues(
     const std::string& base_url, const std::string& site_code, const std::string& site_key,
     const std::map<std::string, std::vector<std::string>>& last_runs) {

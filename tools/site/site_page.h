@@ -42,6 +42,18 @@ inline constexpr int kLastSyncMarginSeconds = 600;
 // date would not be one: a page must never carry a date the control refuses).
 std::string LastSyncDate(const std::vector<std::string>& upstarttimes);
 
+// How far ahead of the site's clock a request's upstarttime may be before
+// the site takes the time it received the request instead: a client whose
+// clock runs days ahead, or a request forged with a date in the future,
+// must not date a sync after records it never sent.
+inline constexpr int kClockAheadToleranceSeconds = 7 * 24 * 60 * 60;
+
+// The time a request counts with in the rule above: its `upstarttime`, or
+// `received_at` (the site's own "mm/dd/yyyy hh:mm:ss") when the upstarttime
+// is more than kClockAheadToleranceSeconds later. A text that is not a date
+// is returned as it is (and passed over by LastSyncDate).
+std::string RequestTime(const std::string& upstarttime, const std::string& received_at);
+
 // The values of the placeholders: the site's address, code and key and, for
 // each last-sync key, the LastSyncDate of its letter's last run in
 // `last_runs` (by letter, as SiteDatabase::LastRunStartTimes gives them), or

@@ -404,8 +404,9 @@ int SiteServer::Start() {
   p->http.set_write_timeout(options_.io_timeout);
   p->http.set_payload_max_length(options_.max_body);
   // The whole request is bounded too, by a watch over the server's workers.
-  p->watch = std::make_unique<ConnectionWatch>(RequestLimits{
-      options_.workers, options_.request_timeout, options_.min_body_rate, options_.max_body});
+  p->watch = std::make_unique<ConnectionWatch>(
+      RequestLimits{options_.workers, options_.request_timeout, options_.min_body_rate,
+                    options_.max_body, options_.max_body_time});
   p->http.new_task_queue = [p] { return p->watch->NewTaskQueue(); };
   p->http.set_pre_routing_handler([p](const httplib::Request& req, httplib::Response&) {
     p->watch->HeadersRead(req);

@@ -79,10 +79,12 @@ struct SiteOptions {
   std::chrono::milliseconds io_timeout{10000};
   // How long a client may take to send its request line and headers, from
   // when a worker takes up its connection; its body gets that time again
-  // plus its length at `min_body_rate` bytes a second. A client past it is
-  // closed: clients that trickle their requests cannot hold every worker.
+  // plus its length at `min_body_rate` bytes a second, 30 s at most. A
+  // client past it is closed: clients that trickle their requests cannot
+  // hold every worker for long.
   std::chrono::milliseconds request_timeout{10000};
   size_t min_body_rate = 32 * 1024;
+  std::chrono::milliseconds max_body_time{30000};
   // Threads that serve connections; further connections wait for one.
   size_t workers = 8;
   // How many requests requests() keeps, the latest ones (bodies included).
