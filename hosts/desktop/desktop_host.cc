@@ -25,8 +25,8 @@ void DesktopHost::ShowMessage(const std::string& text, platform::MessageStyle st
   if (view_) view_->Sync();
   QMessageBox box(
       style == platform::MessageStyle::kCritical ? QMessageBox::Critical : QMessageBox::Information,
-      QGuiApplication::applicationDisplayName(), QString::fromStdString(DisplayText(text)),
-      QMessageBox::Ok, view_ ? view_->window() : nullptr);
+      kWindowTitle, QString::fromStdString(DisplayText(text)), QMessageBox::Ok,
+      view_ ? view_->window() : nullptr);
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }

@@ -44,6 +44,9 @@ class DesktopHost : public platform::FormsHost {
 // `text` with each CR LF (and any lone CR) as one line feed.
 std::string DisplayText(const std::string& text);
 
+// The title of the window and of its message boxes: the wizard's own.
+inline constexpr char kWindowTitle[] = "QB Sync Wizard";
+
 }  // namespace vantrel::desktop
 
 #endif  // VANTREL_HOSTS_DESKTOP_DESKTOP_HOST_H_

@@ -133,6 +133,7 @@ QWidget* WizardView::MakeWidget(platform::Control& control, QWidget* parent) {
   if (auto* box = dynamic_cast<platform::CheckBox*>(&control)) {
     auto* w = new QCheckBox(parent);
     connect(w, &QCheckBox::clicked, this, [this, box] {
+      if (!Usable(*box)) return Sync();
       box->Click();
       Clicked(*box);
     });
@@ -142,6 +143,7 @@ QWidget* WizardView::MakeWidget(platform::Control& control, QWidget* parent) {
     // The model keeps the group: Qt's own exclusivity would fight it.
     w->setAutoExclusive(false);
     connect(w, &QRadioButton::clicked, this, [this, option] {
+      if (!Usable(*option)) return Sync();
       option->set_value(true);
       Clicked(*option);
     });
@@ -150,6 +152,7 @@ QWidget* WizardView::MakeWidget(platform::Control& control, QWidget* parent) {
     auto* w = new QPushButton(parent);
     w->setAutoDefault(false);
     connect(w, &QPushButton::clicked, this, [this, button] {
+      if (!Usable(*button)) return;
       emit AboutToClick(*button);
       button->Click();
       Clicked(*button);
@@ -188,6 +191,15 @@ QWidget* WizardView::MakeWidget(platform::Control& control, QWidget* parent) {
   return widget;
 }
 
+bool WizardView::Usable(const platform::Control& control) const {
+  if (!control.enabled()) return false;
+  // Only inputs are held back; what shows the run's progress stays as it is.
+  const bool input = dynamic_cast<const platform::CheckBox*>(&control) != nullptr ||
+                     dynamic_cast<const platform::OptionButton*>(&control) != nullptr ||
+                     dynamic_cast<const platform::CommandButton*>(&control) != nullptr;
+  return !input || !running_ || !running_() || &control == &screen_.cmdNav[1];
+}
+
 void WizardView::Clicked(platform::Control& control) {
   Sync();
   emit ControlClicked(control);
@@ -223,7 +235,8 @@ bool WizardView::SyncBinding(const Binding& binding) {
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
     if (label->text() != caption) label->setText(caption);
   }
-  if (w->isEnabled() != c.enabled()) w->setEnabled(c.enabled());
+  const bool usable = Usable(c);
+  if (w->isEnabled() != usable) w->setEnabled(usable);
   if (w->isHidden() == c.visible()) {
     w->setVisible(c.visible());
     return true;

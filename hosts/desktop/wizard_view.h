@@ -6,6 +6,7 @@
 #define VANTREL_HOSTS_DESKTOP_WIZARD_VIEW_H_
 
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ class WizardView : public QWidget {
   // The widget that draws the control named `name`; null when there is none.
   QWidget* WidgetFor(const std::string& name) const;
 
+  // While `running` says true, every widget but Cancel's is drawn disabled
+  // and takes no click: a run cannot be changed under way (the screen's
+  // model itself is left as the control keeps it).
+  void set_running(std::function<bool()> running) { running_ = std::move(running); }
+
  signals:
   // A click of the user is about to reach the button `control`.
   void AboutToClick(const platform::Control& control);
@@ -51,7 +57,11 @@ class WizardView : public QWidget {
   bool SyncBinding(const Binding& binding);
   void SyncPointer();
 
+  // True when `control` may be used now.
+  bool Usable(const platform::Control& control) const;
+
   WizardScreen& screen_;
+  std::function<bool()> running_;
   std::vector<Binding> bindings_;
   bool hourglass_ = false;
 };

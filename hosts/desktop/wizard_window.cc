@@ -41,10 +41,11 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 WizardWindow::WizardWindow(QWidget* parent) : QMainWindow(parent), ctl_(setup_.env(), host_) {
-  setWindowTitle(QGuiApplication::applicationDisplayName());
+  setWindowTitle(kWindowTitle);
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   view_ = new WizardView(ctl_.screen(), central);
+  view_->set_running([this] { return ctl_.running(); });
   column->addWidget(view_);
   quickbooks_info_ = new QLabel(central);
   quickbooks_info_->setObjectName("quickbooksInfo");
@@ -190,7 +191,7 @@ void WizardWindow::ApplySettings(const SettingValues& values) {
 }
 
 void WizardWindow::ShowHostError(const std::string& text) {
-  QMessageBox::warning(this, QGuiApplication::applicationDisplayName(), Text(text));
+  QMessageBox::warning(this, kWindowTitle, Text(text));
 }
 
 void WizardWindow::UpdateInfo() {

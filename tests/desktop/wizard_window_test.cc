@@ -220,7 +220,7 @@ void WizardWindowTest::clicksGoToTheHandlers() {
       "Sync' button.";
   QCOMPARE(catcher.messages[0].text, Shown(help));
   QCOMPARE(catcher.messages[0].icon, QMessageBox::Information);
-  QCOMPARE(catcher.messages[0].title, QString("vantrel-wizard"));
+  QCOMPARE(catcher.messages[0].title, QString("QB Sync Wizard"));
   QCOMPARE(window->forms_host().messages().at(0).text, help);
   const std::string nothing = "Please select atleast a single item for syncronization";
   QCOMPARE(catcher.messages[1].text, Shown(nothing));
@@ -405,6 +405,7 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
       dialog->reject();
     }
   });
+  bool inputs_disabled = true, cancel_enabled = false, box_kept = false;
   std::vector<bool> blink;  // the label's states, each change once
   int interval = 0;
   bool close = false;
@@ -418,6 +419,14 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
       window->findChild<QAction*>("actionSettings")->trigger();
       window->findChild<QAction*>("actionEmbeddedSite")->trigger();
       interval = window->control().screen().Timer1.interval_ms();
+      // Only Cancel can be used during a run: the rest is drawn disabled,
+      // and a click on a box changes nothing.
+      for (const char* name : {"cmdNav(3)", "cmdNav(0)", "cmdSelectAll", "chkQBClasses"}) {
+        inputs_disabled = inputs_disabled && !window->view().WidgetFor(name)->isEnabled();
+      }
+      cancel_enabled = window->view().WidgetFor("cmdNav(1)")->isEnabled();
+      qobject_cast<QCheckBox*>(window->view().WidgetFor("chkQBClasses"))->click();
+      box_kept = window->control().screen().chkQBClasses.value() == 1;
     }
     const bool shown = window->view().WidgetFor("lblTransfer2")->isVisible();
     if (blink.empty() || blink.back() != shown) blink.push_back(shown);
@@ -430,6 +439,8 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
   Click(*window, "cmdNav(3)");
 
   QVERIFY(!dialog_shown);
+  QVERIFY(inputs_disabled && cancel_enabled && box_kept);
+  QVERIFY(window->view().WidgetFor("cmdNav(3)")->isEnabled());  // enabled again after the run
   QVERIFY(window->embedded_site() != nullptr);
   QVERIFY(window->findChild<QAction*>("actionEmbeddedSite")->isChecked());
   QCOMPARE(interval, 500);
