@@ -80,8 +80,17 @@ std::string OptionsOf(std::string_view url) {
 
 void CollectRiskyTexts(const vantrel::platform::XmlNode& node, std::vector<std::string>& out) {
   const std::vector<vantrel::platform::XmlNode> children = node.ChildElements();
-  for (const vantrel::platform::XmlNode& child : children) CollectRiskyTexts(child, out);
-  if (!children.empty()) return;
+  std::string children_text;  // the children's texts as the node's text joins them
+  for (const vantrel::platform::XmlNode& child : children) {
+    CollectRiskyTexts(child, out);
+    const std::string text = child.Text();
+    if (text.empty()) continue;
+    if (!children_text.empty()) children_text += ' ';
+    children_text += text;
+  }
+  // An aggregate's text is only its children's; a field may still hold
+  // elements among its text, and is then written whole.
+  if (!children.empty() && node.Text() == children_text) return;
   // As the script's US-ASCII stream writes it.
   std::string text = vantrel::platform::ToUsAscii(node.Text());
   if (text.find('|') != std::string::npos || text.find("\r\n") != std::string::npos) {
