@@ -14,9 +14,13 @@ packages=(
   locales
   # scripts/bench.sh measures a whole run's time and peak memory with it.
   time
-  # The desktop wizard (Qt 6 Widgets and Test, with its OpenGL headers) and the
-  # X server its window is tested under.
-  qt6-base-dev libgl-dev xvfb xauth
+  # The desktop wizard (Qt 6 Widgets and Test, with its OpenGL headers), the
+  # library it keeps the site key in the desktop's secret store with
+  # (QtKeychain), and the X server its window is tested under.
+  qt6-base-dev libgl-dev qtkeychain-qt6-dev xvfb xauth
+  # A Secret Service on a D-Bus session of the tests' own, for the test that
+  # keeps the site key in a real keyring.
+  dbus gnome-keyring
   # The fuzzers (scripts/fuzz.sh): clang, its runtime libraries with libFuzzer
   # and the sanitizers, and llvm-symbolizer for their stack traces.
   clang libclang-rt-dev llvm

@@ -30,12 +30,12 @@ inline std::string Quote(const std::string& arg) {
   return q + "'";
 }
 
-// Runs the wizard from the source folder with `args`; stdout and stderr
-// together, or with `stderr_too` false standard output alone.
-inline Result RunCli(const std::vector<std::string>& args, bool stderr_too = true) {
+// Runs the wizard from the source folder with `args` and the shell's
+// `redirect` of standard error; returns what it wrote on standard output.
+inline Result RunCliRedirected(const std::vector<std::string>& args, const std::string& redirect) {
   std::string command = "cd " + Quote(VANTREL_SOURCE_DIR) + " && " + Quote(VANTREL_CLI_PATH);
   for (const std::string& a : args) command += " " + Quote(a);
-  command += stderr_too ? " 2>&1" : " 2>/dev/null";
+  command += " " + redirect;
   Result r;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return r;
@@ -47,9 +47,31 @@ inline Result RunCli(const std::vector<std::string>& args, bool stderr_too = tru
   return r;
 }
 
+// Runs the wizard from the source folder with `args`; stdout and stderr
+// together, or with `stderr_too` false standard output alone.
+inline Result RunCli(const std::vector<std::string>& args, bool stderr_too = true) {
+  return RunCliRedirected(args, stderr_too ? "2>&1" : "2>/dev/null");
+}
+
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs the wizard as RunCli does, standard output and error apart.
+struct ApartResult {
+  int status = -1;
+  std::string out, err;
+};
+inline ApartResult RunCliApart(const std::vector<std::string>& args) {
+  char path[] = "/tmp/vantrel-cli-err-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return {};
+  close(fd);
+  const Result r = RunCliRedirected(args, "2>" + Quote(path));
+  ApartResult apart{r.status, r.out, ReadFile(path)};
+  unlink(path);
+  return apart;
 }
 
 class TempDir {

@@ -68,10 +68,12 @@ TEST(CliSyncTest, DryRunFilesAreTheBytesAServerReceives) {
   ASSERT_EQ(sent.status, 3) << sent.out;
   // A site of its own (not the embedded one) tells the rows and the lines.
   const char* const told[] = {
-      "employees         10        10         9         0         1         0         0       0\n",
+      "employees         10        10         9         0         1         0         0         0"
+      "       0\n",
       // Every line names a customer the site lacks: 28, though a reply's
       // digit stops at 9.
-      "time              28        28        28         0         0         0        28       0\n",
+      "time              28  28 lines        28         0         0         0         0        28"
+      "       0\n",
       "hint:   line 3 of an upload H (key '13-1158285600') names the employee/vendor "
       "'80000060-1137429240', which the site does not have",
       "hint:   ... and 38 more (all of them are in --report)\n"};
@@ -190,6 +192,13 @@ TEST(CliSyncTest, ASecondRunSendsOnlyWhatChanged) {
       << report2;
   EXPECT_NE(second.out.find("  TimeLastSyncDate         12/07/2026 09:50:00  (site)\n"),
             std::string::npos);
+  // A pass's figures are its last: the changed employee comes first, and the
+  // records after it are counted; a pass that sends nothing tells them too.
+  for (const char* piece : {"  Getting Consultants from QB (1)  [read 10, unchanged 9, sent 1, ",
+                            "\n  Getting Expenses from QB  [bills: read 8, unchanged 8, sent 0 "
+                            "lines, "}) {
+    EXPECT_NE(second.out.find(piece), std::string::npos) << piece << "\n" << second.out;
+  }
   // Only the changed employee and the classes went out.
   EXPECT_EQ(Figure(report2, "employees", "sent"), "1");
   EXPECT_EQ(Figure(report2, "employees", "skippedUnchanged"), "9");
@@ -211,7 +220,7 @@ TEST(CliSyncTest, ASecondRunSendsOnlyWhatChanged) {
   EXPECT_EQ(report2.find("K3Y-5ECRET"), std::string::npos);
   EXPECT_NE(report2.find("\"siteKey\": \"K3********\""), std::string::npos);
   EXPECT_NE(second.out.find("employees         10         1         0         1         0"
-                            "         9         0       0\n"),
+                            "         9         0         0       0\n"),
             std::string::npos)
       << second.out;
 }
@@ -265,7 +274,7 @@ TEST(CliSyncTest, AnEditDuringARunIsSentByTheNext) {
       << r.out;
   // The stand-alone site tells the rows it changed in its replies.
   EXPECT_NE(r.out.find("vendors           10         1         0         1         0         9"
-                       "         0       0\n"),
+                       "         0         0       0\n"),
             std::string::npos)
       << r.out;
 }
@@ -311,8 +320,19 @@ TEST(CliSyncTest, TheSampleEndsWithTheWarningsItNames) {
       {"--safe-lines", "--report", dir / "r.json", "--messages", dir / "m.jsonl"}, Args(main_job)));
   ASSERT_EQ(r.status, 3) << r.out;
   for (const char* piece :
-       {"time              28        28        28         0         0         0         2       "
-        "0\n",
+       {"time              28  28 lines        28         0         0         0         0         2"
+        "       0\n",
+        // Records and lines apart; the items the payroll rule leaves out.
+        "expense           16  26 lines        26         0         0         0         0         0"
+        "       0\n",
+        "items             37        35        31         0         4         0         2         4"
+        "       0\n",
+        // The progress in the table's words and counts, checks told from bills.
+        "  Getting Clients from QB (11)  [read 11, sent 11, ",
+        "  Getting Payroll Items from QB (6)  [read 8, left out 2, sent 6, ",
+        "  Getting Time Info from QB (28)  [read 28, sent 28 lines, ",
+        "  Getting Expenses from QB (15)  [checks: read 8, sent 15 lines, ",
+        "  Getting Expenses from QB (11)  [bills: read 8, sent 11 lines, ",
         "hint: the time line of TxnID '17-1189040700' has a \"|\" or a line break in Notes: sent "
         "with blanks in their place (--safe-lines)\n",
         "hint: the site took the time but could not file 2 of its lines: they name records the "
@@ -375,7 +395,8 @@ TEST(CliSyncTest, ADroppedConnectionIsSentAgain) {
 TEST(CliSyncTest, RefusedRequestsAreNamedAndCounted) {
   // The site stand-in tells that it changed no rows.
   const std::string refused_classes =
-      "classes           10        10         0         0         1         0         0      10\n";
+      "classes           10        10         0         0         1         0         0         0"
+      "      10\n";
   const struct {
     const char* name;
     std::string key;

@@ -164,6 +164,40 @@ TEST_F(ControlLoadTest, LastSyncDatesAreSharedByControlsOfTheThread) {
   EXPECT_EQ(modWizard().last_sync.ExpenseLastSyncDate, At(2000, 1, 1, 1, 1, 1));
 }
 
+// The two opt-in page parameters, IncludeSalesTaxCodes and SafeLines, are
+// read last, as Booleans, each into its own property.
+TEST_F(ControlLoadTest, TheOptInParametersAreReadLastAsBooleans) {
+  for (auto [key, field] : {std::pair{"IncludeSalesTaxCodes", &VantrelCtl::IncludeSalesTaxCodes},
+                            std::pair{"SafeLines", &VantrelCtl::SafeLines}}) {
+    SCOPED_TRACE(key);
+    platform::PropertyBag bag;
+    ctl_.ReadProperties(bag);
+    EXPECT_FALSE(ctl_.IncludeSalesTaxCodes || ctl_.SafeLines);
+    for (const char* on : {"True", "true", "-1", " 1 "}) {
+      bag.Set(key, on);
+      ctl_.ReadProperties(bag);
+      EXPECT_TRUE(ctl_.*field) << on;
+      EXPECT_EQ(ctl_.IncludeSalesTaxCodes && ctl_.SafeLines, false) << "the other one stays off";
+    }
+    bag.Set(key, "False");
+    ctl_.ReadProperties(bag);
+    EXPECT_FALSE(ctl_.*field);
+
+    // A value that is no Boolean is refused by name, after every other key.
+    bag.Set(key, "maybe");
+    bag.Set("CustLexicon", "Client");
+    try {
+      ctl_.ReadProperties(bag);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::ComError& e) {
+      EXPECT_EQ(e.source(), key);
+      EXPECT_EQ(e.description(), "Type mismatch");
+    }
+    EXPECT_EQ(ctl_.CustLexicon, "Client");
+    EXPECT_EQ(ctl_.screen().Label3.caption(), "Clients:s");
+  }
+}
+
 TEST_F(ControlLoadTest, ReplaceSingleQuotesDoublesEveryApostrophe) {
   EXPECT_EQ(ctl_.ReplaceSingleQuotes("O'Neil"), "O''Neil");
   EXPECT_EQ(ctl_.ReplaceSingleQuotes("''"), "''''");
@@ -181,7 +215,7 @@ const Guid kIUnknown = *Guid::Parse("{00000000-0000-0000-C000-000000000046}");
 
 using InterfaceSafetyTest = testing::ControlTest;
 
-TEST_F(InterfaceSafetyTest, GetAnswersForTheFourInterfaces) {
+TEST_F(InterfaceSafetyTest, GetAnswersForTheFourInterfacesOnly) {
   const std::pair<const Guid*, std::uint32_t> cases[] = {
       {&kIDispatch, 1}, {&kIPersistStorage, 2}, {&kIPersistStream, 2}, {&kIPersistPropertyBag, 2}};
   for (const auto& [iid, expected] : cases) {
@@ -190,9 +224,7 @@ TEST_F(InterfaceSafetyTest, GetAnswersForTheFourInterfaces) {
     EXPECT_EQ(supported, 3u);
     EXPECT_EQ(enabled, expected) << iid->ToString();
   }
-}
-
-TEST_F(InterfaceSafetyTest, GetRefusesOtherInterfaces) {
+  // Any other interface is refused, and the enabled options stay as they were.
   std::uint32_t supported = 0, enabled = 77;
   EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(&kIUnknown, &supported, &enabled),
             platform::E_NOINTERFACE);

@@ -14,6 +14,7 @@
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
 #include "support/exposed_ctl.h"
+#include "text_count.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel::testing {
@@ -27,16 +28,6 @@ class RecordingHost : public FakeHost {
   }
   std::vector<std::string> redraws;
 };
-
-// Number of times `piece` occurs in `text`.
-inline long CountOf(std::string_view text, std::string_view piece) {
-  long count = 0;
-  for (std::size_t at = text.find(piece); at != std::string_view::npos;
-       at = text.find(piece, at + piece.size())) {
-    ++count;
-  }
-  return count;
-}
 
 // The value of query key `key` ("options") in `url`.
 inline std::string QueryValue(const std::string& url, const std::string& key) {

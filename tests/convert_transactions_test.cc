@@ -114,17 +114,6 @@ TEST_F(TransactionsTest, TimeIsFilteredByItsLastSyncToTheSecond) {
   EXPECT_EQ(AllPosted().find("old|"), std::string::npos);
 }
 
-TEST_F(TransactionsTest, TimeLinesGoOutAHundredAtATime) {
-  for (const auto& [records, posts] : {std::pair{200, 2u}, std::pair{250, 3u}, std::pair{99, 1u}}) {
-    std::string all;
-    for (int i = 0; i < records; ++i) all += TimeRecord("T" + std::to_string(i), "");
-    Time(all);
-    ASSERT_EQ(PostBodies().size(), posts) << records;
-    EXPECT_EQ(CountOf(PostBodies().back(), "\r\n"), records - 100 * (static_cast<int>(posts) - 1));
-    EXPECT_EQ(StatusLetters(), std::vector<std::string>{"H"});
-  }
-}
-
 // The reply to a post of lines carries the server's mark when it could not
 // take some: SUCCESS and one digit.
 TEST_F(TransactionsTest, TheReplyMarkSetsTheDisplayFlags) {
@@ -165,6 +154,7 @@ TEST(ReplyVerdictTest, EveryReaderTakesOneVerdict) {
       {"SUCCESSt", true, -1, false, false, 0},
       {"ABCDEFG9", false, 9, false, false, 0},
       {"FAILED T", false, -1, false, false, 0},
+      {"Done: SUCCESS", false, -1, false, false, 0},
       {"SUCCES", false, -1, false, false, 0},
       {"", false, -1, false, false, 0},
       {"No data to upload. ", false, -1, false, false, 0},

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli_support.h"
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
 #include "platform/env.h"
@@ -20,26 +20,22 @@
 #include "qb_standin/qb_standin.h"
 #include "site/site_server.h"
 #include "support/exposed_ctl.h"
+#include "text_count.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel::testing {
 
 inline const std::string kSampleCompany = std::string(VANTREL_SOURCE_DIR) + "/samples/Acme.QBW";
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetModWizard();
+    // The test's name, with the "/" of a parameterised one made a "-".
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
     db_path_ = (std::filesystem::temp_directory_path() /
-                ("vantrel-e2e-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".sqlite"))
+                ("vantrel-e2e-" + std::to_string(::getpid()) + "-" + name + ".sqlite"))
                    .string();
     std::filesystem::remove(db_path_);
     site::SiteOptions options;
@@ -82,6 +78,17 @@ class EndToEndTest : public ::testing::Test {
     s.chkQBCOA.set_value(1);
     s.chkQBEmployee.set_value(1);
     s.chkQBVendors.set_value(1);
+  }
+
+  // Clicks "Start &Sync" and waits for the run to end.
+  void Start() { ctl_->screen().cmdNav[3].Click(); }
+
+  // The letters of the status updates the site recorded, in order.
+  std::string StatusLetters() const {
+    std::string letters;
+    for (const auto& row : server_->Query("SELECT Options FROM StatusUpdates"))
+      letters += row.at(0);
+    return letters;
   }
 
   std::vector<std::string> PostBodies() const {

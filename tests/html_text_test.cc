@@ -85,9 +85,20 @@ TEST(VisibleTextTest, ReadsTheBody) {
                "Text/Plain ;\tCharSet = \"ISO-8859-1\" ", "Caf\xC3\xA9"},
       TextCase{"a style hides in any case", "<body><div style=\"DISPLAY: None\">x</div>y</body>",
                "text/html", "y"},
+      TextCase{"a trivial page", "<html><body>SUCCESS</body></html>\r\n", "text/html", "SUCCESS"},
+      TextCase{"a trivial page with a title, in capitals",
+               "<HTML><HEAD><TITLE>Vantrel</TITLE></HEAD>\r\n<BODY>\n No data  to upload. \n"
+               "</BODY></HTML>",
+               "text/html; charset=utf-8", "No data to upload. "},
+      TextCase{"a page like a trivial one but for an entity", "<html><body>A &amp; B</body></html>",
+               "text/html", "A & B"},
+      TextCase{"a page like a trivial one in a charset ASCII is not",
+               std::string("<\0h\0t\0m\0l\0>\0", 12), "text/html; charset=utf-16le", ""},
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(VisibleText(c.content, c.content_type), c.text) << c.name;
+    // Trivial pages are read without the parser, with the same result.
+    EXPECT_EQ(ReadReplyPageParsed(c.content, c.content_type).body_text, c.text) << c.name;
   }
 }
 

@@ -57,7 +57,7 @@ TEST(QbxmlRequestTest, EachFlagAloneGivesItsQueriesNumberedFromOne) {
 }
 
 TEST(QbxmlRequestTest, AllFlagsGiveFourteenQueriesInTableOrder) {
-  const SelectionFlags flags{true, true, true, true, true, true, true, true, true, true};
+  SelectionFlags flags{true, true, true, true, true, true, true, true, true, true};
   std::string queries;
   int id = 0;
   for (const char* name :
@@ -70,6 +70,10 @@ TEST(QbxmlRequestTest, AllFlagsGiveFourteenQueriesInTableOrder) {
              LinesQuery("CheckQueryRq", 13) + LinesQuery("BillQueryRq", 14);
   EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml10), kHead10 + kBodyOpen + queries + kBodyClose);
   EXPECT_EQ(ComposeQBXMLRequest(SelectionFlags{}, kQbXml11), kHead10 + kBodyOpen + kBodyClose);
+  // The opt-in query of the sales tax codes comes last.
+  flags.blnDoSalesTaxCodes = true;
+  EXPECT_EQ(ComposeQBXMLRequest(flags, kQbXml10),
+            kHead10 + kBodyOpen + queries + ListQuery("SalesTaxCodeQueryRq", 15) + kBodyClose);
 }
 
 TEST(QbxmlRequestTest, VersionCodeChoosesThePrefix) {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -106,9 +107,12 @@ TEST_F(SiteServerTest, PagesCheckTheSiteAndTheStatusPageRecordsTheUpdate) {
   EXPECT_EQ(Select("SELECT COUNT(*) FROM Uploads"), (Rows{{"0"}}));
   EXPECT_EQ(Select("SELECT COUNT(*) FROM StatusUpdates"), (Rows{{"0"}}));
 
-  // Any path before the page's name; the body is the upload script.
+  // The pages answer at the site's path only (in any letter case); the body
+  // is the upload script.
   EXPECT_EQ(Send("tessaly/secure/vantrel.asp?sitecode=ABC&sitekey=K3y&options=T",
                  TaskRow("I1", "O''Neil+%41")),
+            "Not found");
+  EXPECT_EQ(Send("Vantrel.ASP?sitecode=ABC&sitekey=K3y&options=T", TaskRow("I1", "O''Neil+%41")),
             "SUCCESST");
   EXPECT_EQ(Select("SELECT TaskName FROM TaskInfo"), (Rows{{"O'Neil+%41"}}));
   EXPECT_EQ(Send("vantrel.asp?sitecode=ABC&sitekey=K3y&options=C&upstarttime=6/15/2030 12:00:00 "
@@ -120,21 +124,15 @@ TEST_F(SiteServerTest, PagesCheckTheSiteAndTheStatusPageRecordsTheUpdate) {
                   {"C", "6/15/2030 12:00:00 PM", "Anne", "True",
                    "Error in statement 1: DROP TABLE TaskInfo: expected IF or UPDATE near "
                    "\"DROP\""}}));
-  // A price the general number conversion writes with an exponent; time lines
-  // naming records the site lacks, line by line in LineWarnings.
-  EXPECT_EQ(Upload(Upsert("TaskInfo", "TaskID", "I2", "[TaskID],[Price],[QBListID]",
-                          "9000001,1E-05,'I2'", "[Price]=1E-05"),
-                   "T"),
-            "SUCCESST");
-  EXPECT_EQ(Select("SELECT Price = 0.00001 FROM TaskInfo WHERE QBListID = 'I2'"), (Rows{{"1"}}));
-  EXPECT_EQ(Upload(TimeLine("T1", "", "", "I2") + TimeLine("T2", "E404", "", "I2"), "H"),
+  // Time lines naming records the site lacks, line by line in LineWarnings.
+  EXPECT_EQ(Upload(TimeLine("T1", "", "", "I1") + TimeLine("T2", "E404", "", "I1"), "H"),
             "SUCCESS1");
   EXPECT_EQ(Select("SELECT u.Options, w.LineNo, w.LineKey, w.RefKind, w.ListID FROM LineWarnings "
                    "w JOIN Uploads u ON u.rowid = w.UploadID"),
             (Rows{{"H", "2", "T2", "employee/vendor", "E404"}}));
   EXPECT_EQ(Send("tessaly/other.asp"), "Not found");
   server_->ClearRequests();
-  EXPECT_EQ(Send("tessaly/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&"
+  EXPECT_EQ(Send("vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&"
                  "options=H&upstarttime=12/04/2026 16:05:09&usrnm=Anne+Smith%21"),
             "SUCCESS");
   EXPECT_EQ(Select("SELECT Options, UpStartTime, UserName, length(ReceivedAt) FROM StatusUpdates"),
@@ -153,7 +151,7 @@ TEST_F(SiteServerTest, PagesCheckTheSiteAndTheStatusPageRecordsTheUpdate) {
   ASSERT_EQ(log.size(), 5u);
   EXPECT_EQ(log[0].method, "GET");
   EXPECT_EQ(log[0].target,
-            "/tessaly/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&options=H&"
+            "/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&bmclntver=4.06&options=H&"
             "upstarttime=12/04/2026%2016:05:09&usrnm=Anne+Smith%21");
 }
 
@@ -195,6 +193,14 @@ TEST_F(SiteServerTest, TheHostingPageDatesEachEntityByItsLastRun) {
   EXPECT_NE(before.find(param("SiteCode", "ABC")), std::string::npos);
   EXPECT_NE(before.find(param("SiteKey", "K3y")), std::string::npos);
   EXPECT_NE(before.find(param("TimeLastSyncDate", "")), std::string::npos);
+  // The service's own words, so that the control's list reads as the site's.
+  for (const auto& [name, word] : {std::pair{"CustLexicon", "Customer"},
+                                   {"EmpLexicon", "Employee"},
+                                   {"ProjLexicon", "Project"},
+                                   {"SubProjLexicon", "Sub Project"},
+                                   {"SILexicon", "Service Item"}}) {
+    EXPECT_NE(before.find(param(name, word)), std::string::npos) << name;
+  }
   // A row an older site stored before it checked the dates.
   server_->Query("INSERT INTO StatusUpdates (Options, UpStartTime) VALUES ('G', '99/99/2026')");
   for (const char* status :
@@ -217,6 +223,37 @@ TEST_F(SiteServerTest, TheHostingPageDatesEachEntityByItsLastRun) {
             "<p>a&quot;&lt;&amp;&gt; {{Unknown}} 01/01/2030 23:50:00</p>{{");
   EXPECT_EQ(LastSyncKeyOfLetter("g"), "GLAccountsLastSyncDate");
   EXPECT_EQ(LastSyncKeyOfLetter("B"), "");
+}
+
+// A site in a folder of its own, with words of its own: its pages answer
+// there only, and its page names the folder and the words.
+TEST(SiteServerPathTest, PagesAnswerAtTheSitesPathWithItsWords) {
+  SiteOptions options = Options();
+  options.path = "/tessaly/";
+  ASSERT_TRUE(SetLexicon(options.lexicons, "EmpLexicon", "Consultant"));
+  EXPECT_FALSE(SetLexicon(options.lexicons, "ClassLexicon", "Group"));
+  SiteServer server(options);
+  const int port = server.Start();
+  const std::string root = "http://127.0.0.1:" + std::to_string(port);
+  ASSERT_EQ(server.base_url(), root + "/tessaly/");
+  const platform::FetchedPage page = platform::HttpGet(server.base_url() + "page.html");
+  EXPECT_NE(page.body.find("<param name=\"WGSecureServerURL\" value=\"" + root + "/tessaly/\">"),
+            std::string::npos)
+      << page.body;
+  EXPECT_NE(page.body.find("<param name=\"EmpLexicon\" value=\"Consultant\">"), std::string::npos);
+  EXPECT_NE(page.body.find("<param name=\"CustLexicon\" value=\"Customer\">"), std::string::npos);
+  for (const std::string wrong : {"/page.html", "/wrong/vantrel.asp", "/tessaly/x/vantrel.asp",
+                                  "/vantrelupdatestatus.asp", "/tessaly"}) {
+    EXPECT_EQ(Browse(root + wrong + "?sitecode=ABC&sitekey=K3y&options=C"), "Not found") << wrong;
+  }
+  EXPECT_EQ(Browse(server.base_url() + "vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&"
+                                       "options=C&upstarttime=1/2/2030"),
+            "SUCCESS");
+  for (const std::string bad : {"", "tessaly/", "/tessaly"}) {
+    SiteOptions odd = Options();
+    odd.path = bad;
+    EXPECT_THROW(SiteServer(odd).Start(), std::runtime_error) << bad;
+  }
 }
 
 // The request log masks the key; a port in use is refused with the reason.
@@ -320,6 +357,23 @@ struct RawClient {
       std::this_thread::sleep_for(pause);
     }
   }
+  // One reply: its headers and as many bytes as its Content-Length.
+  std::string ReadReply() const {
+    std::string got;
+    char buf[4096];
+    for (;;) {
+      const size_t head = got.find("\r\n\r\n");
+      if (head != std::string::npos) {
+        const size_t length_at = got.find("Content-Length: ");
+        const size_t length =
+            length_at < head ? std::strtoul(got.c_str() + length_at + 16, nullptr, 10) : 0;
+        if (got.size() >= head + 4 + length) return got;
+      }
+      const ssize_t n = recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) return got;
+      got.append(buf, static_cast<size_t>(n));
+    }
+  }
   // What the server sent until it closed; nullopt when it kept the connection
   // open for five seconds.
   std::optional<std::string> ReadToClose() const {
@@ -335,6 +389,26 @@ struct RawClient {
   int fd = -1;
   bool connected = false;
 };
+
+// A run ends when its work is done: stopping the server does not wait for
+// a connection its client keeps open for a next request.
+TEST(SiteServerLimitsTest, StopDoesNotWaitOutAKeptConnection) {
+  SiteOptions options = Options();
+  options.keep_alive = std::chrono::seconds(60);
+  options.request_timeout = std::chrono::seconds(60);  // the watch leaves it open too
+  auto server = std::make_unique<SiteServer>(options);
+  const int port = server->Start();
+  RawClient client(port);
+  ASSERT_TRUE(client.connected);
+  client.Send(
+      "GET /vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&options=C&upstarttime=12/07/2026%20"
+      "10:00:00 HTTP/1.1\r\nHost: x\r\n\r\n");
+  const std::string reply = client.ReadReply();
+  EXPECT_NE(reply.find("\r\n\r\nSUCCESS"), std::string::npos) << reply;
+  auto stopped = std::async(std::launch::async, [&] { server.reset(); });
+  EXPECT_EQ(stopped.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+      << "the server waits out the kept connection (60 s)";
+}
 
 TEST(SiteServerLimitsTest, LargeBodiesAndStalledClientsAreTurnedAway) {
   SiteOptions options = Options();

@@ -176,11 +176,17 @@ TEST_F(WebBrowserTest, HtmlReplyGivesTheBodyText) {
 }
 
 TEST_F(WebBrowserTest, FramesReplyCompletesEachFrameThenThePage) {
+  // A site in a folder of its own: the frames' addresses are relative to it.
+  SiteOptions options;
+  options.site_code = "ABC";
+  options.site_key = "K3y";
+  options.path = "/tessaly/";
+  server_ = std::make_unique<SiteServer>(options);
+  server_->Start();
   server_->set_reply_format(ReplyFormat::kFrames);
   server_->ForceReply("SUCCESSP");
   done_.clear();
-  browser_->Navigate2(server_->base_url() + "tessaly/" + kQuery, 6, Bytes(""),
-                      "Content-Type:text/plain\r\n");
+  browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes(""), "Content-Type:text/plain\r\n");
   PollFor(1);
   // One completion per Poll. The two frames load side by side and complete
   // in the order their transfers end; the frameset page comes last.
@@ -230,12 +236,14 @@ TEST_F(WebBrowserTest, FailedTransfersAreActionCancelled) {
 }
 
 TEST_F(WebBrowserTest, StopOrANewNavigationDropsTheOneUnderWay) {
-  // Starts a navigation that the server holds back until it stops.
+  // Starts a navigation that the server holds back until it stops; its body
+  // stays alive as long as the navigation.
+  const std::optional<std::vector<std::uint8_t>> first = Bytes("first");
   auto start_slow = [&] {
     server_->ClearRequests();
     server_->set_delay(std::chrono::seconds(30));
     done_.clear();
-    browser_->Navigate2(server_->base_url() + kQuery, 6, Bytes("first"), "");
+    browser_->Navigate2(server_->base_url() + kQuery, 6, first, "");
     for (int i = 0; i < 3000 && server_->requests().empty(); ++i) {
       browser_->Poll(std::chrono::milliseconds(10));
     }

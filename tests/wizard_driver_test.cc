@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
+#include <tuple>
 
 #include "control/vantrel_ctl.h"
 #include "fakes.h"
 #include "platform/com_error.h"
+#include "quickbooks/qbxml_request.h"
 #include "support/exposed_ctl.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/mod_wizard.h"
@@ -171,36 +174,40 @@ const EndCase kEndCases[] = {
 };
 // clang-format on
 
-TEST(RunEndTest, EachPathEndsAsItSays) {
-  for (const EndCase& c : kEndCases) {
-    SCOPED_TRACE(c.name);
-    Harness h;
-    h.s_.chkQBClasses.set_value(1);
-    c.setup(h);
-    h.Start();
-    if (c.message == nullptr) {
-      EXPECT_TRUE(h.messages().empty());
-    } else {
-      EXPECT_EQ(h.messages(), (std::vector<ShownMessage>{{c.message, c.style}}));
-    }
-    EXPECT_EQ(h.ctl_.last_run_end(), c.end);
-    EXPECT_EQ(h.s_.chkQBClasses.value(), c.left_ticked ? 1 : 0);
-    EXPECT_EQ(h.s_.cmdSelectAll.visible(), !c.left_ticked);
-    EXPECT_FALSE(h.s_.frameComm.visible());
-    EXPECT_EQ(h.s_.screen.mouse_pointer(), platform::MousePointer::kDefault);
-    const std::string last = h.qb_->calls.empty() ? "" : h.qb_->calls.back();
-    EXPECT_EQ(last.substr(0, last.find('(')), c.last_call);
-    EXPECT_EQ(modWizard().blnConnectionOpen, c.connection_open);
-    EXPECT_FALSE(h.ctl_.running());
-    if (c.left_ticked) {
-      // The stage labels tell where it stopped.
-      EXPECT_EQ(h.s_.lblContacting.caption(), "Contacting QuickBooks...");
-      EXPECT_EQ(h.s_.lblWaiting.caption(), "Waiting for Response...");
-      EXPECT_EQ(h.s_.lblProcessing.caption(), "Processing response...");
-    }
-    if (c.more != nullptr) c.more(h);
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+
+class RunEndTest : public ::testing::TestWithParam<EndCase>, protected Harness {};
+
+TEST_P(RunEndTest, EndsAsItSays) {
+  const EndCase& c = GetParam();
+  s_.chkQBClasses.set_value(1);
+  c.setup(*this);
+  Start();
+  if (c.message == nullptr) {
+    EXPECT_TRUE(messages().empty());
+  } else {
+    EXPECT_EQ(messages(), (std::vector<ShownMessage>{{c.message, c.style}}));
   }
+  EXPECT_EQ(ctl_.last_run_end(), c.end);
+  EXPECT_EQ(s_.chkQBClasses.value(), c.left_ticked ? 1 : 0);
+  EXPECT_EQ(s_.cmdSelectAll.visible(), !c.left_ticked);
+  EXPECT_FALSE(s_.frameComm.visible());
+  EXPECT_EQ(s_.screen.mouse_pointer(), platform::MousePointer::kDefault);
+  const std::string last = qb_->calls.empty() ? "" : qb_->calls.back();
+  EXPECT_EQ(last.substr(0, last.find('(')), c.last_call);
+  EXPECT_EQ(modWizard().blnConnectionOpen, c.connection_open);
+  EXPECT_FALSE(ctl_.running());
+  if (c.left_ticked) {
+    // The stage labels tell where it stopped.
+    EXPECT_EQ(s_.lblContacting.caption(), "Contacting QuickBooks...");
+    EXPECT_EQ(s_.lblWaiting.caption(), "Waiting for Response...");
+    EXPECT_EQ(s_.lblProcessing.caption(), "Processing response...");
+  }
+  if (c.more != nullptr) c.more(*this);
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, RunEndTest, ::testing::ValuesIn(kEndCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WizardDriverTest, DefaultsForLexiconsAndLastSyncDates) {
   ctl_.EmpLexicon = "   ";
@@ -225,16 +232,24 @@ TEST_F(WizardDriverTest, TheRequestCarriesTheTickedQueries) {
   s_.chkQBCustomers.set_value(1);
   s_.chkQBExpense.set_value(1);
   Start();
-  const SelectionFlags& f = modWizard().selection;
-  EXPECT_TRUE(f.blnDoCustomers);
-  EXPECT_TRUE(f.blnDoSalesReps);
-  EXPECT_TRUE(f.blnDoExpense);
-  EXPECT_FALSE(f.blnDoClasses);
-  const std::string& request = modWizard().strRequestXML;
-  EXPECT_NE(request.find("<CustomerQueryRq requestID = \"1\">"), std::string::npos);
-  EXPECT_NE(request.find("<SalesRepQueryRq requestID = \"2\">"), std::string::npos);
-  EXPECT_NE(request.find("<CheckQueryRq requestID = \"3\">"), std::string::npos);
-  EXPECT_NE(request.find("<BillQueryRq requestID = \"4\">"), std::string::npos);
+  // The customers' box asks for the sales reps too.
+  SelectionFlags expected;
+  expected.blnDoCustomers = expected.blnDoSalesReps = expected.blnDoExpense = true;
+  EXPECT_EQ(modWizard().strRequestXML, ComposeQBXMLRequest(expected, kQbXml20));
+}
+
+// The sales tax codes are asked for only when the option is on and the items
+// are ticked.
+TEST_F(WizardDriverTest, TheDriverAsksForTheSalesTaxCodesOnlyWithItems) {
+  for (const auto& [option, items, asked] :
+       {std::tuple{true, true, true}, std::tuple{true, false, false},
+        std::tuple{false, true, false}}) {
+    ctl_.IncludeSalesTaxCodes = option;
+    s_.chkQBTasks.set_value(items ? 1 : 0);
+    s_.chkQBClasses.set_value(1);
+    ctl_.QueryQuickBooks();
+    EXPECT_EQ(modWizard().strRequestXML.find("<SalesTaxCodeQueryRq") != std::string::npos, asked);
+  }
 }
 
 TEST_F(WizardDriverTest, PassesRunInTheFixedOrder) {

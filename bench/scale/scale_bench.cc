@@ -18,6 +18,9 @@
 //   capture_run_s, capture_run_x
 //                           a whole run (the stand-in included) against a server
 //                           that answers SUCCESS without applying anything
+//   requests, request_ms    the run's requests, and what each costs besides the
+//                           conversion and the stand-in: (capture_run_s -
+//                           conversion_s - standin_s) / requests
 //   site_script_ms_small, site_script_ms_large, site_script_x
 //                           the site stand-in applying a script of 100 upserts
 //                           to a table of 10,000 rows and of N rows
@@ -64,11 +67,14 @@ std::string ReadFile(const std::string& path) {
 
 const SelectionFlags kEverything{true, true, true, true, true, true, true, true, true, true, true};
 
-// The nine passes over `response` into an accepting sink; returns seconds.
-double Convert(const std::string& response, std::initializer_list<EntityKind> kinds) {
+// The nine passes over `response` into an accepting sink; returns seconds,
+// and the requests they made in `requests` when given.
+double Convert(const std::string& response, std::initializer_list<EntityKind> kinds,
+               long* requests = nullptr) {
   BenchRun run(response);
   double seconds = 0;
   for (const EntityKind kind : kinds) seconds += run.TimedPass(kind);
+  if (requests != nullptr) *requests = run.log().posts_taken + run.log().status_updates;
   return seconds;
 }
 
@@ -173,6 +179,7 @@ int Main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[2]) == "--site-rows") site_rows = std::atol(argv[3]);
 
   std::string response;
+  double standin = 0;
   {
     const std::string company_text = ReadFile(company_path);
     Print("company_MB", Megabytes(company_text.size()));
@@ -181,7 +188,7 @@ int Main(int argc, char** argv) {
       if (!doc.LoadXml(company_text)) std::exit(1);
     });
     Print("parse_company_s", parse_company);
-    const double standin = Seconds([&] {
+    standin = Seconds([&] {
       std::shared_ptr<const qb::Company> company = qb::LoadCompany(company_path);
       response = qb::AnswerRequest(*company, ComposeQBXMLRequest(kEverything, 11));
     });
@@ -198,10 +205,13 @@ int Main(int argc, char** argv) {
 
   ResetPeakResident();
   const double before = ResidentMegabytes();
+  long requests = 0;
   const double conversion =
-      Convert(response, {EntityKind::kEmployees, EntityKind::kCustomers, EntityKind::kProjects,
-                         EntityKind::kClasses, EntityKind::kAccounts, EntityKind::kItems,
-                         EntityKind::kVendors, EntityKind::kTime, EntityKind::kExpenses});
+      Convert(response,
+              {EntityKind::kEmployees, EntityKind::kCustomers, EntityKind::kProjects,
+               EntityKind::kClasses, EntityKind::kAccounts, EntityKind::kItems,
+               EntityKind::kVendors, EntityKind::kTime, EntityKind::kExpenses},
+              &requests);
   const double peak = PeakResidentMegabytes();
   Print("conversion_s", conversion);
   Print("conversion_x", conversion / parse);
@@ -214,6 +224,10 @@ int Main(int argc, char** argv) {
   const double capture = CaptureRun(company_path);
   Print("capture_run_s", capture);
   Print("capture_run_x", capture / parse);
+  Print("requests", static_cast<double>(requests));
+  if (requests > 0) {
+    Print("request_ms", (capture - conversion - standin) * 1000.0 / static_cast<double>(requests));
+  }
 
   const double small = SiteScriptMs(10000);
   const double large = SiteScriptMs(site_rows);

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 namespace vantrel::cli {
 
@@ -38,6 +40,20 @@ std::string TerminalText(const std::string& text) {
   }
   return out;
 }
+
+// `hook` with `first` run before it; an empty hook stays empty.
+template <typename... Args>
+std::function<void(Args...)> After(const std::function<void()>& first,
+                                   std::function<void(Args...)> hook) {
+  if (!hook) return hook;
+  return [first, hook = std::move(hook)](Args... args) {
+    first();
+    hook(args...);
+  };
+}
+
+// The figures of the run under way, as the passes keep them.
+const RunFigures& LiveFigures(const VantrelCtl& ctl) { return ctl.run().figures; }
 
 }  // namespace
 
@@ -82,32 +98,142 @@ void CliHost::ProcessPendingEvents() {
   ctl_->screen().cmdNav[1].Click();
 }
 
+platform::RequestLogHooks CliHost::ClearingProgress(platform::RequestLogHooks hooks) {
+  const std::function<void()> clear = [this] {
+    ErasePlaced();
+    std::fflush(out_);
+  };
+  hooks.sent = After(clear, std::move(hooks.sent));
+  hooks.retrying = After(clear, std::move(hooks.retrying));
+  hooks.completed = After(clear, std::move(hooks.completed));
+  hooks.file_failed = After(clear, std::move(hooks.file_failed));
+  return hooks;
+}
+
+double CliHost::Since(std::chrono::steady_clock::time_point start) const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void CliHost::ErasePlaced() {
+  if (placed_lines_ == 0) return;
+  std::fputs("\r\033[K", out_);
+  for (int i = 1; i < placed_lines_; ++i) std::fputs("\033[F\033[K", out_);
+  placed_lines_ = 0;
+}
+
+void CliHost::IdentifyPass() {
+  if (entity_ != nullptr || ctl_ == nullptr) return;
+  entity_ = host::EntityOfPass(before_, LiveFigures(*ctl_));
+  if (entity_ == nullptr || entity_->kind != EntityKind::kExpenses) return;
+  // The expenses walk the checks, then the bills; a response without
+  // checks starts with the bills.
+  ++expense_passes_;
+  part_ = expense_passes_ == 1 && checks_ > 0 ? "checks" : "bills";
+}
+
+host::PassTally CliHost::Tally() const {
+  host::PassTally tally;
+  if (entity_ == nullptr) return tally;
+  const PassFigures f = host::FiguresSince(before_, LiveFigures(*ctl_), entity_->kind);
+  tally.part = part_;
+  tally.read = f.read;
+  tally.unchanged = f.unchanged;
+  tally.left_out = f.left_out;
+  // A running count ends in the entries written so far: "... QB (11)".
+  const std::size_t open = caption_.rfind('(');
+  if (!caption_.empty() && caption_.back() == ')' && open != std::string::npos) {
+    tally.sent = std::atol(caption_.c_str() + open + 1);
+  }
+  tally.lines = entity_->lines;
+  tally.dry_run = dry_run_;
+  tally.seconds = Since(pass_start_);
+  return tally;
+}
+
+std::string CliHost::PassLine() const {
+  return "  " + caption_ + "  " + host::PassFiguresText(Tally());
+}
+
+std::string CliHost::OverallLine() const {
+  if (ctl_ == nullptr || total_ <= 0) return "";
+  const double seconds = Since(passes_start_);
+  if (seconds < host::kOverallAfterSeconds) return "";
+  return "  " + host::OverallText(host::RecordsRead(LiveFigures(*ctl_)), total_, seconds);
+}
+
 void CliHost::FlushProgress() {
-  if (pending_progress_.empty()) {
-    if (line_in_place_) std::fputc('\n', out_);
-    line_in_place_ = false;
+  ErasePlaced();
+  if (!pass_open_) return;
+  IdentifyPass();
+  if (entity_ == nullptr) return;
+  const host::PassTally tally = Tally();
+  if (printed_ && tally.read == printed_tally_.read && tally.sent == printed_tally_.sent &&
+      tally.unchanged == printed_tally_.unchanged && tally.left_out == printed_tally_.left_out) {
     return;
   }
-  std::fprintf(out_, "%s  %s\n", line_in_place_ ? "\r\033[K" : "", ProgressLine().c_str());
-  pending_progress_.clear();
-  line_in_place_ = false;
+  std::fprintf(out_, "%s\n", PassLine().c_str());
+  printed_ = true;
+  printed_tally_ = tally;
 }
 
-void CliHost::NoteProgress(const std::string& caption) {
-  pending_progress_ = caption;
-  if (ctl_ == nullptr) return;
-  const platform::ProgressBar& bar = ctl_->screen().ProgressBar1;
-  walked_ = bar.value() + 1;
-  records_ = std::max<long>(walked_, bar.max() + 1);
-  seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - pass_start_).count();
+void CliHost::StartPass(const std::string& caption) {
+  FlushProgress();
+  const auto now = std::chrono::steady_clock::now();
+  if (ctl_ != nullptr) {
+    if (total_ < 0) {
+      // The response is read by now, and stays until the passes are over.
+      total_ = host::RecordsToRead(*ctl_);
+      checks_ = host::CheckRecords(*ctl_);
+      passes_start_ = now;
+    }
+    before_ = LiveFigures(*ctl_);
+  }
+  pass_open_ = true;
+  caption_ = caption;
+  entity_ = nullptr;
+  part_.clear();
+  printed_ = false;
+  pass_start_ = last_progress_ = now;
+  std::fprintf(out_, "  %s\n", caption.c_str());
+  // Into a file the overall line also comes at a pass's start, every five
+  // seconds at most.
+  if (!terminal_ && now - last_overall_ >= std::chrono::seconds(5)) {
+    const std::string overall = OverallLine();
+    if (!overall.empty()) {
+      std::fprintf(out_, "%s\n", overall.c_str());
+      last_overall_ = now;
+    }
+  }
 }
 
-std::string CliHost::ProgressLine() const {
-  if (ctl_ == nullptr) return pending_progress_;
-  char figures[128];
-  std::snprintf(figures, sizeof figures, "  [%ld/%ld records, %.0f/s, %.1f s]", walked_, records_,
-                seconds_ > 0 ? static_cast<double>(walked_) / seconds_ : 0.0, seconds_);
-  return pending_progress_ + figures;
+void CliHost::ShowCount(const std::string& caption) {
+  caption_ = caption;
+  // On a terminal the lines update in place a few times a second; elsewhere
+  // they print every five seconds. A pass's last figures print when it ends.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_progress_ <
+      (terminal_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(5000))) {
+    return;
+  }
+  last_progress_ = now;
+  IdentifyPass();
+  if (entity_ == nullptr) return;
+  const std::string overall = OverallLine();
+  if (terminal_) {
+    ErasePlaced();
+    std::fputs(PassLine().c_str(), out_);
+    placed_lines_ = 1;
+    if (!overall.empty()) {
+      std::fprintf(out_, "\n%s", overall.c_str());
+      placed_lines_ = 2;
+    }
+  } else {
+    FlushProgress();
+    if (!overall.empty()) {
+      std::fprintf(out_, "%s\n", overall.c_str());
+      last_overall_ = now;
+    }
+  }
 }
 
 void CliHost::Redrawn(const platform::Control& control) {
@@ -116,31 +242,15 @@ void CliHost::Redrawn(const platform::Control& control) {
   const std::string& caption = control.caption();
   if (name == "lblProcess") {
     if (caption.empty()) return;
+    // A pass's start text, or a running count: "... (11)".
     if (caption.back() != ')') {
-      // The start text of a pass.
-      FlushProgress();
-      pass_start_ = std::chrono::steady_clock::now();
-      last_progress_ = pass_start_;
-      std::fprintf(out_, "  %s\n", caption.c_str());
+      StartPass(caption);
     } else {
-      // A running count: on a terminal one line updated in place a few times
-      // a second; elsewhere a line every five seconds; the last one of a pass
-      // in any case.
-      NoteProgress(caption);
-      const auto now = std::chrono::steady_clock::now();
-      if (now - last_progress_ <
-          (terminal_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(5000))) {
-        return;
-      }
-      last_progress_ = now;
-      if (terminal_) {
-        std::fprintf(out_, "\r\033[K  %s", ProgressLine().c_str());
-        line_in_place_ = true;  // the pass's last count ends the line
-      } else {
-        FlushProgress();
-      }
+      ShowCount(caption);
     }
   } else if (name == "lblWaiting" && caption == "Response Received") {
+    total_ = -1;  // a new response: the passes' records are counted again
+    expense_passes_ = 0;
     std::fprintf(out_, "  %s (%zu bytes of qbXML)\n", caption.c_str(),
                  ctl_ != nullptr ? ctl_->ResponseSize() : std::size_t{0});
     std::fprintf(out_, "  reading the response...\n");

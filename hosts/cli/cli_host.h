@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/run_progress.h"
 #include "control/vantrel_ctl.h"
 #include "platform/forms.h"
+#include "platform/request_log.h"
 
 namespace vantrel::cli {
 
@@ -26,8 +28,14 @@ class CliHost : public platform::FormsHost {
   // boxes print.
   CliHost(std::FILE* out, bool show_stages);
 
-  // The control whose Cancel button Ctrl-C clicks.
+  // The control whose Cancel button Ctrl-C clicks and whose figures the
+  // progress lines tell.
   void set_control(VantrelCtl* ctl) { ctl_ = ctl; }
+  // The progress lines say "to send" for "sent".
+  void set_dry_run(bool dry_run) { dry_run_ = dry_run; }
+  // `hooks`, each of which first takes away the progress lines standing in
+  // place on a terminal, so that what it prints starts a line of its own.
+  platform::RequestLogHooks ClearingProgress(platform::RequestLogHooks hooks);
   // Makes the first Ctrl-C click Cancel for the request that waits and for
   // every later one (instead of ending the program); before a run it only
   // marks the program as interrupted. A second Ctrl-C ends the program.
@@ -54,22 +62,45 @@ class CliHost : public platform::FormsHost {
   std::function<std::string()> hint_;
 
   std::vector<RecordedMessage> messages_;
-  // Prints the running count not shown yet.
-  void FlushProgress();
-  // Takes the figures of a running count as the screen shows them now.
-  void NoteProgress(const std::string& caption);
-  // The running count noted last with the host's figures: records walked
-  // against the pass's records, their rate and the time since the pass began.
-  std::string ProgressLine() const;
 
-  std::string pending_progress_;
-  long walked_ = 0;
-  long records_ = 0;
-  double seconds_ = 0;
+  // The progress of the passes. After a pass's start text each running
+  // count is shown with the host's figures for the pass (host::PassTally,
+  // from the control's figures since the pass began), and once the passes
+  // have lasted a few seconds an overall line under it. On a terminal they
+  // update in place; elsewhere they print every five seconds. A pass's last
+  // figures print when it ends (at the next pass, stage or message), unless
+  // the same figures printed last.
+  void StartPass(const std::string& caption);
+  void ShowCount(const std::string& caption);
+  // Prints the pass's figures if they changed since printed, after taking
+  // away what stands in place.
+  void FlushProgress();
+  void ErasePlaced();
+  // Finds the entity of the pass under way, once its figures have moved.
+  void IdentifyPass();
+  host::PassTally Tally() const;
+  std::string PassLine() const;
+  // The overall line, or "" before the passes have lasted long enough.
+  std::string OverallLine() const;
+  double Since(std::chrono::steady_clock::time_point start) const;
+
+  bool dry_run_ = false;
+  bool pass_open_ = false;             // a pass has begun: its figures may be owed
+  std::string caption_;                // the pass's caption as shown last
+  RunFigures before_{};                // the control's figures when the pass began
+  const EntityRow* entity_ = nullptr;  // the pass's entity, once known
+  std::string part_;                   // "checks" or "bills" for the expenses
+  int expense_passes_ = 0;
+  long checks_ = 0;       // the check records of the response
+  bool printed_ = false;  // the pass's figures printed
+  host::PassTally printed_tally_;
+  long total_ = -1;  // the records the run's passes read, once known
+  std::chrono::steady_clock::time_point passes_start_{};
   std::chrono::steady_clock::time_point last_progress_{};
+  std::chrono::steady_clock::time_point last_overall_{};
   std::chrono::steady_clock::time_point pass_start_{};
-  bool terminal_ = false;       // `out_` is a terminal: the count updates in place
-  bool line_in_place_ = false;  // a count stands on the current line without its end
+  bool terminal_ = false;  // `out_` is a terminal: the counts update in place
+  int placed_lines_ = 0;   // lines standing in place, the last without its end
 };
 
 // "[information] text" or "[critical] text", line breaks as the terminal's.

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +17,8 @@ constexpr char kHelp[] =
     "usage: vantrel request --select LIST [--version-code N]\n"
     "\n"
     "Prints the exact qbXML request (CR LF line breaks kept) for the ticked\n"
-    "entities and the session's qbXML version code.\n"
+    "entities and the session's qbXML version code; on a terminal a line break\n"
+    "follows its last line, which into a file or pipe it does not have.\n"
     "\n"
     "  --select LIST       comma-separated: employees, customers, classes, accounts,\n"
     "                      items, vendors, time, expense\n"
@@ -50,6 +53,10 @@ int PrintRequest(const host::ParsedArgs& parsed) {
   }
   const std::string request = ComposeQBXMLRequest(flags, code);
   std::fwrite(request.data(), 1, request.size(), stdout);
+  // The request ends without a line break; on a terminal one follows, so
+  // that the prompt starts a line of its own. A file or pipe gets the bytes
+  // alone.
+  if (isatty(fileno(stdout)) == 1) std::fputc('\n', stdout);
   return kExitOk;
 }
 

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string_view> names;
   for (const auto& entry : commands) names.push_back(entry.name);
-  std::fprintf(stderr, "vantrel: unknown command '%s' (did you mean %s?)\n\n%s", command.c_str(),
-               std::string(vantrel::host::Closest(command, names)).c_str(), kUsage);
+  std::fprintf(stderr, "vantrel: unknown command '%s'%s\n\n%s", command.c_str(),
+               vantrel::host::DidYouMean(vantrel::host::Closest(command, names)).c_str(), kUsage);
   return kExitUsage;
 }

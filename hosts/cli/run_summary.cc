@@ -1,12 +1,11 @@
 #include "run_summary.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <map>
-#include <string_view>
 
 #include "cli_host.h"
 #include "commands.h"
+#include "common/results_table.h"
 #include "common/run_end.h"
 #include "control/public_properties.h"
 #include "platform/text_util.h"
@@ -14,28 +13,6 @@
 namespace vantrel::cli {
 
 namespace {
-
-const PassFigures& FiguresOf(const VantrelCtl& ctl, const EntityRow& entity) {
-  return ctl.last_run_figures()[entity.kind];
-}
-
-// What the summary and the report say of one entity.
-struct EntityLine {
-  long read, sent, inactive, unchanged, left_out, warnings, failed;
-  std::optional<SiteRows> rows;
-};
-
-EntityLine LineOf(const VantrelCtl& ctl, const RunRecord& record, const EntityRow& entity) {
-  const PassFigures& f = FiguresOf(ctl, entity);
-  // In debug mode each failed post holds one entry and raises the failure
-  // counter too; in normal mode a refused batch raises none.
-  const long failed = std::max(f.failed, f.lost);
-  EntityLine line{
-      f.read,     ctl.last_run_counts()[entity.kind],        f.update_only, f.unchanged,
-      f.left_out, host::EntityWarnings(ctl, record, entity), failed,        std::nullopt};
-  if (record.rows) line.rows = (*record.rows)[entity.kind];
-  return line;
-}
 
 std::string Seconds(double seconds) {
   char text[32];
@@ -104,26 +81,7 @@ int SyncExitStatus(const VantrelCtl& ctl, const platform::RequestLog& watch) {
 }
 
 std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record) {
-  std::string out;
-  char line[256];
-  std::snprintf(line, sizeof line, "%-10s %9s %9s %9s %9s %9s %9s %9s %7s\n", "entity", "read",
-                record.dry_run ? "to send" : "sent", "new", "updated", "inactive", "unchanged",
-                "warnings", "failed");
-  out += line;
-  for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
-    const EntityLine e = LineOf(ctl, record, *entity);
-    const std::string inserted = e.rows ? std::to_string(e.rows->inserted) : "unknown";
-    const std::string updated = e.rows ? std::to_string(e.rows->updated) : "unknown";
-    std::snprintf(line, sizeof line, "%-10s %9ld %9ld %9s %9s %9ld %9ld %9ld %7ld\n",
-                  std::string(entity->name).c_str(), e.read, e.sent, inserted.c_str(),
-                  updated.c_str(), e.inactive, e.unchanged, e.warnings, e.failed);
-    out += line;
-  }
-  std::snprintf(line, sizeof line, "%s from %s to %s (%.1f s)\n",
-                record.dry_run ? "dry run" : "run", record.started.c_str(), record.ended.c_str(),
-                record.seconds);
-  out += line;
-  return out;
+  return host::TableText(host::MakeResultsTable(ctl, record));
 }
 
 std::string DryRunLines(const platform::RequestLog& watch) {
@@ -191,7 +149,7 @@ std::string ReportJson(const VantrelCtl& ctl, const RunRecord& record,
 
   std::string entities;
   for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
-    const EntityLine e = LineOf(ctl, record, *entity);
+    const host::EntityResults e = host::ResultsOf(ctl, record, *entity);
     auto site = [&](long SiteRows::*part) {
       return e.rows ? std::to_string((*e.rows).*part) : std::string("\"unknown\"");
     };

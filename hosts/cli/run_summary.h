@@ -29,14 +29,13 @@ using host::WallClockText;
 // kExitRunFailed otherwise.
 int SyncExitStatus(const VantrelCtl& ctl, const platform::RequestLog& watch);
 
-// The summary table: a line per entity of the run with the records read
-// from QuickBooks, the entries sent, the rows new and updated on the site
-// ("unknown" without the site stand-in), the inactive records sent as
-// updates only, the records skipped as unchanged and the failures; then the
-// run's times.
-// Failed entries are those of uploads that did not land, or the entity's
-// failure counter when that counts more.
-// Warnings are the server's marks on uploads it took.
+// The summary table, host::MakeResultsTable as host::TableText: a line per
+// entity of the run with the records read from QuickBooks, the entries sent
+// ("26 lines" for time and expenses, whose other figures count lines too),
+// the rows new and updated on the site ("unknown" without the site
+// stand-in), the inactive records sent as updates only, the records skipped
+// as unchanged, those left out by a rule, the warnings and the failures;
+// then the run's times.
 std::string SummaryTable(const VantrelCtl& ctl, const RunRecord& record);
 
 // What a dry run would have sent, a line per entity letter.

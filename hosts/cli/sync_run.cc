@@ -9,12 +9,17 @@
 #include "commands.h"
 #include "common/bag_loading.h"
 #include "common/run_end.h"
+#include "common/sync_hints.h"
 #include "control_setup.h"
 #include "platform/text_util.h"
 #include "request_lines.h"
-#include "sync_hints.h"
 
 namespace vantrel::cli {
+
+using host::AfterRunHints;
+using host::Hint;
+using host::HintContext;
+using host::InterruptedNote;
 
 // An output file of the run, made before any work so that a path that
 // cannot be written is refused at once; removed again when the program ends
@@ -169,13 +174,14 @@ SyncRun::~SyncRun() = default;
 void SyncRun::SetUp() {
   setup_.quickbooks().set_one_run(true);  // one run: the company goes once it has answered
   platform::RequestLog& requests = setup_.requests();
-  requests.set_hooks(
-      PrintingHooks(options_.parsed.Has("verbose") ? stdout : nullptr, setup_.requests()));
+  requests.set_hooks(forms_host_.ClearingProgress(
+      PrintingHooks(options_.parsed.Has("verbose") ? stdout : nullptr, setup_.requests())));
   requests.set_cancelled([] { return CliHost::interrupted(); });
   setup_.system_env().set_browser_options(options_.browser);
   if (options_.now) setup_.system_env().FixClock(*options_.now);
   ctl_.emplace(setup_.env(), forms_host_);
   forms_host_.set_control(&*ctl_);
+  forms_host_.set_dry_run(dry_run());
   host::LoadBag(*ctl_, bag_);
   // Every parameter converts (checked by that load) before anything is
   // opened or made: the company, the dry run's folder, the embedded site

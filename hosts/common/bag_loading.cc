@@ -19,8 +19,8 @@ void CheckParameterName(const std::string& name) {
   for (const std::string_view known : VantrelCtl::PropertyNames()) {
     if (platform::EqualsNoCase(known, name)) return;
   }
-  const std::string_view closest = Closest(name, VantrelCtl::PropertyNames());
-  throw UsageError("unknown parameter '" + name + "' (did you mean " + std::string(closest) + "?)");
+  throw UsageError("unknown parameter '" + name + "'" +
+                   DidYouMean(Closest(name, VantrelCtl::PropertyNames())));
 }
 
 // What a parameter that did not convert should look like.

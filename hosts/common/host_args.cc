@@ -62,8 +62,7 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionSpec& spe
     } else {
       std::vector<std::string_view> known(spec.flags.begin(), spec.flags.end());
       known.insert(known.end(), spec.valued.begin(), spec.valued.end());
-      throw UsageError("unknown option --" + name + " (did you mean --" +
-                       std::string(Closest(name, known)) + "?)");
+      throw UsageError("unknown option --" + name + DidYouMean(Closest(name, known), "--"));
     }
   }
   return parsed;
@@ -133,7 +132,12 @@ std::string_view Closest(std::string_view word, const std::vector<std::string_vi
       closest = candidate;
     }
   }
-  return closest;
+  return best <= std::max<std::size_t>(2, word.size() / 3) ? closest : std::string_view();
+}
+
+std::string DidYouMean(std::string_view closest, std::string_view prefix) {
+  if (closest.empty()) return "";
+  return " (did you mean " + std::string(prefix) + std::string(closest) + "?)";
 }
 
 platform::DateTime ParseFixedTime(const std::string& text) {

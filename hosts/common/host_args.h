@@ -30,8 +30,14 @@ class RunFailure : public UsageError {
 };
 
 // The candidate closest to `word` by the edits that turn one into the other
-// (letter case aside); empty when there is none.
+// (letter case aside), if it is close enough to be a slip: at most two
+// edits, or a third of the word's letters for a longer word; empty when
+// none is.
 std::string_view Closest(std::string_view word, const std::vector<std::string_view>& candidates);
+
+// " (did you mean --select-all?)" for `closest` "select-all" and `prefix`
+// "--"; "" for an empty `closest`.
+std::string DidYouMean(std::string_view closest, std::string_view prefix = "");
 
 // The options a command accepts: flags without a value and options with one
 // (repeatable options keep every value in order).

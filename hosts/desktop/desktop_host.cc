@@ -20,7 +20,8 @@ std::string DisplayText(const std::string& text) {
 }
 
 void DesktopHost::ShowMessage(const std::string& text, platform::MessageStyle style) {
-  messages_.push_back({text, style});
+  messages_.push_back({text, style, hint_ ? hint_() : std::string()});
+  if (on_message_) on_message_(messages_.back());
   // The screen as the core left it shows behind the box, pointer included.
   if (view_) view_->Sync();
   QMessageBox box(
@@ -28,6 +29,10 @@ void DesktopHost::ShowMessage(const std::string& text, platform::MessageStyle st
       kWindowTitle, QString::fromStdString(DisplayText(text)), QMessageBox::Ok,
       view_ ? view_->window() : nullptr);
   box.setTextFormat(Qt::PlainText);
+  // The hint goes under the message, which keeps its own text.
+  if (!messages_.back().hint.empty()) {
+    box.setInformativeText(QString::fromStdString(messages_.back().hint));
+  }
   box.exec();
 }
 
@@ -38,6 +43,7 @@ void DesktopHost::ProcessPendingEvents() {
 
 void DesktopHost::Redrawn(const platform::Control& control) {
   if (view_) view_->Redraw(control);
+  if (on_redrawn_) on_redrawn_(control);
 }
 
 }  // namespace vantrel::desktop

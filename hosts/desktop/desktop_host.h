@@ -4,6 +4,7 @@
 #define VANTREL_HOSTS_DESKTOP_DESKTOP_HOST_H_
 
 #include <QPointer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace vantrel::desktop {
 struct ShownMessage {
   std::string text;  // as the control gave it
   platform::MessageStyle style;
+  std::string hint;  // the host's word shown under it; "" for none
 };
 
 class DesktopHost : public platform::FormsHost {
@@ -22,10 +24,22 @@ class DesktopHost : public platform::FormsHost {
   // The view whose widgets follow the model; null for none.
   void set_view(WizardView* view) { view_ = view; }
 
+  // Under each message box, `hint` may give a text of its own (the box's
+  // informative text) that says what caused the message and how to fix it;
+  // "" for none. `shown` hears of every box as it comes up.
+  void set_hint(std::function<std::string()> hint) { hint_ = std::move(hint); }
+  void set_on_message(std::function<void(const ShownMessage&)> shown) {
+    on_message_ = std::move(shown);
+  }
+  // Hears of every control the core redraws, after the view has drawn it.
+  void set_on_redrawn(std::function<void(const platform::Control&)> redrawn) {
+    on_redrawn_ = std::move(redrawn);
+  }
+
   // A modal QMessageBox over the view's window, with the information or
-  // critical icon and the application's display name as its title; the text
-  // shows with the control's CR LF line breaks as line breaks. Returns when
-  // the box is dismissed.
+  // critical icon and the wizard's title; the text shows with the control's
+  // CR LF line breaks as line breaks, the hint under it. Returns when the
+  // box is dismissed.
   void ShowMessage(const std::string& text, platform::MessageStyle style) override;
   // Brings the view in step with the model, then runs the Qt events that are
   // pending: clicks, paints, timers.
@@ -39,6 +53,9 @@ class DesktopHost : public platform::FormsHost {
  private:
   QPointer<WizardView> view_;
   std::vector<ShownMessage> messages_;
+  std::function<std::string()> hint_;
+  std::function<void(const ShownMessage&)> on_message_;
+  std::function<void(const platform::Control&)> on_redrawn_;
 };
 
 // `text` with each CR LF (and any lone CR) as one line feed.

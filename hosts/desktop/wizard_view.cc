@@ -24,6 +24,8 @@ namespace {
 constexpr char kTitleBar[] = "Label1";
 constexpr const char* kSecondColumn[] = {"Label13", "Label14"};
 constexpr char kBesidePrevious[] = "lblTransfer2";
+// What only tells that a run is under way: hidden behind its closing message.
+constexpr const char* kPassingIndicators[] = {"lblTransfer2", "fraProgress"};
 
 bool InSecondColumn(const platform::Control& c) {
   return std::any_of(std::begin(kSecondColumn), std::end(kSecondColumn),
@@ -106,6 +108,11 @@ WizardView::WizardView(WizardScreen& screen, QWidget* parent) : QWidget(parent),
         continue;
       }
       grid = nullptr;
+      // A taller window gives its room above the wizard's buttons, which
+      // stay at the bottom with the lines under the screen.
+      if (container == nullptr && Is<platform::CommandButton>(row.front()) && row.size() > 1) {
+        column->addStretch(1);
+      }
       auto* line = new QHBoxLayout;
       for (platform::Control* c : row) line->addWidget(WidgetFor(c->name()));
       if (Is<platform::ProgressBar>(row.back())) {
@@ -177,6 +184,9 @@ QWidget* WizardView::MakeWidget(platform::Control& control, QWidget* parent) {
       font.setBold(true);
       w->setFont(font);
       w->setMargin(4);
+      // The caption centres the title with leading blanks; the layout does it
+      // here, so that it stays centred at any width.
+      w->setAlignment(Qt::AlignCenter);
     }
     widget = w;
   }
@@ -197,7 +207,14 @@ bool WizardView::Usable(const platform::Control& control) const {
   const bool input = dynamic_cast<const platform::CheckBox*>(&control) != nullptr ||
                      dynamic_cast<const platform::OptionButton*>(&control) != nullptr ||
                      dynamic_cast<const platform::CommandButton*>(&control) != nullptr;
-  return !input || !running_ || !running_() || &control == &screen_.cmdNav[1];
+  return !input || phase() == Phase::kIdle || &control == &screen_.cmdNav[1];
+}
+
+bool WizardView::Shown(const platform::Control& c) const {
+  if (!c.visible()) return false;
+  if (phase() != Phase::kClosing) return true;
+  return std::none_of(std::begin(kPassingIndicators), std::end(kPassingIndicators),
+                      [&](const char* name) { return c.name() == name; });
 }
 
 void WizardView::Clicked(platform::Control& control) {
@@ -228,17 +245,25 @@ bool WizardView::SyncBinding(const Binding& binding) {
     if (button->text() != caption) button->setText(caption);
   } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
     const auto& model = static_cast<const platform::ProgressBar&>(c);
-    bar->setRange(model.min(), model.max());
-    bar->setValue(model.value());
+    // While a request waits the pass is not moving: the bar shows busy
+    // instead of standing at its last value.
+    if (phase() == Phase::kWaiting) {
+      bar->setRange(0, 0);
+    } else {
+      bar->setRange(model.min(), model.max());
+      bar->setValue(model.value());
+    }
   } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {
     if (frame->title() != caption) frame->setTitle(caption);
   } else if (auto* label = qobject_cast<QLabel*>(w)) {
-    if (label->text() != caption) label->setText(caption);
+    const QString shown = c.name() == kTitleBar ? caption.trimmed() : caption;
+    if (label->text() != shown) label->setText(shown);
   }
   const bool usable = Usable(c);
   if (w->isEnabled() != usable) w->setEnabled(usable);
-  if (w->isHidden() == c.visible()) {
-    w->setVisible(c.visible());
+  const bool shown = Shown(c);
+  if (w->isHidden() == shown) {
+    w->setVisible(shown);
     return true;
   }
   return false;

@@ -34,10 +34,18 @@ class WizardView : public QWidget {
   // The widget that draws the control named `name`; null when there is none.
   QWidget* WidgetFor(const std::string& name) const;
 
-  // While `running` says true, every widget but Cancel's is drawn disabled
-  // and takes no click: a run cannot be changed under way (the screen's
-  // model itself is left as the control keeps it).
-  void set_running(std::function<bool()> running) { running_ = std::move(running); }
+  // Where a run stands, as the window tells it: the view draws the model
+  // differently only in these states, and never changes the model.
+  enum class Phase {
+    kIdle,     // no run
+    kWorking,  // a run, no request waiting
+    kWaiting,  // a run whose request waits for the site: the bar shows busy
+    kClosing,  // the run's closing message shows: "Please wait..." and the
+               // progress strip are drawn hidden, whatever the model says
+  };
+  // While a run goes on (any phase but kIdle), every widget but Cancel's is
+  // drawn disabled and takes no click: a run cannot be changed under way.
+  void set_phase(std::function<Phase()> phase) { phase_ = std::move(phase); }
 
  signals:
   // A click of the user is about to reach the button `control`.
@@ -60,8 +68,13 @@ class WizardView : public QWidget {
   // True when `control` may be used now.
   bool Usable(const platform::Control& control) const;
 
+  Phase phase() const { return phase_ ? phase_() : Phase::kIdle; }
+  // Whether `c` shows now: the model's visibility, but for the run's passing
+  // indicators while its closing message shows.
+  bool Shown(const platform::Control& c) const;
+
   WizardScreen& screen_;
-  std::function<bool()> running_;
+  std::function<Phase()> phase_;
   std::vector<Binding> bindings_;
   bool hourglass_ = false;
 };

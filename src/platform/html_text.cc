@@ -344,6 +344,55 @@ ReplyPage ReadHtml(std::string_view content, const std::string& charset) {
   return page;
 }
 
+// Takes `token` (ASCII letters in any case) at the start of `rest`, after
+// any whitespace; false, leaving `rest` as it was, when it is not there.
+bool Take(std::string_view& rest, std::string_view token) {
+  std::string_view r = rest;
+  while (!r.empty() && IsSpace(r.front())) r.remove_prefix(1);
+  if (r.size() < token.size() || !EqualsNoCase(r.substr(0, token.size()), token)) return false;
+  rest = r.substr(token.size());
+  return true;
+}
+
+// Takes printable ASCII text without markup or entities up to `end` (which
+// it takes too); nullopt when anything else comes first.
+std::optional<std::string_view> TakePlainUpTo(std::string_view& rest, std::string_view end) {
+  const size_t at = rest.find('<');
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string_view text = rest.substr(0, at);
+  for (char c : text) {
+    const bool printable = c >= 0x20 && c < 0x7F && c != '&';
+    if (!printable && !IsSpace(c)) return std::nullopt;
+  }
+  rest.remove_prefix(at);
+  if (!Take(rest, end)) return std::nullopt;
+  return text;
+}
+
+// The body text of a trivial page, read without building its tree:
+// "<html>", optionally "<head><title>TITLE</title></head>", "<body>TEXT
+// </body></html>", tags without attributes in any letter case, whitespace
+// between them, and no markup, entity or byte outside printable ASCII in
+// TITLE and TEXT. nullopt for any other page, which the parser reads.
+std::optional<std::string> TrivialPageText(std::string_view content) {
+  std::string_view rest = content;
+  if (!Take(rest, "<html>")) return std::nullopt;
+  if (Take(rest, "<head>")) {
+    if (!Take(rest, "<title>") || !TakePlainUpTo(rest, "</title>") || !Take(rest, "</head>")) {
+      return std::nullopt;
+    }
+  }
+  if (!Take(rest, "<body>")) return std::nullopt;
+  const std::optional<std::string_view> text = TakePlainUpTo(rest, "</body>");
+  if (!text || !Take(rest, "</html>")) return std::nullopt;
+  for (char c : rest) {
+    if (!IsSpace(c)) return std::nullopt;
+  }
+  TextBuilder builder;
+  builder.Text(*text, false);
+  return builder.Take();
+}
+
 std::string PlainText(std::string_view content, const std::string& charset) {
   if (IsLatin1Charset(charset)) return Latin1ToUtf8(content);
   return std::string(content);
@@ -352,6 +401,23 @@ std::string PlainText(std::string_view content, const std::string& charset) {
 }  // namespace
 
 ReplyPage ReadReplyPage(std::string_view content, std::string_view content_type) {
+  const MediaType media = ParseContentType(content_type);
+  // ASCII reads the same in these charsets.
+  const bool ascii_charset = media.charset.empty() || IsLatin1Charset(media.charset) ||
+                             EqualsNoCase(media.charset, "utf-8") ||
+                             EqualsNoCase(media.charset, "us-ascii");
+  if (ascii_charset &&
+      (media.type == "text/html" || (media.type.empty() && LooksLikeHtml(content)))) {
+    if (std::optional<std::string> text = TrivialPageText(content)) {
+      ReplyPage page;
+      page.body_text = std::move(text);
+      return page;
+    }
+  }
+  return ReadReplyPageParsed(content, content_type);
+}
+
+ReplyPage ReadReplyPageParsed(std::string_view content, std::string_view content_type) {
   MediaType media = ParseContentType(content_type);
   const std::string& type = media.type;
   if (type == "text/html" || type == "application/xhtml+xml") {

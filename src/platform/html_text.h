@@ -43,7 +43,13 @@ struct ReplyPage {
 // - no type and content that is not HTML: the content as plain text, unless
 //   it is empty or holds control bytes (a binary reply): then nullopt.
 // - anything else (images, XML, octet streams): nullopt.
+// A trivial page (<html>, an optional head with a title, and a body of
+// plain text) is read without building its tree, with the same result.
 ReplyPage ReadReplyPage(std::string_view content, std::string_view content_type);
+
+// ReadReplyPage with every HTML page parsed; the fuzzer holds the two to the
+// same answer.
+ReplyPage ReadReplyPageParsed(std::string_view content, std::string_view content_type);
 
 // The body text of ReadReplyPage: the visible text of the body of `content`,
 // served with `content_type`; nullopt when there is no body whose text can be

@@ -58,10 +58,11 @@ class LoggedBrowser final : public WebBrowser {
     if (log_.options_.dry_run) log_.WriteDryRunFile(request, url, post_data);
     started_ = std::chrono::steady_clock::now();
     if (log_.hooks_.sent) log_.hooks_.sent(request);
-    // The request is kept: it may have to go again.
+    // The request is kept: it may have to go again. Its body stays the
+    // caller's until the navigation ends.
     url_ = url;
     flags_ = flags;
-    post_data_ = post_data;
+    post_data_ = &post_data;
     headers_ = headers;
     ++request.attempts;
     inner_->Navigate2(url, flags, post_data, headers);
@@ -84,7 +85,7 @@ class LoggedBrowser final : public WebBrowser {
     }
     retry_at_.reset();
     ++Request().attempts;
-    inner_->Navigate2(url_, flags_, post_data_, headers_);
+    inner_->Navigate2(url_, flags_, *post_data_, headers_);
   }
 
   std::optional<TransferFailure> LastFailure() const override { return inner_->LastFailure(); }
@@ -126,7 +127,7 @@ class LoggedBrowser final : public WebBrowser {
   std::optional<std::chrono::steady_clock::time_point> retry_at_;
   std::string url_;
   int flags_ = 0;
-  std::optional<std::vector<std::uint8_t>> post_data_;
+  const std::optional<std::vector<std::uint8_t>>* post_data_ = nullptr;
   std::string headers_;
 };
 

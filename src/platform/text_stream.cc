@@ -166,6 +166,13 @@ void TextStream::Open() {
   position_ = 0;
 }
 
+void TextStream::Close() {
+  if (!open_) RaiseClosed();
+  open_ = false;
+  bytes_.clear();
+  position_ = 0;
+}
+
 void TextStream::WriteText(std::string_view text) {
   if (!open_) RaiseClosed();
   if (type_ != Type::kText) RaiseIllegal();
@@ -184,14 +191,19 @@ void TextStream::set_position(std::int64_t position) {
 }
 
 std::vector<std::uint8_t> TextStream::Read(std::int64_t count) {
+  std::vector<std::uint8_t> out;
+  Read(count, out);
+  return out;
+}
+
+void TextStream::Read(std::int64_t count, std::vector<std::uint8_t>& out) {
   if (!open_) RaiseClosed();
   if (type_ != Type::kBinary) RaiseIllegal();
   if (count < -1) RaiseInvalidArgument();
   std::int64_t left = size() - position_;
   std::int64_t n = count == -1 ? left : std::min(count, left);
-  std::vector<std::uint8_t> out(bytes_.begin() + position_, bytes_.begin() + position_ + n);
+  out.assign(bytes_.begin() + position_, bytes_.begin() + position_ + n);
   position_ += n;
-  return out;
 }
 
 }  // namespace vantrel::platform

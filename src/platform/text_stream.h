@@ -32,6 +32,9 @@ class TextStream {
   // character set is not supported.
   void Open();
   bool is_open() const { return open_; }
+  // Closes the stream and drops its bytes; the memory that held them is kept
+  // for the next Open. Throws ComError when it is closed.
+  void Close();
 
   // Appends `text` (UTF-8) encoded in the character set, with nothing added
   // between writes. Throws ComError when the stream is closed or binary.
@@ -45,6 +48,8 @@ class TextStream {
   // Reads `count` bytes from the position (-1: all that is left) and moves the
   // position past them. Throws ComError when closed or not binary.
   std::vector<std::uint8_t> Read(std::int64_t count = -1);
+  // As Read, into `out` (its memory reused).
+  void Read(std::int64_t count, std::vector<std::uint8_t>& out);
 
   // The bytes written so far, whatever the position and type.
   const std::string& bytes() const { return bytes_; }

@@ -56,7 +56,9 @@ class WebBrowser {
   // request is a POST of exactly those bytes (an empty body included);
   // without it a GET. `headers` holds extra header lines, each ended by CR LF.
   // A navigation under way is stopped first. Throws ComError when the address
-  // cannot be navigated at all.
+  // cannot be navigated at all. The browser sends `post_data` from where it
+  // stands, without a copy: the caller keeps it alive and unchanged until the
+  // navigation's document completes or Stop is called.
   virtual void Navigate2(const std::string& url, int flags,
                          const std::optional<std::vector<std::uint8_t>>& post_data,
                          const std::string& headers) = 0;

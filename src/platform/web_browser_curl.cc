@@ -267,13 +267,17 @@ class CurlWebBrowser : public WebBrowser {
       static const char kEmpty[1] = {0};
       const char* bytes =
           post_data->empty() ? kEmpty : reinterpret_cast<const char*>(post_data->data());
-      curl_easy_setopt(e, CURLOPT_COPYPOSTFIELDS, bytes);
+      // Sent from the caller's bytes, which outlive the navigation.
+      curl_easy_setopt(e, CURLOPT_POSTFIELDS, bytes);
     } else {
       curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
     }
 
     // A browser never sends "Expect: 100-continue".
     t->headers = curl_slist_append(t->headers, "Expect:");
+    // An upload's reply is a line of text: compressing it costs both ends
+    // more than sending it. A compressed reply is still decoded.
+    if (post_data) t->headers = curl_slist_append(t->headers, "Accept-Encoding: identity");
     if (no_cache_) {
       t->headers = curl_slist_append(t->headers, "Cache-Control: no-cache");
       t->headers = curl_slist_append(t->headers, "Pragma: no-cache");

@@ -47,9 +47,10 @@ BMWGUtilityResult SiteRequests::UploadNow(platform::TextStream& stream, std::str
 
     stream.set_position(0);
     stream.set_type(platform::TextStream::Type::kBinary);
-    std::vector<std::uint8_t> body = stream.Read(-1);
+    if (!body_) body_.emplace();
+    stream.Read(-1, *body_);
 
-    return NavigateAndClassify(surface_, url, std::move(body)).value_or(kNoDocumentResult);
+    return NavigateAndClassify(surface_, url, body_).value_or(kNoDocumentResult);
   } catch (const platform::ComError& e) {
     modWizard().strServerReply = "Number : " + std::to_string(e.number()) + "\r\n" +
                                  "Description : " + e.description() + "\r\n" +

@@ -4,8 +4,10 @@
 #ifndef VANTREL_UPLOAD_SITE_REQUESTS_H_
 #define VANTREL_UPLOAD_SITE_REQUESTS_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/forms.h"
@@ -69,6 +71,8 @@ class SiteRequests {
 
   RequestSurface& surface_;
   SiteAccess access_;
+  // The body of the upload under way; its memory serves every upload.
+  std::optional<std::vector<std::uint8_t>> body_;
 };
 
 }  // namespace vantrel

@@ -3,11 +3,13 @@
 namespace vantrel {
 
 void RunState::OpenFreshScript() {
-  auto script = std::make_unique<platform::TextStream>();
-  script->set_charset("us-ascii");
-  script->set_type(platform::TextStream::Type::kText);
-  script->Open();
-  mScript = std::move(script);
+  // The stream before is closed and opened again: its memory, as large as a
+  // batch, serves the next one, where a new stream would have to grow again.
+  if (!mScript) mScript = std::make_unique<platform::TextStream>();
+  if (mScript->is_open()) mScript->Close();
+  mScript->set_charset("us-ascii");
+  mScript->set_type(platform::TextStream::Type::kText);
+  mScript->Open();
 }
 
 }  // namespace vantrel

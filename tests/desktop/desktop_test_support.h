@@ -11,11 +11,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "desktop_options.h"
+#include "secret_store.h"
 #include "upload/frm_wg_upload.h"
 #include "wizard/mod_wizard.h"
 #include "wizard_window.h"
@@ -66,6 +69,27 @@ class Poller : public QObject {
   QTimer timer_;
 };
 
+// A secret store in memory; with `failure` set, every operation fails with it.
+class MemoryStore : public SecretStore {
+ public:
+  std::map<std::string, std::string> secrets;
+  std::string failure;
+
+  SecretResult Read(const std::string& name) override {
+    if (!failure.empty()) return {std::nullopt, failure};
+    const auto found = secrets.find(name);
+    return {found == secrets.end() ? std::nullopt : std::optional(found->second), ""};
+  }
+  SecretResult Write(const std::string& name, const std::string& secret) override {
+    if (failure.empty()) secrets[name] = secret;
+    return {std::nullopt, failure};
+  }
+  SecretResult Remove(const std::string& name) override {
+    if (failure.empty()) secrets.erase(name);
+    return {std::nullopt, failure};
+  }
+};
+
 // True while a request of the run waits for the site's reply.
 inline bool RequestWaiting(WizardWindow& window) {
   frmWGUpload* form = window.control().upload_form();
@@ -74,9 +98,11 @@ inline bool RequestWaiting(WizardWindow& window) {
 
 // The window as `vantrel-wizard --page samples/page.html --quickbooks
 // samples/Acme.QBW --embedded-site` opens it (run from the source folder),
-// with its site database and settings in `dir`.
+// with its site database and settings in `dir` and its secrets in `store`
+// (one in memory of its own when null).
 inline std::unique_ptr<WizardWindow> SampleWindow(const QTemporaryDir& dir,
-                                                  std::vector<std::string> more_args = {}) {
+                                                  std::vector<std::string> more_args = {},
+                                                  std::unique_ptr<SecretStore> store = nullptr) {
   ResetModWizard();
   std::vector<std::string> args = {"--page",
                                    "samples/page.html",
@@ -88,7 +114,8 @@ inline std::unique_ptr<WizardWindow> SampleWindow(const QTemporaryDir& dir,
                                    "--settings",
                                    dir.filePath("settings.ini").toStdString()};
   args.insert(args.end(), more_args.begin(), more_args.end());
-  auto window = std::make_unique<WizardWindow>();
+  auto window =
+      std::make_unique<WizardWindow>(store ? std::move(store) : std::make_unique<MemoryStore>());
   window->Configure(ParseDesktopArgs(args));
   window->show();
   return window;

@@ -1,10 +1,14 @@
-// The window drawn for real: the idle screen and the screen in the middle of
-// a slow reply, grabbed to PNG files under the build folder.
+// The window drawn for real, grabbed to PNG files under the build folder: the
+// idle screen, the screen in the middle of a slow reply, the results after a
+// run, and a failure's message with its hint over the window.
 #include <QCheckBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPainter>
 #include <QSet>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "desktop_test_support.h"
@@ -17,6 +21,7 @@ class ScreenshotTest : public QObject {
  private slots:
   void initTestCase() { QApplication::setApplicationName("vantrel-wizard"); }
   void idleAndMidRunDifferWhereThePanelIs();
+  void resultsAndAFailure();
 };
 
 namespace {
@@ -59,6 +64,10 @@ void ScreenshotTest::idleAndMidRunDifferWhereThePanelIs() {
 
   const QImage idle = window->grab().toImage();
   QVERIFY(idle.save(idle_path));
+  // Where the panel and the title are (the results after the run widen the
+  // window).
+  const QRect panel = InWindow(window->view().WidgetFor("frameComm"), window.get());
+  const QRect title = InWindow(window->view().WidgetFor("Label1"), window.get());
 
   // A reply that takes long enough to grab the window while it waits.
   window->embedded_site()->set_delay(std::chrono::milliseconds(4000));
@@ -83,8 +92,6 @@ void ScreenshotTest::idleAndMidRunDifferWhereThePanelIs() {
   ExpectDrawn(running);
   QCOMPARE(running.size(), idle.size());
   // The panel takes the same place in both; only the running window shows it.
-  const QRect panel = InWindow(window->view().WidgetFor("frameComm"), window.get());
-  const QRect title = InWindow(window->view().WidgetFor("Label1"), window.get());
   QVERIFY(panel.isValid() && idle.rect().contains(panel));
   const int panel_area = panel.width() * panel.height();
   QVERIFY2(DifferingPixels(idle, running, panel) > panel_area / 50,
@@ -92,6 +99,45 @@ void ScreenshotTest::idleAndMidRunDifferWhereThePanelIs() {
                           .arg(DifferingPixels(idle, running, panel))
                           .arg(panel_area)));
   QCOMPARE(DifferingPixels(idle, running, title), 0);
+}
+
+// After a run its results show below the screen; a failure's message box
+// comes up over the window with its hint.
+void ScreenshotTest::resultsAndAFailure() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir, {"--param", "SafeLines=True"});
+  QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  MessageCatcher catcher;
+  QTest::mouseClick(Widget<QPushButton>(*window, "cmdSelectAll"), Qt::LeftButton);
+  QTest::mouseClick(Widget<QCheckBox>(*window, "chkQBTimesheet"), Qt::LeftButton);
+  QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(3)"), Qt::LeftButton);
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+  auto* results = window->findChild<QDockWidget*>("resultsDock");
+  QTRY_VERIFY(results->isVisible() && results->height() > 100);
+  QCOMPARE(window->findChild<QTableWidget*>("resultsTable")->rowCount(), 8);
+  const QImage done = window->grab().toImage();
+  ExpectDrawn(done);
+  QVERIFY(done.save(QString(VANTREL_SCREENSHOT_DIR) + "/wizard-results.png"));
+
+  // The site goes away: the message names the connection, the hint the
+  // address and the reason. The box is drawn over the window's middle.
+  QVERIFY(window->UseEmbeddedSite(false));
+  window->ApplySettings({{"WGSecureServerURL", "http://127.0.0.1:9/"}});
+  QImage failed;
+  catcher.on_message = [&](QMessageBox& box) {
+    failed = window->grab().toImage();
+    const QImage drawn = box.grab().toImage();
+    QPainter painter(&failed);
+    painter.drawImage((failed.width() - drawn.width()) / 2, (failed.height() - drawn.height()) / 2,
+                      drawn);
+    QVERIFY(box.informativeText().startsWith("nothing answers at http://127.0.0.1:9/"));
+  };
+  QTest::mouseClick(Widget<QCheckBox>(*window, "chkQBClasses"), Qt::LeftButton);
+  QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(3)"), Qt::LeftButton);
+  QCOMPARE(catcher.messages.size(), std::size_t{2});
+  QVERIFY(!failed.isNull());
+  ExpectDrawn(failed);
+  QVERIFY(failed.save(QString(VANTREL_SCREENSHOT_DIR) + "/wizard-error.png"));
 }
 
 }  // namespace vantrel::desktop::testing

@@ -48,7 +48,8 @@ struct Seen {
   QString contacting, waiting, processing, transfer, process_text, select_all;
   bool contact_checked, wait_checked, processing_checked;
   bool comm_shown, progress_shown, select_all_shown, please_wait_shown;
-  int bar_max, bar_value;
+  int bar_max, bar_value;  // the model's: the widget shows busy while a request waits
+  bool bar_busy;
   bool hourglass;
 };
 
@@ -57,6 +58,7 @@ Seen Look(WizardWindow& w) {
   auto checked = [&](const char* name) { return Widget<QCheckBox>(w, name)->isChecked(); };
   auto shown = [&](const char* name) { return w.view().WidgetFor(name)->isVisible(); };
   auto* bar = Widget<QProgressBar>(w, "ProgressBar1");
+  const platform::ProgressBar& model = w.control().screen().ProgressBar1;
   const QCursor* cursor = QGuiApplication::overrideCursor();
   return {label("lblContacting"),
           label("lblWaiting"),
@@ -71,8 +73,9 @@ Seen Look(WizardWindow& w) {
           shown("fraProgress"),
           shown("cmdSelectAll"),
           shown("lblTransfer2"),
-          bar->maximum(),
-          bar->value(),
+          model.max(),
+          model.value(),
+          bar->minimum() == 0 && bar->maximum() == 0,
           cursor != nullptr && cursor->shape() == Qt::WaitCursor};
 }
 
@@ -133,7 +136,8 @@ void WizardWindowTest::theScreenIsDrawnFromTheModel() {
     QVERIFY2(widget != nullptr, c->name().c_str());
     QCOMPARE(widget->objectName().toStdString(), c->name());
     QVERIFY2(widget->isVisible() == c->IsShown(), c->name().c_str());
-    const QString caption = QString::fromStdString(c->caption());
+    QString caption = QString::fromStdString(c->caption());
+    if (c->name() == "Label1") caption = caption.trimmed();
     if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), caption);
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) QCOMPARE(button->text(), caption);
   }
@@ -145,7 +149,10 @@ void WizardWindowTest::theScreenIsDrawnFromTheModel() {
   QCOMPARE(Widget<QLabel>(*window, "Label2")->text(), QString("Consultants"));
   QCOMPARE(Widget<QLabel>(*window, "Label3")->text(), QString("Clients:Engagements"));
   auto* title = Widget<QLabel>(*window, "Label1");
-  QCOMPARE(title->text(), QString(26, ' ') + "QB Sync Wizard");
+  // The caption centres the title with blanks; the window centres it by layout.
+  QCOMPARE(QString::fromStdString(screen.Label1.caption()), QString(26, ' ') + "QB Sync Wizard");
+  QCOMPARE(title->text(), QString("QB Sync Wizard"));
+  QCOMPARE(title->alignment(), Qt::AlignCenter);
   QCOMPARE(title->palette().color(QPalette::Window), QColor(0, 0, 128));
   QCOMPARE(title->palette().color(QPalette::WindowText), QColor(Qt::white));
 
@@ -287,7 +294,7 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   QVERIFY(waits.back().process_text.startsWith("Getting Vendors from QB ("));
   std::set<int> class_statements;
   for (const Seen& s : waits) {
-    QVERIFY(s.comm_shown && !s.select_all_shown && !s.hourglass);
+    QVERIFY(s.comm_shown && !s.select_all_shown && !s.hourglass && s.bar_busy);
     // The items pass reports once its four kinds have each hidden the strip.
     QVERIFY(s.progress_shown || s.process_text.startsWith("Getting Payroll Items from QB ("));
     QVERIFY(s.contact_checked && s.wait_checked && !s.processing_checked);
@@ -321,6 +328,8 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   QCOMPARE(at_message->processing, QString("Response Processed"));
   QCOMPARE(at_message->transfer, QString("Transferred data"));
   QVERIFY(at_message->processing_checked && at_message->comm_shown && !at_message->progress_shown);
+  // Nothing of a request's wait stays behind the closing message.
+  QVERIFY(!at_message->please_wait_shown && !at_message->bar_busy);
 
   // Afterwards the screen is idle again; the status line keeps the summary.
   ExpectReset(*window);
@@ -449,6 +458,7 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
   QCOMPARE(catcher.messages[0].text, QString("Sync process cancelled on user request."));
   QCOMPARE(catcher.messages[0].icon, QMessageBox::Critical);
   QVERIFY(at_message.has_value() && at_message->comm_shown);
+  QVERIFY(!at_message->please_wait_shown && !at_message->progress_shown && !at_message->bar_busy);
   QCOMPARE(window->control().last_run_end(), RunEnd::kStopped);
   ExpectReset(*window);
   QCOMPARE(window->findChild<QLabel*>("runSummary")->text(),
@@ -492,12 +502,12 @@ void WizardWindowTest::settingsAreSavedAndLoaded() {
 
   // Without a page the settings are the parameters; a page's own values win.
   ResetModWizard();
-  WizardWindow bare;
+  WizardWindow bare(std::make_unique<MemoryStore>());
   bare.Configure(ParseDesktopArgs({"--settings", ini}));
   QCOMPARE(bare.control().SiteCode, std::string("ACME02"));
   QCOMPARE(bare.control().TessalyUser, std::string("jsmith"));
   QCOMPARE(Widget<QLabel>(bare, "Label2")->text(), QString("Workers"));
-  WizardWindow paged;
+  WizardWindow paged(std::make_unique<MemoryStore>());
   paged.Configure(ParseDesktopArgs(
       {"--settings", ini, "--page", "samples/page.html", "--param", "SILexicon=Job"}));
   QCOMPARE(paged.control().SiteCode, std::string("ACME01"));
@@ -508,7 +518,7 @@ void WizardWindowTest::settingsAreSavedAndLoaded() {
 void WizardWindowTest::quickBooksAndTheSiteFromTheFileMenu() {
   QTemporaryDir dir;
   ResetModWizard();
-  WizardWindow window;
+  WizardWindow window(std::make_unique<MemoryStore>());
   window.Configure(ParseDesktopArgs(
       {"--page", "samples/page.html", "--settings", dir.filePath("settings.ini").toStdString()}));
   window.show();

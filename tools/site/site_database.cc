@@ -17,6 +17,7 @@
 #include <unordered_map>
 
 #include "platform/text_util.h"
+#include "site/site_state.h"
 #include "site/sql_script.h"
 #include "site/sqlite_db.h"
 #include "site/txn_lines.h"
@@ -42,76 +43,89 @@ struct SqlOutcome {
 
 }  // namespace
 
-// What the database keeps between scripts: the schema it has seen and the
-// prepared statements. Both are dropped on a rollback.
-struct SiteDatabase::State {
-  explicit State(sqlite3* db) : db(db), schema(db), statements(db) {}
-  void Forget() {
-    schema.Clear();
-    statements.Clear();
-  }
-  sqlite3* db;
-  Schema schema;
-  StatementCache statements;
-  RowTally rows;                      // what the script under way did to each table
-  std::vector<LineWarning> warnings;  // the references its lines named that are missing
-};
-
 namespace {
 
 using State = SiteDatabase::State;
 
-// Runs one statement of the script.
-void RunStatement(State& state, const SqlStatement& st, SqlOutcome* outcome) {
-  const std::string table(st.table->name);
-  bool insert = false;
-  if (st.full) {
-    const std::string key(st.table->key_column);
-    long long count = 0;
-    if (state.schema.HasTable(table)) {
-      state.schema.Ensure(table, {key});
-      Statement& s = state.statements.Get("SELECT Count(" + Quote(key) + ") FROM " + Quote(table) +
-                                          " WHERE \"QBListID\" = ?");
-      s.BindText(1, st.list_id);
-      if (s.Step()) count = s.Int(0);
-      s.Reset();
-    }
-    insert = count <= 0;
+// The key of a statement's shape: its form, its table and its columns.
+template <typename Columns, typename NameOf>
+std::string ShapeKey(char form, std::string_view table, const Columns& columns, NameOf name_of) {
+  std::string key(1, form);
+  key += table;
+  for (const auto& column : columns) {
+    key += '\x1f';
+    key += name_of(column);
   }
-  if (insert) {
-    if (st.columns.size() != st.values.size()) {
-      throw DbError(std::to_string(st.columns.size()) + " columns but " +
-                    std::to_string(st.values.size()) + " values");
-    }
+  return key;
+}
+
+// The SQL of a shape, made by `make` (which may change the schema) the
+// first time.
+template <typename Make>
+const std::string& ShapeSql(State& state, std::string key, Make make) {
+  auto it = state.shapes.find(key);
+  if (it == state.shapes.end()) it = state.shapes.emplace(std::move(key), make()).first;
+  return it->second;
+}
+
+// The rows of `table` whose QBListID is the statement's.
+long long CountRows(State& state, const SqlStatement& st, const std::string& table) {
+  if (!state.schema.HasTable(table)) return 0;
+  const std::string key(st.table->key_column);
+  const std::string& sql = ShapeSql(state, std::string("C") + table, [&] {
+    state.schema.Ensure(table, {key});
+    return "SELECT Count(" + Quote(key) + ") FROM " + Quote(table) + " WHERE \"QBListID\" = ?";
+  });
+  Statement& s = state.statements.Get(sql);
+  s.BindText(1, st.list_id);
+  long long count = 0;
+  if (s.Step()) count = s.Int(0);
+  s.Reset();
+  return count;
+}
+
+void InsertRow(State& state, const SqlStatement& st, const std::string& table,
+               SqlOutcome* outcome) {
+  if (st.columns.size() != st.values.size()) {
+    throw DbError(std::to_string(st.columns.size()) + " columns but " +
+                  std::to_string(st.values.size()) + " values");
+  }
+  const auto same = [](const std::string& column) -> const std::string& { return column; };
+  const std::string& sql = ShapeSql(state, ShapeKey('I', table, st.columns, same), [&] {
     state.schema.Ensure(table, st.columns);
-    std::string sql = "INSERT INTO " + Quote(table) + " (";
+    std::string text = "INSERT INTO " + Quote(table) + " (";
     std::string marks;
     for (size_t i = 0; i < st.columns.size(); ++i) {
       if (i > 0) {
-        sql += ", ";
+        text += ", ";
         marks += ", ";
       }
-      sql += Quote(st.columns[i]);
+      text += Quote(st.columns[i]);
       marks += "?";
     }
-    sql += ") VALUES (" + marks + ")";
-    Statement& s = state.statements.Get(sql);
-    for (size_t i = 0; i < st.values.size(); ++i) s.Bind(static_cast<int>(i + 1), st.values[i]);
-    s.Step();
-    ++state.rows[table].inserted;
-    if (table == "TaskInfo") outcome->inserted_tasks = true;
-    if (table == "CustProjInfo") outcome->inserted_projects = true;
-    return;
-  }
-  std::vector<std::string> columns;
-  for (const SqlAssignment& a : st.set) columns.push_back(a.column);
-  state.schema.Ensure(table, columns);
-  std::string sql = "UPDATE " + Quote(table) + " SET ";
-  for (size_t i = 0; i < st.set.size(); ++i) {
-    if (i > 0) sql += ", ";
-    sql += Quote(st.set[i].column) + " = ?";
-  }
-  sql += " WHERE \"QBListID\" = ?";
+    return text + ") VALUES (" + marks + ")";
+  });
+  Statement& s = state.statements.Get(sql);
+  for (size_t i = 0; i < st.values.size(); ++i) s.Bind(static_cast<int>(i + 1), st.values[i]);
+  s.Step();
+  ++state.rows[table].inserted;
+  if (table == "TaskInfo") outcome->inserted_tasks = true;
+  if (table == "CustProjInfo") outcome->inserted_projects = true;
+}
+
+void UpdateRows(State& state, const SqlStatement& st, const std::string& table) {
+  const auto column_of = [](const SqlAssignment& a) -> const std::string& { return a.column; };
+  const std::string& sql = ShapeSql(state, ShapeKey('U', table, st.set, column_of), [&] {
+    std::vector<std::string> columns;
+    for (const SqlAssignment& a : st.set) columns.push_back(a.column);
+    state.schema.Ensure(table, columns);
+    std::string text = "UPDATE " + Quote(table) + " SET ";
+    for (size_t i = 0; i < st.set.size(); ++i) {
+      if (i > 0) text += ", ";
+      text += Quote(st.set[i].column) + " = ?";
+    }
+    return text + " WHERE \"QBListID\" = ?";
+  });
   Statement& s = state.statements.Get(sql);
   int n = 1;
   for (const SqlAssignment& a : st.set) s.Bind(n++, a.value);
@@ -121,21 +135,23 @@ void RunStatement(State& state, const SqlStatement& st, SqlOutcome* outcome) {
   if (changed > 0) state.rows[table].updated += changed;
 }
 
-std::string Quoted(std::string_view text) {
-  return std::string(text.substr(0, kQuotedStatementChars));
+// Runs one statement of the script.
+void RunStatement(State& state, const SqlStatement& st, SqlOutcome* outcome) {
+  const std::string table(st.table->name);
+  if (st.full && CountRows(state, st, table) <= 0) {
+    InsertRow(state, st, table, outcome);
+  } else {
+    UpdateRows(state, st, table);
+  }
 }
 
-// The reply for a script that was refused at statement or line `number`.
+}  // namespace
+
 std::string ErrorReply(const char* what, size_t number, std::string_view text,
                        const std::string& message) {
-  return std::string("Error in ") + what + " " + std::to_string(number) + ": " + Quoted(text) +
-         ": " + message;
+  return std::string("Error in ") + what + " " + std::to_string(number) + ": " +
+         std::string(text.substr(0, kQuotedStatementChars)) + ": " + message;
 }
-
-// Thrown to refuse a script; carries its reply.
-struct Refusal {
-  std::string reply;
-};
 
 std::string RunSql(State& state, std::string_view script) {
   SqlScript parsed = ParseSqlScript(script);
@@ -162,57 +178,7 @@ std::string RunSql(State& state, std::string_view script) {
   return reply;
 }
 
-// True when `table` holds a row whose QBListID is `list_id`.
-bool Holds(State& state, const std::string& table, const std::string& list_id) {
-  if (!state.schema.HasColumn(table, Schema::kListIdColumn)) return false;
-  Statement& s =
-      state.statements.Get("SELECT 1 FROM " + Quote(table) + " WHERE \"QBListID\" = ? LIMIT 1");
-  s.BindText(1, list_id);
-  const bool found = s.Step();
-  s.Reset();
-  return found;
-}
-
-bool HoldsAny(State& state, std::initializer_list<const char*> tables, const std::string& list_id) {
-  if (list_id.empty()) return true;
-  for (const char* t : tables) {
-    if (Holds(state, t, list_id)) return true;
-  }
-  return false;
-}
-
-// Notes each reference of line `line_no` (fields `f`) that the database does
-// not hold; true when there was one.
-bool NoteMissingReferences(State& state, TxnLineKind kind, long line_no,
-                           const std::vector<std::string>& f) {
-  bool missing = false;
-  auto check = [&](const std::string& list_id, const char* ref_kind,
-                   std::initializer_list<const char*> tables) {
-    if (HoldsAny(state, tables, list_id)) return;
-    state.warnings.push_back(LineWarning{line_no, f[0], ref_kind, list_id});
-    missing = true;
-  };
-  if (kind == TxnLineKind::kTime) {
-    check(f[5], kRefEmployeeOrVendor, {"EmployeeInfo", "Vendors"});
-    check(f[6], kRefCustomerOrProject, {"Customers", "CustProjInfo"});
-    check(f[7], kRefItem, {"TaskInfo"});
-  } else {
-    check(f[3], kRefCustomerOrProject, {"Customers", "CustProjInfo"});
-    if (EqualsNoCase(f[2], "Item")) check(f[9], kRefItem, {"TaskInfo"});
-  }
-  return missing;
-}
-
-// clang-format off
-constexpr const char* kTimeColumns[] = {
-    "TxnID", "TimeCreated", "TimeModified", "EditSequence", "TxnDate", "EntityListID",
-    "CustomerListID", "ItemListID", "Duration", "ClassListID", "PayrollItemListID", "Notes",
-    "IsBillable", "IsBilled", "EntityName"};
-constexpr const char* kExpenseColumns[] = {
-    "LineKey", "TxnType", "LineType", "CustomerListID", "ClassListID", "BillableStatus", "Amount",
-    "Memo", "RefName", "RefListID", "TimeCreated", "TimeModified", "EditSequence", "Field14",
-    "Field15", "Quantity", "Cost"};
-// clang-format on
+namespace {
 
 void CreateTables(sqlite3* db) {
   std::string time = std::string("CREATE TABLE IF NOT EXISTS ") + Quote(kTimeTable) + " (";
@@ -247,103 +213,19 @@ void CreateTables(sqlite3* db) {
   }
 }
 
-const char kNow[] = "strftime('%m/%d/%Y %H:%M:%S', 'now', 'localtime')";
-
-std::string LineInsert(const char* table, const char* const* columns, size_t count,
-                       const char* extra) {
-  std::string sql = std::string("INSERT OR REPLACE INTO ") + Quote(table) + " (";
-  for (size_t i = 0; i < count; ++i) sql += Quote(columns[i]) + ", ";
-  if (*extra != '\0') sql += std::string(extra) + ", ";
-  sql += "\"Line\", \"ReceivedAt\") VALUES (";
-  for (size_t i = 0; i < count; ++i) sql += "?, ";
-  if (*extra != '\0') sql += "?, ";
-  sql += std::string("?, ") + kNow + ")";
-  return sql;
-}
-
-// Counts a line about to be stored under `key` as new or as one stored over.
-void TallyLine(State& state, const char* table, const char* key_column, const std::string& key) {
-  Statement& s = state.statements.Get("SELECT 1 FROM " + Quote(table) + " WHERE " +
-                                      Quote(key_column) + " = ? LIMIT 1");
-  s.BindText(1, key);
-  const bool stored = s.Step();
-  s.Reset();
-  TableRows& rows = state.rows[table];
-  ++(stored ? rows.updated : rows.inserted);
-}
-
-void StoreTimeLine(State& state, const TxnLine& line) {
-  TallyLine(state, kTimeTable, kTimeColumns[0], line.fields[0]);
-  static const std::string sql = LineInsert(kTimeTable, kTimeColumns, std::size(kTimeColumns), "");
-  Statement& s = state.statements.Get(sql);
-  int n = 1;
-  for (const std::string& f : line.fields) s.BindText(n++, f);
-  s.BindText(n, line.raw);
-  s.Step();
-}
-
-void StoreExpenseLine(State& state, const TxnLine& line, std::string_view options) {
-  const std::vector<std::string>& f = line.fields;
-  TallyLine(state, kExpenseTable, kExpenseColumns[0], f[0]);
-  // Positions 1 to 14 are common; a check line has a 15th; an item line ends
-  // with its quantity and cost.
-  std::vector<std::optional<std::string>> values(std::size(kExpenseColumns));
-  for (size_t i = 0; i < 14 && i < f.size(); ++i) values[i] = f[i];
-  bool item = EqualsNoCase(f[2], "Item");
-  size_t rest = item ? f.size() - 2 : f.size();
-  if (rest > 14) values[14] = f[14];
-  if (item) {
-    values[15] = f[f.size() - 2];
-    values[16] = f[f.size() - 1];
-  }
-  static const std::string sql =
-      LineInsert(kExpenseTable, kExpenseColumns, std::size(kExpenseColumns), "\"Options\"");
-  Statement& s = state.statements.Get(sql);
-  int n = 1;
-  for (const auto& v : values) {
-    if (v) {
-      s.BindText(n++, *v);
-    } else {
-      s.Bind(n++, SqlValue{});
-    }
-  }
-  s.BindText(n++, options);
-  s.BindText(n, line.raw);
-  s.Step();
-}
-
-std::string RunLines(State& state, std::string_view script, TxnLineKind kind,
-                     std::string_view options) {
-  TxnLines parsed = ParseTxnLines(script, kind);
-  if (parsed.error) {
-    throw Refusal{ErrorReply("line", parsed.error->line_number, parsed.error->line_text,
-                             parsed.error->message)};
-  }
-  if (parsed.lines.empty()) return kReplyNoData;
-  int unknown = 0;
-  for (size_t i = 0; i < parsed.lines.size(); ++i) {
-    const TxnLine& line = parsed.lines[i];
-    try {
-      if (kind == TxnLineKind::kTime) {
-        StoreTimeLine(state, line);
-      } else {
-        StoreExpenseLine(state, line, options);
-      }
-      if (NoteMissingReferences(state, kind, static_cast<long>(i + 1), line.fields)) ++unknown;
-    } catch (const DbError& e) {
-      throw Refusal{ErrorReply("line", i + 1, line.raw, e.what())};
-    }
-  }
-  std::string reply = kReplySuccess;
-  if (unknown > 0) reply += static_cast<char>('0' + std::min(unknown, 9));
-  return reply;
-}
-
 }  // namespace
 
 SiteDatabase::SiteDatabase(const std::string& path) {
+  // Without the library's count of its memory, its allocations take no lock.
+  static const int configured = [] {
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    return sqlite3_initialize();
+  }();
+  (void)configured;
   std::string file = path.empty() ? ":memory:" : path;
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+  // Every use of the connection holds mu_: SQLite's own locking would only
+  // add a lock and an unlock to each call.
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(file.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -372,16 +254,46 @@ SiteDatabase::~SiteDatabase() {
   sqlite3_close(db_);
 }
 
+namespace {
+// Inserts the upload's row and those of its tables and warnings.
+void RecordUploadRows(State& state, std::string_view options, std::string_view upstarttime,
+                      std::string_view user, std::string_view debug_mode, std::string_view reply,
+                      const RowTally& rows, const std::vector<LineWarning>& warnings);
+}  // namespace
+
 std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view options,
                                       RowTally* rows, std::vector<LineWarning>* warnings) {
-  // The blanks of the script reader (site/sql_script.h): no vertical tab.
-  if (platform::TrimChars(script, " \t\r\n\f").empty()) return kReplyNoData;
   std::lock_guard<std::mutex> lock(mu_);
+  return ApplyLocked(script, options, rows, warnings, nullptr);
+}
+
+std::string SiteDatabase::ApplyAndRecordUpload(std::string_view script, std::string_view options,
+                                               const UploadRecord& record, RowTally* rows,
+                                               std::vector<LineWarning>* warnings) {
+  std::lock_guard<std::mutex> lock(mu_);
+  return ApplyLocked(script, options, rows, warnings, &record);
+}
+
+std::string SiteDatabase::ApplyLocked(std::string_view script, std::string_view options,
+                                      RowTally* rows, std::vector<LineWarning>* warnings,
+                                      const UploadRecord* record) {
+  // Records an upload that did not commit, on its own; the reply stands
+  // whatever becomes of its record.
+  auto record_alone = [&](const std::string& reply) {
+    if (record == nullptr) return reply;
+    try {
+      RecordLocked(options, *record, reply, {}, {});
+    } catch (const DbError&) {
+    }
+    return reply;
+  };
+  // The blanks of the script reader (site/sql_script.h): no vertical tab.
+  if (platform::TrimChars(script, " \t\r\n\f").empty()) return record_alone(kReplyNoData);
   std::string letter = platform::ToLowerAscii(options);
   try {
     Exec(db_, "BEGIN IMMEDIATE");
   } catch (const DbError& e) {
-    return std::string("Error: ") + e.what();
+    return record_alone(std::string("Error: ") + e.what());
   }
   state_->rows.clear();
   state_->warnings.clear();
@@ -400,6 +312,7 @@ std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view 
     } else {
       reply = RunSql(*state_, script);
     }
+    if (record != nullptr) RecordInTransaction(options, *record, reply);
     Exec(db_, "COMMIT");
     if (rows != nullptr) rows->swap(state_->rows);
     if (warnings != nullptr) warnings->swap(state_->warnings);
@@ -408,10 +321,25 @@ std::string SiteDatabase::ApplyUpload(std::string_view script, std::string_view 
     return reply;
   } catch (const Refusal& r) {
     roll_back();
-    return r.reply;
+    return record_alone(r.reply);
   } catch (const DbError& e) {
     roll_back();
-    return std::string("Error: ") + e.what();
+    return record_alone(std::string("Error: ") + e.what());
+  }
+}
+
+void SiteDatabase::RecordInTransaction(std::string_view options, const UploadRecord& record,
+                                       const std::string& reply) {
+  // Under a savepoint: a record that cannot be written leaves the upload
+  // applied.
+  Exec(db_, "SAVEPOINT record");
+  try {
+    RecordUploadRows(*state_, options, record.upstarttime, record.user, record.debug_mode, reply,
+                     state_->rows, state_->warnings);
+    Exec(db_, "RELEASE record");
+  } catch (const DbError&) {
+    sqlite3_exec(db_, "ROLLBACK TO record", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, "RELEASE record", nullptr, nullptr, nullptr);
   }
 }
 
@@ -434,7 +362,31 @@ void SiteDatabase::RecordUpload(std::string_view options, std::string_view upsta
                                 std::string_view reply, const RowTally& rows,
                                 const std::vector<LineWarning>& warnings) {
   std::lock_guard<std::mutex> lock(mu_);
-  Statement& s = state_->statements.Get(
+  RecordLocked(options, UploadRecord{upstarttime, user, debug_mode}, reply, rows, warnings);
+}
+
+void SiteDatabase::RecordLocked(std::string_view options, const UploadRecord& record,
+                                std::string_view reply, const RowTally& rows,
+                                const std::vector<LineWarning>& warnings) {
+  // One transaction: one commit for the upload's row and those of its
+  // tables and warnings, where each would otherwise commit on its own.
+  Exec(db_, "BEGIN IMMEDIATE");
+  try {
+    RecordUploadRows(*state_, options, record.upstarttime, record.user, record.debug_mode, reply,
+                     rows, warnings);
+    Exec(db_, "COMMIT");
+  } catch (...) {
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+namespace {
+
+void RecordUploadRows(State& state, std::string_view options, std::string_view upstarttime,
+                      std::string_view user, std::string_view debug_mode, std::string_view reply,
+                      const RowTally& rows, const std::vector<LineWarning>& warnings) {
+  Statement& s = state.statements.Get(
       std::string("INSERT INTO ") + Quote(kUploadTable) +
       " (\"Options\", \"UpStartTime\", \"UserName\", \"DebugMode\", \"Reply\", "
       "\"ReceivedAt\") VALUES (?, ?, ?, ?, ?, " +
@@ -445,9 +397,9 @@ void SiteDatabase::RecordUpload(std::string_view options, std::string_view upsta
   s.BindText(4, debug_mode);
   s.BindText(5, reply);
   s.Step();
-  const long long upload_id = sqlite3_last_insert_rowid(db_);
+  const long long upload_id = sqlite3_last_insert_rowid(state.db);
   for (const auto& [table, counts] : rows) {
-    Statement& r = state_->statements.Get(
+    Statement& r = state.statements.Get(
         std::string("INSERT INTO ") + Quote(kUploadRowsTable) +
         " (\"UploadID\", \"TableName\", \"Inserted\", \"Updated\") VALUES (?, ?, ?, ?)");
     r.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(upload_id)});
@@ -457,7 +409,7 @@ void SiteDatabase::RecordUpload(std::string_view options, std::string_view upsta
     r.Step();
   }
   for (const LineWarning& w : warnings) {
-    Statement& r = state_->statements.Get(
+    Statement& r = state.statements.Get(
         std::string("INSERT INTO ") + Quote(kLineWarningsTable) +
         " (\"UploadID\", \"LineNo\", \"LineKey\", \"RefKind\", \"ListID\") VALUES (?, ?, ?, ?, ?)");
     r.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(upload_id)});
@@ -468,6 +420,8 @@ void SiteDatabase::RecordUpload(std::string_view options, std::string_view upsta
     r.Step();
   }
 }
+
+}  // namespace
 
 std::map<std::string, std::vector<std::string>> SiteDatabase::LastRunStartTimes() {
   std::lock_guard<std::mutex> lock(mu_);

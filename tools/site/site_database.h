@@ -114,6 +114,20 @@ class SiteDatabase {
   std::string ApplyUpload(std::string_view script, std::string_view options,
                           RowTally* rows = nullptr, std::vector<LineWarning>* warnings = nullptr);
 
+  // What the upload page records of an upload beside its reply.
+  struct UploadRecord {
+    std::string_view upstarttime;
+    std::string_view user;
+    std::string_view debug_mode;
+  };
+  // ApplyUpload, and RecordUpload of its reply, rows and warnings: in the
+  // same transaction when the script commits (one commit for both; a record
+  // that cannot be written leaves the upload applied), else on its own. The
+  // reply stands whatever becomes of the record.
+  std::string ApplyAndRecordUpload(std::string_view script, std::string_view options,
+                                   const UploadRecord& record, RowTally* rows = nullptr,
+                                   std::vector<LineWarning>* warnings = nullptr);
+
   // Records a status update of the status page, whatever its upstarttime
   // (the page checks it).
   void RecordStatus(std::string_view options, std::string_view upstarttime, std::string_view user);
@@ -143,6 +157,14 @@ class SiteDatabase {
   struct State;
 
  private:
+  // The operations above with mu_ held.
+  std::string ApplyLocked(std::string_view script, std::string_view options, RowTally* rows,
+                          std::vector<LineWarning>* warnings, const UploadRecord* record);
+  void RecordInTransaction(std::string_view options, const UploadRecord& record,
+                           const std::string& reply);
+  void RecordLocked(std::string_view options, const UploadRecord& record, std::string_view reply,
+                    const RowTally& rows, const std::vector<LineWarning>& warnings);
+
   std::mutex mu_;
   sqlite3* db_ = nullptr;
   std::unique_ptr<State> state_;

@@ -16,8 +16,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: vantrel-site --site-code CODE --site-key KEY [options]\n"
     "\n"
-    "Serves the upload page (.../vantrel.asp), the status page\n"
-    "(.../vantrelupdatestatus.asp) and the hosting page (.../page.html) over a\n"
+    "Serves the upload page (vantrel.asp), the status page\n"
+    "(vantrelupdatestatus.asp) and the hosting page (page.html) at its path over a\n"
     "SQLite database until SIGINT or SIGTERM. Prints \"listening on HOST:PORT\"\n"
     "once it accepts requests.\n"
     "\n"
@@ -48,9 +48,15 @@ constexpr char kUsage[] =
     "                         without a reply\n"
     "  --faults-after N       let N page requests through before the forced\n"
     "                         replies and drops begin\n"
+    "  --path /FOLDER/        the folder of the pages (default /): any other path\n"
+    "                         is a 404, as a wrong base address would be\n"
+    "  --lexicon NAME=WORD    the site's word the page gives the control, NAME one\n"
+    "                         of CustLexicon, EmpLexicon, ProjLexicon,\n"
+    "                         SubProjLexicon, SILexicon (defaults: Customer,\n"
+    "                         Employee, Project, Sub Project, Service Item)\n"
     "  --page-template FILE   serve FILE as the hosting page; {{SiteCode}},\n"
-    "                         {{SiteKey}}, {{WGSecureServerURL}} and each\n"
-    "                         {{...LastSyncDate}} are filled in\n"
+    "                         {{SiteKey}}, {{WGSecureServerURL}}, each lexicon\n"
+    "                         and each {{...LastSyncDate}} are filled in\n"
     "  --log                  print a line per request on standard error (the\n"
     "                         site key masked)\n"
     "  --help, -h             show this text\n"
@@ -100,10 +106,10 @@ vantrel::site::SiteOptions ParseOptions(int argc, char** argv) {
       };
       continue;
     }
-    static const char* const kValueFlags[] = {"--listen",       "--db",           "--site-code",
-                                              "--site-key",     "--delay-ms",     "--force-reply",
-                                              "--force-count",  "--reply-format", "--drop",
-                                              "--faults-after", "--page-template"};
+    static const char* const kValueFlags[] = {
+        "--listen",        "--db",          "--site-code",    "--site-key", "--delay-ms",
+        "--force-reply",   "--force-count", "--reply-format", "--drop",     "--faults-after",
+        "--page-template", "--path",        "--lexicon"};
     bool known = false;
     for (const char* f : kValueFlags) known = known || flag == f;
     if (!known) Usage("unknown option " + flag);
@@ -138,6 +144,17 @@ vantrel::site::SiteOptions ParseOptions(int argc, char** argv) {
       options.switches.drop_count = ParseCount(flag, value);
     } else if (flag == "--faults-after") {
       options.switches.faults_after = ParseCount(flag, value);
+    } else if (flag == "--path") {
+      if (value.empty() || value.front() != '/') Usage("--path must begin with \"/\"");
+      options.path = value.back() == '/' ? value : value + "/";
+    } else if (flag == "--lexicon") {
+      const size_t eq = value.find('=');
+      if (eq == std::string::npos ||
+          !vantrel::site::SetLexicon(options.lexicons, value.substr(0, eq), value.substr(eq + 1))) {
+        Usage(
+            "--lexicon needs NAME=WORD, NAME one of CustLexicon, EmpLexicon, ProjLexicon, "
+            "SubProjLexicon and SILexicon");
+      }
     } else if (flag == "--page-template") {
       std::ifstream in(value, std::ios::binary);
       if (!in) Usage("--page-template: cannot read '" + value + "'");

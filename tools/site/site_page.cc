@@ -10,7 +10,26 @@
 
 namespace vantrel::site {
 
-namespace {}  // namespace
+namespace {
+
+using LexiconField = std::string SiteLexicons::*;
+constexpr std::pair<std::string_view, LexiconField> kLexicons[] = {
+    {"CustLexicon", &SiteLexicons::CustLexicon},
+    {"EmpLexicon", &SiteLexicons::EmpLexicon},
+    {"ProjLexicon", &SiteLexicons::ProjLexicon},
+    {"SubProjLexicon", &SiteLexicons::SubProjLexicon},
+    {"SILexicon", &SiteLexicons::SILexicon}};
+
+}  // namespace
+
+bool SetLexicon(SiteLexicons& lexicons, std::string_view name, std::string word) {
+  for (const auto& [lexicon, field] : kLexicons) {
+    if (lexicon != name) continue;
+    lexicons.*field = std::move(word);
+    return true;
+  }
+  return false;
+}
 
 const char kDefaultPageTemplate[] =
     "<!DOCTYPE html>\n"
@@ -25,6 +44,11 @@ const char kDefaultPageTemplate[] =
     "    <param name=\"WGSecureServerURL\" value=\"{{WGSecureServerURL}}\">\n"
     "    <param name=\"SiteCode\" value=\"{{SiteCode}}\">\n"
     "    <param name=\"SiteKey\" value=\"{{SiteKey}}\">\n"
+    "    <param name=\"CustLexicon\" value=\"{{CustLexicon}}\">\n"
+    "    <param name=\"EmpLexicon\" value=\"{{EmpLexicon}}\">\n"
+    "    <param name=\"ProjLexicon\" value=\"{{ProjLexicon}}\">\n"
+    "    <param name=\"SubProjLexicon\" value=\"{{SubProjLexicon}}\">\n"
+    "    <param name=\"SILexicon\" value=\"{{SILexicon}}\">\n"
     "    <param name=\"CustomerLastSyncDate\" value=\"{{CustomerLastSyncDate}}\">\n"
     "    <param name=\"EmployeeLastSyncDate\" value=\"{{EmployeeLastSyncDate}}\">\n"
     "    <param name=\"GLAccountsLastSyncDate\" value=\"{{GLAccountsLastSyncDate}}\">\n"
@@ -69,9 +93,11 @@ std::string RequestTime(const std::string& upstarttime, const std::string& recei
 
 std::map<std::string, std::string> PageValues(
     const std::string& base_url, const std::string& site_code, const std::string& site_key,
-    const std::map<std::string, std::vector<std::string>>& last_runs) {
+    const std::map<std::string, std::vector<std::string>>& last_runs,
+    const SiteLexicons& lexicons) {
   std::map<std::string, std::string> values = {
       {"WGSecureServerURL", base_url}, {"SiteCode", site_code}, {"SiteKey", site_key}};
+  for (const auto& [lexicon, field] : kLexicons) values[std::string(lexicon)] = lexicons.*field;
   for (const EntityRow* owner : LastSyncOwners()) {
     const auto found = last_runs.find(std::string(owner->letter));
     values[std::string(owner->last_sync_key)] =

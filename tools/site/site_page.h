@@ -11,8 +11,25 @@
 namespace vantrel::site {
 
 // A page whose object tag carries the placeholders {{WGSecureServerURL}},
-// {{SiteCode}}, {{SiteKey}} and one {{...LastSyncDate}} per last-sync key.
+// {{SiteCode}}, {{SiteKey}}, the five lexicons ({{CustLexicon}},
+// {{EmpLexicon}}, {{ProjLexicon}}, {{SubProjLexicon}}, {{SILexicon}}) and
+// one {{...LastSyncDate}} per last-sync key.
 extern const char kDefaultPageTemplate[];
+
+// The site's words for what it keeps, as its page gives them to the control
+// (which shows them in its list and its messages): the service's own words
+// unless the site has others.
+struct SiteLexicons {
+  std::string CustLexicon = "Customer";
+  std::string EmpLexicon = "Employee";
+  std::string ProjLexicon = "Project";
+  std::string SubProjLexicon = "Sub Project";
+  std::string SILexicon = "Service Item";
+};
+
+// Sets the lexicon named `name` ("CustLexicon", ...) to `word`; false for a
+// name that is none of the five.
+bool SetLexicon(SiteLexicons& lexicons, std::string_view name, std::string word);
 
 // The last-sync parameter that the status updates of entity `letter` (any
 // letter case) date: "P" gives "CustomerLastSyncDate"; "" for a letter that
@@ -54,13 +71,14 @@ inline constexpr int kClockAheadToleranceSeconds = 7 * 24 * 60 * 60;
 // is returned as it is (and passed over by LastSyncDate).
 std::string RequestTime(const std::string& upstarttime, const std::string& received_at);
 
-// The values of the placeholders: the site's address, code and key and, for
-// each last-sync key, the LastSyncDate of its letter's last run in
-// `last_runs` (by letter, as SiteDatabase::LastRunStartTimes gives them), or
-// "" when the entity has none yet.
+// The values of the placeholders: the site's address, code, key and
+// `lexicons` and, for each last-sync key, the LastSyncDate of its letter's
+// last run in `last_runs` (by letter, as SiteDatabase::LastRunStartTimes
+// gives them), or "" when the entity has none yet.
 std::map<std::string, std::string> PageValues(
     const std::string& base_url, const std::string& site_code, const std::string& site_key,
-    const std::map<std::string, std::vector<std::string>>& last_runs);
+    const std::map<std::string, std::vector<std::string>>& last_runs,
+    const SiteLexicons& lexicons = {});
 
 // `text` with every {{NAME}} of `values` replaced by its value, escaped for
 // HTML; a placeholder of another name is left as it stands.

@@ -144,14 +144,14 @@ struct SiteServer::Impl {
     watch->Handling(req);
     const uint64_t id = Log(req);
     const std::string& path = req.path;
-    if (platform::EndsWithNoCase(path, kFramePage)) return HandleFrame(req, res);
-    if (platform::EndsWithNoCase(path, kHostingPage)) {
+    if (IsPage(path, kFramePage)) return HandleFrame(req, res);
+    if (IsPage(path, kHostingPage)) {
       res.set_content(HostingPage(req), "text/html");
       Note(req, "served the page");
       return;
     }
-    bool upload = platform::EndsWithNoCase(path, kUploadPage);
-    bool status = platform::EndsWithNoCase(path, kStatusPage);
+    bool upload = IsPage(path, kUploadPage);
+    bool status = IsPage(path, kStatusPage);
     if (!upload && !status) {
       res.status = 404;
       res.set_content("Not found", "text/plain");
@@ -209,6 +209,12 @@ struct SiteServer::Impl {
     Serve(reply, format, res);
   }
 
+  // Whether `path` is `page` ("/vantrel.asp") in the site's folder; the
+  // letter case does not count, as on the service's own server.
+  bool IsPage(const std::string& path, const char* page) const {
+    return platform::EqualsNoCase(path, options.path + (page + 1));
+  }
+
   // The hosting page as it stands now, naming the server as the client
   // reached it (a server listening on every address has no one name).
   std::string HostingPage(const httplib::Request& req) {
@@ -219,11 +225,12 @@ struct SiteServer::Impl {
       // A page without dates sends everything: nothing is lost.
     }
     const std::string host = req.get_header_value("Host");
-    const std::string base =
-        "http://" + (host.empty() ? options.host + ":" + std::to_string(port) : host) + "/";
+    const std::string base = "http://" +
+                             (host.empty() ? options.host + ":" + std::to_string(port) : host) +
+                             options.path;
     return FillPageTemplate(
         options.page_template.empty() ? kDefaultPageTemplate : options.page_template,
-        PageValues(base, options.site_code, options.site_key, last_runs));
+        PageValues(base, options.site_code, options.site_key, last_runs, options.lexicons));
   }
 
   // One line of the request log, when one is kept.
@@ -240,14 +247,15 @@ struct SiteServer::Impl {
     if (!SiteMatches(query)) return kReplyInvalidSite;
     RowTally rows;
     std::vector<LineWarning> warnings;
-    std::string reply = db->ApplyUpload(req.body, Get(query, "options"), &rows, &warnings);
+    // The journal is the server's own: the upload's reply stands whatever
+    // becomes of its record.
+    const std::string upstarttime = Get(query, "upstarttime");
+    const std::string user = Get(query, "usrnm");
+    const std::string debug_mode = Get(query, "debugmode");
+    const SiteDatabase::UploadRecord record{upstarttime, user, debug_mode};
+    std::string reply =
+        db->ApplyAndRecordUpload(req.body, Get(query, "options"), record, &rows, &warnings);
     *told = ReplyHeaders(Get(query, "options"), rows, warnings);
-    try {
-      db->RecordUpload(Get(query, "options"), Get(query, "upstarttime"), Get(query, "usrnm"),
-                       Get(query, "debugmode"), reply, rows, warnings);
-    } catch (const std::exception&) {
-      // The journal is the server's own; the upload's reply stands.
-    }
     return reply;
   }
 
@@ -390,13 +398,21 @@ SiteServer::~SiteServer() { Stop(); }
 
 int SiteServer::Start() {
   if (impl_) throw std::runtime_error("the site server is already started");
+  if (options_.path.empty() || options_.path.front() != '/' || options_.path.back() != '/') {
+    throw std::runtime_error("the site's path must begin and end with \"/\": '" + options_.path +
+                             "'");
+  }
   auto impl = std::make_unique<Impl>(options_);
   impl->db = std::make_unique<SiteDatabase>(options_.db_path);
   Impl* p = impl.get();
   auto handler = [p](const httplib::Request& req, httplib::Response& res) { p->Handle(req, res); };
   p->http.Get(".*", handler);
   p->http.Post(".*", handler);
-  p->http.set_keep_alive_timeout(1);
+  p->http.set_keep_alive_timeout(options_.keep_alive.count());
+  // A run posts its batches one after another on one connection: a new
+  // connection every few requests would cost each of them a handshake and
+  // the watch a look at the process's sockets.
+  p->http.set_keep_alive_max_count(1000);
   // A reply's parts go out at once: on a kept connection, waiting for the
   // client's acknowledgement of the headers would hold every reply back.
   p->http.set_tcp_nodelay(true);
@@ -473,7 +489,7 @@ void SiteServer::Stop() {
 int SiteServer::port() const { return impl_ ? impl_->port : 0; }
 
 std::string SiteServer::base_url() const {
-  return "http://" + options_.host + ":" + std::to_string(port()) + "/";
+  return "http://" + options_.host + ":" + std::to_string(port()) + options_.path;
 }
 
 SiteSwitches SiteServer::switches() const {

@@ -1,7 +1,8 @@
 // A stand-in for the site's web server: the upload page and the status page
 // over a SQLite database, served over HTTP on a loopback or other address.
 //
-// Pages (the path may carry any prefix; only its end counts):
+// Pages, at the site's path (SiteOptions::path) and nowhere else, so that a
+// client with a wrong base address fails as it would against the real site:
 //   .../vantrel.asp              upload page, GET or POST. Query keys sitecode,
 //                                sitekey, reset, bmclntver, options,
 //                                upstarttime, usrnm, debugmode; the body is the
@@ -32,6 +33,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "site/site_page.h"
 
 namespace vantrel::site {
 
@@ -87,10 +90,19 @@ struct SiteOptions {
   std::chrono::milliseconds max_body_time{30000};
   // Threads that serve connections; further connections wait for one.
   size_t workers = 8;
+  // How long a connection is kept open for the client's next request.
+  // Stop() does not wait it out.
+  std::chrono::seconds keep_alive{1};
   // How many requests requests() keeps, the latest ones (bodies included).
   size_t request_log_limit = SIZE_MAX;
   // The hosting page's template (site/site_page.h); empty for the default.
   std::string page_template;
+  // The words the hosting page gives the control (site/site_page.h).
+  SiteLexicons lexicons;
+  // The folder of the site's pages on the server, with a "/" at each end:
+  // "/" serves http://HOST:PORT/vantrel.asp, "/tessaly/" serves
+  // http://HOST:PORT/tessaly/vantrel.asp. Any other path is a 404.
+  std::string path = "/";
   // When set, gets one line per request: the client, the request line with
   // the site key masked, and what became of it. It is called from the
   // server's worker threads, several at once.

@@ -52,8 +52,11 @@ class Tokenizer {
 
   size_t offset() const { return pos_; }
 
-  Token Next() {
-    Token t;
+  // Reads the next token into `t`, whose text buffer it reuses.
+  void Next(Token& t) {
+    t.kind = TokenKind::kEnd;
+    t.text.clear();
+    t.line_break_before = false;
     while (pos_ < text_.size() && IsSpace(text_[pos_])) {
       if (text_[pos_] == '\n') t.line_break_before = true;
       ++pos_;
@@ -61,7 +64,7 @@ class Tokenizer {
     t.begin = pos_;
     if (pos_ >= text_.size()) {
       t.end = pos_;
-      return t;
+      return;
     }
     char c = text_[pos_];
     if (text_.substr(pos_, 2) == "--" || text_.substr(pos_, 2) == "/*") {
@@ -84,18 +87,18 @@ class Tokenizer {
       if (pos_ < text_.size() && (IsWordChar(text_[pos_]) || text_[pos_] == '.')) {
         throw SyntaxError{start, "malformed number"};
       }
-      t.text = std::string(text_.substr(start, length));
+      t.text.assign(text_.substr(start, length));
     } else if (IsWordStart(c)) {
       t.kind = TokenKind::kWord;
       size_t start = pos_;
       while (pos_ < text_.size() && IsWordChar(text_[pos_])) ++pos_;
-      t.text = std::string(text_.substr(start, pos_ - start));
+      t.text.assign(text_.substr(start, pos_ - start));
     } else {
       t.kind = TokenKind::kPunct;
       static constexpr std::string_view kTwo[] = {"<="};
       for (std::string_view two : kTwo) {
         if (text_.substr(pos_, 2) == two) {
-          t.text = std::string(two);
+          t.text.assign(two);
           pos_ += 2;
           break;
         }
@@ -105,12 +108,11 @@ class Tokenizer {
         if (kOne.find(c) == std::string_view::npos) {
           throw SyntaxError{pos_, std::string("unexpected character '") + c + "'"};
         }
-        t.text = std::string(1, c);
+        t.text.assign(1, c);
         ++pos_;
       }
     }
     t.end = pos_;
-    return t;
   }
 
  private:
@@ -120,16 +122,13 @@ class Tokenizer {
   void ReadQuoted(Token& t, char close, const char* unterminated) {
     ++pos_;
     for (;;) {
-      if (pos_ >= text_.size()) throw SyntaxError{t.begin, unterminated};
-      const char d = text_[pos_++];
-      if (d != close) {
-        t.text += d;
-      } else if (pos_ < text_.size() && text_[pos_] == close) {
-        t.text += close;
-        ++pos_;
-      } else {
-        return;
-      }
+      const size_t at = text_.find(close, pos_);
+      if (at == std::string_view::npos) throw SyntaxError{t.begin, unterminated};
+      t.text.append(text_.substr(pos_, at - pos_));
+      pos_ = at + 1;
+      if (pos_ >= text_.size() || text_[pos_] != close) return;
+      t.text += close;
+      ++pos_;
     }
   }
 
@@ -152,6 +151,9 @@ std::string Describe(const Token& t) {
 
 class Parser {
  public:
+  // A statement names a row's columns, a dozen or two.
+  static constexpr size_t kColumns = 24;
+
   explicit Parser(std::string_view text) : tokens_(text) { Advance(); }
 
   bool AtEnd() const { return cur_.kind == TokenKind::kEnd; }
@@ -167,16 +169,18 @@ class Parser {
       ExpectWord("SELECT");
       ExpectWord("COUNT");
       ExpectPunct("(");
-      const Token key = cur_;
       if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a key column");
+      const TokenKind key_kind = cur_.kind;
+      const size_t key_begin = cur_.begin;
+      std::string key = std::move(cur_.text);
       Advance();
       ExpectPunct(")");
       ExpectWord("FROM");
       s.table = ParseTable();
-      if (!EqualsNoCase(key.text, s.table->key_column)) {
-        throw SyntaxError{key.begin, "the existence test of " + std::string(s.table->name) +
+      if (!EqualsNoCase(key, s.table->key_column)) {
+        throw SyntaxError{key_begin, "the existence test of " + std::string(s.table->name) +
                                          " counts " + std::string(s.table->key_column) + ", not " +
-                                         Describe(key)};
+                                         Describe(Token{key_kind, key, key_begin, key_begin})};
       }
       s.list_id = ParseListIdCondition();
       ExpectPunct(")");
@@ -188,6 +192,8 @@ class Parser {
       ExpectWord("INTO");
       ExpectSameTable(s.table);
       ExpectPunct("(");
+      s.columns.reserve(kColumns);
+      s.values.reserve(kColumns);
       for (;;) {
         s.columns.push_back(ParseColumn());
         if (!IsPunct(",")) break;
@@ -226,7 +232,7 @@ class Parser {
   void Advance() {
     last_end_ = cur_.end;
     try {
-      cur_ = tokens_.Next();
+      tokens_.Next(cur_);
     } catch (const SyntaxError& e) {
       cur_ = Token{TokenKind::kError, e.message, e.offset, e.offset, false};
     }
@@ -264,17 +270,19 @@ class Parser {
   }
 
   void ExpectSameTable(const ListTable* table) {
-    const Token named = cur_;
-    if (ParseTable() != table) {
-      throw SyntaxError{named.begin, "the statement names " + std::string(table->name) + " and " +
-                                         Describe(named)};
+    const bool is_name = cur_.kind == TokenKind::kWord || cur_.kind == TokenKind::kName;
+    const ListTable* named = is_name ? FindListTable(cur_.text) : nullptr;
+    if (named != nullptr && named != table) {
+      throw SyntaxError{
+          cur_.begin, "the statement names " + std::string(table->name) + " and " + Describe(cur_)};
     }
+    ParseTable();  // the same table, or what it cannot read
   }
 
   // A bracketed identifier.
   std::string ParseColumn() {
     if (cur_.kind == TokenKind::kName && IsIdentifier(cur_.text)) {
-      std::string name = cur_.text;
+      std::string name = std::move(cur_.text);
       Advance();
       return name;
     }
@@ -290,7 +298,7 @@ class Parser {
     Advance();
     ExpectPunct("=");
     if (cur_.kind != TokenKind::kString) Fail("a ListID in apostrophes");
-    std::string id = cur_.text;
+    std::string id = std::move(cur_.text);
     Advance();
     return id;
   }
@@ -304,7 +312,7 @@ class Parser {
     } else {
       Fail("a value");
     }
-    v.text = cur_.text;
+    v.text = std::move(cur_.text);
     Advance();
     return v;
   }
@@ -312,6 +320,7 @@ class Parser {
   // SET [column]=value,... WHERE [QBListId] = '<id>', after the table.
   void ParseUpdateRest(SqlStatement& s) {
     ExpectWord("SET");
+    s.set.reserve(kColumns);
     for (;;) {
       SqlAssignment a;
       a.column = ParseColumn();
@@ -407,6 +416,8 @@ SqlScript ParseSqlScript(std::string_view script) {
   size_t statement_begin = 0;
   try {
     Parser parser(script);
+    // A batch is 100 statements at most.
+    out.statements.reserve(128);
     while (!parser.AtEnd()) {
       statement_begin = parser.current().begin;
       out.statements.push_back(parser.ParseStatement());

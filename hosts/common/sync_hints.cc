@@ -1,10 +1,40 @@
-#include "sync_hints.h"
+#include "common/sync_hints.h"
 
 #include <utility>
 
 #include "upload/server_request.h"
 
-namespace vantrel::cli {
+namespace vantrel::host {
+
+const HintWords kCommandLineWords = {
+    .give_params = "give each as --param NAME=VALUE or in the page (--page FILE)",
+    .serve_site = "--embedded-site",
+    .start_quickbooks =
+        " for this command: give --quickbooks FILE to open a company file in the "
+        "QuickBooks stand-in",
+    .open_company = "--quickbooks FILE",
+    .set_company_path = "give --param QBFilePath=FILE",
+    .check_site = "check --param SiteCode and --param SiteKey",
+    .timeout_limit = " (--request-timeout sets the limit)",
+    .run_again = "run the same command again",
+    .safe_lines = "--safe-lines",
+    .full_list = "--report",
+};
+
+const HintWords kDesktopWords = {
+    .give_params =
+        "enter each under File > Settings (or give them as --param NAME=VALUE or "
+        "in the page, --page FILE)",
+    .serve_site = "File > Embedded site",
+    .start_quickbooks = ": File > Open company... opens a company file in the QuickBooks stand-in",
+    .open_company = "File > Open company...",
+    .set_company_path = "set the company file path under File > Settings",
+    .check_site = "check the site code and the site key under File > Settings",
+    .timeout_limit = "",
+    .run_again = "click Start Sync again",
+    .safe_lines = "the page parameter SafeLines=True",
+    .full_list = "the command line's --report",
+};
 
 namespace {
 
@@ -25,9 +55,10 @@ std::string LetterName(const std::string& letter) {
   return entity != nullptr ? std::string(entity->name) : "entity " + letter;
 }
 
-constexpr char kRunAgain[] =
-    "; what landed before it stays, so run the same command again to send the rest (records "
-    "sent twice are updated, not doubled)";
+std::string RunAgain(const HintContext& context) {
+  return std::string("; what landed before it stays, so ") + context.words->run_again +
+         " to send the rest (records sent twice are updated, not doubled)";
+}
 
 }  // namespace
 
@@ -45,8 +76,10 @@ std::string MissingProperties(const VantrelCtl& ctl, const HintContext& context)
     if (value->find_first_not_of(' ') != std::string::npos) continue;
     missing += (missing.empty() ? "" : ", ") + std::string(name);
   }
-  return "missing: " + missing + "; give each as --param NAME=VALUE or in the page (--page FILE)" +
-         (context.embedded_site_given ? "" : "; --embedded-site serves a site in process");
+  return "missing: " + missing + "; " + context.words->give_params +
+         (context.embedded_site_given
+              ? ""
+              : "; " + std::string(context.words->serve_site) + " serves a site in process");
 }
 
 std::string QuickBooksHint(const QBStatus& status, const HintContext& context) {
@@ -55,12 +88,12 @@ std::string QuickBooksHint(const QBStatus& status, const HintContext& context) {
       return context.quickbooks_given
                  ? "the company file says QuickBooks is not running (its root has "
                    "running=\"false\" or session=\"none\")"
-                 : "QuickBooks is not running for this command: give --quickbooks "
-                   "FILE to open a company file in the QuickBooks stand-in";
+                 : "QuickBooks is not running" + std::string(context.words->start_quickbooks);
     case QBStatus::Kind::kFileMissing:
-      return "QBFilePath names no file here: give --param QBFilePath=FILE";
+      return "QBFilePath names no file here: " + std::string(context.words->set_company_path);
     case QBStatus::Kind::kWrongCompany:
-      return "QBFilePath must name the company QuickBooks has open: --quickbooks FILE opens it";
+      return "QBFilePath must name the company QuickBooks has open: " +
+             std::string(context.words->open_company) + " opens it";
     default:
       return "";
   }
@@ -70,7 +103,7 @@ std::string QuickBooksHint(const QBStatus& status, const HintContext& context) {
 std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
                          const platform::LoggedRequest* last) {
   if (last == nullptr || !last->failure)
-    return "no reply from " + ctl.WGSecureServerURL + kRunAgain;
+    return "no reply from " + ctl.WGSecureServerURL + RunAgain(context);
   const std::string cause =
       " (" + What(*last) + ": " + context.watch->Masked(last->failure->text) +
       (last->attempts > 1 ? ", after " + std::to_string(last->attempts) + " attempts" : "") + ")";
@@ -84,26 +117,26 @@ std::string TransferHint(const VantrelCtl& ctl, const HintContext& context,
              ", which is never followed (a POST would lose its script or carry it to another "
              "host); nothing was sent there: give the address the site answers at as "
              "WGSecureServerURL" +
-             kRunAgain;
+             RunAgain(context);
     case Kind::kNoDocument:
     case Kind::kConnect:
       return "nothing answers at " + ctl.WGSecureServerURL + cause +
              ": is the site's server running there?" +
              (context.embedded_site_given
                   ? ""
-                  : " (without WGSecureServerURL, --embedded-site serves one in process)") +
-             kRunAgain;
+                  : " (without WGSecureServerURL, " + std::string(context.words->serve_site) +
+                        " serves one in process)") +
+             RunAgain(context);
     case Kind::kDropped:
       return "the site at " + ctl.WGSecureServerURL + " closed the connection before it replied" +
-             cause + kRunAgain;
+             cause + RunAgain(context);
     case Kind::kTimeout:
-      return "the site at " + ctl.WGSecureServerURL +
-             " did not give its whole reply in time (--request-timeout sets the limit)" + cause +
-             kRunAgain;
+      return "the site at " + ctl.WGSecureServerURL + " did not give its whole reply in time" +
+             context.words->timeout_limit + cause + RunAgain(context);
     case Kind::kOther:
       break;
   }
-  return "no reply from " + ctl.WGSecureServerURL + cause + kRunAgain;
+  return "no reply from " + ctl.WGSecureServerURL + cause + RunAgain(context);
 }
 
 // The hint for the message of a run stopped on a refused request.
@@ -113,12 +146,11 @@ std::string StoppedHint(const VantrelCtl& ctl, const HintContext& context) {
   const platform::LoggedRequest* last = LastRequest(context);
   if (reply == kInvalidSiteReply) {
     return "the site at " + ctl.WGSecureServerURL + " refused SiteCode '" + ctl.SiteCode +
-           "' with its key (it replied \"" + reply +
-           "\"); check --param SiteCode and --param SiteKey";
+           "' with its key (it replied \"" + reply + "\"); " + context.words->check_site;
   }
   if (reply == platform::kActionCancelled) return TransferHint(ctl, context, last);
   return "the site refused " + (last != nullptr ? What(*last) : std::string("a request")) +
-         " with the reply above; nothing of that batch was applied" + kRunAgain +
+         " with the reply above; nothing of that batch was applied" + RunAgain(context) +
          " once the cause is fixed";
 }
 
@@ -145,16 +177,17 @@ std::string Hint(const VantrelCtl& ctl, const HintContext& context) {
       const std::string reply =
           last->failure ? " (" + context.watch->Masked(last->failure->text) + ")" : std::string();
       return "the site answered " + What(*last) + " without a readable page" + reply +
-             "; it does not count as landed, and the entity is not marked as synced" + kRunAgain;
+             "; it does not count as landed, and the entity is not marked as synced" +
+             RunAgain(context);
     }
     default:
       return "";
   }
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel::host
 
-namespace vantrel::cli {
+namespace vantrel::host {
 
 namespace {
 
@@ -165,28 +198,30 @@ std::string LineKind(char letter) {
 }
 
 // One hint per record whose free text the line format cannot carry.
-void LineTextHints(const VantrelCtl& ctl, std::vector<std::string>& hints) {
+void LineTextHints(const VantrelCtl& ctl, const HintWords& words, std::vector<std::string>& hints) {
   const std::vector<LineTextIssue>& issues = ctl.run().line_issues;
   for (std::size_t i = 0; i < issues.size() && i < kMostLinesNamed; ++i) {
     const LineTextIssue& issue = issues[i];
     const std::string what = "the " + LineKind(issue.letter) + " of TxnID '" + issue.key +
                              "' has a \"|\" or a line break in " + issue.field;
-    hints.push_back(issue.replaced ? what + ": sent with blanks in their place (--safe-lines)"
-                                   : what +
-                                         ", which the line format cannot carry (the site may "
-                                         "refuse the line or read it wrongly): fix the text in "
-                                         "QuickBooks, or run with --safe-lines to send blanks "
-                                         "in their place");
+    hints.push_back(issue.replaced
+                        ? what + ": sent with blanks in their place (" + words.safe_lines + ")"
+                        : what +
+                              ", which the line format cannot carry (the site may "
+                              "refuse the line or read it wrongly): fix the text in "
+                              "QuickBooks, or run with " +
+                              words.safe_lines + " to send blanks in their place");
   }
   if (issues.size() > kMostLinesNamed) {
     hints.push_back("... and " + std::to_string(issues.size() - kMostLinesNamed) +
-                    " more such lines (all of them are in --report)");
+                    " more such lines (all of them are in " + words.full_list + ")");
   }
 }
 
 // The site's marks on what it took: by entity, then the lines the site
 // stand-in could not file, each with the record it lacks.
-void WarningHints(const VantrelCtl& ctl, const RunRecord& record, std::vector<std::string>& hints) {
+void WarningHints(const VantrelCtl& ctl, const RunRecord& record, const HintWords& words,
+                  std::vector<std::string>& hints) {
   for (const EntityRow* entity : EntitiesOfTheRun(ctl)) {
     const long warnings = host::EntityWarnings(ctl, record, *entity);
     if (warnings == 0) continue;
@@ -217,17 +252,17 @@ void WarningHints(const VantrelCtl& ctl, const RunRecord& record, std::vector<st
   }
   if (record.site_warnings.size() > kMostLinesNamed) {
     hints.push_back("  ... and " + std::to_string(record.site_warnings.size() - kMostLinesNamed) +
-                    " more (all of them are in --report)");
+                    " more (all of them are in " + words.full_list + ")");
   }
 }
 
 }  // namespace
 
 std::vector<std::string> AfterRunHints(const VantrelCtl& ctl, const RunRecord& record,
-                                       const platform::RequestLog& watch) {
+                                       const platform::RequestLog& watch, const HintWords& words) {
   std::vector<std::string> hints;
-  LineTextHints(ctl, hints);
-  WarningHints(ctl, record, hints);
+  LineTextHints(ctl, words, hints);
+  WarningHints(ctl, record, words, hints);
   for (const platform::LoggedRequest& request : watch.requests()) {
     if (!Failed(request) || !request.completed || request.not_sent) continue;
     if (!request.upload) {
@@ -277,4 +312,4 @@ std::string InterruptedNote(const platform::RequestLog& watch) {
          "updated, not doubled)";
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel::host

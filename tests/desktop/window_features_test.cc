@@ -1,0 +1,450 @@
+// What the desktop window adds around the control's screen: the busy strip and
+// the status line during a run, the results panel against the site's
+// database, the hints under a failure's message, the Help menu's About and
+// log, the layout at any size, and the site key kept in a secret store.
+#include <QCheckBox>
+#include <QDockWidget>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTableWidget>
+#include <QUuid>
+#include <QtTest>
+
+#include "build_info.h"
+#include "desktop_test_support.h"
+#include "progress_lines.h"
+#include "status_line.h"
+#include "wizard/entities.h"
+
+namespace vantrel::desktop::testing {
+
+class WindowFeaturesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QApplication::setApplicationName("vantrel-wizard"); }
+  void aRunShowsItsWaitsAndThenItsResults();
+  void aFailureShowsItsHintUnderTheMessage_data();
+  void aFailureShowsItsHintUnderTheMessage();
+  void helpMenuAboutAndLog();
+  void theLayoutKeepsEveryControlAtAnySize();
+  void theStatusLineElides_data();
+  void theStatusLineElides();
+  void progressLinesNameEachPassOnce_data();
+  void progressLinesNameEachPassOnce();
+  void theSiteKeyGoesToTheSecretStore_data();
+  void theSiteKeyGoesToTheSecretStore();
+  void theDesktopSecretStoreKeepsTheKeyOrSaysWhyNot();
+};
+
+namespace {
+
+constexpr char kSampleKey[] = "K3Y-5ECRET";
+
+// The window on the sample page with its site database and settings in
+// `dir`: `args` come after the page's.
+std::unique_ptr<WizardWindow> Window(const QTemporaryDir& dir, std::vector<std::string> args,
+                                     std::unique_ptr<SecretStore> store = nullptr) {
+  ResetModWizard();
+  std::vector<std::string> all = {"--page", "samples/page.html", "--settings",
+                                  dir.filePath("settings.ini").toStdString()};
+  all.insert(all.end(), args.begin(), args.end());
+  auto window =
+      std::make_unique<WizardWindow>(store ? std::move(store) : std::make_unique<MemoryStore>());
+  window->Configure(ParseDesktopArgs(all));
+  window->show();
+  return window;
+}
+
+void Click(WizardWindow& w, const char* name) {
+  QTest::mouseClick(w.view().WidgetFor(name), Qt::LeftButton, {},
+                    QPoint(6, w.view().WidgetFor(name)->height() / 2));
+}
+
+QString Status(WizardWindow& w) { return w.findChild<QLabel*>("runSummary")->text(); }
+
+long Number(site::SiteServer& site, const std::string& sql) {
+  return std::stol(site.Query(sql).at(0).at(0));
+}
+
+// The inputs a run must hold back, and Cancel, which it must not.
+constexpr const char* kInputs[] = {
+    "chkQBEmployee", "chkQBCustomers", "chkQBClasses", "chkQBCOA",     "chkQBTasks",
+    "chkQBVendors",  "chkQBTimesheet", "chkQBExpense", "chkDebugMode", "cmdSelectAll",
+    "cmdNav(0)",     "cmdNav(2)",      "cmdNav(3)"};
+
+}  // namespace
+
+void WindowFeaturesTest::aRunShowsItsWaitsAndThenItsResults() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir, {"--param", "SafeLines=True"});
+  site::SiteServer& site = *window->embedded_site();
+  site.set_delay(std::chrono::milliseconds(15));
+  MessageCatcher catcher;
+  Click(*window, "cmdNav(3)");  // nothing ticked: the status line says so
+  QVERIFY(Status(*window).startsWith("Last run: nothing-selected. "));
+
+  int waits = 0, busy = 0, held_back = 0;
+  QStringList statuses;
+  Poller poller([&] {
+    if (!RequestWaiting(*window)) return;
+    ++waits;
+    auto* bar = Widget<QProgressBar>(*window, "ProgressBar1");
+    busy += bar->minimum() == 0 && bar->maximum() == 0 ? 1 : 0;
+    bool all_held = window->view().WidgetFor("cmdNav(1)")->isEnabled();
+    for (const char* name : kInputs)
+      all_held = all_held && !window->view().WidgetFor(name)->isEnabled();
+    held_back += all_held ? 1 : 0;
+    if (!statuses.contains(Status(*window))) statuses << Status(*window);
+  });
+  Click(*window, "cmdSelectAll");
+  Click(*window, "chkQBTimesheet");
+  Click(*window, "chkQBExpense");
+  Click(*window, "cmdNav(3)");
+  poller.Stop();
+  QVERIFY(waits > 0);
+  QCOMPARE(busy, waits);
+  QCOMPARE(held_back, waits);
+  QCOMPARE(statuses, QStringList{QString()});  // the previous run's end is gone at once
+
+  // The results panel: a row per entity, as the site's database counts them.
+  QVERIFY(window->findChild<QDockWidget*>("resultsDock")->isVisible());
+  auto* table = window->findChild<QTableWidget*>("resultsTable");
+  QStringList headings;
+  for (int c = 0; c < table->columnCount(); ++c) headings << table->horizontalHeaderItem(c)->text();
+  QCOMPARE(headings, (QStringList{"entity", "read", "sent", "new", "updated", "inactive",
+                                  "unchanged", "left out", "warnings", "failed"}));
+  QCOMPARE(table->rowCount(), 9);
+  QTRY_VERIFY(table->viewport()->height() >= table->verticalHeader()->length());  // every row
+  long time_warnings = -1;
+  for (int r = 0; r < table->rowCount(); ++r) {
+    auto cell = [&](int c) { return table->item(r, c)->text(); };
+    const EntityRow* entity = nullptr;
+    for (const EntityRow& e : Entities()) entity = e.name == cell(0).toStdString() ? &e : entity;
+    QVERIFY2(entity != nullptr, qPrintable(cell(0)));
+    const std::string of =
+        " FROM UploadRows WHERE TableName = '" + std::string(entity->site_table) + "'";
+    QCOMPARE(cell(3).toLong(), Number(site, "SELECT TOTAL(Inserted)" + of));
+    QCOMPARE(cell(4).toLong(), Number(site, "SELECT TOTAL(Updated)" + of));
+    QCOMPARE(cell(3).toLong(),
+             Number(site, "SELECT COUNT(*) FROM \"" + std::string(entity->site_table) + "\""));
+    QCOMPARE(cell(9), QString("0"));
+    QVERIFY(cell(1).toLong() >= cell(2).split(' ').front().toLong() || entity->lines);
+    QCOMPARE(cell(2).endsWith(" lines"), entity->lines);
+    if (entity->letter == "H") time_warnings = cell(8).toLong();
+  }
+  QCOMPARE(time_warnings,
+           Number(site,
+                  "SELECT COUNT(DISTINCT w.UploadID || '/' || w.LineNo) FROM LineWarnings w "
+                  "JOIN Uploads u ON u.rowid = w.UploadID WHERE u.Options = 'H'"));
+  QVERIFY(time_warnings > 0);
+  QVERIFY(QRegularExpression(R"(^run from \d\d/\d\d/\d{4} \d\d:\d\d:\d\d to \d\d/\d\d/\d{4} )"
+                             R"(\d\d:\d\d:\d\d \(\d+\.\d s\)$)")
+              .match(window->findChild<QLabel*>("resultsDuration")->text())
+              .hasMatch());
+  // The command line's after-run hints, in the desktop's words.
+  const QString hints = window->findChild<QPlainTextEdit*>("resultsHints")->toPlainText();
+  QVERIFY(hints.startsWith("hint: the time line of TxnID '"));
+  QVERIFY(hints.contains("sent with blanks in their place (the page parameter SafeLines=True)"));
+  QVERIFY(!hints.contains("--safe-lines"));
+}
+
+void WindowFeaturesTest::aFailureShowsItsHintUnderTheMessage_data() {
+  QTest::addColumn<QStringList>("args");
+  QTest::addColumn<bool>("refuse_key");
+  QTest::addColumn<QString>("message");
+  QTest::addColumn<QString>("hint_start");  // {site} is the site's address
+  QTest::addColumn<QString>("hint_end");
+  const QString run_again =
+      "; what landed before it stays, so click Start Sync again to send the rest (records sent "
+      "twice are updated, not doubled)";
+  QTest::newRow("QuickBooks not running")
+      << QStringList{"--embedded-site"} << false
+      << "Your Quickbooks file is not open, please open your Quickbooks file and try again."
+      << "QuickBooks is not running: File > Open company... opens a company file in the "
+         "QuickBooks stand-in"
+      << "";
+  QTest::newRow("key refused")
+      << QStringList{"--embedded-site", "--quickbooks", "samples/Acme.QBW"} << true
+      << "Could not connect to the Wellgate. Your account has not been setup or has expired. Go "
+         "to Maintain | Wellgate | Setup; to setup or renew your account."
+      << "the site at {site} refused SiteCode 'ACME01' with its key (it replied \"Invalid site "
+         "code or site key. Kindly try again.\"); check the site code and the site key under "
+         "File > Settings"
+      << "";
+  QTest::newRow("nothing answers")
+      << QStringList{"--quickbooks", "samples/Acme.QBW", "--param",
+                     "WGSecureServerURL=http://127.0.0.1:9/"}
+      << false
+      << "Could not connect to the Wellgate. Please check if you have an internet connection and "
+         "it is properly setup."
+      << "nothing answers at http://127.0.0.1:9/ (upload C (request 1): "
+      << ", after 3 attempts): is the site's server running there? (without WGSecureServerURL, "
+         "File > Embedded site serves one in process)" +
+             run_again;
+}
+
+void WindowFeaturesTest::aFailureShowsItsHintUnderTheMessage() {
+  QFETCH(QStringList, args);
+  QFETCH(bool, refuse_key);
+  QFETCH(QString, message);
+  QFETCH(QString, hint_start);
+  QFETCH(QString, hint_end);
+  QTemporaryDir dir;
+  std::vector<std::string> more;
+  for (const QString& arg : args) more.push_back(arg.toStdString());
+  auto window = Window(dir, more);
+  if (site::SiteServer* site = window->embedded_site()) {
+    hint_start.replace("{site}", QString::fromStdString(site->base_url()));
+    if (refuse_key) site->ForceReply("Invalid site code or site key. Kindly try again.");
+  }
+  QString informative;
+  MessageCatcher catcher;
+  catcher.on_message = [&](QMessageBox& box) { informative = box.informativeText(); };
+  Click(*window, "chkQBClasses");
+  Click(*window, "cmdNav(3)");
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+  QCOMPARE(catcher.messages[0].text, message);
+  QVERIFY2(informative.startsWith(hint_start) && informative.endsWith(hint_end),
+           qPrintable(informative));
+  QCOMPARE(informative, QString::fromStdString(window->forms_host().messages().back().hint));
+  QVERIFY(window->findChild<QPlainTextEdit*>("logView")->toPlainText().contains("hint: " +
+                                                                                informative));
+}
+
+void WindowFeaturesTest::helpMenuAboutAndLog() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  MessageCatcher catcher;
+  window->findChild<QAction*>("actionAbout")->trigger();
+  QCOMPARE(catcher.messages.size(), std::size_t{1});
+  QCOMPARE(catcher.messages[0].title, QString("About QB Sync Wizard"));
+  QVERIFY(catcher.messages[0].text.contains(VANTREL_VERSION_LINE("vantrel-wizard")));
+  QVERIFY(QString(VANTREL_COMMIT) != "" && QString(VANTREL_VERSION) == "1.4");
+
+  auto* dock = window->findChild<QDockWidget*>("logDock");
+  QVERIFY(!dock->isVisible());
+  window->findChild<QAction*>("actionShowLog")->trigger();
+  QVERIFY(dock->isVisible());
+  Click(*window, "chkQBClasses");
+  Click(*window, "cmdNav(3)");
+  const QString log = window->findChild<QPlainTextEdit*>("logView")->toPlainText();
+  const QString site = QString::fromStdString(window->embedded_site()->base_url());
+  // The run's lines in order: its stages, the pass's first and last counts,
+  // each request and reply, the closing message.
+  const QStringList expected = {"Start Sync at ",
+                                "Contacted QuickBooks",
+                                "Response Received",
+                                "Getting Classes from QB",
+                                "Getting Classes from QB (10)",
+                                "> POST " + site + "vantrel.asp?sitecode=ACME01&sitekey=***&",
+                                "< \"SUCCESS\" (",
+                                "> GET " + site + "vantrelupdatestatus.asp?sitecode=ACME01&",
+                                "< \"SUCCESS\" (",
+                                "[information] Quickbooks data synced with Tessaly successfully..",
+                                "run from "};
+  qsizetype at = 0;
+  for (const QString& line : expected) {
+    at = log.indexOf(QRegularExpression("^" + QRegularExpression::escape(line),
+                                        QRegularExpression::MultilineOption),
+                     at);
+    QVERIFY2(at >= 0, qPrintable(line + " in\n" + log));
+  }
+  QVERIFY(!log.contains(kSampleKey));
+}
+
+void WindowFeaturesTest::theLayoutKeepsEveryControlAtAnySize() {
+  QTemporaryDir dir;
+  auto window = SampleWindow(dir);
+  QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  const QSize start = window->size();
+  auto at = [&](const char* name) {
+    QWidget* w = window->view().WidgetFor(name);
+    return QRect(w->mapTo(window.get(), QPoint(0, 0)), w->size());
+  };
+  const QRect title = at("Label1"), buttons = at("cmdNav(3)"), box = at("chkQBVendors");
+  // The minimum is smaller than the start and keeps every entity box whole.
+  QVERIFY(window->minimumSize().isValid());
+  QVERIFY(window->minimumSize().height() < start.height());
+  window->resize(40, 40);
+  QTRY_COMPARE(window->size(), window->minimumSize());
+  for (const char* name : kInputs) {
+    const QWidget* w = window->view().WidgetFor(name);
+    if (!w->isVisible()) continue;
+    QVERIFY2(
+        w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height(),
+        name);
+    QVERIFY2(QRect(QPoint(0, 0), window->size()).contains(at(name)), name);
+  }
+  // Larger: the title stays centred across the width, the boxes stay where
+  // they were, the buttons and the lines under the screen go to the bottom.
+  window->resize(start + QSize(300, 200));
+  QTRY_COMPARE(window->size(), start + QSize(300, 200));
+  QCOMPARE(at("Label1").width(), title.width() + 300);
+  QCOMPARE(at("chkQBVendors"), box);
+  QCOMPARE(at("cmdNav(3)").top(), buttons.top() + 200);
+  const QLabel* site = window->findChild<QLabel*>("siteInfo");
+  QVERIFY(site->mapTo(window.get(), QPoint(0, 0)).y() > at("cmdNav(3)").bottom());
+}
+
+void WindowFeaturesTest::theStatusLineElides_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("elided");
+  QTest::newRow("short") << "Last run: completed." << false;
+  QTest::newRow("long") << "Last run: stopped. " +
+                               QString("The following error occured ").repeated(20)
+                        << true;
+}
+
+void WindowFeaturesTest::theStatusLineElides() {
+  QFETCH(QString, text);
+  QFETCH(bool, elided);
+  StatusLine line;
+  line.resize(400, 20);
+  line.SetStatus(text);
+  QCOMPARE(line.text(), text);
+  QCOMPARE(line.toolTip(), text);
+  QCOMPARE(line.shownText() != text, elided);
+  QVERIFY(line.fontMetrics().horizontalAdvance(line.shownText()) <= line.contentsRect().width());
+  if (elided) QVERIFY(line.shownText().endsWith(QChar(0x2026)));
+  QCOMPARE(line.minimumSizeHint().width(), 0);
+}
+
+void WindowFeaturesTest::progressLinesNameEachPassOnce_data() {
+  QTest::addColumn<QStringList>("redrawn");  // "control=caption"
+  QTest::addColumn<QStringList>("lines");
+  QTest::newRow("a pass's first and last count")
+      << QStringList{"lblProcess=Getting Items from QB", "lblProcess=Getting Items from QB (1)",
+                     "lblProcess=Getting Items from QB (2)", "lblProcess=Getting Vendors from QB",
+                     "lblProcess=Getting Vendors from QB (1)"}
+      << QStringList{"Getting Items from QB", "Getting Items from QB (2)",
+                     "Getting Vendors from QB", "Getting Vendors from QB (1)"};
+  QTest::newRow("stages once each, others never")
+      << QStringList{"lblContacting=Contacted QuickBooks",
+                     "lblContacting=Contacted QuickBooks",
+                     "lblWaiting=Response Received",
+                     "Label2=Consultants",
+                     "lblProcess=",
+                     "lblTransfer1=Transferred data"}
+      << QStringList{"Contacted QuickBooks", "Response Received", "Transferred data"};
+  QTest::newRow("a count that is no number")
+      << QStringList{"lblProcess=Getting Items (A) from QB (x)", "lblProcess=Getting Items (3)"}
+      << QStringList{"Getting Items (A) from QB (x)", "Getting Items (3)"};
+}
+
+void WindowFeaturesTest::progressLinesNameEachPassOnce() {
+  QFETCH(QStringList, redrawn);
+  QFETCH(QStringList, lines);
+  ProgressLines progress;
+  QStringList got;
+  for (const QString& r : redrawn) {
+    const qsizetype eq = r.indexOf('=');
+    for (const std::string& line :
+         progress.Redrawn(r.left(eq).toStdString(), r.mid(eq + 1).toStdString())) {
+      got << QString::fromStdString(line);
+    }
+  }
+  for (const std::string& line : progress.Finish()) got << QString::fromStdString(line);
+  QCOMPARE(got, lines);
+  QVERIFY(progress.Finish().empty());
+}
+
+void WindowFeaturesTest::theSiteKeyGoesToTheSecretStore_data() {
+  QTest::addColumn<QString>("failure");   // the store's, "" for none
+  QTest::addColumn<bool>("key_in_file");  // the user asks for plain text
+  QTest::addColumn<bool>("older_file");   // the settings file holds a plain key already
+  QTest::addColumn<bool>("expect_in_store");
+  QTest::addColumn<bool>("expect_in_file");
+  QTest::newRow("kept in the store") << "" << false << false << true << false;
+  QTest::newRow("store fails") << "No D-Bus session" << false << false << false << false;
+  QTest::newRow("asked for plain text") << "" << true << false << false << true;
+  QTest::newRow("older file moves to the store") << "" << false << true << true << false;
+}
+
+void WindowFeaturesTest::theSiteKeyGoesToTheSecretStore() {
+  QFETCH(QString, failure);
+  QFETCH(bool, key_in_file);
+  QFETCH(bool, older_file);
+  QFETCH(bool, expect_in_store);
+  QFETCH(bool, expect_in_file);
+  QTemporaryDir dir;
+  const QString ini = dir.filePath("settings.ini");
+  if (older_file) QSettings(ini, QSettings::IniFormat).setValue("parameters/SiteKey", "N3w-K3y!");
+  auto owned = std::make_unique<MemoryStore>();
+  MemoryStore& store = *owned;
+  store.failure = failure.toStdString();
+  ResetModWizard();
+  WizardWindow window(std::move(owned));
+  window.Configure(ParseDesktopArgs({"--settings", ini.toStdString()}));
+  MessageCatcher catcher;
+  if (!older_file) window.ApplySettings({{"SiteKey", "N3w-K3y!"}, {"SiteCode", "S1"}}, key_in_file);
+  QCOMPARE(window.control().SiteKey, std::string("N3w-K3y!"));
+  QFile file(ini);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QCOMPARE(file.readAll().contains("N3w-K3y!"), expect_in_file);
+  const std::string name = "SiteKey:" + ini.toStdString();
+  QCOMPARE(store.secrets.count(name) == 1, expect_in_store);
+  if (expect_in_store) QCOMPARE(store.secrets.at(name), std::string("N3w-K3y!"));
+  QCOMPARE(catcher.messages.size(), std::size_t(failure.isEmpty() ? 0 : 1));
+  if (!failure.isEmpty()) {
+    QCOMPARE(catcher.messages[0].text,
+             "The site key was not saved: the desktop's secret store could not keep it (" +
+                 failure +
+                 "). It is used until the wizard is closed. To keep it in the settings file in "
+                 "plain text instead, tick \"Keep the site key in the settings file (plain text)\" "
+                 "under File > Settings.");
+  }
+  // The next start finds the key where it was kept.
+  auto again = std::make_unique<MemoryStore>(store);
+  ResetModWizard();
+  WizardWindow next(std::move(again));
+  next.Configure(ParseDesktopArgs({"--settings", ini.toStdString()}));
+  QCOMPARE(next.control().SiteKey, std::string(failure.isEmpty() ? "N3w-K3y!" : ""));
+}
+
+// The real store: on a desktop (or under with_keyring.sh) it keeps the key;
+// on a machine without one (no D-Bus session, no Secret Service) it says why.
+// Either way the key never lands in the settings file.
+void WindowFeaturesTest::theDesktopSecretStoreKeepsTheKeyOrSaysWhyNot() {
+  const std::unique_ptr<SecretStore> store = MakeDesktopSecretStore();
+  const std::string name = "vantrel-test:" + QUuid::createUuid().toString().toStdString();
+  const SecretResult written = store->Write(name, "T3st-K3y");
+  qInfo("the desktop's secret store: %s", written.ok() ? "kept the key" : written.error.c_str());
+  // Under with_keyring.sh a Secret Service runs: the store must work there.
+  if (qEnvironmentVariableIsSet("VANTREL_EXPECT_KEYRING")) QVERIFY(written.ok());
+  if (written.ok()) {
+    QCOMPARE(store->Read(name).secret, std::optional<std::string>("T3st-K3y"));
+    QVERIFY(store->Remove(name).ok());
+    QVERIFY(!store->Read(name).secret);
+  } else {
+    QVERIFY(!written.error.empty());
+    QVERIFY(!store->Read(name).secret);
+  }
+  QTemporaryDir dir;
+  ResetModWizard();
+  WizardWindow window(MakeDesktopSecretStore());
+  window.Configure(ParseDesktopArgs({"--settings", dir.filePath("s.ini").toStdString()}));
+  MessageCatcher catcher;
+  window.ApplySettings({{"SiteKey", "T3st-K3y"}});
+  QFile file(dir.filePath("s.ini"));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QVERIFY(!file.readAll().contains("T3st-K3y"));
+  QCOMPARE(catcher.messages.size(), std::size_t(written.ok() ? 0 : 1));
+  if (!written.ok()) {
+    QVERIFY(catcher.messages[0].text.startsWith(
+        "The site key was not saved: the desktop's secret store could not keep it ("));
+  } else {
+    MakeDesktopSecretStore()->Remove(
+        SiteKeyName(QSettings(dir.filePath("s.ini"), QSettings::IniFormat)));
+  }
+}
+
+}  // namespace vantrel::desktop::testing
+
+QTEST_MAIN(vantrel::desktop::testing::WindowFeaturesTest)
+#include "window_features_test.moc"
