@@ -35,6 +35,7 @@ bool IsWordStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '@' || c == '#';
 }
 bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c) || c == '$'; }
+bool MayStartNumber(char c) { return IsDigit(c) || c == '+' || c == '-' || c == '.'; }
 
 bool IsIdentifier(std::string_view name) {
   if (name.empty() || IsDigit(name[0])) return false;
@@ -67,7 +68,8 @@ class Tokenizer {
       return;
     }
     char c = text_[pos_];
-    if (text_.substr(pos_, 2) == "--" || text_.substr(pos_, 2) == "/*") {
+    if ((c == '-' || c == '/') &&
+        (text_.substr(pos_, 2) == "--" || text_.substr(pos_, 2) == "/*")) {
       throw SyntaxError{pos_,
                         "a comment (" + std::string(text_.substr(pos_, 2)) + ") is not accepted"};
     }
@@ -79,7 +81,8 @@ class Tokenizer {
       t.kind = TokenKind::kName;
       ReadQuoted(t, ']', "unterminated [name]");
       if (t.text.empty()) throw SyntaxError{t.begin, "empty [name]"};
-    } else if (const size_t length = NumberLength(text_.substr(pos_)); length > 0) {
+    } else if (const size_t length = MayStartNumber(c) ? NumberLength(text_.substr(pos_)) : 0;
+               length > 0) {
       t.kind = TokenKind::kNumber;
       const size_t start = pos_;
       pos_ += length;
@@ -151,9 +154,6 @@ std::string Describe(const Token& t) {
 
 class Parser {
  public:
-  // A statement names a row's columns, a dozen or two.
-  static constexpr size_t kColumns = 24;
-
   explicit Parser(std::string_view text) : tokens_(text) { Advance(); }
 
   bool AtEnd() const { return cur_.kind == TokenKind::kEnd; }
@@ -192,8 +192,10 @@ class Parser {
       ExpectWord("INTO");
       ExpectSameTable(s.table);
       ExpectPunct("(");
-      s.columns.reserve(kColumns);
-      s.values.reserve(kColumns);
+      // The statements of a script mostly name as many columns as the one
+      // before: room for as many as any did saves growing each list.
+      s.columns.reserve(columns_seen_);
+      s.values.reserve(columns_seen_);
       for (;;) {
         s.columns.push_back(ParseColumn());
         if (!IsPunct(",")) break;
@@ -220,6 +222,7 @@ class Parser {
       Fail("IF or UPDATE");
     }
     s.end = last_end_;
+    columns_seen_ = std::max({columns_seen_, s.columns.size(), s.set.size()});
     if (!AtEnd() && !cur_.line_break_before) {
       if (cur_.kind == TokenKind::kError) Fail("");
       throw SyntaxError{cur_.begin, "a second statement on the line of the first near " +
@@ -320,7 +323,7 @@ class Parser {
   // SET [column]=value,... WHERE [QBListId] = '<id>', after the table.
   void ParseUpdateRest(SqlStatement& s) {
     ExpectWord("SET");
-    s.set.reserve(kColumns);
+    s.set.reserve(columns_seen_);
     for (;;) {
       SqlAssignment a;
       a.column = ParseColumn();
@@ -341,6 +344,7 @@ class Parser {
   Tokenizer tokens_;
   Token cur_;
   size_t last_end_ = 0;
+  size_t columns_seen_ = 8;  // the most columns a statement named so far
 };
 
 // Where the text of a statement that failed at `error_offset` ends: at the
