@@ -4,6 +4,7 @@
 // that the same records with harmless texts give.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 #include <regex>
 #include <set>
@@ -64,9 +65,11 @@ std::string WithEveryText(const std::string& response, const std::string& text) 
 class QuoteSafetyTest : public ConvertTest {
  protected:
   // The statements that the list passes write for `response`, as the site
-  // reads them; every post must read without an error.
+  // reads them; every post must read without an error. They view `bodies`
+  // and `scripts`, which keep the posts and what their reading decoded.
   std::vector<site::SqlStatement> Statements(const std::string& response,
-                                             std::vector<std::string>* bodies) {
+                                             std::deque<std::string>* bodies,
+                                             std::deque<site::SqlScript>* scripts) {
     browser().navigations.clear();
     ctl_.OpenFreshUploadScript();
     SetResponse(response);
@@ -77,8 +80,8 @@ class QuoteSafetyTest : public ConvertTest {
     }
     std::vector<site::SqlStatement> all;
     for (const std::string& body : PostBodies()) {
-      bodies->push_back(body);
-      site::SqlScript script = site::ParseSqlScript(body);
+      site::SqlScript& script =
+          scripts->emplace_back(site::ParseSqlScript(bodies->emplace_back(body)));
       EXPECT_FALSE(script.error) << script.error->message << "\n" << script.error->statement_text;
       for (site::SqlStatement& s : script.statements) all.push_back(std::move(s));
     }
@@ -89,7 +92,7 @@ class QuoteSafetyTest : public ConvertTest {
 // A value of the hostile run against the same value of the harmless run:
 // the same text where the value does not come from a text element, else the
 // hostile text cut where the harmless one was cut.
-void ExpectSameOrCut(const std::string& harmless, const std::string& hostile, int* texts) {
+void ExpectSameOrCut(std::string_view harmless, std::string_view hostile, int* texts) {
   if (harmless == hostile) return;
   ASSERT_EQ(harmless.find_first_not_of('x'), std::string::npos) << harmless;
   EXPECT_EQ(hostile, kHostile.substr(0, harmless.size()));
@@ -108,11 +111,12 @@ TEST_F(QuoteSafetyTest, HostileTextsReadBackAsTheColumnsAndValuesTheyStandFor) {
   const std::string response = gen::GenerateResponse(options);
   ctl_.TessalyUser = kHostile;  // the host's text goes into the user columns
 
-  std::vector<std::string> harmless_bodies, hostile_bodies;
+  std::deque<std::string> harmless_bodies, hostile_bodies;
+  std::deque<site::SqlScript> scripts;
   const std::vector<site::SqlStatement> harmless =
-      Statements(WithEveryText(response, kHarmless), &harmless_bodies);
+      Statements(WithEveryText(response, kHarmless), &harmless_bodies, &scripts);
   const std::vector<site::SqlStatement> hostile =
-      Statements(WithEveryText(response, kHostile), &hostile_bodies);
+      Statements(WithEveryText(response, kHostile), &hostile_bodies, &scripts);
 
   ASSERT_EQ(hostile.size(), harmless.size());
   std::map<std::string, int> texts;  // values of text elements, by table

@@ -238,10 +238,11 @@ TEST(ReplyHeadersTest, QuotedTextsOfTheScriptReader) {
   };
   for (const auto& c : cases) {
     const SqlScript read = ParseSqlScript(c.script);
-    const std::string got = read.error ? read.error->message
-                                       : read.statements.at(0).set.at(0).column + "=" +
-                                             read.statements.at(0).set.at(0).value.text + " " +
-                                             read.statements.at(0).list_id;
+    const SqlAssignment* set = read.error ? nullptr : &read.statements.at(0).set.at(0);
+    const std::string got = read.error
+                                ? read.error->message
+                                : std::string(set->column) + "=" + std::string(set->value.text) +
+                                      " " + std::string(read.statements.at(0).list_id);
     EXPECT_EQ(got, c.read_as) << c.script;
   }
 }

@@ -13,8 +13,10 @@
 //   parse_company_s         one whole-document parse of the company file
 //   standin_s, standin_x    loading the company and answering the run's request
 //   parse_response_s        one whole-document parse of the response
-//   conversion_s, conversion_x, conversion_peak_x
-//                           all nine passes into a sink that accepts every post
+//   conversion_s, conversion_x, conversion_peak_x, conversion_added_x
+//                           all nine passes into a sink that accepts every post;
+//                           the run's peak memory against the response, and
+//                           what it holds besides the response
 //   capture_run_s, capture_run_x
 //                           a whole run (the stand-in included) against a server
 //                           that answers SUCCESS without applying anything
@@ -215,10 +217,12 @@ int Main(int argc, char** argv) {
   const double peak = PeakResidentMegabytes();
   Print("conversion_s", conversion);
   Print("conversion_x", conversion / parse);
-  // Besides the response itself (held twice here: the benchmark's copy and
-  // the run's), what the conversion adds at its peak, against the response.
-  Print("conversion_peak_x",
-        (peak - before + Megabytes(response.size())) / Megabytes(response.size()));
+  // The run's memory at its peak against the response: its own copy of the
+  // response (the benchmark's copy was there before) and what the
+  // conversion adds, which conversion_added_x tells apart.
+  const double response_mb = Megabytes(response.size());
+  Print("conversion_peak_x", (peak - before) / response_mb);
+  Print("conversion_added_x", (peak - before - response_mb) / response_mb);
   std::string().swap(response);
 
   const double capture = CaptureRun(company_path);

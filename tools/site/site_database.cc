@@ -90,9 +90,9 @@ void InsertRow(State& state, const SqlStatement& st, const std::string& table,
     throw DbError(std::to_string(st.columns.size()) + " columns but " +
                   std::to_string(st.values.size()) + " values");
   }
-  const auto same = [](const std::string& column) -> const std::string& { return column; };
+  const auto same = [](std::string_view column) { return column; };
   const std::string& sql = ShapeSql(state, ShapeKey('I', table, st.columns, same), [&] {
-    state.schema.Ensure(table, st.columns);
+    state.schema.Ensure(table, std::vector<std::string>(st.columns.begin(), st.columns.end()));
     std::string text = "INSERT INTO " + Quote(table) + " (";
     std::string marks;
     for (size_t i = 0; i < st.columns.size(); ++i) {
@@ -114,10 +114,10 @@ void InsertRow(State& state, const SqlStatement& st, const std::string& table,
 }
 
 void UpdateRows(State& state, const SqlStatement& st, const std::string& table) {
-  const auto column_of = [](const SqlAssignment& a) -> const std::string& { return a.column; };
+  const auto column_of = [](const SqlAssignment& a) { return a.column; };
   const std::string& sql = ShapeSql(state, ShapeKey('U', table, st.set, column_of), [&] {
     std::vector<std::string> columns;
-    for (const SqlAssignment& a : st.set) columns.push_back(a.column);
+    for (const SqlAssignment& a : st.set) columns.emplace_back(a.column);
     state.schema.Ensure(table, columns);
     std::string text = "UPDATE " + Quote(table) + " SET ";
     for (size_t i = 0; i < st.set.size(); ++i) {
@@ -402,18 +402,18 @@ void RecordUploadRows(State& state, std::string_view options, std::string_view u
     Statement& r = state.statements.Get(
         std::string("INSERT INTO ") + Quote(kUploadRowsTable) +
         " (\"UploadID\", \"TableName\", \"Inserted\", \"Updated\") VALUES (?, ?, ?, ?)");
-    r.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(upload_id)});
+    r.BindNumber(1, upload_id);
     r.BindText(2, table);
-    r.Bind(3, SqlValue{SqlValue::Kind::kNumber, std::to_string(counts.inserted)});
-    r.Bind(4, SqlValue{SqlValue::Kind::kNumber, std::to_string(counts.updated)});
+    r.BindNumber(3, counts.inserted);
+    r.BindNumber(4, counts.updated);
     r.Step();
   }
   for (const LineWarning& w : warnings) {
     Statement& r = state.statements.Get(
         std::string("INSERT INTO ") + Quote(kLineWarningsTable) +
         " (\"UploadID\", \"LineNo\", \"LineKey\", \"RefKind\", \"ListID\") VALUES (?, ?, ?, ?, ?)");
-    r.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(upload_id)});
-    r.Bind(2, SqlValue{SqlValue::Kind::kNumber, std::to_string(w.line_no)});
+    r.BindNumber(1, upload_id);
+    r.BindNumber(2, w.line_no);
     r.BindText(3, w.line_key);
     r.BindText(4, w.ref_kind);
     r.BindText(5, w.list_id);
@@ -453,8 +453,8 @@ std::map<std::string, std::vector<std::string>> SiteDatabase::LastRunStartTimes(
                                           std::tuple{kUploadTable, upload_from, latest.upload}}) {
       Statement s(db_, std::string("SELECT \"UpStartTime\", \"ReceivedAt\" FROM ") + Quote(table) +
                            " WHERE rowid > ? AND rowid <= ?");
-      s.Bind(1, SqlValue{SqlValue::Kind::kNumber, std::to_string(from)});
-      s.Bind(2, SqlValue{SqlValue::Kind::kNumber, std::to_string(to)});
+      s.BindNumber(1, from);
+      s.BindNumber(2, to);
       while (s.Step()) out.push_back(RequestTime(s.Text(0), s.Text(1)));
     }
   }

@@ -18,7 +18,11 @@ enum class TokenKind { kWord, kName, kString, kNumber, kPunct, kEnd, kError };
 
 struct Token {
   TokenKind kind = TokenKind::kEnd;
-  std::string text;  // decoded: brackets and quotes removed
+  // Decoded: brackets and quotes removed. It views the script, or where a
+  // doubled quote or bracket was undone the tokenizer's decoded text, which
+  // the next token reuses.
+  std::string_view text;
+  bool decoded = false;
   size_t begin = 0;
   size_t end = 0;
   bool line_break_before = false;  // a line ends between the previous token and this one
@@ -53,10 +57,11 @@ class Tokenizer {
 
   size_t offset() const { return pos_; }
 
-  // Reads the next token into `t`, whose text buffer it reuses.
+  // Reads the next token into `t`.
   void Next(Token& t) {
     t.kind = TokenKind::kEnd;
-    t.text.clear();
+    t.text = {};
+    t.decoded = false;
     t.line_break_before = false;
     while (pos_ < text_.size() && IsSpace(text_[pos_])) {
       if (text_[pos_] == '\n') t.line_break_before = true;
@@ -90,18 +95,18 @@ class Tokenizer {
       if (pos_ < text_.size() && (IsWordChar(text_[pos_]) || text_[pos_] == '.')) {
         throw SyntaxError{start, "malformed number"};
       }
-      t.text.assign(text_.substr(start, length));
+      t.text = text_.substr(start, length);
     } else if (IsWordStart(c)) {
       t.kind = TokenKind::kWord;
       size_t start = pos_;
       while (pos_ < text_.size() && IsWordChar(text_[pos_])) ++pos_;
-      t.text.assign(text_.substr(start, pos_ - start));
+      t.text = text_.substr(start, pos_ - start);
     } else {
       t.kind = TokenKind::kPunct;
       static constexpr std::string_view kTwo[] = {"<="};
       for (std::string_view two : kTwo) {
         if (text_.substr(pos_, 2) == two) {
-          t.text.assign(two);
+          t.text = two;
           pos_ += 2;
           break;
         }
@@ -111,7 +116,7 @@ class Tokenizer {
         if (kOne.find(c) == std::string_view::npos) {
           throw SyntaxError{pos_, std::string("unexpected character '") + c + "'"};
         }
-        t.text.assign(1, c);
+        t.text = text_.substr(pos_, 1);
         ++pos_;
       }
     }
@@ -123,20 +128,31 @@ class Tokenizer {
   // up to `close`; a doubled `close` stands for one. Throws `unterminated`
   // when the script ends first.
   void ReadQuoted(Token& t, char close, const char* unterminated) {
-    ++pos_;
-    for (;;) {
-      const size_t at = text_.find(close, pos_);
-      if (at == std::string_view::npos) throw SyntaxError{t.begin, unterminated};
-      t.text.append(text_.substr(pos_, at - pos_));
-      pos_ = at + 1;
-      if (pos_ >= text_.size() || text_[pos_] != close) return;
-      t.text += close;
-      ++pos_;
+    const size_t start = ++pos_;
+    size_t at = text_.find(close, pos_);
+    if (at == std::string_view::npos) throw SyntaxError{t.begin, unterminated};
+    pos_ = at + 1;
+    if (pos_ >= text_.size() || text_[pos_] != close) {
+      t.text = text_.substr(start, at - start);  // nothing to undo: a view
+      return;
     }
+    decoded_.assign(text_.substr(start, at - start));
+    for (;;) {
+      decoded_ += close;  // a doubled `close` stands for one
+      ++pos_;
+      at = text_.find(close, pos_);
+      if (at == std::string_view::npos) throw SyntaxError{t.begin, unterminated};
+      decoded_.append(text_.substr(pos_, at - pos_));
+      pos_ = at + 1;
+      if (pos_ >= text_.size() || text_[pos_] != close) break;
+    }
+    t.text = decoded_;
+    t.decoded = true;
   }
 
   std::string_view text_;
   size_t pos_ = 0;
+  std::string decoded_;  // the latest token's text with its doubling undone
 };
 
 std::string Describe(const Token& t) {
@@ -144,17 +160,22 @@ std::string Describe(const Token& t) {
     case TokenKind::kEnd:
       return "end of script";
     case TokenKind::kString:
-      return "'" + t.text + "'";
+      return "'" + std::string(t.text) + "'";
     case TokenKind::kName:
-      return "[" + t.text + "]";
+      return "[" + std::string(t.text) + "]";
     default:
-      return "\"" + t.text + "\"";
+      return "\"" + std::string(t.text) + "\"";
   }
 }
 
 class Parser {
  public:
-  explicit Parser(std::string_view text) : tokens_(text) { Advance(); }
+  // Texts that had their doubling undone go to `decoded`, which the
+  // statements then view.
+  Parser(std::string_view text, std::deque<std::string>& decoded)
+      : tokens_(text), decoded_(decoded) {
+    Advance();
+  }
 
   bool AtEnd() const { return cur_.kind == TokenKind::kEnd; }
   const Token& current() const { return cur_; }
@@ -172,15 +193,16 @@ class Parser {
       if (cur_.kind != TokenKind::kWord && cur_.kind != TokenKind::kName) Fail("a key column");
       const TokenKind key_kind = cur_.kind;
       const size_t key_begin = cur_.begin;
-      std::string key = std::move(cur_.text);
+      const std::string key(cur_.text);
       Advance();
       ExpectPunct(")");
       ExpectWord("FROM");
       s.table = ParseTable();
       if (!EqualsNoCase(key, s.table->key_column)) {
-        throw SyntaxError{key_begin, "the existence test of " + std::string(s.table->name) +
-                                         " counts " + std::string(s.table->key_column) + ", not " +
-                                         Describe(Token{key_kind, key, key_begin, key_begin})};
+        throw SyntaxError{key_begin,
+                          "the existence test of " + std::string(s.table->name) + " counts " +
+                              std::string(s.table->key_column) + ", not " +
+                              Describe(Token{key_kind, key, false, key_begin, key_begin})};
       }
       s.list_id = ParseListIdCondition();
       ExpectPunct(")");
@@ -237,7 +259,8 @@ class Parser {
     try {
       tokens_.Next(cur_);
     } catch (const SyntaxError& e) {
-      cur_ = Token{TokenKind::kError, e.message, e.offset, e.offset, false};
+      error_ = e.message;
+      cur_ = Token{TokenKind::kError, error_, false, e.offset, e.offset, false};
     }
   }
 
@@ -249,7 +272,7 @@ class Parser {
   }
 
   [[noreturn]] void Fail(const std::string& expected) const {
-    if (cur_.kind == TokenKind::kError) throw SyntaxError{cur_.begin, cur_.text};
+    if (cur_.kind == TokenKind::kError) throw SyntaxError{cur_.begin, std::string(cur_.text)};
     throw SyntaxError{cur_.begin, "expected " + expected + " near " + Describe(cur_)};
   }
 
@@ -283,9 +306,9 @@ class Parser {
   }
 
   // A bracketed identifier.
-  std::string ParseColumn() {
+  std::string_view ParseColumn() {
     if (cur_.kind == TokenKind::kName && IsIdentifier(cur_.text)) {
-      std::string name = std::move(cur_.text);
+      const std::string_view name = Keep(cur_);
       Advance();
       return name;
     }
@@ -295,13 +318,13 @@ class Parser {
   }
 
   // WHERE [QBListID] = '<id>'; returns the ListID.
-  std::string ParseListIdCondition() {
+  std::string_view ParseListIdCondition() {
     ExpectWord("WHERE");
     if (cur_.kind != TokenKind::kName || !EqualsNoCase(cur_.text, "QBListID")) Fail("[QBListID]");
     Advance();
     ExpectPunct("=");
     if (cur_.kind != TokenKind::kString) Fail("a ListID in apostrophes");
-    std::string id = std::move(cur_.text);
+    const std::string_view id = Keep(cur_);
     Advance();
     return id;
   }
@@ -315,7 +338,7 @@ class Parser {
     } else {
       Fail("a value");
     }
-    v.text = std::move(cur_.text);
+    v.text = Keep(cur_);
     Advance();
     return v;
   }
@@ -334,14 +357,23 @@ class Parser {
       Advance();
     }
     const size_t where = cur_.begin;
-    std::string id = ParseListIdCondition();
+    const std::string_view id = ParseListIdCondition();
     if (s.full && id != s.list_id) {
       throw SyntaxError{where, "the update's ListID differs from the existence test's"};
     }
-    s.list_id = std::move(id);
+    s.list_id = id;
+  }
+
+  // The text of `t` for a statement to keep: the script's own, or a copy of
+  // the decoded text in decoded_.
+  std::string_view Keep(const Token& t) {
+    if (!t.decoded) return t.text;
+    return decoded_.emplace_back(t.text);
   }
 
   Tokenizer tokens_;
+  std::deque<std::string>& decoded_;
+  std::string error_;  // the text of an error token
   Token cur_;
   size_t last_end_ = 0;
   size_t columns_seen_ = 8;  // the most columns a statement named so far
@@ -419,7 +451,7 @@ SqlScript ParseSqlScript(std::string_view script) {
   SqlScript out;
   size_t statement_begin = 0;
   try {
-    Parser parser(script);
+    Parser parser(script, out.decoded);
     // A batch is 100 statements at most.
     out.statements.reserve(128);
     while (!parser.AtEnd()) {

@@ -12,6 +12,7 @@
 #define VANTREL_SITE_SQL_SCRIPT_H_
 
 #include <cstddef>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -46,15 +47,15 @@ size_t NumberLength(std::string_view text);
 bool IsNumberText(std::string_view text);
 
 // A literal of a statement: a string or a number (kNull is never read; the
-// server uses it for values it leaves empty).
+// server uses it for values it leaves empty). Its text is viewed, not owned.
 struct SqlValue {
   enum class Kind { kNumber, kString, kNull };
   Kind kind = Kind::kNull;
-  std::string text;  // the number as written, or the string with '' undone
+  std::string_view text;  // the number as written, or the string with '' undone
 };
 
 struct SqlAssignment {
-  std::string column;
+  std::string_view column;
   SqlValue value;
 };
 
@@ -65,11 +66,11 @@ struct SqlStatement {
   // its key column's count, the UPDATE otherwise. Update-only form: false,
   // and the columns and values are empty.
   bool full = false;
-  std::vector<std::string> columns;
+  std::vector<std::string_view> columns;
   std::vector<SqlValue> values;
   std::vector<SqlAssignment> set;
-  std::string list_id;  // the ListID of both conditions
-  size_t begin = 0;     // offsets of the statement's text in the script
+  std::string_view list_id;  // the ListID of both conditions
+  size_t begin = 0;          // offsets of the statement's text in the script
   size_t end = 0;
 };
 
@@ -80,9 +81,20 @@ struct SqlParseError {
   std::string message;          // names what was refused
 };
 
+// The statements' names and texts view the script they were read from, or,
+// where the reader undid a doubled apostrophe or bracket, the copies the
+// result keeps in `decoded` (which stay where they are when the result is
+// moved; a copy would view the original's, so there is none).
 struct SqlScript {
+  SqlScript() = default;
+  SqlScript(SqlScript&&) = default;
+  SqlScript& operator=(SqlScript&&) = default;
+  SqlScript(const SqlScript&) = delete;
+  SqlScript& operator=(const SqlScript&) = delete;
+
   std::vector<SqlStatement> statements;
   std::optional<SqlParseError> error;  // statements before the error are kept
+  std::deque<std::string> decoded;
 };
 
 // Reads every statement of `script`. Keywords compare without regard to case
@@ -93,7 +105,8 @@ struct SqlScript {
 // against the same ListID. Strings are '...' with '' for an apostrophe and may
 // hold line breaks and "|"; numbers are as NumberLength reads them, exponents
 // included. Anything else (another statement, a second statement on a line,
-// ";", a comment, NULL, another name) is an error.
+// ";", a comment, NULL, another name) is an error. The result views
+// `script`, which must outlive it unchanged: reading copies no value.
 SqlScript ParseSqlScript(std::string_view script);
 
 }  // namespace vantrel::site

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <map>
 #include <optional>
 #include <set>
@@ -58,6 +59,9 @@ class Statement {
         sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
   }
 
+  void BindNumber(int i, long long n) { Check(sqlite3_bind_int64(stmt_, i, n)); }
+
+  // A number binds as an integer when it is one that fits, else as a real.
   void Bind(int i, const SqlValue& v) {
     switch (v.kind) {
       case SqlValue::Kind::kString:
@@ -69,16 +73,21 @@ class Statement {
       case SqlValue::Kind::kNumber:
         break;
     }
-    if (v.text.find('.') == std::string::npos) {
-      errno = 0;
-      char* end = nullptr;
-      long long n = std::strtoll(v.text.c_str(), &end, 10);
-      if (errno == 0 && end != nullptr && *end == '\0') {
+    // The number's form (site/sql_script.h): from_chars reads an integer but
+    // for a leading "+"; a real is read as strtod reads it (a magnitude past
+    // the largest double is infinite, not 0).
+    std::string_view digits = v.text;
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    if (digits.find('.') == std::string_view::npos) {
+      long long n = 0;
+      const char* const end = digits.data() + digits.size();
+      const auto [at, error] = std::from_chars(digits.data(), end, n);
+      if (error == std::errc() && at == end) {
         Check(sqlite3_bind_int64(stmt_, i, n));
         return;
       }
     }
-    Check(sqlite3_bind_double(stmt_, i, std::strtod(v.text.c_str(), nullptr)));
+    Check(sqlite3_bind_double(stmt_, i, std::strtod(std::string(v.text).c_str(), nullptr)));
   }
 
   // Runs one step; true while a row is there.
