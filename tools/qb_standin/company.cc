@@ -180,7 +180,18 @@ std::shared_ptr<const Company> LoadCompany(const std::string& path) {
   if (file == nullptr) {
     throw std::runtime_error("Cannot open company file '" + path + "': no such file");
   }
+  // Read in one go into a text of the file's size (a company file runs to
+  // hundreds of megabytes: growing the text would copy it again and again),
+  // then whatever a file that grew meanwhile still holds.
   std::string text;
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    std::rewind(file);
+    if (size > 0) {
+      text.resize(static_cast<std::size_t>(size));
+      text.resize(std::fread(text.data(), 1, text.size(), file));
+    }
+  }
   char buffer[1 << 16];
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
