@@ -40,12 +40,15 @@ declare -A dir=([new]="$BUILD_DIR")
 if [ -n "$BASE" ]; then
   # The base revision's sources stay beside its build, so that the next
   # sitting builds only what changed.
+  # The revision as this checkout names it (HEAD~1 means this HEAD's parent,
+  # not that of the worktree's last checkout).
+  base_rev="$(git rev-parse --verify "$BASE^{commit}")"
   base_src="$BASE_BUILD_DIR/source"
   if [ -d "$base_src" ]; then
-    git -C "$base_src" checkout --quiet --detach "$BASE"
+    git -C "$base_src" checkout --quiet --detach "$base_rev"
   else
     mkdir -p "$BASE_BUILD_DIR"
-    git worktree add --detach "$base_src" "$BASE" >/dev/null
+    git worktree add --detach "$base_src" "$base_rev" >/dev/null
   fi
   build "$base_src" "$BASE_BUILD_DIR/build"
   sides=(base new)

@@ -57,6 +57,23 @@ TEST(TextStreamTest, WritesAreJoinedWithNothingBetweenAndReadBackAsBytes) {
   s.set_position(84);
   EXPECT_EQ(s.Read(), Bytes("\r\n"));
 
+  // Read into a vector: the same bytes, whatever the vector held.
+  std::vector<std::uint8_t> into = Bytes("old");
+  s.set_position(84);
+  s.Read(-1, into);
+  EXPECT_EQ(into, Bytes("\r\n"));
+
+  // Closed and opened again, the stream is empty and takes text again.
+  s.Close();
+  EXPECT_FALSE(s.is_open());
+  EXPECT_EQ(ErrorNumberOf([&] { s.Close(); }), 3704);
+  s.set_type(TextStream::Type::kText);
+  s.Open();
+  EXPECT_TRUE(s.bytes().empty());
+  EXPECT_EQ(s.position(), 0);
+  s.WriteText("x");
+  EXPECT_EQ(s.bytes(), "x");
+
   TextStream empty = OpenAsciiStream();
   empty.set_position(0);
   empty.set_type(TextStream::Type::kBinary);

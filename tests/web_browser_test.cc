@@ -119,6 +119,8 @@ TEST_F(WebBrowserTest, RequestsGoOutAsABrowserSendsThem) {
   EXPECT_EQ(r.Header("Pragma"), "no-cache");
   EXPECT_FALSE(r.HasHeader("Expect"));
   EXPECT_FALSE(r.HasHeader("Cookie"));
+  // An upload's reply is a line: it is asked for uncompressed, a page may be.
+  EXPECT_EQ(r.Header("Accept-Encoding"), "identity");
 
   r = sent(
       "vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3y&options=H&"
@@ -129,6 +131,7 @@ TEST_F(WebBrowserTest, RequestsGoOutAsABrowserSendsThem) {
             "upstarttime=12/04/2026%2016:05:09");
   EXPECT_EQ(r.Header("Content-Type"), "text/plain");
   EXPECT_FALSE(r.HasHeader("Content-Length"));
+  EXPECT_NE(r.Header("Accept-Encoding").find("gzip"), std::string::npos);
   // The browser kept its connection from the post to the status request.
   EXPECT_EQ(r.remote_port, first_port);
 
