@@ -92,6 +92,8 @@ TEST(VisibleTextTest, ReadsTheBody) {
                "text/html; charset=utf-8", "No data to upload. "},
       TextCase{"a page like a trivial one but for an entity", "<html><body>A &amp; B</body></html>",
                "text/html", "A & B"},
+      TextCase{"a page like a trivial one but for form feeds, which the parser drops",
+               "<html><body>tx\n\f\fct\f\fx|</body></html>\f", "", "tx ctx|"},
       TextCase{"a page like a trivial one in a charset ASCII is not",
                std::string("<\0h\0t\0m\0l\0>\0", 12), "text/html; charset=utf-16le", ""},
   };

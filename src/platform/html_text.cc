@@ -344,11 +344,16 @@ ReplyPage ReadHtml(std::string_view content, const std::string& charset) {
   return page;
 }
 
+// Whitespace a trivial page may hold. A form feed is not: the parser drops
+// it where the text builder would read a blank, so such pages go to the
+// parser and read the same either way.
+bool IsTrivialSpace(char c) { return c != '\f' && IsSpace(c); }
+
 // Takes `token` (ASCII letters in any case) at the start of `rest`, after
 // any whitespace; false, leaving `rest` as it was, when it is not there.
 bool Take(std::string_view& rest, std::string_view token) {
   std::string_view r = rest;
-  while (!r.empty() && IsSpace(r.front())) r.remove_prefix(1);
+  while (!r.empty() && IsTrivialSpace(r.front())) r.remove_prefix(1);
   if (r.size() < token.size() || !EqualsNoCase(r.substr(0, token.size()), token)) return false;
   rest = r.substr(token.size());
   return true;
@@ -362,7 +367,7 @@ std::optional<std::string_view> TakePlainUpTo(std::string_view& rest, std::strin
   const std::string_view text = rest.substr(0, at);
   for (char c : text) {
     const bool printable = c >= 0x20 && c < 0x7F && c != '&';
-    if (!printable && !IsSpace(c)) return std::nullopt;
+    if (!printable && !IsTrivialSpace(c)) return std::nullopt;
   }
   rest.remove_prefix(at);
   if (!Take(rest, end)) return std::nullopt;
@@ -386,7 +391,7 @@ std::optional<std::string> TrivialPageText(std::string_view content) {
   const std::optional<std::string_view> text = TakePlainUpTo(rest, "</body>");
   if (!text || !Take(rest, "</html>")) return std::nullopt;
   for (char c : rest) {
-    if (!IsSpace(c)) return std::nullopt;
+    if (!IsTrivialSpace(c)) return std::nullopt;
   }
   TextBuilder builder;
   builder.Text(*text, false);
