@@ -12,41 +12,6 @@ namespace vantrel::host {
 
 namespace {
 
-// The record elements each entity's passes walk; the projects read the
-// customers' records (those the customers' pass leaves to them).
-std::span<const std::string_view> RecordElements(EntityKind kind) {
-  static constexpr std::string_view kEmployees[] = {"EmployeeRet"};
-  static constexpr std::string_view kCustomers[] = {"CustomerRet"};
-  static constexpr std::string_view kClasses[] = {"ClassRet"};
-  static constexpr std::string_view kAccounts[] = {"AccountRet"};
-  static constexpr std::string_view kItems[] = {"ItemServiceRet", "ItemNonInventoryRet",
-                                                "ItemOtherChargeRet", "PayrollItemWageRet"};
-  static constexpr std::string_view kVendors[] = {"VendorRet"};
-  static constexpr std::string_view kTime[] = {"TimeTrackingRet"};
-  static constexpr std::string_view kExpenses[] = {"CheckRet", "BillRet"};
-  switch (kind) {
-    case EntityKind::kEmployees:
-      return kEmployees;
-    case EntityKind::kCustomers:
-      return kCustomers;
-    case EntityKind::kProjects:
-      return {};
-    case EntityKind::kClasses:
-      return kClasses;
-    case EntityKind::kAccounts:
-      return kAccounts;
-    case EntityKind::kItems:
-      return kItems;
-    case EntityKind::kVendors:
-      return kVendors;
-    case EntityKind::kTime:
-      return kTime;
-    case EntityKind::kExpenses:
-      return kExpenses;
-  }
-  return {};
-}
-
 long Walked(const PassFigures& f) { return f.read + f.unchanged + f.left_out; }
 
 long Count(const VantrelCtl& ctl, std::string_view element) {
@@ -100,7 +65,7 @@ long RecordsToRead(const VantrelCtl& ctl) {
   long total = 0;
   for (const EntityRow& entity : Entities()) {
     if (!ctl.RunAskedFor(entity.kind)) continue;
-    for (std::string_view element : RecordElements(entity.kind)) total += Count(ctl, element);
+    for (std::string_view element : entity.records) total += Count(ctl, element);
   }
   return total;
 }
@@ -129,6 +94,8 @@ PassFigures FiguresSince(const RunFigures& before, const RunFigures& now, Entity
   return d;
 }
 
-long CheckRecords(const VantrelCtl& ctl) { return Count(ctl, "CheckRet"); }
+long CheckRecords(const VantrelCtl& ctl) {
+  return Count(ctl, Entity(EntityKind::kExpenses).records[0]);
+}
 
 }  // namespace vantrel::host

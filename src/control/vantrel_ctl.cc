@@ -101,13 +101,12 @@ PassContext VantrelCtl::ContextFor(const EntityRow& entity) {
     const EntityKind previous = static_cast<EntityKind>(static_cast<int>(entity.kind) - 1);
     shared = {&run_.counts[previous], &(this->*Binding(previous).failures)};
   }
-  return PassContext{
+  const PassScope scope{
       .progress = plumbing_->progress,
       .batcher = plumbing_->batcher,
       .stores = *stores_,
       .run = run_,
       .failures = this->*binding.failures,
-      .count = run_.counts[entity.kind],
       .letter = entity.letter,
       .last_sync = modWizard().last_sync.*entity.last_sync,
       .words = *this,
@@ -116,6 +115,7 @@ PassContext VantrelCtl::ContextFor(const EntityRow& entity) {
       .reply_mark = binding.reply_mark != nullptr ? &(this->*binding.reply_mark) : nullptr,
       .figures = &run_.figures[entity.kind],
   };
+  return PassContext{scope, run_.counts[entity.kind]};
 }
 
 void VantrelCtl::RunConverter(const EntityRow& entity) {

@@ -62,7 +62,7 @@ constexpr Column kAccountColumns[] = {
 };
 
 const ListEntity kAccounts{
-    .pass = {.record_element = "AccountRet",
+    .pass = {.record_element = Entity(EntityKind::kAccounts).records[0],
              .start_text = {"Getting Chart of Accounts from QB"},
              .running_text = {"Getting GLs from QB ("},
              .failure_reset = FailureReset::kAfterProgress},

@@ -34,7 +34,7 @@ constexpr Column kClassColumns[] = {
 };
 
 const ListEntity kClasses{
-    .pass = {.record_element = "ClassRet",
+    .pass = {.record_element = Entity(EntityKind::kClasses).records[0],
              .start_text = {"Getting Classes from QB"},
              .running_text = {"Getting Classes from QB ("},
              .failure_reset = FailureReset::kBeforeParseTest,

@@ -17,6 +17,11 @@ using enum UpdateRule;
 
 class CustomerHooks final : public CustomerListHooks {
  public:
+  // Jobs are known as such before they are parsed, mostly.
+  bool PassOver(std::string_view record_text) override {
+    const std::optional<long> sublevel = QuickSublevel(record_text);
+    return sublevel && *sublevel > 0;
+  }
   // A job or sub-job (Sublevel above 0) is not a customer.
   bool TakeRecord(RecordContext& record) override {
     const std::optional<long> sublevel = Sublevel(record);
@@ -106,7 +111,7 @@ constexpr Column kCustomerColumns[] = {
 static_assert(std::size(kCustomerColumns) == 75);
 
 const ListEntity kCustomers{
-    .pass = {.record_element = "CustomerRet",
+    .pass = {.record_element = Entity(EntityKind::kCustomers).records[0],
              .start_text = {"Getting ", &Wording::CustLexicon, "s from QB"},
              .running_text = {"Getting ", &Wording::CustLexicon, "s from QB ("}},
     .table = Entity(EntityKind::kCustomers).site_table,

@@ -108,7 +108,7 @@ constexpr Column kEmployeeColumns[] = {
 static_assert(std::size(kEmployeeColumns) == 86);
 
 const ListEntity kEmployees{
-    .pass = {.record_element = "EmployeeRet",
+    .pass = {.record_element = Entity(EntityKind::kEmployees).records[0],
              .start_text = {"Getting ", &Wording::EmpLexicon, "s from QB"},
              .running_text = {"Getting ", &Wording::EmpLexicon, "s from QB ("},
              .failure_reset = FailureReset::kAfterParseTest},

@@ -11,6 +11,7 @@
 #include "convert/sql_values.h"
 #include "convert/transaction_lines.h"
 #include "platform/values.h"
+#include "wizard/entities.h"
 #include "wizard/mod_wizard.h"
 
 namespace vantrel {
@@ -90,13 +91,13 @@ constexpr LineKind kBillLines[] = {{"ExpenseLineRet", kBillExpense, AmountNotNeg
                                    {"ItemLineRet", kBillItem, CostNotNegative}};
 
 constexpr PassSpec kPasses[] = {
-    {.record_element = "CheckRet",
-     .letter = "X",
+    {.record_element = Entity(EntityKind::kExpenses).records[0],
+     .letter = Entity(EntityKind::kExpenses).letter,
      .start_text = {"Getting Expenses from QB"},
      .running_text = {"Getting Expenses from QB ("},
      .failure_reset = FailureReset::kNever},
-    {.record_element = "BillRet",
-     .letter = "B",
+    {.record_element = Entity(EntityKind::kExpenses).records[1],
+     .letter = Entity(EntityKind::kExpenses).second_letter,
      .start_text = {"Getting Expenses from QB"},
      .running_text = {"Getting Expenses from QB ("},
      .failure_reset = FailureReset::kNever},

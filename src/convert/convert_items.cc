@@ -210,13 +210,13 @@ ListEntity ItemEntity(std::string_view element, ProgressText start, ProgressText
 
 const std::array<ListEntity, kKinds>& Kinds() {
   static const std::array<ListEntity, kKinds> kinds = {
-      ItemEntity("ItemServiceRet", {"Getting ", &Wording::SILexicon, "s from QB"},
+      ItemEntity(records::kItems[0], {"Getting ", &Wording::SILexicon, "s from QB"},
                  {"Getting ", &Wording::SILexicon, "s from QB ("}, kServiceColumns),
-      ItemEntity("ItemNonInventoryRet", {"Getting Non-inventory items from QB"},
+      ItemEntity(records::kItems[1], {"Getting Non-inventory items from QB"},
                  {"Getting Non-inventory items from QB ("}, kNonInventoryColumns),
-      ItemEntity("ItemOtherChargeRet", {"Getting Other charge items from QB"},
+      ItemEntity(records::kItems[2], {"Getting Other charge items from QB"},
                  {"Getting Other charge items from QB ("}, kOtherChargeColumns),
-      ItemEntity("PayrollItemWageRet", {"Getting Payroll Items from QB"},
+      ItemEntity(records::kItems[3], {"Getting Payroll Items from QB"},
                  {"Getting Payroll Items from QB ("}, kPayrollWageColumns),
   };
   return kinds;

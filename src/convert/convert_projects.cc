@@ -26,6 +26,11 @@ constexpr std::string_view kNoStartDate = "12:00:00AM";
 
 class ProjectHooks final : public CustomerListHooks {
  public:
+  // Customers are known as such before they are parsed, mostly.
+  bool PassOver(std::string_view record_text) override {
+    const std::optional<long> sublevel = QuickSublevel(record_text);
+    return sublevel && *sublevel == 0;
+  }
   // A customer (Sublevel 0) is not a project.
   bool TakeRecord(RecordContext& record) override {
     const std::optional<long> sublevel = Sublevel(record);
@@ -192,7 +197,7 @@ constexpr Column kProjectColumns[] = {
 static_assert(std::size(kProjectColumns) == 73);
 
 const ListEntity kProjects{
-    .pass = {.record_element = "CustomerRet",
+    .pass = {.record_element = Entity(EntityKind::kCustomers).records[0],
              .start_text = {"Getting ", &Wording::ProjLexicon, "s from QB "},
              .running_text = {"Getting ", &Wording::ProjLexicon, "s from QB ("}},
     .table = Entity(EntityKind::kProjects).site_table,

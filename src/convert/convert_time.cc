@@ -6,6 +6,7 @@
 #include "convert/pass_engine.h"
 #include "convert/transaction_lines.h"
 #include "platform/values.h"
+#include "wizard/entities.h"
 
 namespace vantrel {
 
@@ -41,7 +42,7 @@ static_assert(std::size(kTimeFields) == 15);
 
 constexpr LineKind kTimeLines[] = {{.fields = kTimeFields}};
 
-const PassSpec kTime{.record_element = "TimeTrackingRet",
+const PassSpec kTime{.record_element = Entity(EntityKind::kTime).records[0],
                      .start_text = {"Getting Time Information from QB"},
                      .running_text = {"Getting Time Info from QB ("},
                      .failure_reset = FailureReset::kNever};

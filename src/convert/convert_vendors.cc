@@ -85,7 +85,7 @@ constexpr Column kVendorColumns[] = {
 static_assert(std::size(kVendorColumns) == 64);
 
 const ListEntity kVendors{
-    .pass = {.record_element = "VendorRet",
+    .pass = {.record_element = Entity(EntityKind::kVendors).records[0],
              .start_text = {"Getting Vendors from QB"},
              .running_text = {"Getting Vendors from QB ("},
              .failure_reset = FailureReset::kAfterParseTest},

@@ -20,6 +20,10 @@ class CustomerListHooks : public ListHooks {
   // The record's Sublevel read as a whole number; nullopt when it is missing
   // or no number, and the test that reads it then fails (the record is kept).
   static std::optional<long> Sublevel(RecordContext& record);
+  // The Sublevel of a record read from its whole text before it is parsed,
+  // when a quick look is sure of it and it is a plain whole number; nullopt
+  // otherwise (the record is then parsed and Sublevel() decides).
+  static std::optional<long> QuickSublevel(std::string_view record_text);
 };
 
 }  // namespace vantrel

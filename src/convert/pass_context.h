@@ -35,14 +35,14 @@ struct SharedReport {
   const long* failures = nullptr;
 };
 
-struct PassContext {
+// Everything a pass sees but the count it adds its entries to.
+struct PassScope {
   ProgressStrip& progress;
   Batcher& batcher;
   // The record stores of the passes: one per converter, kept by the control.
   ConverterStores& stores;
   RunState& run;
   long& failures;           // the entity's failure counter, raised by failed posts in debug mode
-  long& count;              // the entity's statement or line count in this run
   std::string_view letter;  // the entity letter of posts and the status update
   platform::DateTime last_sync;  // the entity's last-sync date
   const Wording& words;
@@ -53,12 +53,14 @@ struct PassContext {
   bool* reply_mark = nullptr;
   // Where the pass adds up what it did with its records; null for none.
   PassFigures* figures = nullptr;
+};
 
-  // The same pass counting its entries into `other` (a kind of several).
-  PassContext CountingInto(long& other) const {
-    return {progress,  batcher, stores, run,    failures,   other,  letter,
-            last_sync, words,   now,    shared, reply_mark, figures};
-  }
+struct PassContext : PassScope {
+  long& count;  // the entity's statement or line count in this run
+
+  // The same pass counting its entries into `other` (a kind of several):
+  // the whole scope is copied, whatever it holds.
+  PassContext CountingInto(long& other) const { return {*this, other}; }
 };
 
 }  // namespace vantrel

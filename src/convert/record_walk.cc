@@ -82,6 +82,7 @@ bool RecordContext::ChildText(std::string_view name, std::string_view* text) {
   return true;
 }
 
+bool ListHooks::PassOver(std::string_view /*record_text*/) { return false; }
 bool ListHooks::TakeRecord(RecordContext& /*record*/) { return true; }
 void ListHooks::FillRow(RecordContext& /*record*/) {}
 bool ListHooks::ConvertAnyway(RecordContext& /*record*/) { return false; }
@@ -115,10 +116,12 @@ WalkOutcome WalkRecords(PassContext& pass, const platform::XmlResponse& doc, con
 
   WalkOut out(pass, walk);
   ListHooks& hooks = walk.hooks;
+  records.PassOver([&hooks](std::string_view text) { return hooks.PassOver(text); });
   std::string scratch;
   for (long i = 0; i < count; ++i) {
     pass.progress.Step(i);
     const platform::XmlNode node = records.Next();
+    if (records.passed_over()) continue;
     if (!node) break;  // the records ran out early: nothing is made up for them
     RecordContext record{
         pass,

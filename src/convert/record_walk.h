@@ -41,6 +41,10 @@ enum class PassEnd { kNotParsed, kNoRecords, kStopped, kFinished };
 class ListHooks {
  public:
   virtual ~ListHooks() = default;
+  // Asked of a record's whole text before it is parsed; true skips it as
+  // TakeRecord returning false would, without parsing it. For a converter
+  // that can tell from a quick look which records are not its own.
+  virtual bool PassOver(std::string_view record_text);
   // Before anything else of a record; false skips it (nothing recorded,
   // written or counted).
   virtual bool TakeRecord(RecordContext& record);

@@ -50,43 +50,71 @@ XmlRecords::XmlRecords(XmlRecords&&) noexcept = default;
 XmlRecords& XmlRecords::operator=(XmlRecords&&) noexcept = default;
 XmlRecords::~XmlRecords() = default;
 
+void XmlRecords::PassOver(std::function<bool(std::string_view)> pass_over) {
+  pass_over_ = std::move(pass_over);
+  judged_ = static_cast<std::size_t>(-1);
+}
+
+bool XmlRecords::PassesOver(std::size_t index) {
+  if (!pass_over_) return false;
+  if (judged_ != index) {
+    const XmlSpan& span = (*spans_)[index];
+    judged_ = index;
+    judged_pass_over_ = pass_over_(text_.substr(span.begin, span.end - span.begin));
+  }
+  return judged_pass_over_;
+}
+
 XmlNode XmlRecords::Next() {
+  passed_over_ = false;
   if (next_ >= size_) return XmlNode();
   if (spans_ == nullptr) return nodes_[next_++];
   if (!batch_) batch_ = std::make_unique<Batch>();
-  Batch& batch = *batch_;
-  if (next_ >= batch.first + batch.nodes.size()) {
-    // The next records from the first not parsed yet, as long as nothing
-    // but blanks lies between them (so that they are siblings).
-    const std::vector<XmlSpan>& spans = *spans_;
-    std::size_t last = next_;
-    while (last + 1 < spans.size() && last + 1 - next_ < kBatchRecords &&
-           spans[last + 1].end - spans[next_].begin <= kBatchBytes &&
-           BlankBetween(text_, spans[last].end, spans[last + 1].begin)) {
-      ++last;
-    }
-    const std::uint64_t begin = spans[next_].begin;
-    const std::uint64_t end = spans[last].end;
-    batch.nodes.clear();
-    batch.first = next_;
-    const pugi::xml_parse_result result =
-        batch.doc.load_buffer(text_.data() + begin, end - begin,
-                              pugi::parse_default | pugi::parse_fragment, pugi::encoding_utf8);
-    if (result) {
-      for (pugi::xml_node node = batch.doc.first_child(); node; node = node.next_sibling()) {
-        if (node.type() == pugi::node_element && name_ == node.name()) {
-          batch.nodes.push_back(node.internal_object());
-        }
-      }
-    }
-    // The whole text parsed, so its pieces do; a short batch would be a fault
-    // of the index, and ends the walk rather than give other nodes.
-    if (batch.nodes.size() != last - next_ + 1) {
-      size_ = next_;
+  if (next_ >= batch_->first + batch_->nodes.size()) {
+    if (PassesOver(next_)) {
+      ++next_;
+      passed_over_ = true;
       return XmlNode();
     }
+    ParseBatch();
+    if (next_ >= size_) return XmlNode();
   }
+  const Batch& batch = *batch_;
   return XmlNode(batch.nodes[next_++ - batch.first]);
+}
+
+void XmlRecords::ParseBatch() {
+  // The next records from the first not parsed yet, as long as nothing
+  // but blanks lies between them (so that they are siblings) and none is
+  // passed over.
+  Batch& batch = *batch_;
+  const std::vector<XmlSpan>& spans = *spans_;
+  std::size_t last = next_;
+  while (last + 1 < spans.size() && last + 1 - next_ < kBatchRecords &&
+         spans[last + 1].end - spans[next_].begin <= kBatchBytes &&
+         BlankBetween(text_, spans[last].end, spans[last + 1].begin) && !PassesOver(last + 1)) {
+    ++last;
+  }
+  const std::uint64_t begin = spans[next_].begin;
+  const std::uint64_t end = spans[last].end;
+  batch.nodes.clear();
+  batch.first = next_;
+  const pugi::xml_parse_result result =
+      batch.doc.load_buffer(text_.data() + begin, end - begin,
+                            pugi::parse_default | pugi::parse_fragment, pugi::encoding_utf8);
+  if (result) {
+    for (pugi::xml_node node = batch.doc.first_child(); node; node = node.next_sibling()) {
+      if (node.type() == pugi::node_element && name_ == node.name()) {
+        batch.nodes.push_back(node.internal_object());
+      }
+    }
+  }
+  // The whole text parsed, so its pieces do; a short batch would be a fault
+  // of the index, and ends the walk rather than give other nodes.
+  if (batch.nodes.size() != last - next_ + 1) {
+    batch.nodes.clear();
+    size_ = next_;
+  }
 }
 
 XmlResponse::XmlResponse() = default;

@@ -5,6 +5,7 @@
 #define VANTREL_PLATFORM_XML_RESPONSE_H_
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,15 @@ class XmlRecords {
   // the next call.
   XmlNode Next();
 
+  // Tells which records need not be parsed: from now on, a record whose
+  // whole text makes `pass_over` true is not parsed, and Next() gives a null
+  // node for it with passed_over() true. The filter is asked at most once a
+  // record, ahead of the record's turn; it must outlive the walk. Records of
+  // a whole document (held_whole()) are all given.
+  void PassOver(std::function<bool(std::string_view)> pass_over);
+  // Whether the last Next() passed over its record.
+  bool passed_over() const { return passed_over_; }
+
  private:
   friend class XmlResponse;
   struct Batch;
@@ -43,6 +53,14 @@ class XmlRecords {
   std::size_t size_ = 0;
   std::size_t next_ = 0;
   std::unique_ptr<Batch> batch_;
+  std::function<bool(std::string_view)> pass_over_;
+  bool passed_over_ = false;
+  // The record the filter was asked of last, and its answer.
+  std::size_t judged_ = static_cast<std::size_t>(-1);
+  bool judged_pass_over_ = false;
+
+  bool PassesOver(std::size_t index);
+  void ParseBatch();
 };
 
 class XmlResponse {

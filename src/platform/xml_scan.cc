@@ -184,4 +184,48 @@ bool ScanXml(std::string_view text, XmlScanIndex& index, int indexed_depth) {
   return Scanner(text, index, indexed_depth).Run();
 }
 
+ChildPeek PeekChild(std::string_view element, std::string_view name) {
+  constexpr ChildPeek kUnsure{};
+  // The element's own start tag.
+  std::size_t at = element.find('>');
+  if (element.empty() || element.front() != '<' || at == std::string_view::npos) return kUnsure;
+  if (element.substr(0, at).find_first_of("\"'") != std::string_view::npos) return kUnsure;
+  if (element[at - 1] == '/') return {ChildPeek::kMissing, {}};
+  int depth = 0;  // of the tag at hand below the element's children
+  while ((at = element.find('<', at + 1)) != std::string_view::npos) {
+    const std::size_t close = element.find('>', at);
+    if (close == std::string_view::npos || at + 1 >= element.size()) return kUnsure;
+    const std::string_view tag = element.substr(at + 1, close - at - 1);
+    if (tag.empty() || tag.front() == '!' || tag.front() == '?') return kUnsure;
+    if (tag.find_first_of("\"'") != std::string_view::npos) return kUnsure;
+    at = close;
+    if (tag.front() == '/') {
+      if (--depth < 0) return {ChildPeek::kMissing, {}};  // the element's own end tag
+      continue;
+    }
+    const bool empty = tag.back() == '/';
+    std::size_t name_end = 0;
+    while (name_end < tag.size() && !IsSpace(tag[name_end]) && tag[name_end] != '/') ++name_end;
+    if (depth == 0 && tag.substr(0, name_end) == name) {
+      if (empty) return kUnsure;
+      const std::size_t end = element.find('<', close + 1);
+      if (end == std::string_view::npos) return kUnsure;
+      const std::string_view text = element.substr(close + 1, end - close - 1);
+      if (text.find_first_of("&\r") != std::string_view::npos) return kUnsure;
+      const std::string_view rest = element.substr(end);
+      if (rest.size() < name.size() + 3 || rest.substr(0, 2) != "</" ||
+          rest.substr(2, name.size()) != name || rest[name.size() + 2] != '>') {
+        return kUnsure;
+      }
+      // The parser keeps no text of blanks alone.
+      for (char c : text) {
+        if (!IsSpace(c)) return {ChildPeek::kFound, text};
+      }
+      return {ChildPeek::kFound, {}};
+    }
+    if (!empty) ++depth;
+  }
+  return kUnsure;
+}
+
 }  // namespace vantrel::platform

@@ -38,6 +38,25 @@ struct XmlScanIndex {
 bool ScanXml(std::string_view text, XmlScanIndex& index,
              int indexed_depth = XmlScanIndex::kIndexedDepth);
 
+// What a quick look finds of an element's child.
+struct ChildPeek {
+  enum Result {
+    kFound,    // `text` is the child's text, as the parser reads it
+    kMissing,  // the element has no such child
+    kUnsure,   // the element holds markup a quick look leaves to the parser
+  };
+  Result result = kUnsure;
+  std::string_view text;  // for kFound: a view into the element's text
+};
+
+// The first child element `name` of the element whose whole text (from its
+// "<" to its last ">", as ScanXml found it) is `element`, read without
+// parsing. The look is sure only of plain markup: it answers kUnsure for
+// comments, CDATA sections, processing instructions, quoted attribute
+// values, and a child whose text holds markup, an entity or a carriage
+// return; kFound only for a child that holds plain text alone.
+ChildPeek PeekChild(std::string_view element, std::string_view name);
+
 }  // namespace vantrel::platform
 
 #endif  // VANTREL_PLATFORM_XML_SCAN_H_

@@ -70,38 +70,57 @@ struct EntityRow {
   // customers, which make none of their own).
   bool reports_for_previous;
   bool lines;  // it sends "|" lines, not statements
+  // The record elements of the response its passes walk, in pass order; the
+  // projects have none of their own: they walk the customers' records.
+  std::span<const std::string_view> records;
 };
+
+// The record elements of the rows below.
+namespace records {
+inline constexpr std::string_view kEmployees[] = {"EmployeeRet"};
+inline constexpr std::string_view kCustomers[] = {"CustomerRet"};
+inline constexpr std::string_view kClasses[] = {"ClassRet"};
+inline constexpr std::string_view kAccounts[] = {"AccountRet"};
+inline constexpr std::span<const std::string_view> kNone;
+// Service, non-inventory, other charge and payroll wage items.
+inline constexpr std::string_view kItems[] = {"ItemServiceRet", "ItemNonInventoryRet",
+                                              "ItemOtherChargeRet", "PayrollItemWageRet"};
+inline constexpr std::string_view kVendors[] = {"VendorRet"};
+inline constexpr std::string_view kTime[] = {"TimeTrackingRet"};
+// The checks', then the bills'.
+inline constexpr std::string_view kExpenses[] = {"CheckRet", "BillRet"};
+}  // namespace records
 
 // The rows, in pass order (the order of their kinds).
 
 inline constexpr EntityRow kEntities[] = {
     {EntityKind::kEmployees, "employees", "E", "", true, &SelectionFlags::blnDoEmployees,
      &LastSyncDates::EmployeeLastSyncDate, "EmployeeLastSyncDate", true, 1, "EmployeeInfo",
-     "EmployeeID", "", 0, true, true, false, false},
+     "EmployeeID", "", 0, true, true, false, false, records::kEmployees},
     {EntityKind::kCustomers, "customers", "P", "", true, &SelectionFlags::blnDoCustomers,
      &LastSyncDates::CustomerLastSyncDate, "CustomerLastSyncDate", true, 0, "Customers",
-     "CustomerID", "", 1, true, true, false, false},
+     "CustomerID", "", 1, true, true, false, false, records::kCustomers},
     {EntityKind::kProjects, "projects", "P", "", false, &SelectionFlags::blnDoCustomers,
      &LastSyncDates::CustomerLastSyncDate, "CustomerLastSyncDate", false, 0, "CustProjInfo",
-     "ProjID", "", 2, true, true, true, false},
+     "ProjID", "", 2, true, true, true, false, records::kNone},
     {EntityKind::kClasses, "classes", "C", "", true, &SelectionFlags::blnDoClasses,
      &LastSyncDates::ClassLastSyncDate, "ClassLastSyncDate", true, 4, "ClassInfo", "ClassRowID",
-     "Classes", 3, true, true, false, false},
+     "Classes", 3, true, true, false, false, records::kClasses},
     {EntityKind::kAccounts, "accounts", "G", "", true, &SelectionFlags::blnDoGLAccounts,
      &LastSyncDates::GLAccountsLastSyncDate, "GLAccountsLastSyncDate", true, 2, "GLChartOfAccounts",
-     "AccRowID", "Chart of Accounts", 4, true, true, false, false},
+     "AccRowID", "Chart of Accounts", 4, true, true, false, false, records::kAccounts},
     {EntityKind::kItems, "items", "T", "", true, &SelectionFlags::blnDoTasks,
      &LastSyncDates::TasksLastSyncDate, "TasksLastSyncDate", true, 3, "TaskInfo", "TaskID", "", 5,
-     true, true, false, false},
+     true, true, false, false, records::kItems},
     {EntityKind::kVendors, "vendors", "V", "", true, &SelectionFlags::blnDoVendors,
      &LastSyncDates::VendorsLastSyncDate, "VendorsLastSyncDate", true, 5, "Vendors", "VendorID",
-     "Vendors", 8, true, true, false, false},
+     "Vendors", 8, true, true, false, false, records::kVendors},
     {EntityKind::kTime, "time", "H", "", true, &SelectionFlags::blnDoTime,
      &LastSyncDates::TimeLastSyncDate, "TimeLastSyncDate", true, 6, "TimeTransactions", "", "Time",
-     6, false, false, false, true},
+     6, false, false, false, true, records::kTime},
     {EntityKind::kExpenses, "expense", "X", "B", true, &SelectionFlags::blnDoExpense,
      &LastSyncDates::ExpenseLastSyncDate, "ExpenseLastSyncDate", true, 7, "ExpenseLines", "",
-     "Expenses", 7, false, false, false, true},
+     "Expenses", 7, false, false, false, true, records::kExpenses},
 };
 static_assert(std::size(kEntities) == kEntityCount);
 

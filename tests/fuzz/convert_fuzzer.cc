@@ -30,6 +30,7 @@
 #include "platform/text_stream.h"
 #include "platform/xml_document.h"
 #include "platform/xml_response.h"
+#include "platform/xml_scan.h"
 #include "site/sql_script.h"
 #include "site/txn_lines.h"
 #include "support/sink_run.h"
@@ -44,6 +45,47 @@ void Require(bool condition) {
 void CollectNames(const vantrel::platform::XmlNode& node, std::set<std::string>& names) {
   names.emplace(node.Name());
   for (const vantrel::platform::XmlNode& child : node.ChildElements()) CollectNames(child, names);
+}
+
+// Walks the records of `name` passing over every other record whose quick
+// look is sure: the quick look at each record's Sublevel and first child
+// agrees with the parsed record, and the records not passed over come as
+// they are.
+void CheckQuickLooks(const vantrel::platform::XmlResponse& reading, const std::string& name,
+                     const std::vector<vantrel::platform::XmlNode>& expected) {
+  using vantrel::platform::ChildPeek;
+  std::string probe = "Sublevel";
+  if (!expected.empty()) {
+    const vantrel::platform::XmlNode first = expected.front().FirstChildElement();
+    if (first) probe = first.Name();
+  }
+  std::vector<ChildPeek> looks[2];
+  std::vector<bool> passed;
+  vantrel::platform::XmlRecords records = reading.Records(name);
+  records.PassOver([&](std::string_view text) {
+    looks[0].push_back(vantrel::platform::PeekChild(text, "Sublevel"));
+    looks[1].push_back(vantrel::platform::PeekChild(text, probe));
+    passed.push_back(looks[1].back().result != ChildPeek::kUnsure && passed.size() % 2 == 0);
+    return passed.back();
+  });
+  std::string scratch;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const vantrel::platform::XmlNode record = records.Next();
+    if (i >= passed.size()) {  // a whole document: no record is looked at
+      Require(record && !records.passed_over() && looks[0].empty());
+      continue;
+    }
+    Require(records.passed_over() == passed[i] && bool(record) != passed[i]);
+    const std::string_view names[2] = {"Sublevel", probe};
+    for (int k = 0; k < 2; ++k) {
+      const ChildPeek& look = looks[k][i];
+      const vantrel::platform::XmlNode child = expected[i].SelectSingleNode(names[k]);
+      if (look.result == ChildPeek::kMissing) Require(!child);
+      if (look.result == ChildPeek::kFound) Require(child && child.TextView(scratch) == look.text);
+    }
+    if (record) Require(record.Text() == expected[i].Text());
+  }
+  Require(!records.Next() && !records.passed_over());
 }
 
 void CheckReading(const std::string& response) {
@@ -67,6 +109,7 @@ void CheckReading(const std::string& response) {
       Require(record && record.Name() == element.Name() && record.Text() == element.Text());
     }
     Require(!records.Next());
+    CheckQuickLooks(reading, name, expected);
   }
 }
 
