@@ -209,18 +209,11 @@ constexpr auto SetKey = platform::win::SetClassesRootValue;
 using namespace vantrel::qbcom;  // NOLINT: the entry points are global
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    g_module = instance;
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
+  return vantrel::platform::win::AttachModule(instance, reason, &g_module);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (clsid != kClsid) return CLASS_E_CLASSNOTAVAILABLE;
-  return g_factory.QueryInterface(riid, object);
+  return vantrel::platform::win::ClassObject(clsid, kClsid, g_factory, riid, object);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_refs == 0 ? S_OK : S_FALSE; }
@@ -232,8 +225,7 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(g_module, path, MAX_PATH);
+  const std::wstring path = vantrel::platform::win::ModuleFileName(g_module);
   const std::wstring clsid = L"CLSID\\" + ClsidText();
   const bool ok = SetKey(clsid, nullptr, L"QuickBooks stand-in request processor") &&
                   SetKey(clsid + L"\\InprocServer32", nullptr, path) &&

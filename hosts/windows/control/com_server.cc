@@ -28,11 +28,7 @@ constexpr wchar_t kMiscStatus[] = L"131473";
 
 ControlFactory g_factory;
 
-std::wstring ModulePath() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(g_module, path, MAX_PATH);
-  return path;
-}
+std::wstring ModulePath() { return platform::win::ModuleFileName(g_module); }
 
 using platform::win::GuidText;
 constexpr auto SetKey = platform::win::SetClassesRootValue;
@@ -77,18 +73,12 @@ using vantrel::win::g_module;
 using vantrel::win::g_server_refs;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    g_module = instance;
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
+  return vantrel::platform::win::AttachModule(instance, reason, &g_module);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (clsid != CLSID_VantrelCtl) return CLASS_E_CLASSNOTAVAILABLE;
-  return vantrel::win::g_factory.QueryInterface(riid, object);
+  return vantrel::platform::win::ClassObject(clsid, CLSID_VantrelCtl, vantrel::win::g_factory, riid,
+                                             object);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {

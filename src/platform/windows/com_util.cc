@@ -10,6 +10,28 @@ std::wstring GuidText(REFGUID guid) {
   return text;
 }
 
+BOOL AttachModule(HINSTANCE instance, DWORD reason, HINSTANCE* module) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    *module = instance;
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
+
+::HRESULT ClassObject(REFCLSID asked, REFCLSID served, IClassFactory& factory, REFIID riid,
+                      void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (asked != served) return CLASS_E_CLASSNOTAVAILABLE;
+  return factory.QueryInterface(riid, object);
+}
+
+std::wstring ModuleFileName(HINSTANCE module) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(module, path, MAX_PATH);
+  return path;
+}
+
 bool SetClassesRootValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
   HKEY handle = nullptr;
   if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,

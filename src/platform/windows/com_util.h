@@ -64,6 +64,17 @@ std::wstring GuidText(REFGUID guid);
 // HKEY_CLASSES_ROOT\`key`, making the key when it is missing; false when the
 // registry refuses.
 bool SetClassesRootValue(const std::wstring& key, const wchar_t* name, const std::wstring& value);
+
+// The entry points' work for an in-process server of one class.
+// DllMain: at process attach keeps `instance` in `*module` and turns off
+// the thread notices. Returns TRUE.
+BOOL AttachModule(HINSTANCE instance, DWORD reason, HINSTANCE* module);
+// DllGetClassObject: `factory`'s interface `riid` when `asked` is the class
+// `served`; the factory lives as long as the library.
+::HRESULT ClassObject(REFCLSID asked, REFCLSID served, IClassFactory& factory, REFIID riid,
+                      void** object);
+// The path of the library `module` was loaded from.
+std::wstring ModuleFileName(HINSTANCE module);
 std::string Narrow(std::wstring_view wide);
 // "" for a null BSTR.
 std::string FromBstr(BSTR bstr);
