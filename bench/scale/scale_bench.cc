@@ -17,6 +17,8 @@
 //                           all nine passes into a sink that accepts every post;
 //                           the run's peak memory against the response, and
 //                           what it holds besides the response
+//   pass_NAME_s             each pass's part of conversion_s (the first pass's
+//                           includes the response's check and index)
 //   capture_run_s, capture_run_x
 //                           a whole run (the stand-in included) against a server
 //                           that answers SUCCESS without applying anything
@@ -69,13 +71,18 @@ std::string ReadFile(const std::string& path) {
 
 const SelectionFlags kEverything{true, true, true, true, true, true, true, true, true, true, true};
 
-// The nine passes over `response` into an accepting sink; returns seconds,
-// and the requests they made in `requests` when given.
+// The passes of `kinds` over `response` into an accepting sink; returns
+// seconds, the requests they made in `requests` and each pass's seconds in
+// `passes` when given (the first pass's include the response's reading).
 double Convert(const std::string& response, std::initializer_list<EntityKind> kinds,
-               long* requests = nullptr) {
+               long* requests = nullptr, PerEntity<double>* passes = nullptr) {
   BenchRun run(response);
   double seconds = 0;
-  for (const EntityKind kind : kinds) seconds += run.TimedPass(kind);
+  for (const EntityKind kind : kinds) {
+    const double pass = run.TimedPass(kind);
+    if (passes != nullptr) (*passes)[kind] = pass;
+    seconds += pass;
+  }
   if (requests != nullptr) *requests = run.log().posts_taken + run.log().status_updates;
   return seconds;
 }
@@ -208,14 +215,18 @@ int Main(int argc, char** argv) {
   ResetPeakResident();
   const double before = ResidentMegabytes();
   long requests = 0;
+  PerEntity<double> passes;
   const double conversion =
       Convert(response,
               {EntityKind::kEmployees, EntityKind::kCustomers, EntityKind::kProjects,
                EntityKind::kClasses, EntityKind::kAccounts, EntityKind::kItems,
                EntityKind::kVendors, EntityKind::kTime, EntityKind::kExpenses},
-              &requests);
+              &requests, &passes);
   const double peak = PeakResidentMegabytes();
   Print("conversion_s", conversion);
+  for (const EntityRow& entity : Entities()) {
+    Print(("pass_" + std::string(entity.name) + "_s").c_str(), passes[entity.kind]);
+  }
   Print("conversion_x", conversion / parse);
   // The run's memory at its peak against the response: its own copy of the
   // response (the benchmark's copy was there before) and what the
