@@ -48,9 +48,16 @@ inline Result RunCliRedirected(const std::vector<std::string>& args, const std::
 }
 
 // Runs the wizard from the source folder with `args`; stdout and stderr
-// together, or with `stderr_too` false standard output alone.
-inline Result RunCli(const std::vector<std::string>& args, bool stderr_too = true) {
-  return RunCliRedirected(args, stderr_too ? "2>&1" : "2>/dev/null");
+// together.
+inline Result RunCli(const std::vector<std::string>& args) {
+  return RunCliRedirected(args, "2>&1");
+}
+
+// Each of `pieces` is somewhere in `text`.
+inline void ExpectPieces(const std::string& text, const std::vector<std::string>& pieces) {
+  for (const std::string& piece : pieces) {
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
+  }
 }
 
 inline std::string ReadFile(const std::filesystem::path& path) {

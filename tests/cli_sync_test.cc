@@ -3,11 +3,11 @@
 // database, retries, the request lines, the hints and the temporary site.
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -55,35 +55,38 @@ std::string Figure(const std::string& report, const std::string& entity,
   return match[1];
 }
 
+// Writes the sample company to `path` with each edit made: a text that
+// occurs once in it, and what takes its place.
+void WriteCompany(const std::string& path,
+                  const std::vector<std::pair<std::string, std::string>>& edits) {
+  std::string company = ReadFile(std::filesystem::path(VANTREL_SOURCE_DIR) / "samples/Acme.QBW");
+  for (const auto& [was, now] : edits) {
+    const std::size_t at = company.find(was);
+    ASSERT_NE(at, std::string::npos) << was;
+    company.replace(at, was.size(), now);
+  }
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << company;
+}
+
 // The dry run writes each request as it would go: the files hold the bytes
 // a server gets from the same run, in the same order.
 TEST(CliSyncTest, DryRunFilesAreTheBytesAServerReceives) {
   const std::vector<std::string> run = {"--select", "employees,classes,time", "--now",
                                         "12/07/2026 10:00:00", "--safe-lines"};
   Site site;
-  std::vector<std::string> to_site = Args(run);
-  to_site.insert(to_site.end(), {"--param", site.Url()});
-  const Result sent = RunCli(to_site);
+  const Result sent = RunCli(Args({"--param", site.Url()}, Args(run)));
   // The site cannot file two of the time lines: a warning.
   ASSERT_EQ(sent.status, 3) << sent.out;
   // A site of its own (not the embedded one) tells the rows and the lines.
-  const char* const told[] = {
-      "employees         10        10         9         0         1         0         0         0"
-      "       0\n",
-      // Every line names a customer the site lacks: 28, though a reply's
-      // digit stops at 9.
-      "time              28  28 lines        28         0         0         0         0        28"
-      "       0\n",
-      "hint:   line 3 of an upload H (key '13-1158285600') names the employee/vendor "
-      "'80000060-1137429240', which the site does not have",
-      "hint:   ... and 38 more (all of them are in --report)\n"};
-  for (const char* piece : told) {
-    EXPECT_NE(sent.out.find(piece), std::string::npos) << piece << "\n" << sent.out;
-  }
+  ExpectPieces(
+      sent.out,
+      {// Every line names a customer the site lacks: 28, though a reply's
+       // digit stops at 9.
+       "time              28  28 lines        28         0         0         0         0        28"
+       "       0\n",
+       "hint:   ... and 38 more (all of them are in --report)\n"});
   TempDir dir;
-  std::vector<std::string> dry_run = Args(run);
-  dry_run.insert(dry_run.end(), {"--dry-run", "--script-dir", dir / "out"});
-  const Result dry = RunCli(dry_run);
+  const Result dry = RunCli(Args({"--dry-run", "--script-dir", dir / "out"}, Args(run)));
   ASSERT_EQ(dry.status, 0) << dry.out;
   EXPECT_NE(dry.out.find("dry run: nothing was sent; it would have sent:\n"
                          "  E  1 upload (22880 bytes), 1 status update\n"),
@@ -121,248 +124,179 @@ TEST(CliSyncTest, DryRunFilesAreTheBytesAServerReceives) {
   EXPECT_EQ(names.back(), "0006-H-status.txt");
 }
 
-// A second run over the same site database sends what changed since the
-// first one's status updates (classes are sent whole every time), and the
-// summary's figures are the database's.
-TEST(CliSyncTest, ASecondRunSendsOnlyWhatChanged) {
-  TempDir dir;
-  std::string company = ReadFile(std::filesystem::path(VANTREL_SOURCE_DIR) / "samples/Acme.QBW");
-  const std::string was = "<Name>Alan Carter</Name>";
-  const std::size_t at = company.find(was);
-  ASSERT_NE(at, std::string::npos);
-  const std::size_t modified = company.rfind("<TimeModified>", at);
-  company.replace(modified, 50, "<TimeModified>2026-12-08T09:00:00-08:00</TimeModified>");
-  std::ofstream(dir / "Acme.QBW", std::ios::binary) << company;
-
-  const std::vector<std::string> base = {"sync",
-                                         "--page",
-                                         "samples/page.html",
-                                         "--param",
-                                         "QBFilePath=" + (dir / "Acme.QBW"),
-                                         "--quickbooks",
-                                         dir / "Acme.QBW",
-                                         "--select-all",
-                                         "--select",
-                                         "time,expense",
-                                         "--embedded-site",
-                                         "--site-db",
-                                         dir / "site.sqlite",
-                                         "--safe-lines"};
-  const Result first =
-      RunCli(Args({"--now", "12/07/2026 10:00:00", "--report", dir / "1.json"}, base));
-  // Items and projects the site added, time lines it could not file.
-  ASSERT_EQ(first.status, 3) << first.out;
-  const std::string report1 = ReadFile(dir / "1.json");
-  {
-    // Every new row the summary names is in the database, table by table.
-    vantrel::site::SiteDatabase db(dir / "site.sqlite");
-    const std::map<std::string, std::string> tables = {{"employees", "EmployeeInfo"},
-                                                       {"customers", "Customers"},
-                                                       {"projects", "CustProjInfo"},
-                                                       {"classes", "ClassInfo"},
-                                                       {"accounts", "GLChartOfAccounts"},
-                                                       {"items", "TaskInfo"},
-                                                       {"vendors", "Vendors"},
-                                                       {"time", "TimeTransactions"},
-                                                       {"expense", "ExpenseLines"}};
-    for (const auto& [entity, table] : tables) {
-      SCOPED_TRACE(entity);
-      EXPECT_EQ(Figure(report1, entity, "newRows"),
-                db.Query("SELECT COUNT(*) FROM \"" + table + "\"").at(0).at(0));
-      EXPECT_EQ(Figure(report1, entity, "updatedRows"), "0");
-    }
-    EXPECT_EQ(Figure(report1, "employees", "read"), "10");
-    EXPECT_EQ(Figure(report1, "employees", "sent"), "10");
-    EXPECT_EQ(Figure(report1, "employees", "inactiveSentAsUpdates"), "1");
-    EXPECT_EQ(Figure(report1, "items", "leftOutByRule"), "2");
+// The main job on the sample (two of its numbers made large and small) into
+// the embedded site, twice over one site database: the first run at 10:00
+// sends everything, the second an hour later what changed since (an employee
+// edited after the first run, and the classes, sent whole every time). Both
+// runs are made once for the suite.
+class SampleRunsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = std::make_unique<TempDir>();
+    const std::string company = *dir_ / "Acme.QBW";
+    // Numbers the general number form writes with an exponent: a price of
+    // 0.00001 (1E-05) and a sub-level of 1E+20.
+    WriteCompany(company, {{"<TimeModified>2008-02-14T10:00:00-08:00</TimeModified>",
+                            "<TimeModified>2026-12-08T09:00:00-08:00</TimeModified>"},
+                           {"<Price>55.00</Price>", "<Price>0.00001</Price>"},
+                           {"<FullName>Framing</FullName>\n    <IsActive>true</IsActive>\n"
+                            "    <Sublevel>0</Sublevel>",
+                            "<FullName>Framing</FullName>\n    <IsActive>true</IsActive>\n"
+                            "    <Sublevel>99999999999999999999</Sublevel>"}});
+    const std::string db = *dir_ / "site.sqlite", path = "QBFilePath=" + company;
+    const std::vector<std::string> base =
+        Args({"--param", path, "--quickbooks", company, "--select-all", "--select", "time,expense",
+              "--sales-tax-codes", "--embedded-site", "--site-db", db, "--safe-lines"},
+             {"sync", "--page", "samples/page.html"});
+    first_ = RunCli(Args({"--now", "12/07/2026 10:00:00", "--report", *dir_ / "1.json",
+                          "--messages", *dir_ / "m.jsonl"},
+                         base));
+    second_ =
+        RunCli(Args({"--now", "12/07/2026 11:00:00", "--report", *dir_ / "2.json", "-v"}, base));
+    report1_ = ReadFile(*dir_ / "1.json");
+    report2_ = ReadFile(*dir_ / "2.json");
   }
-  EXPECT_NE(first.out.find("  CustomerLastSyncDate     01/01/2000 00:00:00  (page)\n"),
-            std::string::npos)
-      << first.out;
+  static void TearDownTestSuite() { dir_.reset(); }
 
-  const Result second =
-      RunCli(Args({"--now", "12/07/2026 11:00:00", "--report", dir / "2.json", "-v"}, base));
-  ASSERT_EQ(second.status, 0) << second.out;
-  const std::string report2 = ReadFile(dir / "2.json");
-  // The site dates the last sync by the first run's first request (10:00),
-  // less its margin of 10 minutes.
-  EXPECT_NE(report2.find("\"EmployeeLastSyncDate\": {\"date\": \"12/07/2026 09:50:00\", "
-                         "\"from\": \"site\"}"),
-            std::string::npos)
-      << report2;
-  EXPECT_NE(second.out.find("  TimeLastSyncDate         12/07/2026 09:50:00  (site)\n"),
-            std::string::npos);
-  // A pass's figures are its last: the changed employee comes first, and the
-  // records after it are counted; a pass that sends nothing tells them too.
-  for (const char* piece : {"  Getting Consultants from QB (1)  [read 10, unchanged 9, sent 1, ",
-                            "\n  Getting Expenses from QB  [bills: read 8, unchanged 8, sent 0 "
-                            "lines, "}) {
-    EXPECT_NE(second.out.find(piece), std::string::npos) << piece << "\n" << second.out;
-  }
-  // Only the changed employee and the classes went out.
-  EXPECT_EQ(Figure(report2, "employees", "sent"), "1");
-  EXPECT_EQ(Figure(report2, "employees", "skippedUnchanged"), "9");
-  EXPECT_EQ(Figure(report2, "employees", "updatedRows"), "1");
-  EXPECT_EQ(Figure(report2, "employees", "newRows"), "0");
-  EXPECT_EQ(Figure(report2, "classes", "sent"), "10");
-  for (const char* entity :
-       {"customers", "projects", "accounts", "items", "vendors", "time", "expense"}) {
+  static inline std::unique_ptr<TempDir> dir_;
+  static inline Result first_, second_;
+  static inline std::string report1_, report2_;
+};
+
+// Notes with a "|" go out with blanks in safe lines and are named; the time
+// lines of an inactive employee, which the site never got, are warnings it
+// names line by line; the run ends with 3.
+TEST_F(SampleRunsTest, TheFirstRunEndsWithTheWarningsItNames) {
+  EXPECT_EQ(first_.status, 3) << first_.out;
+  ExpectPieces(
+      first_.out,
+      {"time              28  28 lines        28         0         0         0         0         2"
+       "       0\n",
+       // Records and lines apart; the items the payroll rule leaves out.
+       "expense           16  26 lines        26         0         0         0         0         0"
+       "       0\n",
+       "items             37        35        31         0         4         0         2         4"
+       "       0\n",
+       // The progress in the table's words and counts, checks told from bills.
+       "  Getting Clients from QB (11)  [read 11, sent 11, ",
+       "  Getting Payroll Items from QB (6)  [read 8, left out 2, sent 6, ",
+       "  Getting Time Info from QB (28)  [read 28, sent 28 lines, ",
+       "  Getting Expenses from QB (15)  [checks: read 8, sent 15 lines, ",
+       "  Getting Expenses from QB (11)  [bills: read 8, sent 11 lines, ",
+       "hint: the time line of TxnID '17-1189040700' has a \"|\" or a line break in Notes: sent "
+       "with blanks in their place (--safe-lines)\n",
+       "hint: the site took the time but could not file 2 of its lines: they name records the "
+       "site does not have:\n",
+       "hint:   line 3 of an upload H (key '13-1158285600') names the employee/vendor "
+       "'80000060-1137429240', which the site does not have",
+       "run ended: completed, with warnings from the site (see the hints)\n"});
+  EXPECT_EQ(Figure(report1_, "time", "warnings"), "2");
+  EXPECT_EQ(Figure(report1_, "items", "warnings"), "4");
+  ExpectPieces(report1_,
+               {"{\"letter\": \"H\", \"txnID\": \"17-1189040700\", \"field\": \"Notes\", "
+                "\"replacedByBlanks\": true}",
+                "{\"letter\": \"H\", \"line\": 15, \"key\": \"1F-1212630300\", \"missing\": "
+                "\"employee/vendor\", \"listID\": \"80000060-1137429240\"}",
+                "\"control\": {\n    \"wgUtilitySet\": 0,\n    \"ResetTessaly\": false,\n",
+                "    \"SiteKey\": \"K3********\",\n", "    \"lngFailedTimeCnt\": 0,\n",
+                "    \"mDisplayTSError\": true,\n", "    \"SafeLines\": true\n  }\n}\n"});
+}
+
+// The host's lines around the core's (its own figures on the last count of
+// a pass, the site's tables), the messages file and the report of the run;
+// the summary's new rows are the database's, table by table.
+TEST_F(SampleRunsTest, TheFirstRunsSummaryIsTheSitesDatabase) {
+  ExpectPieces(first_.out, {"database " + (*dir_ / "site.sqlite"), "  Response Received (",
+                            "  Getting Classes from QB (10)  [read 10, sent 10, ",
+                            "  reading the response...\n", "  ClassInfo                9 rows\n",
+                            "  Vendors                  9 rows\n",
+                            "  CustomerLastSyncDate     01/01/2000 00:00:00  (page)\n"});
+  EXPECT_TRUE(ReadFile(*dir_ / "m.jsonl")
+                  .starts_with("{\"style\":64,\"styleName\":\"information\",\"text\":\"QB's data "
+                               "synced with Tessaly successfully..\\r\\n\\r\\nFew time "));
+  ExpectPieces(report1_,
+               {"\"siteCode\": \"ACME01\", \"siteKey\": \"K3********\", \"user\": \"jsmith\", "
+                "\"companyFile\": \"" +
+                    (*dir_ / "Acme.QBW") + "\"",
+                "\"classes\": {\"read\": 10, \"sent\": 10, \"newRows\": 9, \"updatedRows\": 0, "
+                "\"inactiveSentAsUpdates\": 1, \"skippedUnchanged\": 0, \"leftOutByRule\": 0, "
+                "\"warnings\": 0, \"failed\": 0}",
+                "\"failedRequests\": [],",
+                "\"ClassLastSyncDate\": {\"date\": \"01/01/2000 00:00:00\", \"from\": \"page\"}",
+                "\"failureCounters\": 0,"});
+  vantrel::site::SiteDatabase db(*dir_ / "site.sqlite");
+  const std::map<std::string, std::string> tables = {{"employees", "EmployeeInfo"},
+                                                     {"customers", "Customers"},
+                                                     {"projects", "CustProjInfo"},
+                                                     {"classes", "ClassInfo"},
+                                                     {"accounts", "GLChartOfAccounts"},
+                                                     {"items", "TaskInfo"},
+                                                     {"vendors", "Vendors"},
+                                                     {"time", "TimeTransactions"},
+                                                     {"expense", "ExpenseLines"}};
+  for (const auto& [entity, table] : tables) {
     SCOPED_TRACE(entity);
-    EXPECT_EQ(Figure(report2, entity, "sent"), "0");
+    EXPECT_EQ(Figure(report1_, entity, "newRows"),
+              db.Query("SELECT COUNT(*) FROM \"" + table + "\"").at(0).at(0));
+    EXPECT_EQ(Figure(report1_, entity, "updatedRows"), "0");
   }
-  EXPECT_EQ(std::count(second.out.begin(), second.out.end(), '>'),
-            std::count(second.out.begin(), second.out.end(), '<'));
-  EXPECT_NE(second.out.find("> POST http://127.0.0.1:"), std::string::npos);
-  EXPECT_NE(second.out.find("options=E&"), std::string::npos);
-  EXPECT_EQ(second.out.find("options=V&"), std::string::npos);
-  EXPECT_NE(second.out.find("< \"SUCCESS\" ("), std::string::npos);
-  EXPECT_EQ(second.out.find("K3Y-5ECRET"), std::string::npos) << "the key shows";
-  EXPECT_EQ(report2.find("K3Y-5ECRET"), std::string::npos);
-  EXPECT_NE(report2.find("\"siteKey\": \"K3********\""), std::string::npos);
-  EXPECT_NE(second.out.find("employees         10         1         0         1         0"
-                            "         9         0         0       0\n"),
-            std::string::npos)
-      << second.out;
-}
-
-// A record edited in QuickBooks while a run is still sending (here: while a
-// slow site holds the run's requests, after QuickBooks was read) is sent by
-// the next run, which takes its dates from the stand-alone site's page.
-TEST(CliSyncTest, AnEditDuringARunIsSentByTheNext) {
-  TempDir dir;
-  const std::string company_path = dir / "Acme.QBW";
-  std::string company = ReadFile(std::filesystem::path(VANTREL_SOURCE_DIR) / "samples/Acme.QBW");
-  std::ofstream(company_path, std::ios::binary) << company;
-  Child site(VANTREL_SITE_PATH,
-             {"--listen", "127.0.0.1:0", "--db", dir / "site.sqlite", "--site-code", "ACME01",
-              "--site-key", "K3Y-5ECRET", "--delay-ms", "2000"});
-  const std::string listening = site.ReadUntil("listening on 127.0.0.1:");
-  std::string port = listening.substr(listening.find("127.0.0.1:") + 10);
-  port = port.substr(0, port.find_first_not_of("0123456789"));
-  const std::string base = "http://127.0.0.1:" + port + "/";
-  const std::vector<std::string> common = {
-      "--param", "QBFilePath=" + company_path, "--quickbooks", company_path, "--select", "vendors"};
-
-  std::vector<std::string> first = {"sync", "--page", "samples/page.html", "--param",
-                                    "WGSecureServerURL=" + base};
-  first.insert(first.end(), common.begin(), common.end());
-  Child run(VANTREL_CLI_PATH, first);
-  run.ReadUntil("Getting Vendors from QB\n");
-  // QuickBooks has been read; the vendor is renamed now, as a user would.
-  char now[32];
-  const std::time_t t = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&t, &local);
-  std::strftime(now, sizeof now, "%Y-%m-%dT%H:%M:%S", &local);
-  const std::size_t at = company.find("<Name>Lew Plumbing</Name>");
-  ASSERT_NE(at, std::string::npos);
-  company.replace(at, 25, "<Name>Lew Plumbing and Heating</Name>");
-  const std::size_t modified = company.rfind("<TimeModified>", at);
-  company.replace(modified, 50, std::string("<TimeModified>") + now + "-08:00</TimeModified>");
-  std::ofstream(company_path, std::ios::binary | std::ios::trunc) << company;
-  std::string rest;
-  ASSERT_EQ(run.Wait(&rest), 0) << rest;
-
-  std::vector<std::string> second = {"sync", "--page", base + "page.html", "--param",
-                                     "TessalyUser=jsmith"};
-  second.insert(second.end(), common.begin(), common.end());
-  const Result r = RunCli(second);
-  ASSERT_EQ(r.status, 0) << r.out;
-  vantrel::site::SiteDatabase db(dir / "site.sqlite");
-  EXPECT_EQ(db.Query("SELECT COUNT(*) FROM Vendors WHERE VendorName = 'Lew Plumbing and Heating'"),
-            (Rows{{"1"}}))
-      << r.out;
-  // The stand-alone site tells the rows it changed in its replies.
-  EXPECT_NE(r.out.find("vendors           10         1         0         1         0         9"
-                       "         0         0       0\n"),
-            std::string::npos)
-      << r.out;
-}
-
-// Numbers the general number form writes with an exponent (a price of
-// 0.00001 as 1E-05, a sub-level of 1E+20) land on the site as numbers.
-TEST(CliSyncTest, NumbersWithExponentsLand) {
-  TempDir dir;
-  std::string company = ReadFile(std::filesystem::path(VANTREL_SOURCE_DIR) / "samples/Acme.QBW");
-  for (const auto& [was, now] :
-       {std::pair<std::string, std::string>{"<Price>55.00</Price>", "<Price>0.00001</Price>"},
-        {"<FullName>Framing</FullName>\n    <IsActive>true</IsActive>\n"
-         "    <Sublevel>0</Sublevel>",
-         "<FullName>Framing</FullName>\n    <IsActive>true</IsActive>\n"
-         "    <Sublevel>99999999999999999999</Sublevel>"}}) {
-    const std::size_t at = company.find(was);
-    ASSERT_NE(at, std::string::npos) << was;
-    company.replace(at, was.size(), now);
-  }
-  std::ofstream(dir / "Acme.QBW", std::ios::binary) << company;
-  const Result r =
-      RunCli({"sync", "--page", "samples/page.html", "--param", "QBFilePath=" + (dir / "Acme.QBW"),
-              "--quickbooks", dir / "Acme.QBW", "--select", "items", "--embedded-site", "--site-db",
-              dir / "site.sqlite"});
-  ASSERT_EQ(r.status, 3) << r.out;  // the site added the items: a warning, no failure
-  EXPECT_NE(r.out.find("run ended: completed"), std::string::npos) << r.out;
-  vantrel::site::SiteDatabase db(dir / "site.sqlite");
+  EXPECT_EQ(Figure(report1_, "employees", "read"), "10");
+  EXPECT_EQ(Figure(report1_, "employees", "sent"), "10");
+  EXPECT_EQ(Figure(report1_, "employees", "inactiveSentAsUpdates"), "1");
+  EXPECT_EQ(Figure(report1_, "items", "leftOutByRule"), "2");
+  // The "|" of a note went out as a blank.
+  EXPECT_EQ(db.Query("SELECT Notes FROM TimeTransactions WHERE TxnID = '17-1189040700'"),
+            (Rows{{"Joists   blocking, weather delay"}}));
+  // Numbers written with an exponent land as numbers.
   EXPECT_EQ(db.Query("SELECT typeof(BillRate), BillRate = 0.00001, SubLevel = 1e20 FROM TaskInfo "
                      "WHERE QBFullName = 'Framing'"),
             (Rows{{"real", "1", "1"}}));
 }
 
-// The main job on the sample: notes with a "|" go out with blanks in safe
-// lines and are named; the time lines of an inactive employee, which the
-// site never got, are warnings it names line by line; the run ends with 3.
+// The site dates the last sync by the first run's first request (10:00),
+// less its margin of 10 minutes; the changed employee and the classes alone
+// go out, the request lines are told, and the key shows nowhere.
+TEST_F(SampleRunsTest, ASecondRunSendsOnlyWhatChanged) {
+  ASSERT_EQ(second_.status, 0) << second_.out;
+  ExpectPieces(report2_, {"\"EmployeeLastSyncDate\": {\"date\": \"12/07/2026 09:50:00\", "
+                          "\"from\": \"site\"}",
+                          "\"siteKey\": \"K3********\""});
+  // A pass's figures are its last: the changed employee comes first, and the
+  // records after it are counted; a pass that sends nothing tells them too.
+  ExpectPieces(second_.out,
+               {"  TimeLastSyncDate         12/07/2026 09:50:00  (site)\n",
+                "  Getting Consultants from QB (1)  [read 10, unchanged 9, sent 1, ",
+                "\n  Getting Expenses from QB  [bills: read 8, unchanged 8, sent 0 lines, ",
+                "employees         10         1         0         1         0         9         0"
+                "         0       0\n",
+                "> POST http://127.0.0.1:", "options=E&", "< \"SUCCESS\" ("});
+  EXPECT_EQ(Figure(report2_, "employees", "sent"), "1");
+  EXPECT_EQ(Figure(report2_, "employees", "skippedUnchanged"), "9");
+  EXPECT_EQ(Figure(report2_, "employees", "updatedRows"), "1");
+  EXPECT_EQ(Figure(report2_, "employees", "newRows"), "0");
+  EXPECT_EQ(Figure(report2_, "classes", "sent"), "10");
+  for (const char* entity :
+       {"customers", "projects", "accounts", "items", "vendors", "time", "expense"}) {
+    SCOPED_TRACE(entity);
+    EXPECT_EQ(Figure(report2_, entity, "sent"), "0");
+  }
+  EXPECT_EQ(std::count(second_.out.begin(), second_.out.end(), '>'),
+            std::count(second_.out.begin(), second_.out.end(), '<'));
+  EXPECT_EQ(second_.out.find("options=V&"), std::string::npos);
+  EXPECT_EQ(second_.out.find("K3Y-5ECRET"), std::string::npos) << "the key shows";
+  EXPECT_EQ(report2_.find("K3Y-5ECRET"), std::string::npos);
+}
+
 // Without safe lines the site refuses the time and the run fails, naming the
 // record to fix.
-TEST(CliSyncTest, TheSampleEndsWithTheWarningsItNames) {
-  const std::vector<std::string> main_job = {"--select-all", "--select", "time,expense",
-                                             "--sales-tax-codes", "--embedded-site"};
-  TempDir dir;
-  const Result r = RunCli(Args(
-      {"--safe-lines", "--report", dir / "r.json", "--messages", dir / "m.jsonl"}, Args(main_job)));
-  ASSERT_EQ(r.status, 3) << r.out;
-  for (const char* piece :
-       {"time              28  28 lines        28         0         0         0         0         2"
-        "       0\n",
-        // Records and lines apart; the items the payroll rule leaves out.
-        "expense           16  26 lines        26         0         0         0         0         0"
-        "       0\n",
-        "items             37        35        31         0         4         0         2         4"
-        "       0\n",
-        // The progress in the table's words and counts, checks told from bills.
-        "  Getting Clients from QB (11)  [read 11, sent 11, ",
-        "  Getting Payroll Items from QB (6)  [read 8, left out 2, sent 6, ",
-        "  Getting Time Info from QB (28)  [read 28, sent 28 lines, ",
-        "  Getting Expenses from QB (15)  [checks: read 8, sent 15 lines, ",
-        "  Getting Expenses from QB (11)  [bills: read 8, sent 11 lines, ",
-        "hint: the time line of TxnID '17-1189040700' has a \"|\" or a line break in Notes: sent "
-        "with blanks in their place (--safe-lines)\n",
-        "hint: the site took the time but could not file 2 of its lines: they name records the "
-        "site does not have:\n",
-        "hint:   line 3 of an upload H (key '13-1158285600') names the employee/vendor "
-        "'80000060-1137429240', which the site does not have",
-        "run ended: completed, with warnings from the site (see the hints)\n"}) {
-    EXPECT_NE(r.out.find(piece), std::string::npos) << piece << "\n" << r.out;
-  }
-  const std::string report = ReadFile(dir / "r.json");
-  EXPECT_EQ(Figure(report, "time", "warnings"), "2");
-  EXPECT_EQ(Figure(report, "items", "warnings"), "4");
-  for (const char* piece :
-       {"{\"letter\": \"H\", \"txnID\": \"17-1189040700\", \"field\": \"Notes\", "
-        "\"replacedByBlanks\": true}",
-        "{\"letter\": \"H\", \"line\": 15, \"key\": \"1F-1212630300\", \"missing\": "
-        "\"employee/vendor\", \"listID\": \"80000060-1137429240\"}",
-        "\"control\": {\n    \"wgUtilitySet\": 0,\n    \"ResetTessaly\": false,\n",
-        "    \"SiteKey\": \"K3********\",\n", "    \"lngFailedTimeCnt\": 0,\n",
-        "    \"mDisplayTSError\": true,\n", "    \"SafeLines\": true\n  }\n}\n"}) {
-    EXPECT_NE(report.find(piece), std::string::npos) << piece << "\n" << report;
-  }
-
-  const Result refused = RunCli(Args({"-q"}, Args(main_job)));
-  EXPECT_EQ(refused.status, 1) << refused.out;
-  EXPECT_NE(refused.out.find("hint: the time line of TxnID '17-1189040700' has a \"|\" or a line "
-                             "break in Notes, which the line format cannot carry"),
+TEST(CliSyncTest, NotesTheLineFormatCannotCarryAreRefusedWithoutSafeLines) {
+  const Result r = RunCli(Args({"--select", "time", "--embedded-site", "-q"}));
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("hint: the time line of TxnID '17-1189040700' has a \"|\" or a line "
+                       "break in Notes, which the line format cannot carry"),
             std::string::npos)
-      << refused.out;
-  EXPECT_NE(refused.out.find("Error in line "), std::string::npos) << refused.out;
+      << r.out;
+  EXPECT_NE(r.out.find("Error in line "), std::string::npos) << r.out;
 }
 
 // A dropped connection is sent again after a wait; the batch lands once.
@@ -375,19 +309,6 @@ TEST(CliSyncTest, ADroppedConnectionIsSentAgain) {
   EXPECT_NE(r.out.find("); sending it again in 1.0 s (retry 1 of 2)\n"), std::string::npos);
   EXPECT_EQ(site.server.Query("SELECT COUNT(*) FROM ClassInfo"), (Rows{{"9"}}));
   EXPECT_EQ(site.server.Query("SELECT COUNT(*) FROM Uploads"), (Rows{{"1"}}));
-
-  // With no retries the drop ends the run, and the hint says how to go on.
-  site.server.DropConnections(1);
-  const Result once =
-      RunCli(Args({"--param", site.Url(), "--select", "classes", "--retries", "0"}));
-  EXPECT_EQ(once.status, 1) << once.out;
-  EXPECT_NE(once.out.find("hint: the site at " + site.server.base_url() +
-                          " closed the connection before it replied (upload C (request 1): "),
-            std::string::npos)
-      << once.out;
-  EXPECT_NE(once.out.find("run the same command again to send the rest (records sent twice "
-                          "are updated, not doubled)"),
-            std::string::npos);
 }
 
 // The hint under a refused request quotes the server; the summary counts
@@ -400,13 +321,13 @@ TEST(CliSyncTest, RefusedRequestsAreNamedAndCounted) {
   const struct {
     const char* name;
     std::string key;
-    std::function<void(vantrel::site::SiteServer&)> setup;
+    const char* forced;  // the reply the site gives instead of its own, if any
     std::vector<std::string> args;
     std::vector<std::string> present;
   } cases[] = {
       {"wrong key",
        "other",
-       [](auto&) {},
+       nullptr,
        {},
        {"[critical] Could not connect to the Wellgate. Your account has not been setup or has "
         "expired.",
@@ -415,32 +336,32 @@ TEST(CliSyncTest, RefusedRequestsAreNamedAndCounted) {
         refused_classes}},
       {"refused upload",
        "K3Y-5ECRET",
-       [](auto& server) { server.ForceReply("Error: the table is locked"); },
+       "Error: the table is locked",
        {},
        {"[critical] The following error occured while executing ASP.\n\nError: the table is "
         "locked\n",
         "hint: the site refused upload C (request 1) with the reply above; nothing of that batch "
-        "was applied; what landed before it stays",
+        "was applied; what landed before it stays, so run the same command again to send the rest "
+        "(records sent twice are updated, not doubled) once the cause is fixed\n",
         refused_classes}},
       {"a key with an ampersand, in verbose lines and a reply quoting it",
        "S3cr&et99",
-       [](auto& server) { server.ForceReply("Error: key S3cr&et99 is locked"); },
+       "Error: key S3cr&et99 is locked",
        {"--param", "SiteKey=S3cr&et99", "-v"},
        {"sitekey=***&reset=0", "< \"Error: key *** is locked\"", refused_classes}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Site site(c.key);
-    c.setup(site.server);
+    if (c.forced) site.server.ForceReply(c.forced);
     TempDir dir;
-    std::vector<std::string> args =
-        Args({"--param", site.Url(), "--select", "classes", "--report", dir / "r.json"});
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const Result r = RunCli(args);
+    const Result r =
+        RunCli(Args(c.args, Args({"--param", site.Url(), "--select", "classes", "--report",
+                                  dir / "r.json", "--messages", dir / "m.jsonl"})));
     EXPECT_EQ(r.status, 1) << r.out;
-    for (const std::string& piece : c.present) {
-      EXPECT_NE(r.out.find(piece), std::string::npos) << piece << "\n" << r.out;
-    }
+    ExpectPieces(r.out, c.present);
+    // A messages file holds each message box with its style's number and name.
+    EXPECT_TRUE(ReadFile(dir / "m.jsonl").starts_with("{\"style\":16,\"styleName\":\"critical\","));
     const std::string report = ReadFile(dir / "r.json");
     EXPECT_EQ(Figure(report, "classes", "failed"), "10") << report;
     // The message box quotes the server's reply as it stands; everything the

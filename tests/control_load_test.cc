@@ -47,13 +47,11 @@ TEST_F(ControlLoadTest, ReadsEveryKeyIntoItsProperty) {
   for (const auto& [key, value, field] : texts) bag.Set(key, value);
   bag.Set("ResetTessaly", "True");
   bag.Set("WGSecureServerURL", "https://tessaly.example/site");
-  bag.Set("TimeLastSyncDate", "10/23/2007 3:05:58 PM");
   ctl_.ReadProperties(bag);
 
   for (const auto& [key, value, field] : texts) EXPECT_EQ(ctl_.*field, value) << key;
   EXPECT_TRUE(ctl_.ResetTessaly);
   EXPECT_EQ(ctl_.WGSecureServerURL, "https://tessaly.example/site/");
-  EXPECT_EQ(modWizard().last_sync.TimeLastSyncDate, At(2007, 10, 23, 15, 5, 58));
   EXPECT_EQ(ctl_.screen().Label2.caption(), "Workers");
   EXPECT_EQ(ctl_.screen().Label3.caption(), "Clients:Jobs");
 }
@@ -257,12 +255,6 @@ TEST_F(InterfaceSafetyTest, SetAcceptsOnlyTheExactCombination) {
     EXPECT_EQ(ctl_.SetInterfaceSafetyOptions(c.iid, c.mask, c.enabled), c.expected)
         << GuidToString(c.iid) << " " << c.mask << " " << c.enabled;
   }
-}
-
-TEST(GuidToStringTest, BracedUpperCaseOrEmpty) {
-  const Guid g = *Guid::Parse("{37d84f60-42cb-11ce-8135-00aa004bb851}");
-  EXPECT_EQ(GuidToString(&g), "{37D84F60-42CB-11CE-8135-00AA004BB851}");
-  EXPECT_EQ(GuidToString(nullptr), "");
 }
 
 }  // namespace

@@ -11,6 +11,8 @@ namespace {
 
 using testing::ConvertTest;
 using testing::CountOf;
+using testing::HasSubstr;
+using testing::Not;
 
 // A CustomerRet of the customer list: a customer, or a job with its parent.
 struct Customer {
@@ -52,18 +54,15 @@ std::string SmithConstruction(const std::string& is_active = "<IsActive>true</Is
   return smith.Xml();
 }
 
-const char kSmithUpdate[] =
-    "UPDATE Customers SET [Customer]='Smith Construction',[CompanyName]='Smith Construction Inc',"
-    "[Salutation]='',[FirstName]='Ann',[MI]='',[LastName]='Smith',%s"
-    "[QBModifiedDate]='10/23/2007 3:05:58 PM',[QBListID]='80000002-1193155600',"
-    "[QBEditSequence]='1193155600',[ContactName]='Ann Smith',[AccountNumber]='',[TaxID]='Tax',"
-    "[TaxGroup]='',[UpdatedDate]='10/23/2007 15:05:58',[UpdatedBy]='jsmith',"
-    "[SalesRepID]='80000001-1193155500' WHERE [QBListId] = '80000002-1193155600'\r\n";
-
-std::string SmithUpdate(const char* active) {
-  char text[2048];
-  std::snprintf(text, sizeof text, kSmithUpdate, active);
-  return text;
+// The update of the worked example; `active` goes in after [LastName].
+std::string SmithUpdate(const std::string& active) {
+  return "UPDATE Customers SET [Customer]='Smith Construction',[CompanyName]='Smith Construction "
+         "Inc',[Salutation]='',[FirstName]='Ann',[MI]='',[LastName]='Smith'," +
+         active +
+         "[QBModifiedDate]='10/23/2007 3:05:58 PM',[QBListID]='80000002-1193155600',"
+         "[QBEditSequence]='1193155600',[ContactName]='Ann Smith',[AccountNumber]='',"
+         "[TaxID]='Tax',[TaxGroup]='',[UpdatedDate]='10/23/2007 15:05:58',[UpdatedBy]='jsmith',"
+         "[SalesRepID]='80000001-1193155500' WHERE [QBListId] = '80000002-1193155600'\r\n";
 }
 
 const std::string kSmithUpsert =
@@ -98,33 +97,14 @@ class CustomersTest : public ConvertTest {
   ListStoreOf<ListRow>& store() { return ctl_.stores().customers; }
 };
 
+// An inactive customer, or one without IsActive, is only updated.
 TEST_F(CustomersTest, TheWorkedExampleIsWrittenByteForByte) {
   EXPECT_EQ(Convert(SmithConstruction()), kSmithUpsert);
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"P"});
-  // The projects pass reports for customers.
-  EXPECT_TRUE(StatusLetters().empty());
+  EXPECT_TRUE(StatusLetters().empty());  // the projects pass reports for customers
   EXPECT_EQ(ctl_.run().counts[EntityKind::kCustomers], 1);
-}
-
-TEST_F(CustomersTest, AnInactiveOrUnmarkedCustomerIsOnlyUpdated) {
   EXPECT_EQ(Convert(SmithConstruction("<IsActive>false</IsActive>")), SmithUpdate("[Active]=0,"));
   EXPECT_EQ(Convert(SmithConstruction("")), SmithUpdate("[Active]=0,"));
-}
-
-TEST_F(CustomersTest, JobsAreLeftOutButCountInTheRowNumbers) {
-  Customer job;
-  job.list_id = "J-1";
-  job.sublevel = "1";
-  job.parent = "80000002-1193155600";
-  Customer second;
-  second.list_id = "C-2";
-  second.name = "Second";
-  Convert(Customer().Xml() + job.Xml() + second.Xml());
-  const std::string posted = AllPosted();
-  EXPECT_EQ(CountOf(posted, "INSERT INTO Customers"), 2);
-  EXPECT_NE(posted.find("VALUES (9000002,'','Second'"), std::string::npos);
-  EXPECT_EQ(posted.find("'J-1'"), std::string::npos);
-  EXPECT_EQ(ctl_.run().counts[EntityKind::kCustomers], 2);
 }
 
 TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepKeepTheirApostrophesDoubled) {
@@ -135,18 +115,31 @@ TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepKeepTheirApostrophesDouble
   c.extra = "<SalesRepRef><ListID>8000'0001-1193155500000099</ListID></SalesRepRef>";
   const std::string posted = Convert(c.Xml());
   const std::string cut = std::string(30, 'n') + "''" + std::string(10, 'n');
-  EXPECT_NE(posted.find("[Customer]='" + cut + "',"), std::string::npos);
-  EXPECT_NE(posted.find(",'O''Hara','10/23/2007 15:05:58','O''Hara',"), std::string::npos);
-  EXPECT_NE(posted.find("[SalesRepID]='8000''0001-11931555000000' WHERE"), std::string::npos);
+  EXPECT_THAT(posted, HasSubstr("[Customer]='" + cut + "',"));
+  EXPECT_THAT(posted, HasSubstr(",'O''Hara','10/23/2007 15:05:58','O''Hara',"));
+  EXPECT_THAT(posted, HasSubstr("[SalesRepID]='8000''0001-11931555000000' WHERE"));
 }
 
-TEST_F(CustomersTest, TheStoreIsKeptForTheRecordsWalkedOrEmptied) {
+// Jobs are left out but count in the row numbers, and their rows are left
+// untouched. The store keeps the records walked, also when a refusal stops
+// the pass; a pass without records, or a response that does not parse,
+// empties it.
+TEST_F(CustomersTest, JobsAreLeftOutAndTheStoreKeepsTheRecordsWalked) {
   Customer job;
-  job.sublevel = "2";
-  Convert(Customer().Xml() + job.Xml() + Customer().Xml());
-  EXPECT_EQ(store().size(), 3u);
+  job.list_id = "J-1";
+  job.sublevel = "1";
+  job.parent = "80000002-1193155600";
+  Customer second;
+  second.list_id = "C-2";
+  second.name = "Second";
+  const std::string posted = Convert(Customer().Xml() + job.Xml() + second.Xml());
+  EXPECT_EQ(CountOf(posted, "INSERT INTO Customers"), 2);
+  EXPECT_THAT(posted, HasSubstr("VALUES (9000002,'','Second'"));
+  EXPECT_THAT(posted, Not(HasSubstr("'J-1'")));
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kCustomers], 2);
+  ASSERT_EQ(store().size(), 3u);
   EXPECT_EQ(store().at(1).ListID, "80000002-1193155600");
-  EXPECT_EQ(store().at(2).ListID, "");  // the job's row is left untouched
+  EXPECT_EQ(store().at(2).ListID, "");
 
   Convert("");
   EXPECT_EQ(store().size(), 0u);
@@ -155,10 +148,8 @@ TEST_F(CustomersTest, TheStoreIsKeptForTheRecordsWalkedOrEmptied) {
   Run(EntityKind::kCustomers);
   EXPECT_TRUE(modWizard().blnSyncError);
   EXPECT_EQ(store().size(), 0u);
-}
 
-TEST_F(CustomersTest, AStoppedPassLeavesTheStoreAsSized) {
-  browser().replies.push_back(testing::Reply::Text("Refused"));
+  ScriptReplies({"Refused"});
   std::string records;
   for (int i = 0; i < 120; ++i) records += Customer().Xml();
   Convert(records);
@@ -232,18 +223,6 @@ class ProjectsTest : public CustomersTest {
   std::string ConvertProjects(const std::string& records) {
     return Convert(records, EntityKind::kProjects);
   }
-  // The ListIDs of the jobs written, in order.
-  std::vector<std::string> Sent() {
-    std::vector<std::string> ids;
-    const std::string posted = AllPosted();
-    const std::string key = "WHERE [QBListId] = '";
-    for (std::size_t at = posted.find(key); at != std::string::npos;
-         at = posted.find(key, at + 1)) {
-      const std::size_t start = at + key.size();
-      ids.push_back(posted.substr(start, posted.find('\'', start) - start));
-    }
-    return ids;
-  }
 };
 
 TEST_F(ProjectsTest, AJobIsWrittenByteForByteAfterItsCustomer) {
@@ -260,6 +239,12 @@ TEST_F(ProjectsTest, AJobIsWrittenByteForByteAfterItsCustomer) {
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"P"});
   EXPECT_EQ(ctl_.run().counts[EntityKind::kProjects], 1);
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Projects from QB (1)");
+  // The store keeps the records walked, with their start dates.
+  ASSERT_EQ(ctl_.stores().projects.size(), 2u);
+  EXPECT_EQ(ctl_.stores().projects.at(2).JobStartDate, *platform::DateTime::FromParts(2008, 3, 15));
+  ConvertProjects("");
+  EXPECT_EQ(ctl_.stores().projects.size(), 0u);
+  EXPECT_TRUE(StatusLetters().empty());
 }
 
 TEST_F(ProjectsTest, AnUnchangedJobGoesOutOnlyUnderAJobSentEarlierInThePass) {
@@ -268,13 +253,16 @@ TEST_F(ProjectsTest, AnUnchangedJobGoesOutOnlyUnderAJobSentEarlierInThePass) {
   const std::string unchanged = "2007-01-01T00:00:00-08:00";
   Customer parent_without_id = Job("S-5", "", unchanged, "2");
   parent_without_id.extra = "<ParentRef><FullName>J-1 Kitchen</FullName></ParentRef>";
-  ConvertProjects(
+  const std::string posted = ConvertProjects(
       Customer().Xml() + Job("J-1", "80000002-1193155600", changed).Xml() +
       Job("S-1", "J-1", unchanged, "2").Xml() + Job("J-2", "80000002-1193155600", unchanged).Xml() +
       Job("S-2", "J-2", unchanged, "2").Xml() + Job("S-4", "J-4", unchanged, "2").Xml() +
       Job("J-4", "80000002-1193155600", changed).Xml() + parent_without_id.Xml());
   // The first word of a ParentRef without ListID is its FullName's: J-1 here.
-  EXPECT_EQ(Sent(), (std::vector<std::string>{"J-1", "S-1", "J-4", "S-5"}));
+  EXPECT_EQ(CountOf(posted, "WHERE [QBListId]"), 4);
+  for (const char* id : {"J-1", "S-1", "J-4", "S-5"}) {
+    EXPECT_THAT(posted, HasSubstr(std::string("WHERE [QBListId] = '") + id + "'"));
+  }
 }
 
 TEST_F(ProjectsTest, TheBeginDateHasItsDefaultAndItsOwnUpdateRule) {
@@ -295,7 +283,7 @@ TEST_F(ProjectsTest, TheBeginDateHasItsDefaultAndItsOwnUpdateRule) {
     Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
     job.extra = c.element;
     const std::string posted = ConvertProjects(job.Xml());
-    EXPECT_NE(posted.find(std::string(",'','',") + c.value + ",'12:00:00 AM',"), std::string::npos);
+    EXPECT_THAT(posted, HasSubstr(std::string(",'','',") + c.value + ",'12:00:00 AM',"));
     EXPECT_EQ(posted.find(std::string("[BeginDate]=") + c.value) != std::string::npos, c.updated);
   }
 }
@@ -308,7 +296,7 @@ TEST_F(ProjectsTest, ABlankDescriptionAndAnInactiveJob) {
   EXPECT_TRUE(
       posted.starts_with("UPDATE CustProjInfo SET [ProjectName]='J-1',"
                          "[ProjectManager]='',[EndDate]='12:00:00 AM',[Status]=0,"));
-  EXPECT_NE(posted.find(",[Description]='',[ActualEndDate]='12:00:00AM' WHERE"), std::string::npos);
+  EXPECT_THAT(posted, HasSubstr(",[Description]='',[ActualEndDate]='12:00:00AM' WHERE"));
 }
 
 // The one status update for "P": customers or projects went out without
@@ -333,23 +321,12 @@ TEST_F(ProjectsTest, TheStatusUpdateSpeaksForCustomersAndProjects) {
     ctl_.run().counts[EntityKind::kCustomers] = c.customers;
     ctl_.lngFailedCustCnt = c.customer_failures;
     browser().replies.clear();
-    if (c.job_refused) browser().replies.push_back(testing::Reply::Text("Refused"));
+    if (c.job_refused) ScriptReplies({"Refused"});
     ConvertProjects(
         Job("J-1", "C", c.job_changed ? "2007-10-23T15:05:58-08:00" : "2007-01-01T00:00:00").Xml());
     EXPECT_EQ(StatusLetters().size(), c.reported ? 1u : 0u);
     EXPECT_EQ(ctl_.lngFailedProjCnt, c.job_refused ? 1 : 0);
   }
-}
-
-TEST_F(ProjectsTest, TheStoreKeepsTheWalkedRecordsWithTheirStartDates) {
-  Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
-  job.extra = "<JobStartDate>2008-03-15</JobStartDate>";
-  ConvertProjects(Customer().Xml() + job.Xml());
-  ASSERT_EQ(ctl_.stores().projects.size(), 2u);
-  EXPECT_EQ(ctl_.stores().projects.at(2).JobStartDate, *platform::DateTime::FromParts(2008, 3, 15));
-  ConvertProjects("");
-  EXPECT_EQ(ctl_.stores().projects.size(), 0u);
-  EXPECT_TRUE(StatusLetters().empty());
 }
 
 }  // namespace

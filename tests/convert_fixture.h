@@ -5,10 +5,12 @@
 #ifndef VANTREL_TESTS_CONVERT_FIXTURE_H_
 #define VANTREL_TESTS_CONVERT_FIXTURE_H_
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "control/vantrel_ctl.h"
@@ -18,6 +20,9 @@
 #include "wizard/mod_wizard.h"
 
 namespace vantrel::testing {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 // A host that also records every redraw: the control's name and its caption
 // at that moment.
@@ -38,17 +43,21 @@ inline std::string QueryValue(const std::string& url, const std::string& key) {
   return url.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+// A response of query responses, each holding its records.
+inline std::string Answer(const std::vector<std::pair<std::string, std::string>>& parts) {
+  std::string text = "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n";
+  int id = 1;
+  for (const auto& [query, records] : parts) {
+    text += "<" + query + " requestID=\"" + std::to_string(id++) +
+            "\" statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n" + records +
+            "\n</" + query + ">\n";
+  }
+  return text + "</QBXMLMsgsRs>\n</QBXML>\n";
+}
+
 // A response holding `records` inside one query response.
 inline std::string Response(std::string_view records, std::string_view query = "ClassQueryRs") {
-  std::string text = "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n<";
-  text += query;
-  text +=
-      " requestID=\"1\" statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n";
-  text += records;
-  text += "\n</";
-  text += query;
-  text += ">\n</QBXMLMsgsRs>\n</QBXML>\n";
-  return text;
+  return Answer({{std::string(query), std::string(records)}});
 }
 
 // A control on fakes, with the wizard's module state reset.
@@ -89,6 +98,24 @@ class ConvertTest : public ControlTest {
     return AllPosted();
   }
   BrowserScript& browser() { return *env_.browser_script; }
+  // A fresh run: no navigations, replies or state of an earlier one.
+  void StartOver() {
+    ResetModWizard();
+    browser().navigations.clear();
+    browser().replies.clear();
+    browser().on_navigate = nullptr;
+    ctl_.run().mStopRun = false;
+    ctl_.OpenFreshUploadScript();
+  }
+  // The server answers the next posts with `texts`, in order.
+  void ScriptReplies(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) browser().replies.push_back(Reply::Text(text));
+  }
+  // Debug mode, stopping at the first refused statement or going on.
+  void SetDebugMode(bool debug, bool stop_on_error) {
+    ctl_.DebugMode = debug;
+    (stop_on_error ? s_.optStop : s_.optContinue).set_value(true);
+  }
 
   // Bodies of the posts the server received, in order.
   std::vector<std::string> PostBodies() {

@@ -11,8 +11,10 @@
 namespace vantrel {
 namespace {
 
+using testing::Answer;
 using testing::ConvertTest;
 using testing::CountOf;
+using testing::HasSubstr;
 
 // A record of one item kind: the common elements, then `body`.
 std::string Item(const std::string& element, const std::string& list_id,
@@ -30,26 +32,10 @@ std::string Service(const std::string& id, const std::string& body = "") {
 }
 std::string Payroll(const std::string& id, const std::string& wage_type,
                     const std::string& is_active = "<IsActive>true</IsActive>") {
-  return "<PayrollItemWageRet><ListID>" + id +
-         "</ListID><TimeCreated>2007-10-23T15:05:58-08:00</TimeCreated>"
-         "<TimeModified>2007-10-23T15:05:58-08:00</TimeModified>"
-         "<EditSequence>7</EditSequence><Name>" +
-         id + "</Name>" + is_active + wage_type + "</PayrollItemWageRet>";
+  return Item("PayrollItemWageRet", id, wage_type, is_active);
 }
 std::string TaxCode(const std::string& name, const std::string& taxable) {
   return "<SalesTaxCodeRet><ListID>T</ListID>" + name + taxable + "</SalesTaxCodeRet>";
-}
-
-// A response of query responses, each holding its records.
-std::string Answer(const std::vector<std::pair<std::string, std::string>>& parts) {
-  std::string text = "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n";
-  int id = 1;
-  for (const auto& [query, records] : parts) {
-    text += "<" + query + " requestID=\"" + std::to_string(id++) +
-            "\" statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n" + records +
-            "\n</" + query + ">\n";
-  }
-  return text + "</QBXMLMsgsRs>\n</QBXML>\n";
 }
 
 const char kDesignUpsert[] =
@@ -71,7 +57,7 @@ const char kDesignUpsert[] =
 
 const char kHourlyUpdate[] =
     "UPDATE TaskInfo SET [Name]='W-1',[Description]='HourlyRegular',[IsActive]=0,[QBListID]='W-1',"
-    "[QBEditSequence]='7',[QBModifiedDate]='10/23/2007 3:05:58 PM',[UpdatedBy]='jsmith',"
+    "[QBEditSequence]='1193155600',[QBModifiedDate]='10/23/2007 3:05:58 PM',[UpdatedBy]='jsmith',"
     "[UpdatedDate]='10/23/2007 15:05:58',[QBFullName]='W-1' WHERE [QBListId] = 'W-1'\r\n";
 
 class ItemsTest : public ConvertTest {
@@ -105,6 +91,11 @@ TEST_F(ItemsTest, AServiceItemAndAPayrollWageAreWrittenByteForByte) {
                      {"SalesTaxCodeQueryRs",
                       TaxCode("<Name>Tax</Name>", "<IsTaxable>true</IsTaxable>")}}),
             kDesignUpsert);
+  // Service items alone report once, after the empty kinds, which leave the
+  // caption and their stores alone.
+  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"T"});
+  EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Tasks from QB (1)");
+  EXPECT_EQ(ctl_.stores().items[1].size(), 0u);
   const std::string hourly =
       Payroll("W-1", "<WageType>HourlyRegular</WageType>", "<IsActive>false</IsActive>");
   EXPECT_EQ(Convert({{"PayrollItemWageQueryRs", hourly}}), kHourlyUpdate);
@@ -121,11 +112,11 @@ TEST_F(ItemsTest, TaskIdsCountOnAcrossTheKindsLeavingOneOut) {
   for (const char* expected :
        {"(9000000,'Full S1'", "(9000001,'Full S2'", "(9000002,'Full S3'", "(9000003,'Full N1'",
         "(9000004,'Full N2'", "(9000006,'Full O1'", "(9000007,'P1'"}) {
-    EXPECT_NE(posted.find(expected), std::string::npos) << expected;
+    EXPECT_THAT(posted, HasSubstr(expected)) << expected;
   }
   EXPECT_EQ(CountOf(posted, "INSERT INTO TaskInfo"), 7);
-  EXPECT_NE(posted.find("(9000003,'Full N1','',-1,3,'',-1,0,0,"), std::string::npos);
-  EXPECT_NE(posted.find("(9000006,'Full O1','',-1,4,'',-1,0,0,"), std::string::npos);
+  EXPECT_THAT(posted, HasSubstr("(9000003,'Full N1','',-1,3,'',-1,0,0,"));
+  EXPECT_THAT(posted, HasSubstr("(9000006,'Full O1','',-1,4,'',-1,0,0,"));
   // [Billable] is updated for the non-inventory and other-charge kinds only.
   EXPECT_EQ(CountOf(posted, "[Billable]=-1"), 3);
   EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 7);
@@ -133,16 +124,6 @@ TEST_F(ItemsTest, TaskIdsCountOnAcrossTheKindsLeavingOneOut) {
   EXPECT_TRUE(StatusCameLast());
   for (const std::string& letter : PostLetters()) EXPECT_EQ(letter, "T");
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Payroll Items from QB (1)");
-}
-
-TEST_F(ItemsTest, ServiceItemsAloneReportOnceAfterTheEmptyKinds) {
-  std::string five;
-  for (int i = 0; i < 5; ++i) five += Service("S" + std::to_string(i));
-  Convert({{"ItemServiceQueryRs", five}});
-  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 5);
-  EXPECT_EQ(StatusLetters(), std::vector<std::string>{"T"});
-  EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Tasks from QB (5)");
-  EXPECT_EQ(ctl_.stores().items[1].size(), 0u);
 }
 
 // Description, [GLAccount], [BillRate] and the cut columns of a sales item.
@@ -178,7 +159,7 @@ TEST_F(ItemsTest, TheSalesValuesComeFromSalesOrPurchaseElseSalesAndPurchase) {
   const std::string long_desc(400, 'd');
   const std::string values =
       ServiceValues("<SalesOrPurchase><Desc>" + long_desc + "</Desc></SalesOrPurchase>");
-  EXPECT_NE(values.find("'" + long_desc + "'"), std::string::npos);
+  EXPECT_THAT(values, HasSubstr("'" + long_desc + "'"));
 }
 
 TEST_F(ItemsTest, TaxabilityComesFromTheFirstSalesTaxCodeOfItsName) {
@@ -208,7 +189,7 @@ TEST_F(ItemsTest, TaxabilityComesFromTheFirstSalesTaxCodeOfItsName) {
                                    : "";
     const std::string posted =
         Convert({{"ItemServiceQueryRs", Service("I-1", ref)}, {"SalesTaxCodeQueryRs", c.codes}});
-    EXPECT_NE(posted.find(std::string(",[Taxable]=") + c.taxable + ","), std::string::npos);
+    EXPECT_THAT(posted, HasSubstr(std::string(",[Taxable]=") + c.taxable + ","));
   }
   // Without sales tax codes in the response every item is not taxable.
   ctl_.stores().sales_tax_codes.reset();
@@ -228,10 +209,10 @@ TEST_F(ItemsTest, OnlySalaryAndHourlyWagesAreSent) {
                                               Payroll("E", "") +
                                               Payroll("F", "<WageType>Hour</WageType>")}});
   EXPECT_EQ(CountOf(posted, "INSERT INTO TaskInfo"), 3);
-  EXPECT_NE(posted.find("(9000001,'C','SalaryRegular',-1,5,'',0,0,0,"), std::string::npos);
-  EXPECT_NE(posted.find("(9000002,'D','hourlyOvertime',"), std::string::npos);
-  EXPECT_NE(posted.find("(9000003,'E','',-1,5,'',0,0,0,0,0,0,'E','7',"), std::string::npos);
-  EXPECT_NE(posted.find("'',1,'E','','',0,'',0,0)"), std::string::npos);
+  EXPECT_THAT(posted, HasSubstr("(9000001,'C','SalaryRegular',-1,5,'',0,0,0,"));
+  EXPECT_THAT(posted, HasSubstr("(9000002,'D','hourlyOvertime',"));
+  EXPECT_THAT(posted, HasSubstr("(9000003,'E','',-1,5,'',0,0,0,0,0,0,'E','1193155600',"));
+  EXPECT_THAT(posted, HasSubstr("'',1,'E','','',0,'',0,0)"));
   EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 3);
 }
 
@@ -242,13 +223,12 @@ TEST_F(ItemsTest, NamesAreCutButNotTheDescription) {
       "</FullName><IsActive>true</IsActive><SalesOrPurchase><Price>1</Price></SalesOrPurchase>"
       "</ItemServiceRet>";
   const std::string posted = Convert({{"ItemServiceQueryRs", item}});
-  EXPECT_NE(posted.find("(9000000,'" + name.substr(0, 159) + "','" + name + "',"),
-            std::string::npos);
-  EXPECT_NE(posted.find(",[QBFullName]='" + name.substr(0, 250) + "' WHERE"), std::string::npos);
+  EXPECT_THAT(posted, HasSubstr("(9000000,'" + name.substr(0, 159) + "','" + name + "',"));
+  EXPECT_THAT(posted, HasSubstr(",[QBFullName]='" + name.substr(0, 250) + "' WHERE"));
 }
 
 TEST_F(ItemsTest, ARefusedUploadEndsEveryKind) {
-  browser().replies.push_back(testing::Reply::Text("Refused"));
+  ScriptReplies({"Refused"});
   std::string many;
   for (int i = 0; i < 100; ++i) many += Service("S" + std::to_string(i));
   Convert({{"ItemServiceQueryRs", many},

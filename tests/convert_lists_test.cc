@@ -14,6 +14,8 @@ namespace vantrel {
 namespace {
 
 using testing::ConvertTest;
+using testing::HasSubstr;
+using testing::Not;
 
 // ---- The records and the statements they give ----
 
@@ -27,7 +29,15 @@ std::string ConsultingClass(const std::string& active = "<IsActive>true</IsActiv
          active + "<Sublevel>0</Sublevel></ClassRet>";
 }
 
-const char kConsultingUpsert[] =
+// The update of the class; `status` goes in after [ClassFullName].
+std::string ConsultingUpdate(const std::string& status) {
+  return "UPDATE ClassInfo SET [ClassName]='Consulting',[ClassFullName]='Consulting'," + status +
+         "[SubLevel]=1,[QBEditSequence]='1193155558',[QBModifiedDate]='10/23/2007 3:05:58 PM',"
+         "[QBListID]='80000001-1193155558',[UpdatedBy]='jsmith',[UpdatedDate]='10/23/2007 "
+         "15:05:58' WHERE [QBListId] = '80000001-1193155558'\r\n";
+}
+
+const std::string kConsultingUpsert =
     "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = '80000001-1193155558') "
     "<= 0\r\n"
     "\tINSERT INTO ClassInfo ([ClassRowID],[ClassID],[ClassName],[ClassCode],[ClassFullCode],"
@@ -35,18 +45,8 @@ const char kConsultingUpsert[] =
     "[SubLevel],[QBEditSequence],[QBModifiedDate],[QBListID],[CreatedDate],[CreatedBy],"
     "[UpdatedBy],[UpdatedDate]) VALUES (9000000,'','Consulting','','','Consulting','','','',-1,"
     "'',1,'1193155558','10/23/2007 3:05:58 PM','80000001-1193155558','10/23/2007 15:05:58',"
-    "'jsmith','jsmith','10/23/2007 15:05:58')\r\n"
-    "Else\r\n"
-    "\tUPDATE ClassInfo SET [ClassName]='Consulting',[ClassFullName]='Consulting',[SubLevel]=1,"
-    "[QBEditSequence]='1193155558',[QBModifiedDate]='10/23/2007 3:05:58 PM',"
-    "[QBListID]='80000001-1193155558',[UpdatedBy]='jsmith',[UpdatedDate]='10/23/2007 15:05:58'"
-    " WHERE [QBListId] = '80000001-1193155558'\r\n";
-
-const char kConsultingInactive[] =
-    "UPDATE ClassInfo SET [ClassName]='Consulting',[ClassFullName]='Consulting',[Status]=0,"
-    "[SubLevel]=1,[QBEditSequence]='1193155558',[QBModifiedDate]='10/23/2007 3:05:58 PM',"
-    "[QBListID]='80000001-1193155558',[UpdatedBy]='jsmith',[UpdatedDate]='10/23/2007 15:05:58'"
-    " WHERE [QBListId] = '80000001-1193155558'\r\n";
+    "'jsmith','jsmith','10/23/2007 15:05:58')\r\nElse\r\n\t" +
+    ConsultingUpdate("");
 
 struct Account {
   std::string is_active = "<IsActive>true</IsActive>";
@@ -208,6 +208,16 @@ const std::string kAcmeUpsert =
     "Else\r\n\t" +
     AcmeUpdate("");
 
+class ListsTest : public ConvertTest {
+ protected:
+  void SetUp() override {
+    ConvertTest::SetUp();
+    ctl_.EmpLexicon = "Worker";
+  }
+};
+
+using Date = platform::DateTime LastSyncDates::*;
+
 struct ListCase {
   EntityKind kind;
   const char* query;
@@ -216,36 +226,18 @@ struct ListCase {
   std::vector<std::string> captions;
   // Inactive forms of the record, each only updated, and their statements.
   std::vector<std::pair<std::string, std::string>> updated_only;
-};
-
-class ListsTest : public ConvertTest {
- protected:
-  void SetUp() override {
-    ConvertTest::SetUp();
-    ctl_.EmpLexicon = "Worker";
-  }
-  std::string Classes(const std::string& records) {
-    return Posted(EntityKind::kClasses, "ClassQueryRs", records);
-  }
-  std::string Employees(const std::string& records) {
-    return Posted(EntityKind::kEmployees, "EmployeeQueryRs", records);
-  }
-  std::string Vendors(const std::string& records) {
-    return Posted(EntityKind::kVendors, "VendorQueryRs", records);
-  }
-  // The value list of the one account statement written.
-  std::string AccountValues(const std::string& records) {
-    const std::string posted = Posted(EntityKind::kAccounts, "AccountQueryRs", records);
-    const std::size_t at = posted.find(") VALUES (");
-    if (at == std::string::npos) return "<no values>";
-    return posted.substr(at + 10, posted.find(")\r\nElse") - at - 10);
-  }
+  Date last_sync;  // the pass's own date (classes are never filtered by it)
+  long VantrelCtl::*failures;
+  // The failure counter is cleared even when the response does not parse, or
+  // has no records; else only once there are records to show.
+  bool cleared_on_parse_error, cleared_without_records;
 };
 
 // Without IsActive a class counts as inactive: its update carries [Status]=0.
 // An employee without it keeps the status it has. A vendor without it is
 // written as active (-1) but, being inactive in its row, only updated, and the
-// update leaves [Active] alone.
+// update leaves [Active] alone. Only the pass's own last-sync date keeps out a
+// record unchanged since then.
 TEST_F(ListsTest, EachDocumentedRecordIsWrittenByteForByte) {
   Account inactive_account;
   inactive_account.is_active = "<IsActive>false</IsActive>";
@@ -256,23 +248,28 @@ TEST_F(ListsTest, EachDocumentedRecordIsWrittenByteForByte) {
   const ListCase cases[] = {
       {EntityKind::kClasses, "ClassQueryRs", ConsultingClass(), kConsultingUpsert, "C",
        {"Getting Classes from QB", "Getting Classes from QB (1)"},
-       {{ConsultingClass("<IsActive>false</IsActive>"), kConsultingInactive},
-        {ConsultingClass(""), kConsultingInactive}}},
+       {{ConsultingClass("<IsActive>false</IsActive>"), ConsultingUpdate("[Status]=0,")},
+        {ConsultingClass(""), ConsultingUpdate("[Status]=0,")}},
+       &LastSyncDates::ClassLastSyncDate, &VantrelCtl::lngFailedClassCnt, true, true},
       {EntityKind::kAccounts, "AccountQueryRs", Account().Xml(), kElectricUpsert, "G",
        {"Getting Chart of Accounts from QB", "Getting GLs from QB (1)"},
-       {{inactive_account.Xml(), ElectricUpdate("[InActiveYN]=0,")}}},
+       {{inactive_account.Xml(), ElectricUpdate("[InActiveYN]=0,")}},
+       &LastSyncDates::GLAccountsLastSyncDate, &VantrelCtl::lngFailedGLCnt, false, false},
       {EntityKind::kEmployees, "EmployeeQueryRs", Employee().Xml(), kAnnLeeUpsert, "E",
        {"Getting Workers from QB", "Getting Workers from QB (1)"},
        {{inactive_employee.Xml(), AnnLeeUpdate("[Status]='In Active',")},
-        {unmarked_employee.Xml(), AnnLeeUpdate("")}}},
+        {unmarked_employee.Xml(), AnnLeeUpdate("")}},
+       &LastSyncDates::EmployeeLastSyncDate, &VantrelCtl::lngFailedEmpCnt, false, true},
       {EntityKind::kVendors, "VendorQueryRs", AcmeSupply(), kAcmeUpsert, "V",
        {"Getting Vendors from QB", "Getting Vendors from QB (1)"},
        {{AcmeSupply("<IsActive>false</IsActive>"), AcmeUpdate("[Active]=0,")},
-        {AcmeSupply(""), AcmeUpdate("")}}},
+        {AcmeSupply(""), AcmeUpdate("")}},
+       &LastSyncDates::VendorsLastSyncDate, &VantrelCtl::lngFailedVendCnt, false, true},
   };
   // clang-format on
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.query);
+    StartOver();
     host_.redraws.clear();
     EXPECT_EQ(Posted(c.kind, c.query, c.record), c.upsert);
     EXPECT_EQ(PostLetters(), std::vector<std::string>{c.letter});
@@ -283,105 +280,83 @@ TEST_F(ListsTest, EachDocumentedRecordIsWrittenByteForByte) {
     for (const auto& [record, update] : c.updated_only) {
       EXPECT_EQ(Posted(c.kind, c.query, record), update);
     }
+
+    long& failures = ctl_.*c.failures;
+    failures = 3;
+    SetResponse("<QBXML><" + c.record.substr(1, c.record.find('>')));
+    Run(c.kind);
+    EXPECT_EQ(failures, c.cleared_on_parse_error ? 0 : 3);
+    failures = 3;
+    Posted(c.kind, c.query, "");
+    EXPECT_EQ(failures, c.cleared_without_records ? 0 : 3);
+    modWizard().last_sync.*c.last_sync = *platform::DateTime::FromParts(2009, 1, 1);
+    failures = 3;
+    EXPECT_EQ(Posted(c.kind, c.query, c.record).empty(), c.kind != EntityKind::kClasses);
+    EXPECT_EQ(failures, 0);
   }
 }
 
-// ---- Classes ----
-
-// The user goes into [CreatedBy] cut to 30 characters and into [UpdatedBy]
-// cut to 50.
-TEST_F(ListsTest, NamesAndTheUserAreCutToTheirColumns) {
-  ctl_.TessalyUser = std::string(60, 'u');
-  const std::string posted =
-      Classes("<ClassRet><ListID>L1</ListID><Name>" + std::string(40, 'n') + "</Name><FullName>" +
-              std::string(200, 'f') + "</FullName><IsActive>true</IsActive></ClassRet>");
-  EXPECT_NE(posted.find("[ClassName]='" + std::string(31, 'n') + "',"), std::string::npos);
-  EXPECT_NE(posted.find("[ClassFullName]='" + std::string(159, 'f') + "',"), std::string::npos);
-  EXPECT_NE(posted.find(",'" + std::string(30, 'u') + "','" + std::string(50, 'u') + "',"),
-            std::string::npos);
-  EXPECT_NE(posted.find("[UpdatedBy]='" + std::string(50, 'u') + "',"), std::string::npos);
-}
-
-// A forged ListID stays inside its literal in both conditions; the value
-// list cuts it to the column's 50 characters like any text.
-TEST_F(ListsTest, AnApostropheInTheListIdIsDoubledInBothConditions) {
-  EXPECT_EQ(Classes("<ClassRet><ListID>80'); DROP TABLE ClassInfo;--</ListID>"
-                    "<IsActive>false</IsActive></ClassRet>"),
-            "UPDATE ClassInfo SET [ClassName]='',[ClassFullName]='',[Status]=0,[SubLevel]=1,"
-            "[QBEditSequence]='',[QBModifiedDate]='"
-            "12:00:00 AM',[QBListID]='80''); DROP TABLE ClassInfo;--',[UpdatedBy]='jsmith',"
-            "[UpdatedDate]='12/30/1899 00:00:00' WHERE [QBListId] = '80''); DROP TABLE "
-            "ClassInfo;--'\r\n");
-  const std::string posted = Classes(
-      "<ClassRet><ListID>80'); DROP TABLE ClassInfo;--</ListID><IsActive>true</IsActive>"
-      "</ClassRet>");
-  EXPECT_EQ(posted.substr(0, posted.find("\r\n")),
-            "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = '80''); DROP TABLE "
-            "ClassInfo;--') <= 0");
-}
-
-// ---- Accounts ----
-
-// [ReportingLevel] is the Sublevel as received (1 without one), the balances
-// are 0 without theirs, and no type allows no expenses.
-TEST_F(ListsTest, AnAccountWithoutItsElementsTakesTheDefaults) {
-  EXPECT_EQ(AccountValues("<AccountRet><ListID>L</ListID><IsActive>true</IsActive></AccountRet>"),
-            "9000000,'','','','','',0,1,0,-1,0,'12:00:00 AM','','L','','jsmith',"
-            "'12/30/1899 00:00:00','jsmith','12/30/1899 00:00:00','',0,'',0,0,0,0,0,0,0");
-}
-
-TEST_F(ListsTest, OnlyTheTypeExpenseAllowsExpenses) {
+// Cuts and defaults of the lists' own columns, each shown by pieces of the
+// statements posted.
+TEST_F(ListsTest, TextsAreCutAndMissingElementsTakeTheirDefaults) {
+  Account long_texts;
+  long_texts.type = std::string(40, 't');
+  long_texts.desc = std::string(60, 'd');
+  Employee no_gender, released;
+  no_gender.gender = no_gender.hired = "";
+  no_gender.name = std::string(50, 'x');
+  released.released = "<ReleasedDate>2008-01-31</ReleasedDate>";
+  released.hired = "<HiredDate>the first of June</HiredDate>";
+  std::string other_types;  // no type but exactly "Expense" allows expenses
   for (const char* type : {"OtherExpense", "CostOfGoodsSold", "expense", "Expenses"}) {
-    SCOPED_TRACE(type);
     Account account;
     account.type = type;
-    EXPECT_TRUE(AccountValues(account.Xml()).ends_with(",'',0,'',0,0,0,0,0,0,0"));
+    other_types += account.Xml();
   }
-}
-
-// [AssetType] takes 30 characters and [Description] 50; the row keeps the
-// whole type.
-TEST_F(ListsTest, TypeAndDescriptionAreCutToTheirColumns) {
-  Account account;
-  account.type = std::string(40, 't');
-  account.desc = std::string(60, 'd');
-  const std::string values = AccountValues(account.Xml());
-  EXPECT_NE(values.find(",'Utilities:Electric','" + std::string(30, 't') + "','',"),
-            std::string::npos);
-  EXPECT_NE(values.find(",'" + std::string(50, 'd') + "','jsmith',"), std::string::npos);
-  EXPECT_EQ(ctl_.stores().accounts.at(1).AccountType, account.type);
-}
-
-// ---- Employees ----
-
-TEST_F(ListsTest, GenderAndDatesTakeTheirDefaults) {
-  Employee employee;
-  employee.gender = "";
-  employee.hired = "";
-  std::string posted = Employees(employee.Xml());
-  EXPECT_NE(posted.find(",'01/15/2008 10:23:45','Male','','',0,0,0,0,'','',0)"), std::string::npos);
-  EXPECT_NE(posted.find("[TerminationDate]='12:00:00 AM',[HireDate]='12:00:00 AM',"),
-            std::string::npos);
-  EXPECT_NE(posted.find(",[Gender]='Male' WHERE"), std::string::npos);
-  employee.released = "<ReleasedDate>2008-01-31</ReleasedDate>";
-  employee.hired = "<HiredDate>the first of June</HiredDate>";
-  posted = Employees(employee.Xml());
-  EXPECT_NE(posted.find("[TerminationDate]='01/31/2008 00:00:00',[HireDate]='12:00:00 AM',"),
-            std::string::npos);
-}
-
-TEST_F(ListsTest, TheNameIsCutToFortyOneCharacters) {
-  Employee employee;
-  employee.name = std::string(50, 'x');
-  EXPECT_NE(Employees(employee.Xml()).find("[EmployeeName]='" + std::string(41, 'x') + "',"),
-            std::string::npos);
-}
-
-// ---- Vendors ----
-
-TEST_F(ListsTest, TheAlternateContactIsCutToFortyOneCharacters) {
-  const std::string posted = Vendors(AcmeSupply("", std::string(50, 'a')));
-  EXPECT_NE(posted.find("[Reference]='" + std::string(41, 'a') + "',"), std::string::npos);
+  const std::string user(60, 'u');  // [CreatedBy] takes 30, [UpdatedBy] 50
+  struct Case {
+    EntityKind kind;
+    const char* query;
+    std::string records;
+    std::vector<std::string> present, absent = {};
+  };
+  // clang-format off
+  const Case cases[] = {
+      {EntityKind::kClasses, "ClassQueryRs",
+       "<ClassRet><ListID>L1</ListID><Name>" + std::string(40, 'n') + "</Name><FullName>" +
+           std::string(200, 'f') + "</FullName><IsActive>true</IsActive></ClassRet>",
+       {"[ClassName]='" + std::string(31, 'n') + "',",
+        "[ClassFullName]='" + std::string(159, 'f') + "',",
+        ",'" + user.substr(0, 30) + "','" + user.substr(0, 50) + "',",
+        "[UpdatedBy]='" + user.substr(0, 50) + "',"}},
+      // [ReportingLevel] is the Sublevel as received, 1 without one.
+      {EntityKind::kAccounts, "AccountQueryRs",
+       "<AccountRet><ListID>L</ListID><IsActive>true</IsActive></AccountRet>",
+       {"VALUES (9000000,'','','','','',0,1,0,-1,0,'12:00:00 AM','','L','','" +
+        user.substr(0, 50) + "','12/30/1899 00:00:00','" + user.substr(0, 50) +
+        "','12/30/1899 00:00:00','',0,'',0,0,0,0,0,0,0)"}},
+      {EntityKind::kAccounts, "AccountQueryRs", long_texts.Xml(),
+       {",'Utilities:Electric','" + std::string(30, 't') + "','',",
+        ",'" + std::string(50, 'd') + "','" + user.substr(0, 50) + "',"}},
+      {EntityKind::kAccounts, "AccountQueryRs", other_types, {",'',0,'',0,0,0,0,0,0,0)"},
+       {",'',-1,'',0,0,0,0,0,0,0)"}},
+      {EntityKind::kEmployees, "EmployeeQueryRs", no_gender.Xml(),
+       {"[EmployeeName]='" + std::string(41, 'x') + "',",
+        ",'Male','','',0,0,0,0,'','',0)", ",[Gender]='Male' WHERE",
+        "[TerminationDate]='12:00:00 AM',[HireDate]='12:00:00 AM',"}},
+      {EntityKind::kEmployees, "EmployeeQueryRs", released.Xml(),
+       {"[TerminationDate]='01/31/2008 00:00:00',[HireDate]='12:00:00 AM',"}},
+      {EntityKind::kVendors, "VendorQueryRs", AcmeSupply("", std::string(50, 'a')),
+       {"[Reference]='" + std::string(41, 'a') + "',"}},
+  };
+  // clang-format on
+  ctl_.TessalyUser = user;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.records);
+    const std::string posted = Posted(c.kind, c.query, c.records);
+    for (const std::string& piece : c.present) EXPECT_THAT(posted, HasSubstr(piece));
+    for (const std::string& piece : c.absent) EXPECT_THAT(posted, Not(HasSubstr(piece)));
+  }
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(DateTimeTest, AuditAndGeneralTexts) {
 
 struct ParseCase {
   const char* text;
-  std::optional<DateTime> expected;
+  DateTime expected;
 };
 
 TEST(DateTimeTest, ParsesTheTextsTheControlReads) {
@@ -74,17 +74,13 @@ TEST(DateTimeTest, ParsesTheTextsTheControlReads) {
       {"12/4/26 4:54 pm", At(2026, 12, 4, 16, 54)},
       {"12:00:00AM", DateTime()},
       {"3:05 PM", DateTime::FromSeconds(15 * 3600 + 5 * 60)},
-      {"", std::nullopt},
-      {"   ", std::nullopt},
-      {"tomorrow", std::nullopt},
-      {"13/01/2007", std::nullopt},
-      {"02/30/2007", std::nullopt},
-      {"10/23/2007 25:00:00", std::nullopt},
-      {"10/23/2007 junk", std::nullopt},
-      {"2007-10-23T15:05:58-08:00", std::nullopt},
   };
   for (const ParseCase& c : cases) {
     EXPECT_EQ(ParseDateText(c.text), c.expected) << c.text;
+  }
+  for (const char* text : {"", "   ", "tomorrow", "13/01/2007", "02/30/2007", "10/23/2007 25:00:00",
+                           "10/23/2007 junk", "2007-10-23T15:05:58-08:00"}) {
+    EXPECT_FALSE(ParseDateText(text)) << text;
   }
 }
 

@@ -83,14 +83,6 @@ class EndToEndTest : public ::testing::Test {
   // Clicks "Start &Sync" and waits for the run to end.
   void Start() { ctl_->screen().cmdNav[3].Click(); }
 
-  // The letters of the status updates the site recorded, in order.
-  std::string StatusLetters() const {
-    std::string letters;
-    for (const auto& row : server_->Query("SELECT Options FROM StatusUpdates"))
-      letters += row.at(0);
-    return letters;
-  }
-
   std::vector<std::string> PostBodies() const {
     std::vector<std::string> bodies;
     for (const auto& r : server_->requests()) {

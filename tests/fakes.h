@@ -74,17 +74,13 @@ struct BrowserScript {
   std::function<void(const Navigation&)> on_navigate;
   int stops = 0;
 
-  std::vector<Navigation> Posts() const {
+  std::vector<Navigation> Posts() const { return Where(true); }
+  std::vector<Navigation> Gets() const { return Where(false); }
+  // The navigations that posted data (`posted`), or the others.
+  std::vector<Navigation> Where(bool posted) const {
     std::vector<Navigation> out;
     for (const auto& n : navigations) {
-      if (n.post_data) out.push_back(n);
-    }
-    return out;
-  }
-  std::vector<Navigation> Gets() const {
-    std::vector<Navigation> out;
-    for (const auto& n : navigations) {
-      if (!n.post_data) out.push_back(n);
+      if (n.post_data.has_value() == posted) out.push_back(n);
     }
     return out;
   }

@@ -1,5 +1,5 @@
 // Whole runs of `vantrel sync` against servers that answer as no site should:
-// a reply without a readable page, redirects (to another loopback address),
+// a reply without a readable page, a redirect (to another loopback address),
 // a reply that drips, a connection reset in the middle of the body. Each must
 // end the run as failed, show the messages that say so, send no status
 // update (nothing is marked as synced), and send nothing to another host.
@@ -32,27 +32,20 @@ struct HostileCase {
 };
 
 std::vector<HostileCase> Cases(const std::string& elsewhere) {
-  const std::string moved = "Location: " + elsewhere + "\r\n";
+  const std::string moved = "Location: " + elsewhere + "?sitecode=ACME01&sitekey=K3Y-5ECRET\r\n";
   return {
       {"an empty 503 from a proxy",
        {"HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"},
        {kNoDocument, "HTTP 503, no content type, 0 bytes: no readable page", kUnknown}},
-      {"an image",
-       {HttpReply("200 OK", "image/gif", "GIF89a")},
-       {kNoDocument, "image/gif", kUnknown}},
       {"a page without text",
        {HttpReply("200 OK", "text/html", "<html><body><img src=x></body></html>")},
        {"[critical] The following error occured while executing ASP.\n\n\nhint: the site refused "
         "upload C"}},
-      {"a 302",
-       {HttpReply("302 Found", "text/html", "", moved)},
-       {kNoConnection, "answered upload C (request 1) with a redirect to " + elsewhere +
-                           ", which is never followed"}},
       // A redirect that repeats the query shows it with the key masked.
       {"a 307",
-       {HttpReply("307 Temporary Redirect", "text/plain", "",
-                  "Location: " + elsewhere + "?sitecode=ACME01&sitekey=K3Y-5ECRET\r\n")},
-       {kNoConnection, "with a redirect to " + elsewhere + "?sitecode=ACME01&sitekey=***"}},
+       {HttpReply("307 Temporary Redirect", "text/plain", "", moved)},
+       {kNoConnection, "answered upload C (request 1) with a redirect to " + elsewhere +
+                           "?sitecode=ACME01&sitekey=***, which is never followed"}},
       {"a drip: a byte every 300 ms",
        {HttpReply("200 OK", "text/plain", "SUCCESS and a long tail of text"), 300ms},
        {kNoConnection, "did not give its whole reply in time (--request-timeout sets the limit)",

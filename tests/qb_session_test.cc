@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "cli_support.h"
 #include "convert_fixture.h"
 
 namespace vantrel {
@@ -28,12 +28,13 @@ TEST_F(QbSessionTest, ContactOpensConnectionAndSessionInOrder) {
   EXPECT_TRUE(state().blnConnectionOpen);
   EXPECT_EQ(state().strTicket, "{TICKET-1}");
   EXPECT_EQ(state().lngQBXMLVersion, 2);
-  ASSERT_EQ(qb_->calls.size(), 4u);
-  EXPECT_TRUE(qb_->calls[0].starts_with("OpenConnection("));
-  EXPECT_TRUE(qb_->calls[0].ends_with(",Brindlemark)"));
-  EXPECT_EQ(qb_->calls[1], "BeginSession(,2)");
-  EXPECT_EQ(qb_->calls[2], "GetCurrentCompanyFileName({TICKET-1})");
-  EXPECT_EQ(qb_->calls[3], "QBXMLVersionsForSession({TICKET-1})");
+  using ::testing::EndsWith;
+  using ::testing::StartsWith;
+  EXPECT_THAT(qb_->calls,
+              ::testing::ElementsAre(
+                  ::testing::AllOf(StartsWith("OpenConnection("), EndsWith(",Brindlemark)")),
+                  "BeginSession(,2)", "GetCurrentCompanyFileName({TICKET-1})",
+                  "QBXMLVersionsForSession({TICKET-1})"));
 }
 
 // The code of the last version the session lists; 0 for one it does not
@@ -187,22 +188,17 @@ TEST_F(QbSessionTest, CheckQBFileReportsAMissingFile) {
 }
 
 TEST(SystemEnvTest, FindFileMatchesNormalFilesWithWildCards) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("vantrel-find-" + std::to_string(::getpid()));
+  testing::TempDir dir;
   std::filesystem::create_directories(dir / "Sub.QBW");
   std::ofstream(dir / "Acme.QBW") << "x";
   platform::SystemEnv env;
-  const std::string d = dir.string();
-  EXPECT_TRUE(env.FindFile(d + "/Acme.QBW"));
-  EXPECT_TRUE(env.FindFile(d + "/*.QBW"));
-  EXPECT_TRUE(env.FindFile(d + "/Ac?e.QBW"));
-  EXPECT_FALSE(env.FindFile(d + "/acme.qbw"));
-  EXPECT_FALSE(env.FindFile(d + "/Sub.QBW"));  // a folder is not a normal file
-  EXPECT_FALSE(env.FindFile(d + "/S*.QBW"));
-  EXPECT_FALSE(env.FindFile(d + "/missing/*.QBW"));
+  for (const char* name : {"Acme.QBW", "*.QBW", "Ac?e.QBW"}) EXPECT_TRUE(env.FindFile(dir / name));
+  // Names match in their letter case; a folder is not a normal file.
+  for (const char* name : {"acme.qbw", "Sub.QBW", "S*.QBW", "missing/*.QBW"}) {
+    EXPECT_FALSE(env.FindFile(dir / name)) << name;
+  }
   EXPECT_THROW(env.FindFile(""), platform::ComError);
-  EXPECT_THROW(env.FindFile(d + "/*/Acme.QBW"), platform::ComError);
-  std::filesystem::remove_all(dir);
+  EXPECT_THROW(env.FindFile(dir / "*/Acme.QBW"), platform::ComError);
 }
 
 }  // namespace

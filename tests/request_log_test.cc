@@ -1,16 +1,15 @@
 // The request log around the control's browsers: the record of each request,
-// sending again after a failed or dropped connection, the dry run and its
-// files, and nothing sent after a cancel.
+// sending again after a failed or dropped connection, and nothing sent after
+// a cancel.
 #include "platform/request_log.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include "fakes.h"
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace vantrel::platform {
 namespace {
@@ -168,47 +167,6 @@ TEST(RequestLogTest, NothingGoesOutAfterACancel) {
   EXPECT_TRUE(log.requests()[1].not_sent);
   EXPECT_FALSE(log.requests()[1].completed);
   EXPECT_EQ(log.requests()[1].attempts, 0);
-}
-
-// A dry run's environment makes no browser of its own: every request is
-// accepted, and its bytes go to a file named after its order and letter.
-TEST(RequestLogTest, ADryRunSendsNothingAndWritesEachRequest) {
-  const auto dir = std::filesystem::temp_directory_path() / "vantrel-request-log-test";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  testing::FakeEnv machine;
-  RequestLogOptions dry_run;
-  dry_run.dry_run = true;
-  dry_run.script_dir = dir.string();
-  RequestLog log(dry_run);
-  LoggingEnv env(machine, log);
-  auto browser = env.CreateWebBrowser();
-  EXPECT_EQ(machine.browsers_created, 0);
-  EXPECT_EQ(Send(*browser, kUpload, "INSERT;\r\n"), "SUCCESS");
-  EXPECT_EQ(Send(*browser, "http://site.test/vantrelupdatestatus.asp?options=C&a b"), "SUCCESS");
-  EXPECT_EQ(Send(*browser, "http://site.test/other.asp"), "SUCCESS");
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"0001-C-upload.txt", "INSERT;\r\n"},
-      {"0002-C-status.txt", "http://site.test/vantrelupdatestatus.asp?options=C&a%20b"},
-      {"0003-none-status.txt", "http://site.test/other.asp"}};
-  ASSERT_EQ(log.files().size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(DryRunFileName(log.requests()[i]), expected[i].first);
-    EXPECT_EQ(log.files()[i], (dir / expected[i].first).string());
-    std::ifstream in(log.files()[i], std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected[i].second);
-  }
-  std::filesystem::remove_all(dir);
-
-  // Outside a dry run the machine's browsers are the ones wrapped.
-  RequestLog live;
-  LoggingEnv live_env(machine, live);
-  auto real = live_env.CreateWebBrowser();
-  EXPECT_EQ(machine.browsers_created, 1);
-  machine.browser_script->replies.push_back(testing::Reply::Text("Error: locked"));
-  EXPECT_EQ(Send(*real, kUpload, "A"), "Error: locked");
-  EXPECT_EQ(live.requests().at(0).reply, "Error: locked");
-  EXPECT_EQ(machine.browser_script->navigations.size(), 1u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "site/reply_headers.h"
 #include "site/site_page.h"
 #include "site_scripts.h"
 
@@ -15,6 +16,7 @@ namespace vantrel::site {
 namespace {
 
 using namespace scripts;  // NOLINT: the script builders
+using Fields = HeaderFields;
 
 // ----------------------------------------------------------------- the
 // database
@@ -45,28 +47,26 @@ Step Refused(const char* options, const std::string& before, const std::string& 
 Step BadLine(const char* options, const std::string& line, const std::string& reason) {
   return Refused(options, "", line, 1, reason, "", "line");
 }
+// A one-statement script of list rows that the site refuses.
+Step BadSql(const std::string& statement, const std::string& reason) {
+  return Refused("C", "", statement, 1, reason);
+}
+// An update of ClassInfo's row L that sets `set`, with `tail` after it.
+std::string SetL(const std::string& set, const std::string& tail = "") {
+  return "UPDATE ClassInfo SET " + set + " WHERE [QBListId] = 'L'" + tail + "\r\n";
+}
 
-std::vector<UploadCase> UploadCases() {
-  const std::string ok = UpdateOnly("ClassInfo", "[a]=1", "L");
-  const std::string mismatch = Upsert("ClassInfo", "ClassRowID", "C2", "[ClassRowID],[ClassName]",
-                                      "9000001", "[ClassName]='Two'");
-  const std::string long_bad =
-      "UPDATE ClassInfo SET [ClassName]='" + std::string(300, 'x') + "' WHERE [QBListId] =\r\n";
+// What every refused list script leaves: the journal's tables only.
+const Rows kNoTables = {{"ExpenseLines"},     {"LineWarnings"}, {"StatusUpdates"},
+                        {"TimeTransactions"}, {"UploadRows"},   {"Uploads"}};
+// A check's expense line and a bill's item line.
+const std::string kCheck =
+    "TX1, 0|Check|Expense|||9|12|Memo|Rent|A2|10/23/2007|10/23/2007 3:05:58 PM|78||\r\n";
+const std::string kItem =
+    "TB1, 1|Bill|Item|CU1||9|5|d|Nails|I404|10/23/2007|10/23/2007|78||3|1\r\n";
+
+std::vector<UploadCase> ListCases() {
   const std::string name = "O''Neil | Sons\r\nLine two";
-  std::string unknown_many;
-  for (int i = 0; i < 12; ++i) unknown_many += TimeLine("U" + std::to_string(i), "E404", "", "");
-  const std::string bars(60000, '|');
-  const std::string victim = TimeLine("T9", "", "", "");
-  // A note that ends its line early and forges the next one, for another
-  // TxnID, with 999 hours.
-  const std::string forged =
-      TimeLine("T1", "", "", "", "x\r\n" + Replaced(Line(victim), "|1.5|", "|999|"));
-  const std::string check =
-      "TX1, 0|Check|Expense|||9|12|Memo|Rent|A2|10/23/2007|10/23/2007 3:05:58 PM|78||\r\n";
-  const std::string item =
-      "TB1, 1|Bill|Item|CU1||9|5|d|Nails|I404|10/23/2007|10/23/2007|78||3|1\r\n";
-  const Rows no_tables = {{"ExpenseLines"},     {"LineWarnings"}, {"StatusUpdates"},
-                          {"TimeTransactions"}, {"UploadRows"},   {"Uploads"}};
   return {
       {"the upsert inserts, then updates the row of its ListID",
        {{"C", ClassRow("80000001-1", "Consulting"), "SUCCESS"},
@@ -94,12 +94,12 @@ std::vector<UploadCase> UploadCases() {
        {{"O'Neil | Sons\r\nLine two", "1250.75", "-1", "-20.5", "new column"}}},
       {"bracketed tables, signed numbers, keywords in any case",
        {{"C",
-         "if (select count([classrowid]) from [classinfo] where [qblistid] = 'L''1') <= 0\r\n"
-         "insert into ClassInfo ([a_1],[QBListID]) values (+1.5,'L''1')\r\n"
-         "else update [ClassInfo] set [b]=-2 where [QBListId] = 'L''1'\r\n",
+         "if (select count([classrowid]) from [classinfo] where [qblistid] = 'L]]''1') <= 0\r\n"
+         "insert into ClassInfo ([a_1],[QBListID]) values (+1.5,'L]]''1')\r\n"
+         "else update [ClassInfo] set [b]=-2 where [QBListId] = 'L]]''1'\r\n",
          "SUCCESS"}},
        "SELECT typeof(a_1), a_1, QBListID FROM ClassInfo",
-       {{"real", "1.5", "L'1"}}},
+       {{"real", "1.5", "L]]'1"}}},
       {"T when TaskInfo rows were inserted, else P for CustProjInfo rows",
        {{"T", TaskRow("I1"), "SUCCESST"},
         {"T", TaskRow("I1", "Again"), "SUCCESS"},
@@ -112,57 +112,56 @@ std::vector<UploadCase> UploadCases() {
         {"C", " \r\n\t", "No data to upload. "},
         {"H", "", "No data to upload. "}},
        kTables,
-       no_tables},
+       kNoTables},
+  };
+}
+
+std::vector<UploadCase> RefusedListCases() {
+  const std::string ok = SetL("[a]=1");
+  const std::string mismatch = Upsert("ClassInfo", "ClassRowID", "C2", "[ClassRowID],[ClassName]",
+                                      "9000001", "[ClassName]='Two'");
+  const std::string long_bad =
+      "UPDATE ClassInfo SET [ClassName]='" + std::string(300, 'x') + "' WHERE [QBListId] =\r\n";
+  return {
       {"a statement that cannot be read refuses the whole script",
        {Refused("C", ClassRow("C1", "One") + TaskRow("I1"),
                 "UPDATE ClassInfo SET [ClassName]='x' WHERE\r\n", 3,
                 "expected [QBListID] near end of script"),
         Refused("C", ok, "UPDATE ClassInfo SET [a]='open\r\n", 2, "unterminated string"),
-        Refused("C", ok, "UPDATE ClassInfo SET [a]=1x WHERE [QBListId] = 'L'\r\n", 2,
-                "malformed number"),
-        Refused("C", ok, "UPDATE ClassInfo SET [a]=1E+ WHERE [QBListId] = 'L'\r\n", 2,
-                "malformed number"),
-        Refused("C", ok, "UPDATE ClassInfo SET [a]=1.2.3 WHERE [QBListId] = 'L'\r\n", 2,
-                "malformed number"),
-        Refused("C", "", long_bad, 1, "expected a ListID in apostrophes near end of script")},
+        Refused("C", ok, "UPDATE ClassInfo SET [Name\r\n", 2, "unterminated [name]"),
+        Refused("C", ok, SetL("[]='a'"), 2, "empty [name]"),
+        Refused("C", ok, SetL("[a]=1x"), 2, "malformed number"),
+        Refused("C", ok, SetL("[a]=1E+"), 2, "malformed number"),
+        Refused("C", ok, SetL("[a]=1.2.3"), 2, "malformed number"),
+        BadSql(long_bad, "expected a ListID in apostrophes near end of script")},
        kTables,
-       no_tables},
+       kNoTables},
       {"only the two statement forms of the list tables are run",
-       {Refused("C", "", "DELETE FROM ClassInfo\r\n", 1, "expected IF or UPDATE near \"DELETE\""),
-        Refused("C", ok + ok, "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' DROP TABLE x\r\n",
-                3, "a second statement on the line of the first near \"DROP\" is not accepted", ok),
-        Refused("C", "",
-                "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L'; DELETE FROM ClassInfo\r\n", 1,
-                "\";\" is not accepted: one statement at a time"),
-        Refused("C", "", "UPDATE ClassInfo SET [a]=1 WHERE [QBListId] = 'L' -- note\r\n", 1,
-                "a comment (--) is not accepted"),
-        Refused("C", "", "UPDATE ClassInfo SET [a]=1 /* x */ WHERE [QBListId] = 'L'\r\n", 1,
-                "a comment (/*) is not accepted"),
-        Refused("C", "", "UPDATE sqlite_master SET [a]=1 WHERE [QBListId] = 'L'\r\n", 1,
-                "unknown table \"sqlite_master\""),
-        Refused("C", "", "UPDATE ClassInfo SET a=1 WHERE [QBListId] = 'L'\r\n", 1,
-                "expected a column as a [bracketed] identifier near \"a\""),
-        Refused("C", "", "UPDATE ClassInfo SET [a\"b]=1 WHERE [QBListId] = 'L'\r\n", 1,
-                "expected a column as a [bracketed] identifier near [a\"b]"),
-        Refused("C", "", "UPDATE ClassInfo SET [a]=NULL WHERE [QBListId] = 'L'\r\n", 1,
-                "expected a value near \"NULL\""),
-        Refused("C", "", "UPDATE ClassInfo SET [a]=1 WHERE [Name] = 'L'\r\n", 1,
-                "expected [QBListID] near [Name]"),
-        Refused("C", "", Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1"), 1,
-                "the existence test of ClassInfo counts ClassRowID, not \"TaskID\""),
-        Refused(
-            "C", "",
+       {BadSql("DELETE FROM ClassInfo\r\n", "expected IF or UPDATE near \"DELETE\""),
+        Refused("C", ok + ok, SetL("[a]=1", " DROP TABLE x"), 3,
+                "a second statement on the line of the first near \"DROP\" is not accepted", ok),
+        BadSql(SetL("[a]=1", "; DELETE FROM ClassInfo"),
+               "\";\" is not accepted: one statement at a time"),
+        BadSql(SetL("[a]=1", " -- note"), "a comment (--) is not accepted"),
+        BadSql(SetL("[a]=1 /* x */"), "a comment (/*) is not accepted"),
+        BadSql(Replaced(ok, "ClassInfo", "sqlite_master"), "unknown table \"sqlite_master\""),
+        BadSql(SetL("a=1"), "expected a column as a [bracketed] identifier near \"a\""),
+        BadSql(SetL("[a\"b]=1"), "expected a column as a [bracketed] identifier near [a\"b]"),
+        BadSql(SetL("[Na]]me]=1"), "expected a column as a [bracketed] identifier near [Na]me]"),
+        BadSql(SetL("[a]=NULL"), "expected a value near \"NULL\""),
+        BadSql(Replaced(ok, "[QBListId]", "[Name]"), "expected [QBListID] near [Name]"),
+        BadSql(Upsert("ClassInfo", "TaskID", "L", "[a]", "1", "[a]=1"),
+               "the existence test of ClassInfo counts ClassRowID, not \"TaskID\""),
+        BadSql(
             Replaced(Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1"), "<= 0", "<= 1"),
-            1, "expected \"<= 0\" near \"1\""),
-        Refused("C", "",
-                "IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 0\r\n"
-                "\tINSERT INTO TaskInfo ([a]) VALUES (1)\r\n",
-                1, "the statement names ClassInfo and \"TaskInfo\""),
-        Refused("C", "",
-                Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"),
-                1, "the update's ListID differs from the existence test's")},
+            "expected \"<= 0\" near \"1\""),
+        BadSql("IF (SELECT Count(ClassRowID) FROM [ClassInfo] WHERE [QBListID] = 'L') <= 0\r\n"
+               "\tINSERT INTO TaskInfo ([a]) VALUES (1)\r\n",
+               "the statement names ClassInfo and \"TaskInfo\""),
+        BadSql(Upsert("ClassInfo", "ClassRowID", "L", "[a]", "1", "[a]=1 WHERE [QBListId] = 'M'"),
+               "the update's ListID differs from the existence test's")},
        kTables,
-       no_tables},
+       kNoTables},
       {"a statement that fails undoes the statements and columns before it",
        {{"C", ClassRow("C1", "One"), "SUCCESS"},
         Refused("C", UpdateOnly("ClassInfo", "[ClassName]='Changed',[Extra]=1", "C1"), mismatch, 2,
@@ -170,6 +169,13 @@ std::vector<UploadCase> UploadCases() {
        "SELECT ClassName, (SELECT COUNT(*) FROM pragma_table_info('ClassInfo') WHERE name = "
        "'Extra') FROM ClassInfo",
        {{"One", "0"}}},
+  };
+}
+
+std::vector<UploadCase> LineCases() {
+  std::string unknown_many;
+  for (int i = 0; i < 12; ++i) unknown_many += TimeLine("U" + std::to_string(i), "E404", "", "");
+  return {
       {"time lines are stored by TxnID and replaced",
        {{"E",
          TableRow("EmployeeInfo", "E1") + TableRow("Customers", "CU1") + TableRow("TaskInfo", "I1"),
@@ -186,8 +192,8 @@ std::vector<UploadCase> UploadCases() {
                 "9000000,1E-05,1E+15,1E+20,-2.5E+20,1e5,.5", "[Price]=1E-05"),
          "SUCCESST"},
         {"H", Replaced(TimeLine("T1", "", "", ""), "|1.5|", "|1E-05|"), "SUCCESS"},
-        {"X", Replaced(check, "|12|", "|1E+15|"), "SUCCESS"},
-        {"B", Replaced(Replaced(item, "|3|", "|-2.5E+20|"), "|1\r", "|1e-7\r"), "SUCCESS1"}},
+        {"X", Replaced(kCheck, "|12|", "|1E+15|"), "SUCCESS"},
+        {"B", Replaced(Replaced(kItem, "|3|", "|-2.5E+20|"), "|1\r", "|1e-7\r"), "SUCCESS1"}},
        "SELECT typeof(Price), Price = 0.00001, Cost = 1e15, Big = 1e20, Neg = -2.5e20, Low, Half, "
        "(SELECT Duration FROM TimeTransactions), (SELECT group_concat(x, ' ') FROM (SELECT "
        "Amount || '/' || coalesce(Quantity, '') || '/' || coalesce(Cost, '') AS x FROM "
@@ -213,7 +219,7 @@ std::vector<UploadCase> UploadCases() {
          "10/23/2007 3:05:58 PM|77||\r\n"
          "TX1, 1|Check|Item|CU404|CL1|9|21|Desc|Bolts|I404|10/23/2007|10/23/2007|77|||2|10.5\r\n",
          "SUCCESS1"},
-        {"B", "TB1, 0|Bill|Expense||||0.00|m|Rent|A2|10/23/2007|10/23/2007|78|\r\n" + item,
+        {"B", "TB1, 0|Bill|Expense||||0.00|m|Rent|A2|10/23/2007|10/23/2007|78|\r\n" + kItem,
          "SUCCESS1"}},
        "SELECT LineKey, TxnType, LineType, Amount, Memo, RefListID, Field15, Quantity, Cost, "
        "Options FROM ExpenseLines ORDER BY LineKey",
@@ -221,6 +227,17 @@ std::vector<UploadCase> UploadCases() {
         {"TB1, 1", "Bill", "Item", "5", "d", "I404", "", "3", "1", "B"},
         {"TX1, 0", "Check", "Expense", "125.5", "Memo", "A1", "", "", "", "X"},
         {"TX1, 1", "Check", "Item", "21", "Desc", "I404", "", "2", "10.5", "X"}}},
+  };
+}
+
+std::vector<UploadCase> RefusedLineCases() {
+  const std::string bars(60000, '|');
+  const std::string victim = TimeLine("T9", "", "", "");
+  // A note that ends its line early and forges the next one, for another
+  // TxnID, with 999 hours.
+  const std::string forged =
+      TimeLine("T1", "", "", "", "x\r\n" + Replaced(Line(victim), "|1.5|", "|999|"));
+  return {
       // No field is quoted: a line is stored only when it reads one way.
       {"a time line that cannot be read one way refuses the whole script",
        {{"H", victim, "SUCCESS"},
@@ -247,20 +264,20 @@ std::vector<UploadCase> UploadCases() {
       {"an expense line that cannot be read one way refuses the whole script",
        {BadLine("B", "TB1, 0|Bill|Item|CU1||9|5|d\r\n", Shifted(8, "a bill item line", 16)),
         BadLine("x", "TX1, 0|Check|Mystery|a\r\n", "unknown line kind \"Check|Mystery\""),
-        {"X", Replaced(check, "|Memo|", "|Memo\r\nTX2, 0|"),
+        {"X", Replaced(kCheck, "|Memo|", "|Memo\r\nTX2, 0|"),
          "Error in line 1: TX1, 0|Check|Expense|||9|12|Memo: " +
              Shifted(8, "a check expense line", 15)},
-        Refused("X", check, Replaced(check, "|Memo|", "|Me|mo|"), 2,
+        Refused("X", kCheck, Replaced(kCheck, "|Memo|", "|Me|mo|"), 2,
                 Shifted(16, "a check expense line", 15), "", "line"),
-        BadLine("X", Replaced(check, "|12|", "|$12|"), "Amount (field 7) \"$12\" is not a number"),
-        BadLine("X", Replaced(check, "3:05:58 PM", "25:05:58"),
+        BadLine("X", Replaced(kCheck, "|12|", "|$12|"), "Amount (field 7) \"$12\" is not a number"),
+        BadLine("X", Replaced(kCheck, "3:05:58 PM", "25:05:58"),
                 "TimeModified (field 12) \"10/23/2007 25:05:58\" is not a date"),
-        BadLine("X", Replaced(check, "|78||", "|78|x|"), "Field14 (field 14) \"x\" is not empty"),
-        BadLine("X", Replaced(check, "|78||\r", "|78||y\r"),
+        BadLine("X", Replaced(kCheck, "|78||", "|78|x|"), "Field14 (field 14) \"x\" is not empty"),
+        BadLine("X", Replaced(kCheck, "|78||\r", "|78||y\r"),
                 "Field15 (field 15) \"y\" is not empty"),
-        BadLine("B", Replaced(item, "|3|", "|three|"),
+        BadLine("B", Replaced(kItem, "|3|", "|three|"),
                 "Quantity (field 15) \"three\" is not a number"),
-        BadLine("X", Replaced(check, "TX1, 0|", "TX1|"),
+        BadLine("X", Replaced(kCheck, "TX1, 0|", "TX1|"),
                 "key \"TX1\" is not a TxnID, \", \" and a line number"),
         BadLine("X", "K" + bars, "unknown line kind \"|\"")},
        "SELECT COUNT(*) FROM ExpenseLines",
@@ -285,17 +302,23 @@ TEST_P(SiteUploadTest, AppliesEachUploadAndReplies) {
 }
 
 // Each case is named by its words.
-INSTANTIATE_TEST_SUITE_P(Cases, SiteUploadTest, ::testing::ValuesIn(UploadCases()),
-                         [](const auto& info) {
-                           std::string name;
-                           for (const char* c = info.param.name; *c; ++c) {
-                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                           }
-                           return name;
-                         });
+std::string CaseName(const ::testing::TestParamInfo<UploadCase>& info) {
+  std::string name;
+  for (const char* c = info.param.name; *c; ++c) {
+    name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+  }
+  return name;
+}
+INSTANTIATE_TEST_SUITE_P(Lists, SiteUploadTest, ::testing::ValuesIn(ListCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(RefusedLists, SiteUploadTest, ::testing::ValuesIn(RefusedListCases()),
+                         CaseName);
+INSTANTIATE_TEST_SUITE_P(Lines, SiteUploadTest, ::testing::ValuesIn(LineCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(RefusedLines, SiteUploadTest, ::testing::ValuesIn(RefusedLineCases()),
+                         CaseName);
 
 // What each committed upload did to each table and which references of its
-// lines the database lacked; a refused one did nothing.
+// lines the database lacked; a refused one did nothing. (The server keeps
+// them in the journal.)
 TEST(SiteDatabaseTest, TalliesTheRowsAndMissingReferencesOfEachUpload) {
   SiteDatabase db(":memory:");
   const std::string two = ClassRow("C1", "One") + ClassRow("C2", "Two");
@@ -347,18 +370,6 @@ TEST(SiteDatabaseTest, TalliesTheRowsAndMissingReferencesOfEachUpload) {
       EXPECT_EQ(rows[table].updated, expected.updated) << table;
     }
   }
-  // The journal keeps the tally and the missing references under the
-  // upload's row.
-  db.RecordUpload("C", "", "", "", "SUCCESS", {{"ClassInfo", {2, 1}}});
-  db.RecordUpload("H", "", "", "", "SUCCESS2", {{"TimeTransactions", {2, 0}}},
-                  {{2, "T2", kRefItem, "I404"}, {3, "T3", kRefEmployeeOrVendor, "E404"}});
-  EXPECT_EQ(db.Query("SELECT u.Options, r.TableName, r.Inserted, r.Updated FROM UploadRows r "
-                     "JOIN Uploads u ON u.rowid = r.UploadID ORDER BY r.rowid"),
-            (Rows{{"C", "ClassInfo", "2", "1"}, {"H", "TimeTransactions", "2", "0"}}));
-  EXPECT_EQ(db.Query("SELECT u.Reply, w.LineNo, w.LineKey, w.RefKind, w.ListID FROM LineWarnings "
-                     "w JOIN Uploads u ON u.rowid = w.UploadID ORDER BY w.rowid"),
-            (Rows{{"SUCCESS2", "2", "T2", "item", "I404"},
-                  {"SUCCESS2", "3", "T3", "employee/vendor", "E404"}}));
 }
 
 // An entity's last-sync date is the earliest upstarttime of the run that sent
@@ -444,6 +455,44 @@ TEST(SiteDatabaseTest, DatesEachEntityByTheFirstRequestOfItsLastRun) {
       EXPECT_EQ(values[key], date == "received" ? received : date) << key;
     }
   }
+}
+
+// ----------------------------------------------------------------- reply headers
+
+// Tables in name order, rows before lines; texts that could break or forge a
+// field are encoded, and a long one is cut. (The site's replies show the
+// rest: see its pages.)
+TEST(ReplyHeadersTest, TellRowsAndLinesInPlainAscii) {
+  EXPECT_EQ(ReplyHeaders("P", {{"Customers", {10, 0}}, {"CustProjInfo", {16, 2}}}, {}),
+            (Fields{{"X-Vantrel-Rows", "CustProjInfo=16/2;Customers=10/0"}}));
+  EXPECT_EQ(ReplyHeaders("x;y", {{"a=b;c d", {1, 0}}},
+                         {{2, "K, 2\r\nX-Vantrel-Rows: Vendors=9/9", kRefItem, "%\xC3\xA9\x7F"}}),
+            (Fields{{"X-Vantrel-Rows", "a%3Db%3Bc%20d=1/0"},
+                    {"X-Vantrel-Line-Warning",
+                     "x%3By;2;K,%202%0D%0AX-Vantrel-Rows:%20Vendors%3D9/9;item;%25%C3%A9%7F"}}));
+  EXPECT_EQ(
+      ReplyHeaders("H", {}, {{1, std::string(150, 'k'), kRefItem, "L"}}),
+      (Fields{{"X-Vantrel-Rows", "none"},
+              {"X-Vantrel-Line-Warning", "H;1;" + std::string(kMostTextBytes, 'k') + ";item;L"}}));
+}
+
+// A reply's warning fields stay within their budget; the rest are counted.
+TEST(ReplyHeadersTest, WarningsPastTheBudgetAreCountedNotListed) {
+  const std::vector<LineWarning> many(
+      2000, {100, "1F-1212630300", kRefCustomerOrProject, "80000060-1137429240"});
+  const Fields fields = ReplyHeaders("H", {}, many);
+  std::size_t listed = 0, bytes = 0;
+  for (const auto& [name, value] : fields) {
+    if (name != kLineWarningHeader) continue;
+    ++listed;
+    bytes += value.size();
+  }
+  // A batch of 100 lines, three references each, is always listed whole.
+  EXPECT_GT(listed, 300u);
+  EXPECT_LE(bytes, kMostWarningBytes);
+  EXPECT_EQ(fields.back(),
+            (std::pair<std::string, std::string>(kUntoldHeader, std::to_string(2000 - listed))));
+  EXPECT_EQ(fields.size(), listed + 2);
 }
 
 }  // namespace

@@ -43,5 +43,30 @@ TEST(TextUtilTest, PrefixesAndOrderIgnoreTheCaseOfAsciiLetters) {
   EXPECT_TRUE(LessNoCase("_", "a"));
 }
 
+// The text helpers the site and the browser share.
+TEST(TextUtilTest, PercentCodesHtmlAndEnds) {
+  const struct {
+    std::string text, reserved, encoded;
+  } codes[] = {
+      {"a b\r\n", "", "a%20b%0D%0A"},
+      {"50%;k=v/w", "%;=", "50%25%3Bk%3Dv/w"},
+      {"50%", "", "50%"},
+      {"caf\xC3\xA9\x7F", "", "caf%C3%A9%7F"},
+  };
+  for (const auto& c : codes) {
+    EXPECT_EQ(PercentEncode(c.text, c.reserved), c.encoded) << c.text;
+    EXPECT_EQ(PercentDecode(c.encoded), c.text) << c.encoded;
+  }
+  EXPECT_EQ(PercentDecode("a+b%2Bc%zz%4"), "a+b+c%zz%4");
+  EXPECT_EQ(PercentDecode("a+b%2Bc", true), "a b+c");
+  EXPECT_EQ(EscapeHtml("<a href=\"x\">&</a>\r\n"),
+            "&lt;a href=&quot;x&quot;&gt;&amp;&lt;/a&gt;\r\n");
+  EXPECT_EQ(EscapeHtml("1\r\n2\r3\n", true), "1<br>\r\n2<br>\r\n3<br>\r\n");
+  EXPECT_TRUE(EndsWithNoCase("/Tessaly/VANTREL.asp", "/vantrel.ASP"));
+  EXPECT_FALSE(EndsWithNoCase("asp", "/vantrel.asp"));
+  EXPECT_FALSE(EndsWithNoCase("/vantrel.aspx", "/vantrel.asp"));
+  EXPECT_EQ(ToLowerAscii("\xC3\x89T\xC9"), "\xC3\x89t\xC9");  // in any locale
+}
+
 }  // namespace
 }  // namespace vantrel::platform

@@ -56,8 +56,7 @@ TEST(XmlDocumentTest, ChildrenByNameAndTheirTexts) {
       {"Mixed", "a b c"},
       {"Escaped", "O'Neil & Sons"},
       {"Cdata", "x<y"},
-      {"Parts", "ab"},
-  };
+      {"Parts", "ab"}};
   std::string scratch;
   for (const auto& [name, text] : cases) {
     const XmlNode child = rec.SelectSingleNode(name);
@@ -121,23 +120,16 @@ TEST(XmlDocumentTest, AGeneratedResponseHoldsEveryRecordItWasAskedFor) {
   options.time_records = 2;
   options.checks = 1;
   options.bills = 1;
-  options.apostrophes = true;
-  options.non_ascii = true;
-  options.long_names = true;
+  options.apostrophes = options.non_ascii = options.long_names = true;
   const std::string text = gen::GenerateResponse(options);
   EXPECT_EQ(text, gen::GenerateResponse(options));  // deterministic
   XmlDocument doc;
   ASSERT_TRUE(doc.LoadXml(text)) << doc.parse_error();
-  for (const auto& [element, count] :
-       std::vector<std::pair<std::string, size_t>>{{"ClassRet", 6},
-                                                   {"AccountRet", 4},
-                                                   {"EmployeeRet", 5},
-                                                   {"VendorRet", 7},
-                                                   {"CustomerRet", 6},
-                                                   {"ItemServiceRet", 3},
-                                                   {"TimeTrackingRet", 2},
-                                                   {"CheckRet", 1},
-                                                   {"BillRet", 1}}) {
+  const std::pair<const char*, size_t> counts[] = {
+      {"ClassRet", 6},        {"AccountRet", 4},  {"EmployeeRet", 5},
+      {"VendorRet", 7},       {"CustomerRet", 6}, {"ItemServiceRet", 3},
+      {"TimeTrackingRet", 2}, {"CheckRet", 1},    {"BillRet", 1}};
+  for (const auto& [element, count] : counts) {
     EXPECT_EQ(doc.GetElementsByTagName(element).size(), count) << element;
   }
   std::vector<std::string> active;

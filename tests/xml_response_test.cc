@@ -14,13 +14,6 @@
 namespace vantrel::platform {
 namespace {
 
-// The texts of the elements named `name`, as the whole document gives them.
-std::vector<std::string> WholeTexts(const XmlDocument& doc, const std::string& name) {
-  std::vector<std::string> out;
-  for (const XmlNode& node : doc.GetElementsByTagName(name)) out.push_back(node.Text());
-  return out;
-}
-
 std::vector<std::string> BatchTexts(const XmlResponse& response, const std::string& name) {
   std::vector<std::string> out;
   XmlRecords records = response.Records(name);
@@ -106,20 +99,16 @@ TEST(XmlResponseTest, ManyRecordsAreWalkedWholeAcrossBatches) {
   options.classes = 5000;
   options.apostrophes = true;
   options.non_ascii = true;
-  XmlDocument doc;
   const std::string one = gen::GenerateResponse(options);
-  ASSERT_TRUE(doc.LoadXml(one));
+  ExpectSameAsWhole(one, {"ClassRet"});
   XmlResponse response;
   ASSERT_TRUE(response.Load(one));
-  std::vector<std::string> expected = WholeTexts(doc, "ClassRet");
-  ASSERT_EQ(expected.size(), 5000u);
-  std::vector<std::string> got;
   XmlRecords records = response.Records("ClassRet");
-  for (XmlNode node = records.Next(); node; node = records.Next()) got.push_back(node.Text());
-  EXPECT_EQ(got, expected);
+  EXPECT_EQ(records.size(), 5000u);
+  const std::string first = records.Next().Text();
   EXPECT_FALSE(response.held_whole());  // served by the index alone
   // A second walk starts again from the first record.
-  EXPECT_EQ(response.Records("ClassRet").Next().Text(), expected.front());
+  EXPECT_EQ(response.Records("ClassRet").Next().Text(), first);
 }
 
 }  // namespace

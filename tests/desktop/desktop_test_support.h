@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,6 +31,7 @@ struct CaughtMessage {
   QString text;
   QMessageBox::Icon icon;
   QString title;
+  QString informative;  // the hint under the message
 };
 
 // Reads every message box that comes up, modal loops included, and clicks
@@ -47,7 +50,7 @@ class MessageCatcher : public QObject {
   void Look() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
-    messages.push_back({box->text(), box->icon(), box->windowTitle()});
+    messages.push_back({box->text(), box->icon(), box->windowTitle(), box->informativeText()});
     if (on_message) on_message(*box);
     box->button(QMessageBox::Ok)->click();
   }
@@ -90,30 +93,23 @@ class MemoryStore : public SecretStore {
   }
 };
 
+// The inputs a run must hold back (Cancel it must not).
+constexpr const char* kInputs[] = {
+    "chkQBEmployee", "chkQBCustomers", "chkQBClasses", "chkQBCOA",     "chkQBTasks",
+    "chkQBVendors",  "chkQBTimesheet", "chkQBExpense", "chkDebugMode", "cmdSelectAll",
+    "cmdNav(0)",     "cmdNav(2)",      "cmdNav(3)"};
+
 // True while a request of the run waits for the site's reply.
 inline bool RequestWaiting(WizardWindow& window) {
   frmWGUpload* form = window.control().upload_form();
   return form != nullptr && form->mWaiting;
 }
 
-// The window as `vantrel-wizard --page samples/page.html --quickbooks
-// samples/Acme.QBW --embedded-site` opens it (run from the source folder),
-// with its site database and settings in `dir` and its secrets in `store`
-// (one in memory of its own when null).
-inline std::unique_ptr<WizardWindow> SampleWindow(const QTemporaryDir& dir,
-                                                  std::vector<std::string> more_args = {},
-                                                  std::unique_ptr<SecretStore> store = nullptr) {
+// The window configured with `args` on a fresh module state, shown, its
+// secrets in `store` (one in memory of its own when null).
+inline std::unique_ptr<WizardWindow> OpenWindow(const std::vector<std::string>& args,
+                                                std::unique_ptr<SecretStore> store = nullptr) {
   ResetModWizard();
-  std::vector<std::string> args = {"--page",
-                                   "samples/page.html",
-                                   "--quickbooks",
-                                   "samples/Acme.QBW",
-                                   "--embedded-site",
-                                   "--site-db",
-                                   dir.filePath("site.sqlite").toStdString(),
-                                   "--settings",
-                                   dir.filePath("settings.ini").toStdString()};
-  args.insert(args.end(), more_args.begin(), more_args.end());
   auto window =
       std::make_unique<WizardWindow>(store ? std::move(store) : std::make_unique<MemoryStore>());
   window->Configure(ParseDesktopArgs(args));
@@ -121,10 +117,43 @@ inline std::unique_ptr<WizardWindow> SampleWindow(const QTemporaryDir& dir,
   return window;
 }
 
+// The sample page's arguments (run from the source folder) with the settings
+// in `dir`, then `more`.
+inline std::vector<std::string> PageArgs(const QTemporaryDir& dir,
+                                         std::vector<std::string> more = {}) {
+  more.insert(more.begin(), {"--page", "samples/page.html", "--settings",
+                             dir.filePath("settings.ini").toStdString()});
+  return more;
+}
+
+// The window as `vantrel-wizard --page samples/page.html --quickbooks
+// samples/Acme.QBW --embedded-site` opens it, with its site database and
+// settings in `dir`.
+inline std::unique_ptr<WizardWindow> SampleWindow(const QTemporaryDir& dir,
+                                                  std::vector<std::string> more = {}) {
+  more.insert(more.begin(), {"--quickbooks", "samples/Acme.QBW", "--embedded-site", "--site-db",
+                             dir.filePath("site.sqlite").toStdString()});
+  return OpenWindow(PageArgs(dir, std::move(more)));
+}
+
 // The widget of the control named `name`, of the kind `W`.
 template <typename W>
 W* Widget(WizardWindow& window, const char* name) {
   return qobject_cast<W*>(window.view().WidgetFor(name));
+}
+
+// Clicks the widget of the control named `name`, near its left edge (where a
+// box's indicator is).
+inline void Click(WizardWindow& w, const char* name) {
+  QWidget* widget = w.view().WidgetFor(name);
+  QVERIFY2(widget != nullptr, name);
+  QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(6, widget->height() / 2));
+}
+
+// Ticks `boxes` and clicks "Start Sync"; the run ends before this returns.
+inline void StartSync(WizardWindow& w, std::initializer_list<const char*> boxes) {
+  for (const char* box : boxes) Click(w, box);
+  Click(w, "cmdNav(3)");
 }
 
 }  // namespace vantrel::desktop::testing

@@ -1,7 +1,6 @@
 // The window drawn for real, grabbed to PNG files under the build folder: the
 // idle screen, the screen in the middle of a slow reply, the results after a
 // run, and a failure's message with its hint over the window.
-#include <QCheckBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QElapsedTimer>
@@ -59,11 +58,8 @@ void ScreenshotTest::idleAndMidRunDifferWhereThePanelIs() {
   window->resize(window->sizeHint());
   QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   QVERIFY(QDir().mkpath(VANTREL_SCREENSHOT_DIR));
-  const QString idle_path = QString(VANTREL_SCREENSHOT_DIR) + "/wizard-idle.png";
-  const QString running_path = QString(VANTREL_SCREENSHOT_DIR) + "/wizard-running.png";
-
   const QImage idle = window->grab().toImage();
-  QVERIFY(idle.save(idle_path));
+  QVERIFY(idle.save(QString(VANTREL_SCREENSHOT_DIR) + "/wizard-idle.png"));
   // Where the panel and the title are (the results after the run widen the
   // window).
   const QRect panel = InWindow(window->view().WidgetFor("frameComm"), window.get());
@@ -79,13 +75,12 @@ void ScreenshotTest::idleAndMidRunDifferWhereThePanelIs() {
     if (!waited.isValid()) waited.start();
     if (waited.elapsed() < 200) return;
     running = window->grab().toImage();
-    QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(1)"), Qt::LeftButton);
+    Click(*window, "cmdNav(1)");
   });
-  QTest::mouseClick(Widget<QCheckBox>(*window, "chkQBClasses"), Qt::LeftButton);
-  QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(3)"), Qt::LeftButton);
+  StartSync(*window, {"chkQBClasses"});
   poller.Stop();
   QVERIFY(!running.isNull());
-  QVERIFY(running.save(running_path));
+  QVERIFY(running.save(QString(VANTREL_SCREENSHOT_DIR) + "/wizard-running.png"));
   QCOMPARE(catcher.messages.size(), std::size_t{1});
 
   ExpectDrawn(idle);
@@ -108,9 +103,7 @@ void ScreenshotTest::resultsAndAFailure() {
   auto window = SampleWindow(dir, {"--param", "SafeLines=True"});
   QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   MessageCatcher catcher;
-  QTest::mouseClick(Widget<QPushButton>(*window, "cmdSelectAll"), Qt::LeftButton);
-  QTest::mouseClick(Widget<QCheckBox>(*window, "chkQBTimesheet"), Qt::LeftButton);
-  QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(3)"), Qt::LeftButton);
+  StartSync(*window, {"cmdSelectAll", "chkQBTimesheet"});
   QCOMPARE(catcher.messages.size(), std::size_t{1});
   auto* results = window->findChild<QDockWidget*>("resultsDock");
   QTRY_VERIFY(results->isVisible() && results->height() > 100);
@@ -132,8 +125,7 @@ void ScreenshotTest::resultsAndAFailure() {
                       drawn);
     QVERIFY(box.informativeText().startsWith("nothing answers at http://127.0.0.1:9/"));
   };
-  QTest::mouseClick(Widget<QCheckBox>(*window, "chkQBClasses"), Qt::LeftButton);
-  QTest::mouseClick(Widget<QPushButton>(*window, "cmdNav(3)"), Qt::LeftButton);
+  StartSync(*window, {"chkQBClasses"});
   QCOMPARE(catcher.messages.size(), std::size_t{2});
   QVERIFY(!failed.isNull());
   ExpectDrawn(failed);

@@ -1,17 +1,13 @@
-// What the desktop window adds around the control's screen: the busy strip and
-// the status line during a run, the results panel against the site's
-// database, the hints under a failure's message, the Help menu's About and
-// log, the layout at any size, and the site key kept in a secret store.
-#include <QCheckBox>
+// What the desktop window adds around the control's screen: the hints under a
+// failure's message, the Help menu's About and log, the layout at any size,
+// the status line and the progress lines, and the site key kept in a secret
+// store.
 #include <QDockWidget>
 #include <QFile>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTableWidget>
 #include <QUuid>
 #include <QtTest>
 
@@ -19,7 +15,6 @@
 #include "desktop_test_support.h"
 #include "progress_lines.h"
 #include "status_line.h"
-#include "wizard/entities.h"
 
 namespace vantrel::desktop::testing {
 
@@ -28,7 +23,6 @@ class WindowFeaturesTest : public QObject {
 
  private slots:
   void initTestCase() { QApplication::setApplicationName("vantrel-wizard"); }
-  void aRunShowsItsWaitsAndThenItsResults();
   void aFailureShowsItsHintUnderTheMessage_data();
   void aFailureShowsItsHintUnderTheMessage();
   void helpMenuAboutAndLog();
@@ -46,131 +40,15 @@ namespace {
 
 constexpr char kSampleKey[] = "K3Y-5ECRET";
 
-// The window on the sample page with its site database and settings in
-// `dir`: `args` come after the page's.
-std::unique_ptr<WizardWindow> Window(const QTemporaryDir& dir, std::vector<std::string> args,
-                                     std::unique_ptr<SecretStore> store = nullptr) {
-  ResetModWizard();
-  std::vector<std::string> all = {"--page", "samples/page.html", "--settings",
-                                  dir.filePath("settings.ini").toStdString()};
-  all.insert(all.end(), args.begin(), args.end());
-  auto window =
-      std::make_unique<WizardWindow>(store ? std::move(store) : std::make_unique<MemoryStore>());
-  window->Configure(ParseDesktopArgs(all));
-  window->show();
-  return window;
-}
-
-void Click(WizardWindow& w, const char* name) {
-  QTest::mouseClick(w.view().WidgetFor(name), Qt::LeftButton, {},
-                    QPoint(6, w.view().WidgetFor(name)->height() / 2));
-}
-
-QString Status(WizardWindow& w) { return w.findChild<QLabel*>("runSummary")->text(); }
-
-long Number(site::SiteServer& site, const std::string& sql) {
-  return std::stol(site.Query(sql).at(0).at(0));
-}
-
-// The inputs a run must hold back, and Cancel, which it must not.
-constexpr const char* kInputs[] = {
-    "chkQBEmployee", "chkQBCustomers", "chkQBClasses", "chkQBCOA",     "chkQBTasks",
-    "chkQBVendors",  "chkQBTimesheet", "chkQBExpense", "chkDebugMode", "cmdSelectAll",
-    "cmdNav(0)",     "cmdNav(2)",      "cmdNav(3)"};
-
 }  // namespace
 
-void WindowFeaturesTest::aRunShowsItsWaitsAndThenItsResults() {
-  QTemporaryDir dir;
-  auto window = SampleWindow(dir, {"--param", "SafeLines=True"});
-  site::SiteServer& site = *window->embedded_site();
-  site.set_delay(std::chrono::milliseconds(15));
-  MessageCatcher catcher;
-  Click(*window, "cmdNav(3)");  // nothing ticked: the status line says so
-  QVERIFY(Status(*window).startsWith("Last run: nothing-selected. "));
-
-  int waits = 0, busy = 0, held_back = 0;
-  QStringList statuses;
-  Poller poller([&] {
-    if (!RequestWaiting(*window)) return;
-    ++waits;
-    auto* bar = Widget<QProgressBar>(*window, "ProgressBar1");
-    busy += bar->minimum() == 0 && bar->maximum() == 0 ? 1 : 0;
-    bool all_held = window->view().WidgetFor("cmdNav(1)")->isEnabled();
-    for (const char* name : kInputs)
-      all_held = all_held && !window->view().WidgetFor(name)->isEnabled();
-    held_back += all_held ? 1 : 0;
-    if (!statuses.contains(Status(*window))) statuses << Status(*window);
-  });
-  Click(*window, "cmdSelectAll");
-  Click(*window, "chkQBTimesheet");
-  Click(*window, "chkQBExpense");
-  Click(*window, "cmdNav(3)");
-  poller.Stop();
-  QVERIFY(waits > 0);
-  QCOMPARE(busy, waits);
-  QCOMPARE(held_back, waits);
-  QCOMPARE(statuses, QStringList{QString()});  // the previous run's end is gone at once
-
-  // The results panel: a row per entity, as the site's database counts them.
-  QVERIFY(window->findChild<QDockWidget*>("resultsDock")->isVisible());
-  auto* table = window->findChild<QTableWidget*>("resultsTable");
-  QStringList headings;
-  for (int c = 0; c < table->columnCount(); ++c) headings << table->horizontalHeaderItem(c)->text();
-  QCOMPARE(headings, (QStringList{"entity", "read", "sent", "new", "updated", "inactive",
-                                  "unchanged", "left out", "warnings", "failed"}));
-  QCOMPARE(table->rowCount(), 9);
-  QTRY_VERIFY(table->viewport()->height() >= table->verticalHeader()->length());  // every row
-  long time_warnings = -1;
-  for (int r = 0; r < table->rowCount(); ++r) {
-    auto cell = [&](int c) { return table->item(r, c)->text(); };
-    const EntityRow* entity = nullptr;
-    for (const EntityRow& e : Entities()) entity = e.name == cell(0).toStdString() ? &e : entity;
-    QVERIFY2(entity != nullptr, qPrintable(cell(0)));
-    const std::string of =
-        " FROM UploadRows WHERE TableName = '" + std::string(entity->site_table) + "'";
-    QCOMPARE(cell(3).toLong(), Number(site, "SELECT TOTAL(Inserted)" + of));
-    QCOMPARE(cell(4).toLong(), Number(site, "SELECT TOTAL(Updated)" + of));
-    QCOMPARE(cell(3).toLong(),
-             Number(site, "SELECT COUNT(*) FROM \"" + std::string(entity->site_table) + "\""));
-    QCOMPARE(cell(9), QString("0"));
-    QVERIFY(cell(1).toLong() >= cell(2).split(' ').front().toLong() || entity->lines);
-    QCOMPARE(cell(2).endsWith(" lines"), entity->lines);
-    if (entity->letter == "H") time_warnings = cell(8).toLong();
-  }
-  QCOMPARE(time_warnings,
-           Number(site,
-                  "SELECT COUNT(DISTINCT w.UploadID || '/' || w.LineNo) FROM LineWarnings w "
-                  "JOIN Uploads u ON u.rowid = w.UploadID WHERE u.Options = 'H'"));
-  QVERIFY(time_warnings > 0);
-  QVERIFY(QRegularExpression(R"(^run from \d\d/\d\d/\d{4} \d\d:\d\d:\d\d to \d\d/\d\d/\d{4} )"
-                             R"(\d\d:\d\d:\d\d \(\d+\.\d s\)$)")
-              .match(window->findChild<QLabel*>("resultsDuration")->text())
-              .hasMatch());
-  // The command line's after-run hints, in the desktop's words.
-  const QString hints = window->findChild<QPlainTextEdit*>("resultsHints")->toPlainText();
-  QVERIFY(hints.startsWith("hint: the time line of TxnID '"));
-  QVERIFY(hints.contains("sent with blanks in their place (the page parameter SafeLines=True)"));
-  QVERIFY(!hints.contains("--safe-lines"));
-}
-
 void WindowFeaturesTest::aFailureShowsItsHintUnderTheMessage_data() {
-  QTest::addColumn<QStringList>("args");
-  QTest::addColumn<bool>("refuse_key");
+  QTest::addColumn<QStringList>("args");  // with --embedded-site the site refuses the key
   QTest::addColumn<QString>("message");
   QTest::addColumn<QString>("hint_start");  // {site} is the site's address
   QTest::addColumn<QString>("hint_end");
-  const QString run_again =
-      "; what landed before it stays, so click Start Sync again to send the rest (records sent "
-      "twice are updated, not doubled)";
-  QTest::newRow("QuickBooks not running")
-      << QStringList{"--embedded-site"} << false
-      << "Your Quickbooks file is not open, please open your Quickbooks file and try again."
-      << "QuickBooks is not running: File > Open company... opens a company file in the "
-         "QuickBooks stand-in"
-      << "";
   QTest::newRow("key refused")
-      << QStringList{"--embedded-site", "--quickbooks", "samples/Acme.QBW"} << true
+      << QStringList{"--embedded-site", "--quickbooks", "samples/Acme.QBW"}
       << "Could not connect to the Wellgate. Your account has not been setup or has expired. Go "
          "to Maintain | Wellgate | Setup; to setup or renew your account."
       << "the site at {site} refused SiteCode 'ACME01' with its key (it replied \"Invalid site "
@@ -180,41 +58,35 @@ void WindowFeaturesTest::aFailureShowsItsHintUnderTheMessage_data() {
   QTest::newRow("nothing answers")
       << QStringList{"--quickbooks", "samples/Acme.QBW", "--param",
                      "WGSecureServerURL=http://127.0.0.1:9/"}
-      << false
       << "Could not connect to the Wellgate. Please check if you have an internet connection and "
          "it is properly setup."
       << "nothing answers at http://127.0.0.1:9/ (upload C (request 1): "
       << ", after 3 attempts): is the site's server running there? (without WGSecureServerURL, "
-         "File > Embedded site serves one in process)" +
-             run_again;
+         "File > Embedded site serves one in process); what landed before it stays, so click "
+         "Start Sync again to send the rest (records sent twice are updated, not doubled)";
 }
 
 void WindowFeaturesTest::aFailureShowsItsHintUnderTheMessage() {
   QFETCH(QStringList, args);
-  QFETCH(bool, refuse_key);
   QFETCH(QString, message);
   QFETCH(QString, hint_start);
   QFETCH(QString, hint_end);
   QTemporaryDir dir;
   std::vector<std::string> more;
   for (const QString& arg : args) more.push_back(arg.toStdString());
-  auto window = Window(dir, more);
+  auto window = OpenWindow(PageArgs(dir, more));
   if (site::SiteServer* site = window->embedded_site()) {
     hint_start.replace("{site}", QString::fromStdString(site->base_url()));
-    if (refuse_key) site->ForceReply("Invalid site code or site key. Kindly try again.");
+    site->ForceReply("Invalid site code or site key. Kindly try again.");
   }
-  QString informative;
   MessageCatcher catcher;
-  catcher.on_message = [&](QMessageBox& box) { informative = box.informativeText(); };
-  Click(*window, "chkQBClasses");
-  Click(*window, "cmdNav(3)");
+  StartSync(*window, {"chkQBClasses"});
   QCOMPARE(catcher.messages.size(), std::size_t{1});
   QCOMPARE(catcher.messages[0].text, message);
-  QVERIFY2(informative.startsWith(hint_start) && informative.endsWith(hint_end),
-           qPrintable(informative));
-  QCOMPARE(informative, QString::fromStdString(window->forms_host().messages().back().hint));
-  QVERIFY(window->findChild<QPlainTextEdit*>("logView")->toPlainText().contains("hint: " +
-                                                                                informative));
+  const QString& hint = catcher.messages[0].informative;
+  QVERIFY2(hint.startsWith(hint_start) && hint.endsWith(hint_end), qPrintable(hint));
+  QCOMPARE(hint, QString::fromStdString(window->forms_host().messages().back().hint));
+  QVERIFY(window->findChild<QPlainTextEdit*>("logView")->toPlainText().contains("hint: " + hint));
 }
 
 void WindowFeaturesTest::helpMenuAboutAndLog() {
@@ -231,8 +103,17 @@ void WindowFeaturesTest::helpMenuAboutAndLog() {
   QVERIFY(!dock->isVisible());
   window->findChild<QAction*>("actionShowLog")->trigger();
   QVERIFY(dock->isVisible());
-  Click(*window, "chkQBClasses");
-  Click(*window, "cmdNav(3)");
+  // A dropped connection is sent again, as on the command line: the batch
+  // lands once and the run completes.
+  window->embedded_site()->DropConnections(1);
+  StartSync(*window, {"chkQBClasses"});
+  const auto& requests = window->run_setup().requests().requests();
+  QCOMPARE(requests.size(), std::size_t{2});
+  QVERIFY(requests[0].upload && requests[0].completed && !requests[0].failure);
+  QCOMPARE(requests[0].attempts, 2);
+  QCOMPARE(requests[1].attempts, 1);
+  QCOMPARE(window->embedded_site()->Query("SELECT COUNT(*) FROM Uploads").at(0).at(0),
+           std::string("1"));
   const QString log = window->findChild<QPlainTextEdit*>("logView")->toPlainText();
   const QString site = QString::fromStdString(window->embedded_site()->base_url());
   // The run's lines in order: its stages, the pass's first and last counts,
@@ -378,12 +259,11 @@ void WindowFeaturesTest::theSiteKeyGoesToTheSecretStore() {
   auto owned = std::make_unique<MemoryStore>();
   MemoryStore& store = *owned;
   store.failure = failure.toStdString();
-  ResetModWizard();
-  WizardWindow window(std::move(owned));
-  window.Configure(ParseDesktopArgs({"--settings", ini.toStdString()}));
+  auto window = OpenWindow({"--settings", ini.toStdString()}, std::move(owned));
   MessageCatcher catcher;
-  if (!older_file) window.ApplySettings({{"SiteKey", "N3w-K3y!"}, {"SiteCode", "S1"}}, key_in_file);
-  QCOMPARE(window.control().SiteKey, std::string("N3w-K3y!"));
+  if (!older_file)
+    window->ApplySettings({{"SiteKey", "N3w-K3y!"}, {"SiteCode", "S1"}}, key_in_file);
+  QCOMPARE(window->control().SiteKey, std::string("N3w-K3y!"));
   QFile file(ini);
   QVERIFY(file.open(QIODevice::ReadOnly));
   QCOMPARE(file.readAll().contains("N3w-K3y!"), expect_in_file);
@@ -400,11 +280,8 @@ void WindowFeaturesTest::theSiteKeyGoesToTheSecretStore() {
                  "under File > Settings.");
   }
   // The next start finds the key where it was kept.
-  auto again = std::make_unique<MemoryStore>(store);
-  ResetModWizard();
-  WizardWindow next(std::move(again));
-  next.Configure(ParseDesktopArgs({"--settings", ini.toStdString()}));
-  QCOMPARE(next.control().SiteKey, std::string(failure.isEmpty() ? "N3w-K3y!" : ""));
+  auto next = OpenWindow({"--settings", ini.toStdString()}, std::make_unique<MemoryStore>(store));
+  QCOMPARE(next->control().SiteKey, std::string(failure.isEmpty() ? "N3w-K3y!" : ""));
 }
 
 // The real store: on a desktop (or under with_keyring.sh) it keeps the key;
@@ -426,11 +303,10 @@ void WindowFeaturesTest::theDesktopSecretStoreKeepsTheKeyOrSaysWhyNot() {
     QVERIFY(!store->Read(name).secret);
   }
   QTemporaryDir dir;
-  ResetModWizard();
-  WizardWindow window(MakeDesktopSecretStore());
-  window.Configure(ParseDesktopArgs({"--settings", dir.filePath("s.ini").toStdString()}));
+  auto window =
+      OpenWindow({"--settings", dir.filePath("s.ini").toStdString()}, MakeDesktopSecretStore());
   MessageCatcher catcher;
-  window.ApplySettings({{"SiteKey", "T3st-K3y"}});
+  window->ApplySettings({{"SiteKey", "T3st-K3y"}});
   QFile file(dir.filePath("s.ini"));
   QVERIFY(file.open(QIODevice::ReadOnly));
   QVERIFY(!file.readAll().contains("T3st-K3y"));

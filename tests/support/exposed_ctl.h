@@ -11,29 +11,21 @@ class ExposedCtl : public VantrelCtl {
  public:
   using VantrelCtl::VantrelCtl;
 
-  using VantrelCtl::BuildQBXMLRequest;
   using VantrelCtl::BuildSummaryMessage;
   using VantrelCtl::CheckQBFile;
-  using VantrelCtl::chkDebugMode_Click;
   using VantrelCtl::CloseQBConnection;
   using VantrelCtl::cmdNav_Click;
-  using VantrelCtl::cmdSelectAll_Click;
   using VantrelCtl::ContextFor;
-  using VantrelCtl::ConvertData;
   using VantrelCtl::EndQBSession;
-  using VantrelCtl::env;
-  using VantrelCtl::event_pump;
   using VantrelCtl::GetResultMessage;
   using VantrelCtl::OpenFreshUploadScript;
   using VantrelCtl::QueryQuickBooks;
   using VantrelCtl::ResetWizardScreen;
-  using VantrelCtl::RestoreMousePointer;
   using VantrelCtl::run;
   using VantrelCtl::RunConverter;
   using VantrelCtl::SendQBXMLRequest;
   using VantrelCtl::SendStatusUpdate;
   using VantrelCtl::set_converters;
-  using VantrelCtl::ShowMessage;
   using VantrelCtl::stores;
   using VantrelCtl::Timer1_Timer;
 };
