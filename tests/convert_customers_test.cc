@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "convert/converter_stores.h"
@@ -25,6 +26,8 @@ struct Customer {
   std::string full_name;  // empty: the name
   std::string parent;     // the parent's ListID; none for a customer
   std::string extra;      // further elements, after Sublevel
+  // When set, stands for the whole Sublevel element (an empty text: none).
+  std::optional<std::string> sublevel_markup;
 
   std::string Xml() const {
     std::string xml = "<CustomerRet><ListID>" + list_id + "</ListID><TimeCreated>" + created +
@@ -35,7 +38,8 @@ struct Customer {
     if (!parent.empty()) {
       xml += "<ParentRef><ListID>" + parent + "</ListID><FullName>Parent</FullName></ParentRef>";
     }
-    return xml + "<Sublevel>" + sublevel + "</Sublevel>" + extra + "</CustomerRet>";
+    return xml + sublevel_markup.value_or("<Sublevel>" + sublevel + "</Sublevel>") + extra +
+           "</CustomerRet>";
   }
 };
 
@@ -159,20 +163,41 @@ TEST_F(CustomersTest, JobsAreLeftOutAndTheStoreKeepsTheRecordsWalked) {
 
 // Sublevel decides between the two passes: customers take 0 and below,
 // projects anything but 0 (so a negative one goes to both). One that is no
-// number is read by neither test, so both passes take the record.
+// number, or missing, is read by neither test, so both passes take the
+// record. Most records are told apart by a quick look before they are
+// parsed; markup the quick look is not sure of is read by the parser.
 TEST_F(CustomersTest, SublevelSplitsCustomersFromProjects) {
   struct Case {
-    const char* sublevel;
+    std::string markup;
     bool customer;
     bool project;
   };
-  const Case cases[] = {{"0", true, false},   {"-1", true, true},   {"1", false, true},
-                        {"3", false, true},   {"0.4", true, false}, {"0.5", true, false},
-                        {"1.5", false, true}, {"abc", true, true}};
+  const auto sublevel = [](const char* text) {
+    return std::string("<Sublevel>") + text + "</Sublevel>";
+  };
+  const Case cases[] = {
+      {sublevel("0"), true, false},
+      {sublevel("-1"), true, true},
+      {sublevel("1"), false, true},
+      {sublevel("3"), false, true},
+      {sublevel("0.4"), true, false},
+      {sublevel("0.5"), true, false},
+      {sublevel("1.5"), false, true},
+      {sublevel("abc"), true, true},
+      {sublevel(" 1 "), false, true},
+      {sublevel("0<!-- a comment -->"), true, false},
+      {sublevel("<![CDATA[1]]>"), false, true},
+      {sublevel("&#49;"), false, true},
+      {sublevel("0") + sublevel("1"), true, false},
+      {"<Sublevel a=\"&gt;\">1</Sublevel>", false, true},
+      {"<Sublevel/>", true, true},
+      {"<Notes><Sublevel>1</Sublevel></Notes>", true, true},
+      {"", true, true},
+  };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.sublevel);
+    SCOPED_TRACE(c.markup);
     Customer record;
-    record.sublevel = c.sublevel;
+    record.sublevel_markup = c.markup;
     EXPECT_EQ(!Convert(record.Xml()).empty(), c.customer);
     EXPECT_EQ(!Convert(record.Xml(), EntityKind::kProjects).empty(), c.project);
   }
