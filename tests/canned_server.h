@@ -21,13 +21,17 @@
 
 namespace vantrel::testing {
 
+// The whole HTTP reply as it goes on the wire. After the head (up to the
+// blank line) the rest goes one byte at a time with a pause of `drip`
+// between bytes (0 sends it at once); with `reset` the connection is reset
+// instead of closed after the bytes.
 struct CannedReply {
-  std::string bytes;  // the whole HTTP reply as it goes on the wire
-  // After the head (up to the blank line), the rest goes one byte at a time
-  // with this pause between bytes; 0 sends it at once.
-  std::chrono::milliseconds drip{0};
-  // After the bytes, the connection is reset instead of closed.
-  bool reset = false;
+  CannedReply(std::string bytes = "", std::chrono::milliseconds drip = {}, bool reset = false)
+      : bytes(std::move(bytes)), drip(drip), reset(reset) {}
+  CannedReply(const char* bytes) : bytes(bytes), drip(0), reset(false) {}
+  std::string bytes;
+  std::chrono::milliseconds drip;
+  bool reset;
 };
 
 // An HTTP reply with a Content-Length that matches `body`.
@@ -57,8 +61,6 @@ class CannedServer {
     port_ = ntohs(addr.sin_port);
     thread_ = std::thread([this] { Serve(); });
   }
-  explicit CannedServer(const std::map<std::string, std::string>& replies)
-      : CannedServer(Whole(replies)) {}
 
   ~CannedServer() {
     stop_ = true;
@@ -77,12 +79,6 @@ class CannedServer {
   }
 
  private:
-  static std::map<std::string, CannedReply> Whole(const std::map<std::string, std::string>& in) {
-    std::map<std::string, CannedReply> out;
-    for (const auto& [path, bytes] : in) out[path] = {bytes};
-    return out;
-  }
-
   void Serve() {
     while (!stop_) {
       pollfd p{fd_, POLLIN, 0};

@@ -18,14 +18,13 @@ DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
 
 using ControlLoadTest = testing::ControlTest;
 
+// A control fresh from its creation (no bag loaded): no site, user, last
+// upload or last-sync dates yet; the method the page may call before a run
+// has nothing to do.
 TEST_F(ControlLoadTest, ACreatedControlHasTheDefaults) {
-  EXPECT_EQ(ctl_.wgUtilitySet, wgurSuccess);
-  EXPECT_FALSE(ctl_.ResetTessaly);
   EXPECT_EQ(ctl_.WGSecureServerURL, "");
   EXPECT_EQ(ctl_.TessalyUser, "");
   EXPECT_TRUE(ctl_.WGLastUploadDate.IsZero());
-  EXPECT_FALSE(ctl_.DebugMode);
-  EXPECT_EQ(ctl_.lngFailedTimeCnt, 0);
   EXPECT_TRUE(modWizard().last_sync.TimeLastSyncDate.IsZero());
   EXPECT_EQ(ctl_.UpdateDataForWGRequirement(), wgurSuccess);
 }
@@ -213,22 +212,20 @@ const Guid kIUnknown = *Guid::Parse("{00000000-0000-0000-C000-000000000046}");
 
 using InterfaceSafetyTest = testing::ControlTest;
 
+// The four interfaces answer with their options; any other is refused, and
+// the enabled options stay as they were (77).
 TEST_F(InterfaceSafetyTest, GetAnswersForTheFourInterfacesOnly) {
-  const std::pair<const Guid*, std::uint32_t> cases[] = {
-      {&kIDispatch, 1}, {&kIPersistStorage, 2}, {&kIPersistStream, 2}, {&kIPersistPropertyBag, 2}};
-  for (const auto& [iid, expected] : cases) {
-    std::uint32_t supported = 0, enabled = 0;
-    EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(iid, &supported, &enabled), platform::S_OK);
+  using platform::E_NOINTERFACE, platform::S_OK;
+  const std::tuple<const Guid*, platform::HRESULT, std::uint32_t> cases[] = {
+      {&kIDispatch, S_OK, 1},          {&kIPersistStorage, S_OK, 2},
+      {&kIPersistStream, S_OK, 2},     {&kIPersistPropertyBag, S_OK, 2},
+      {&kIUnknown, E_NOINTERFACE, 77}, {nullptr, E_NOINTERFACE, 77}};
+  for (const auto& [iid, result, expected] : cases) {
+    std::uint32_t supported = 0, enabled = 77;
+    EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(iid, &supported, &enabled), result);
     EXPECT_EQ(supported, 3u);
-    EXPECT_EQ(enabled, expected) << iid->ToString();
+    EXPECT_EQ(enabled, expected) << GuidToString(iid);
   }
-  // Any other interface is refused, and the enabled options stay as they were.
-  std::uint32_t supported = 0, enabled = 77;
-  EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(&kIUnknown, &supported, &enabled),
-            platform::E_NOINTERFACE);
-  EXPECT_EQ(supported, 3u);
-  EXPECT_EQ(enabled, 77u);
-  EXPECT_EQ(ctl_.GetInterfaceSafetyOptions(nullptr, &supported, &enabled), platform::E_NOINTERFACE);
 }
 
 struct SetCase {

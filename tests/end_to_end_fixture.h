@@ -74,10 +74,9 @@ class EndToEndTest : public ::testing::Test {
 
   void TickFour() {
     WizardScreen& s = ctl_->screen();
-    s.chkQBClasses.set_value(1);
-    s.chkQBCOA.set_value(1);
-    s.chkQBEmployee.set_value(1);
-    s.chkQBVendors.set_value(1);
+    for (auto* box : {&s.chkQBClasses, &s.chkQBCOA, &s.chkQBEmployee, &s.chkQBVendors}) {
+      box->set_value(1);
+    }
   }
 
   // Clicks "Start &Sync" and waits for the run to end.

@@ -82,15 +82,12 @@ TEST_F(EndToEndTest, LaterLastSyncDatesSendOnlyWhatChanged) {
                             SampleCount("VendorRet", ChangedSince(since)));
   EXPECT_LT(SampleCount("AccountRet", ChangedSince(since)), SampleCount("AccountRet"));
 
-  auto sent = [this](const std::string& full_name) {
-    return server_->Query("SELECT COUNT(*) FROM CustProjInfo WHERE QBFullName = ?", {full_name})
-               .at(0)
-               .at(0) == "1";
-  };
-  EXPECT_TRUE(sent("Cook, Brian:2nd story addition"));
-  EXPECT_TRUE(sent("Cook, Brian:2nd story addition:Framing"));
-  EXPECT_FALSE(sent("Cook, Brian:Kitchen"));
-  EXPECT_FALSE(sent("Cook, Brian:Kitchen:Cabinets"));
+  // Of Brian Cook's jobs the changed one and its sub-job went, not the
+  // kitchen and its cabinets.
+  EXPECT_EQ(server_->Query("SELECT QBFullName FROM CustProjInfo WHERE QBFullName LIKE "
+                           "'Cook, Brian:%' ORDER BY 1"),
+            (std::vector<std::vector<std::string>>{{"Cook, Brian:2nd story addition"},
+                                                   {"Cook, Brian:2nd story addition:Framing"}}));
 }
 
 }  // namespace

@@ -185,6 +185,41 @@ TEST_F(PassEngineTest, EveryValueKindIsWrittenAsItsRuleSays) {
   EXPECT_EQ(store_.Row(1).TimeCreated, *platform::DateTime::FromParts(2007, 10, 23, 9, 5, 8));
   EXPECT_TRUE(store_.Row(1).IsActive);
   EXPECT_FALSE(store_.Row(2).IsActive);
+  // The progress strip shows, counts the records and hides again.
+  std::vector<std::string> strip;
+  for (const std::string& redraw : host_.redraws) {
+    if (redraw.starts_with("fraProgress:")) strip.push_back("fraProgress");
+    if (redraw.starts_with("lblProcess:")) strip.push_back(redraw.substr(11));
+  }
+  EXPECT_EQ(strip, (std::vector<std::string>{"fraProgress", "Getting Widgets from QB",
+                                             "Getting Widgets (1)", "Getting Widgets (2)"}));
+  const WizardScreen& screen = ctl_.screen();
+  EXPECT_EQ(screen.ProgressBar1.max(), 1);
+  EXPECT_EQ(screen.ProgressBar1.value(), 1);
+  EXPECT_TRUE(screen.ProgressBar1.visible());
+  EXPECT_TRUE(screen.lblProcess.visible());
+  EXPECT_FALSE(screen.fraProgress.visible());
+}
+
+// A single record gives the bar a maximum of one. FillRow runs after the
+// common fields (its inactive row makes the statement update-only). The
+// status update's own failure is no failure of the pass.
+TEST_F(PassEngineTest, OneRecordFilledInactiveWhoseStatusUpdateFailsToStart) {
+  browser().on_navigate = [](const testing::Navigation& n) {
+    if (!n.post_data) throw platform::ComError(-2147467259, "Method 'Navigate2' failed");
+  };
+  hooks_.fill_inactive = true;
+  ctl_.run().mLastResult = wgurUnknownError;
+  RunWidgets(kFullWidget);
+  ASSERT_EQ(PostBodies().size(), 1u);
+  EXPECT_TRUE(PostBodies()[0].starts_with("UPDATE Widgets SET ")) << PostBodies()[0];
+  EXPECT_EQ(StatusLetters().size(), 1u);
+  EXPECT_EQ(ctl_.run().mLastResult, wgurSuccess);  // from the accepted post
+  EXPECT_FALSE(ctl_.run().mStopRun);
+  EXPECT_FALSE(modWizard().blnSyncError);
+  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
+  EXPECT_EQ(ctl_.screen().ProgressBar1.max(), 1);
+  EXPECT_EQ(ctl_.screen().ProgressBar1.value(), 0);
 }
 
 // One rule at a time, each shown by pieces of the statements posted; what
@@ -235,63 +270,50 @@ std::string TimedWidget(const std::string& name, const std::string& created,
          "</Name><IsActive>true</IsActive></WidgetRet>";
 }
 
-TEST_F(PassEngineTest, TheLastSyncFilterKeepsRecordsTouchedAtOrAfterItsSecond) {
+// The last-sync filter keeps the records created or modified at or after its
+// second, not one without times; the hooks choose around it: a skipped record
+// is passed over before anything else (its row untouched), a kept one is
+// converted though the filter drops it, a dropped one is not though the
+// filter takes it. Row numbers still count the records passed over.
+TEST_F(PassEngineTest, TheLastSyncFilterAndTheRecordHooksChooseWhatIsConverted) {
+  hooks_.skip = "skip";
+  hooks_.keep = "keep";
+  hooks_.drop = "drop";
+  hooks_.tag = "42";  // the writer's column hook reads the hooks' own state
   modWizard().last_sync.TasksLastSyncDate = *platform::DateTime::FromParts(2007, 10, 23, 15, 5, 58);
   const std::string before = "2007-10-23T15:05:57-08:00";
   const std::string at = "2007-10-23T15:05:58-08:00";
-  const std::string records =
-      TimedWidget("old", before, before) + TimedWidget("modified", before, at) +
-      TimedWidget("created", at, before) + "<WidgetRet><Name>undated</Name></WidgetRet>" +
-      TimedWidget("later", "2008-01-01T00:00:00", "2008-01-01T00:00:00");
-  RunWidgets(records);
+  RunWidgets(TimedWidget("skip me", at, at) + TimedWidget("keep old", before, before) +
+             TimedWidget("old", before, before) + TimedWidget("modified", before, at) +
+             TimedWidget("created", at, before) + "<WidgetRet><Name>undated</Name></WidgetRet>" +
+             TimedWidget("drop new", at, at) +
+             TimedWidget("later", "2008-01-01T00:00:00", "2008-01-01T00:00:00"));
   const std::string posted = AllPosted();
-  EXPECT_EQ(CountOf(posted, "UPDATE "), 3);
-  // Row numbers still count the skipped records.
-  EXPECT_THAT(posted, HasSubstr("VALUES (9000001,'modified'"));
-  EXPECT_THAT(posted, HasSubstr("VALUES (9000002,'created'"));
-  EXPECT_THAT(posted, HasSubstr("VALUES (9000004,'later'"));
-  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 3);
-  EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Widgets (3)");
+  EXPECT_EQ(CountOf(posted, "UPDATE "), 4);
+  for (const char* row :
+       {"9000001,'keep old'", "9000003,'modified'", "9000004,'created'", "9000007,'later'"}) {
+    EXPECT_THAT(posted, HasSubstr(std::string("VALUES (") + row));
+  }
+  EXPECT_THAT(posted, HasSubstr(",[Custom]='pos1/42',"));
+  EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 4);
+  EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Widgets (4)");
+  EXPECT_EQ(store_.Row(1).ListID, "");
+  EXPECT_TRUE(store_.Row(1).TimeCreated.IsZero());
+  // Written hears of the written records only, with the entries before each.
+  EXPECT_EQ(hooks_.written, (std::vector<long>{1, 3, 4, 7}));
+  EXPECT_EQ(hooks_.entries_before, (std::vector<long>{0, 1, 2, 3}));
 }
 
 // ---- Batching and uploads ----
 
-// 100 and 101 place the batch boundary, 250 shows the count restarting.
-TEST_F(PassEngineTest, BatchesHoldAHundredStatementsOrOneInDebugMode) {
-  const struct {
-    long records;
-    bool debug;
-    std::vector<long> per_post;
-  } cases[] = {
-      {100, false, {100}},
-      {101, false, {100, 1}},
-      {250, false, {100, 100, 50}},
-      {101, true, std::vector<long>(101, 1)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.records) + (c.debug ? " debug" : " normal"));
-    StartOver();
-    ctl_.DebugMode = c.debug;
-    RunClasses(c.records);
-    EXPECT_EQ(StatementsPerPost(), c.per_post);
-    EXPECT_EQ(ctl_.run().counts[EntityKind::kClasses], c.records);
-    EXPECT_EQ(StatusLetters(), std::vector<std::string>{"C"});
-    EXPECT_TRUE(StatusCameLast());
-    EXPECT_FALSE(ctl_.run().mStopRun);
-    EXPECT_EQ(ctl_.run().mLastResult, wgurSuccess);
-    // The batch count restarts after each normal upload; debug mode only counts.
-    EXPECT_EQ(ctl_.run().lngBatchCount, c.debug ? c.records : 0);
-    EXPECT_EQ(ctl_.run().mScript->size(), 0);
-    EXPECT_FALSE(ctl_.screen().fraProgress.visible());
-    for (const std::string& letter : PostLetters()) EXPECT_EQ(letter, "C");
-  }
-}
-
-// A normal pass takes "No data to upload" and stops at any other refusal; a
-// debug pass counts its refused statements and stops on the first only when
-// asked to. A cancel stops either. A stopped pass makes no status update and
-// leaves the progress strip as it is; a pass with failures makes none either.
-TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
+// A normal pass posts batches of a hundred statements (100 and 101 place the
+// boundary, 250 shows the count restarting), a debug pass one statement a
+// post. A normal pass takes "No data to upload" and stops at any other
+// refusal; a debug pass counts its refused statements and stops on the first
+// only when asked to. A cancel stops either. A stopped pass makes no status
+// update and leaves the progress strip as it is; a pass with failures makes
+// none either.
+TEST_F(PassEngineTest, BatchesRefusalsAndCancelsDecideHowAPassEnds) {
   enum Mode { kNormal, kDebugStop, kDebugGoOn };
   struct Case {
     Mode mode;
@@ -307,6 +329,10 @@ TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
   };
   // clang-format off
   const Case cases[] = {
+      {kNormal, {}, 0, 100, {100}, false, wgurSuccess, 100, 0, true, 0},
+      {kNormal, {}, 0, 101, {100, 1}, false, wgurSuccess, 101, 0, true, 0},
+      {kNormal, {}, 0, 250, {100, 100, 50}, false, wgurSuccess, 250, 0, true, 0},
+      {kDebugGoOn, {}, 0, 101, std::vector<long>(101, 1), false, wgurSuccess, 101, 0, true, 0},
       {kNormal, {"No data to upload. "}, 0, 150, {100, 50}, false, wgurSuccess, 150, 0, true, 100},
       {kNormal, {"Invalid column name"}, 0, 250, {100}, true, wgurAspFailed, 100, 0, false, 100},
       {kNormal, {"Refused"}, 0, 1, {1}, true, wgurAspFailed, 1, 0, false, 1},
@@ -334,25 +360,16 @@ TEST_F(PassEngineTest, RefusalsAndCancelsDecideHowAPassEnds) {
     EXPECT_EQ(ctl_.run().mLastResult, c.result);
     EXPECT_EQ(ctl_.run().counts[EntityKind::kClasses], c.count);
     EXPECT_EQ(ctl_.lngFailedClassCnt, c.failures);
-    EXPECT_EQ(StatusLetters().size(), c.status ? 1u : 0u);
+    EXPECT_EQ(StatusLetters(), std::vector<std::string>(c.status ? 1 : 0, "C"));
+    EXPECT_EQ(StatusCameLast(), c.status);
     EXPECT_EQ(ctl_.screen().fraProgress.visible(), c.stopped);
     EXPECT_EQ(ctl_.run().figures[EntityKind::kClasses].lost, c.lost);
+    for (const std::string& letter : PostLetters()) EXPECT_EQ(letter, "C");
+    if (c.stopped) continue;
+    // The batch count restarts after each normal upload; debug mode only counts.
+    EXPECT_EQ(ctl_.run().lngBatchCount, c.mode == kNormal ? 0 : c.records);
+    EXPECT_EQ(ctl_.run().mScript->size(), 0);
   }
-}
-
-// The status update's own failure is no failure of the pass.
-TEST_F(PassEngineTest, AStatusUpdateThatFailsToStartLeavesThePassToFinish) {
-  browser().on_navigate = [](const testing::Navigation& n) {
-    if (!n.post_data) throw platform::ComError(-2147467259, "Method 'Navigate2' failed");
-  };
-  ctl_.run().mLastResult = wgurUnknownError;
-  RunWidgets(kFullWidget);
-  EXPECT_EQ(PostBodies().size(), 1u);
-  EXPECT_EQ(StatusLetters().size(), 1u);
-  EXPECT_EQ(ctl_.run().mLastResult, wgurSuccess);  // from the accepted post
-  EXPECT_FALSE(ctl_.run().mStopRun);
-  EXPECT_FALSE(modWizard().blnSyncError);
-  EXPECT_FALSE(ctl_.screen().fraProgress.visible());
 }
 
 // ---- Passes without records to write ----
@@ -388,65 +405,6 @@ TEST_F(PassEngineTest, PassesWithoutRecordsWriteNothing) {
   EXPECT_EQ(hooks_.end_sizings,
             (std::vector<std::pair<PassEnd, long>>{
                 {PassEnd::kNotParsed, 0}, {PassEnd::kNoRecords, 0}, {PassEnd::kFinished, 2}}));
-}
-
-TEST_F(PassEngineTest, TheProgressStripFollowsThePass) {
-  RunWidgets(
-      "<WidgetRet><Name>a</Name></WidgetRet><WidgetRet><Name>b</Name></WidgetRet>"
-      "<WidgetRet><Name>c</Name></WidgetRet>");
-  std::vector<std::string> strip;
-  for (const std::string& redraw : host_.redraws) {
-    if (redraw.starts_with("fraProgress:")) strip.push_back("fraProgress");
-    if (redraw.starts_with("lblProcess:")) strip.push_back(redraw.substr(11));
-  }
-  EXPECT_EQ(strip, (std::vector<std::string>{"fraProgress", "Getting Widgets from QB",
-                                             "Getting Widgets (1)", "Getting Widgets (2)",
-                                             "Getting Widgets (3)"}));
-  const WizardScreen& screen = ctl_.screen();
-  EXPECT_EQ(screen.ProgressBar1.max(), 2);
-  EXPECT_EQ(screen.ProgressBar1.value(), 2);
-  EXPECT_TRUE(screen.ProgressBar1.visible());
-  EXPECT_TRUE(screen.lblProcess.visible());
-  EXPECT_FALSE(screen.fraProgress.visible());
-
-  // A single record gives the bar a maximum of one.
-  RunWidgets("<WidgetRet><Name>a</Name></WidgetRet>");
-  EXPECT_EQ(screen.ProgressBar1.max(), 1);
-  EXPECT_EQ(screen.ProgressBar1.value(), 0);
-}
-
-// ---- Hooks ----
-
-TEST_F(PassEngineTest, RecordHooksChooseWhatIsConverted) {
-  hooks_.skip = "skip";
-  hooks_.keep = "keep";
-  hooks_.drop = "drop";
-  modWizard().last_sync.TasksLastSyncDate = *platform::DateTime::FromParts(2007, 1, 1);
-  const std::string old = "2000-01-01T00:00:00";
-  const std::string now = "2007-10-23T00:00:00";
-  RunWidgets(TimedWidget("skip me", now, now) + TimedWidget("keep old", old, old) +
-             TimedWidget("plain old", old, old) + TimedWidget("drop new", now, now) +
-             TimedWidget("plain new", now, now));
-  const std::string posted = AllPosted();
-  EXPECT_EQ(CountOf(posted, "INSERT INTO"), 2);
-  EXPECT_THAT(posted, HasSubstr("VALUES (9000001,'keep old'"));
-  EXPECT_THAT(posted, HasSubstr("VALUES (9000004,'plain new'"));
-  // A record skipped before anything else leaves its row untouched.
-  EXPECT_EQ(store_.Row(1).ListID, "");
-  EXPECT_TRUE(store_.Row(1).TimeCreated.IsZero());
-  // Written hears of the written records only, with the entries before each.
-  EXPECT_EQ(hooks_.written, (std::vector<long>{1, 4}));
-  EXPECT_EQ(hooks_.entries_before, (std::vector<long>{0, 1}));
-}
-
-// FillRow runs after the common fields (its inactive row makes the statement
-// update-only), and the writer's column hook reads the hooks' own state.
-TEST_F(PassEngineTest, FillRowAndColumnHooksSeeTheHooksState) {
-  hooks_.fill_inactive = true;
-  hooks_.tag = "42";
-  RunWidgets(kFullWidget + std::string("<WidgetRet><Name>x</Name></WidgetRet>"));
-  EXPECT_TRUE(AllPosted().starts_with("UPDATE Widgets SET "));
-  EXPECT_THAT(AllPosted(), HasSubstr(",[Custom]='pos1/42',"));
 }
 
 // ---- A line writer: two "|" lines per record ----

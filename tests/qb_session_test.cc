@@ -17,6 +17,15 @@ class QbSessionTest : public testing::ControlTest {
     ctl_.QBFilePath = "C:\\Data\\Acme.QBW";
   }
   WizardState& state() { return modWizard(); }
+  // What a contact left behind: the error pair, the version code, the ticket,
+  // the connection and how many calls reached QuickBooks.
+  std::string Left() {
+    const WizardState& s = state();
+    return (s.blnSyncError ? "error " + s.strSyncError : "no error") + "; version " +
+           std::to_string(s.lngQBXMLVersion) + "; ticket " + s.strTicket +
+           (s.blnConnectionOpen ? "; open; " : "; closed; ") + std::to_string(qb_->calls.size()) +
+           " calls";
+  }
 
   using ControlTest::env_;
   std::shared_ptr<testing::ProcessorScript> qb_ = std::make_shared<testing::ProcessorScript>();
@@ -24,10 +33,7 @@ class QbSessionTest : public testing::ControlTest {
 
 TEST_F(QbSessionTest, ContactOpensConnectionAndSessionInOrder) {
   EXPECT_EQ(ctl_.ContactQuickBooks(), 1);
-  EXPECT_FALSE(state().blnSyncError);
-  EXPECT_TRUE(state().blnConnectionOpen);
-  EXPECT_EQ(state().strTicket, "{TICKET-1}");
-  EXPECT_EQ(state().lngQBXMLVersion, 2);
+  EXPECT_EQ(Left(), "no error; version 2; ticket {TICKET-1}; open; 4 calls");
   using ::testing::EndsWith;
   using ::testing::StartsWith;
   EXPECT_THAT(qb_->calls,
@@ -61,16 +67,12 @@ TEST_F(QbSessionTest, VersionCodeFromTheLastVersionOfTheList) {
   EXPECT_EQ(ctl_.ContactQuickBooks(), 1);
 }
 
-// A contact that fails: the error pair (none for an empty ticket), the
-// version code, ticket and connection left behind, and how far it got.
+// A contact that fails: what it left behind, from a version code of 7 and a
+// ticket "{EARLIER}" (an empty ticket is no error of its own).
 struct FailedContact {
   const char* name;
   void (*setup)(QbSessionTest&);
-  const char* error;   // null: no error
-  long version;        // 7 before the contact
-  const char* ticket;  // "{EARLIER}" before the contact
-  bool connection_open;
-  std::size_t calls;
+  std::string left;
 };
 
 void PrintTo(const FailedContact& c, std::ostream* os) { *os << c.name; }
@@ -79,35 +81,30 @@ class FailedContactTest : public QbSessionTest,
                           public ::testing::WithParamInterface<FailedContact> {};
 
 TEST_P(FailedContactTest, LeavesTheErrorPairAndHowFarItGot) {
-  const FailedContact& c = GetParam();
-  c.setup(*this);
+  GetParam().setup(*this);
   state().lngQBXMLVersion = 7;
   state().strTicket = "{EARLIER}";
   EXPECT_EQ(ctl_.ContactQuickBooks(), 0);
-  EXPECT_EQ(state().blnSyncError, c.error != nullptr);
-  EXPECT_EQ(state().strSyncError, c.error ? c.error : "");
-  EXPECT_EQ(state().lngQBXMLVersion, c.version);
-  EXPECT_EQ(state().strTicket, c.ticket);
-  EXPECT_EQ(state().blnConnectionOpen, c.connection_open);
-  EXPECT_EQ(qb_->calls.size(), c.calls);
+  EXPECT_EQ(Left(), GetParam().left);
 }
 
 // clang-format off
 const FailedContact kFailedContacts[] = {
     {"AnotherCompanyFile", [](QbSessionTest& t) { t.qb_->company_file = "C:\\Data\\Other.QBW"; },
-     "Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB file you are "
-     "using with Tessaly 'C:\\Data\\Acme.QBW'. \r\nPlease open the correct Quickbooks file and "
-     "try again.", 7, "{TICKET-1}", true, 3},
-    {"AnEmptyTicket", [](QbSessionTest& t) { t.qb_->ticket = ""; }, nullptr, 0, "", true, 2},
+     "error Your Current Quickbooks file 'C:\\Data\\Other.QBW' does not match with the QB file "
+     "you are using with Tessaly 'C:\\Data\\Acme.QBW'. \r\nPlease open the correct Quickbooks "
+     "file and try again.; version 7; ticket {TICKET-1}; open; 3 calls"},
+    {"AnEmptyTicket", [](QbSessionTest& t) { t.qb_->ticket = ""; },
+     "no error; version 0; ticket ; open; 2 calls"},
     {"QuickBooksNotRunning", [](QbSessionTest& t) {
        t.qb_->open_error = "If QuickBooks is not running, start it and try again.";
      },
-     "Your Quickbooks file is not open, please open your Quickbooks file and try again.", 7, "",
-     false, 1},
+     "error Your Quickbooks file is not open, please open your Quickbooks file and try again.; "
+     "version 7; ticket ; closed; 1 calls"},
     {"AnotherOpenError", [](QbSessionTest& t) { t.qb_->open_error = "Could not start QuickBooks."; },
-     "Could not start QuickBooks.", 7, "", false, 1},
+     "error Could not start QuickBooks.; version 7; ticket ; closed; 1 calls"},
     {"NoRequestProcessor", [](QbSessionTest& t) { t.env_.processor_factory = nullptr; },
-     "ActiveX component can't create object", 7, "", false, 0},
+     "error ActiveX component can't create object; version 7; ticket ; closed; 0 calls"},
 };
 // clang-format on
 
@@ -173,17 +170,12 @@ TEST_F(QbSessionTest, EndAndCloseOnlyWhatIsOpen) {
   EXPECT_TRUE(state().blnConnectionOpen);
 }
 
-TEST_F(QbSessionTest, CheckQBFileReportsAMissingFile) {
-  env_.files = {"C:\\Data\\Acme.QBW"};
-  ctl_.CheckQBFile();
-  EXPECT_FALSE(state().blnSyncError);
-  ctl_.QBFilePath = "C:\\Data\\Gone.QBW";
-  ctl_.CheckQBFile();
-  EXPECT_TRUE(state().blnSyncError);
-  EXPECT_EQ(state().strSyncError, "Cannot find 'C:\\Data\\Gone.QBW'");
+// A file the environment cannot look for is missing too.
+TEST_F(QbSessionTest, CheckQBFileReportsAFileItCannotLookFor) {
   env_.find_file_throws = true;
   ctl_.QBFilePath = "bad";
   ctl_.CheckQBFile();
+  EXPECT_TRUE(state().blnSyncError);
   EXPECT_EQ(state().strSyncError, "Cannot find 'bad'");
 }
 

@@ -16,7 +16,7 @@ std::vector<std::string> Texts(const std::vector<XmlNode>& nodes) {
   return texts;
 }
 
-TEST(XmlDocumentTest, LoadsAndFindsElementsAnywhereInDocumentOrder) {
+TEST(XmlDocumentTest, LoadsAndFindsElementsOrDescribesTheError) {
   XmlDocument doc;
   ASSERT_TRUE(
       doc.LoadXml("<?xml version=\"1.0\" ?><QBXML><A><Name>one</Name><X><Name>two</Name>"
@@ -34,6 +34,38 @@ TEST(XmlDocumentTest, LoadsAndFindsElementsAnywhereInDocumentOrder) {
   EXPECT_TRUE(doc.GetElementsByTagName("Nothing").empty());
   EXPECT_TRUE(doc.GetElementsByTagName("name").empty());  // names are case-sensitive
   EXPECT_EQ(doc.DocumentElement().Name(), "QBXML");
+
+  // Child elements are the elements among the children, named with or
+  // without their prefix.
+  ASSERT_TRUE(
+      doc.LoadXml("<q:Rec xmlns:q=\"urn:x\"><q:Name>n</q:Name><!-- note --><Sub/>text</q:Rec>"));
+  const XmlNode rec = doc.DocumentElement();
+  EXPECT_EQ(rec.BaseName(), "Rec");
+  EXPECT_EQ(rec.Name(), "q:Rec");
+  const std::vector<XmlNode> children = rec.ChildElements();
+  ASSERT_EQ(children.size(), 2u);
+  EXPECT_EQ(children[0].BaseName(), "Name");
+  EXPECT_EQ(children[1].BaseName(), "Sub");
+  EXPECT_EQ(rec.FirstChildElement().Name(), "q:Name");
+  EXPECT_EQ(rec.FirstChildElement().NextSiblingElement().Name(), "Sub");
+  EXPECT_TRUE(rec.FirstChildElement().NextSiblingElement().NextSiblingElement().IsNull());
+  EXPECT_EQ(XmlNode().BaseName(), "");
+
+  // A failed load describes the error and leaves nothing loaded.
+  ASSERT_TRUE(doc.LoadXml("<A><B>x</B></A>"));
+  EXPECT_FALSE(doc.LoadXml("<A><B>x</A>"));
+  EXPECT_FALSE(doc.parsed());
+  EXPECT_NE(doc.parse_error().find(" at offset "), std::string::npos);
+  EXPECT_TRUE(doc.DocumentElement().IsNull());
+  EXPECT_TRUE(doc.GetElementsByTagName("B").empty());
+  // An empty text is no document either.
+  EXPECT_FALSE(doc.LoadXml(""));
+  EXPECT_FALSE(doc.parse_error().empty());
+  // A good load afterwards clears the error; the text is read as Unicode
+  // whatever the declaration says.
+  EXPECT_TRUE(doc.LoadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><A>Caf\xC3\xA9</A>"));
+  EXPECT_EQ(doc.parse_error(), "");
+  EXPECT_EQ(doc.DocumentElement().Text(), "Caf\xC3\xA9");
 }
 
 // SelectSingleNode takes the first child of its name; the text of an element
@@ -68,42 +100,6 @@ TEST(XmlDocumentTest, ChildrenByNameAndTheirTexts) {
   EXPECT_TRUE(rec.SelectSingleNode("Missing").SelectSingleNode("Name").IsNull());
   EXPECT_EQ(rec.SelectSingleNode("Missing").Text(), "");
   EXPECT_EQ(XmlNode().TextView(scratch), "");
-}
-
-TEST(XmlDocumentTest, ChildElementsAndBaseNames) {
-  XmlDocument doc;
-  ASSERT_TRUE(
-      doc.LoadXml("<q:Rec xmlns:q=\"urn:x\"><q:Name>n</q:Name><!-- note --><Sub/>"
-                  "text</q:Rec>"));
-  const XmlNode rec = doc.DocumentElement();
-  EXPECT_EQ(rec.BaseName(), "Rec");
-  EXPECT_EQ(rec.Name(), "q:Rec");
-  const std::vector<XmlNode> children = rec.ChildElements();
-  ASSERT_EQ(children.size(), 2u);
-  EXPECT_EQ(children[0].BaseName(), "Name");
-  EXPECT_EQ(children[1].BaseName(), "Sub");
-  EXPECT_EQ(rec.FirstChildElement().Name(), "q:Name");
-  EXPECT_EQ(rec.FirstChildElement().NextSiblingElement().Name(), "Sub");
-  EXPECT_TRUE(rec.FirstChildElement().NextSiblingElement().NextSiblingElement().IsNull());
-  EXPECT_EQ(XmlNode().BaseName(), "");
-}
-
-TEST(XmlDocumentTest, AFailedLoadDescribesTheErrorAndLeavesNothingLoaded) {
-  XmlDocument doc;
-  ASSERT_TRUE(doc.LoadXml("<A><B>x</B></A>"));
-  EXPECT_FALSE(doc.LoadXml("<A><B>x</A>"));
-  EXPECT_FALSE(doc.parsed());
-  EXPECT_NE(doc.parse_error().find(" at offset "), std::string::npos);
-  EXPECT_TRUE(doc.DocumentElement().IsNull());
-  EXPECT_TRUE(doc.GetElementsByTagName("B").empty());
-  // An empty text is no document either.
-  EXPECT_FALSE(doc.LoadXml(""));
-  EXPECT_FALSE(doc.parse_error().empty());
-  // A good load afterwards clears the error; the text is read as Unicode
-  // whatever the declaration says.
-  EXPECT_TRUE(doc.LoadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><A>Caf\xC3\xA9</A>"));
-  EXPECT_EQ(doc.parse_error(), "");
-  EXPECT_EQ(doc.DocumentElement().Text(), "Caf\xC3\xA9");
 }
 
 TEST(XmlDocumentTest, AGeneratedResponseHoldsEveryRecordItWasAskedFor) {

@@ -12,7 +12,6 @@
 namespace vantrel {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -136,18 +135,6 @@ TEST_F(XmlValidatorTest, ComposedRequestsValidateAgainstTheSampleSchema) {
   EXPECT_EQ(validator_.ValidateMsg(), "XML instance is Valid.");
   EXPECT_TRUE(validator_.ValidateXML(ComposeQBXMLRequest(flags, kQbXmlCA20), schema_));
   EXPECT_EQ(validator_.ValidateMsg(), "XML instance is Valid.\r\rMissing DOCTYPE declaration");
-}
-
-TEST(DoctypeWordsTest, SplitsAtRunsOfSeparatorsIntoAtMostNineWords) {
-  EXPECT_THAT(SplitDoctypeWords("a  b\t\tc\r\nd\ve\ff"), ElementsAre("a", "b", "c", "d", "e", "f"));
-  EXPECT_THAT(SplitDoctypeWords(" a b"), ElementsAre("", "a", "b"));
-  EXPECT_THAT(SplitDoctypeWords("1 2 3 4 5 6 7 8 9 10 11"),
-              ElementsAre("1", "2", "3", "4", "5", "6", "7", "8", "9"));
-  EXPECT_THAT(SplitDoctypeWords("a b  "), ElementsAre("a", "b"));
-  EXPECT_TRUE(SplitDoctypeWords("").empty());
-  std::string message = "left over";
-  EXPECT_TRUE(CheckDoctype("DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'", &message));
-  EXPECT_EQ(message, "");
 }
 
 }  // namespace

@@ -34,29 +34,6 @@ struct CaughtMessage {
   QString informative;  // the hint under the message
 };
 
-// Reads every message box that comes up, modal loops included, and clicks
-// its OK button after `on_message` has looked at the screen behind it.
-class MessageCatcher : public QObject {
- public:
-  MessageCatcher() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
-    timer_.start();
-  }
-  std::vector<CaughtMessage> messages;
-  std::function<void(QMessageBox&)> on_message;
-
- private:
-  void Look() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    messages.push_back({box->text(), box->icon(), box->windowTitle(), box->informativeText()});
-    if (on_message) on_message(*box);
-    box->button(QMessageBox::Ok)->click();
-  }
-  QTimer timer_;
-};
-
 // Runs `look` every millisecond of the event loop, the core's waits included.
 class Poller : public QObject {
  public:
@@ -70,6 +47,24 @@ class Poller : public QObject {
  private:
   std::function<void()> look_;
   QTimer timer_;
+};
+
+// Reads every message box that comes up, modal loops included, and clicks
+// its OK button after `on_message` has looked at the screen behind it.
+class MessageCatcher {
+ public:
+  std::vector<CaughtMessage> messages;
+  std::function<void(QMessageBox&)> on_message;
+
+ private:
+  void Look() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    messages.push_back({box->text(), box->icon(), box->windowTitle(), box->informativeText()});
+    if (on_message) on_message(*box);
+    box->button(QMessageBox::Ok)->click();
+  }
+  Poller poller_{[this] { Look(); }};
 };
 
 // A secret store in memory; with `failure` set, every operation fails with it.

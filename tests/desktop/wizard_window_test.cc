@@ -5,22 +5,17 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDockWidget>
-#include <QFile>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QRadioButton>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTableWidget>
 #include <QtTest>
 #include <filesystem>
-#include <map>
 #include <optional>
-#include <set>
+#include <span>
 
 #include "desktop_settings.h"
 #include "desktop_test_support.h"
@@ -44,9 +39,7 @@ class WizardWindowTest : public QObject {
 
 namespace {
 
-constexpr char kEntityBoxes[][16] = {"chkQBEmployee",  "chkQBCustomers", "chkQBClasses",
-                                     "chkQBCOA",       "chkQBTasks",     "chkQBVendors",
-                                     "chkQBTimesheet", "chkQBExpense"};
+using Rows = std::vector<std::vector<std::string>>;
 
 QString Status(WizardWindow& w) { return w.findChild<QLabel*>("runSummary")->text(); }
 
@@ -56,11 +49,12 @@ long Number(site::SiteServer& site, const std::string& sql) {
 
 // What the window shows of a run at one moment.
 struct Seen {
-  QString contacting, waiting, processing, transfer, process_text, select_all;
-  bool contact_checked, wait_checked, processing_checked;
+  // The panel's three stages, each with its box, and the transfer's caption:
+  // "[x] Contacted QuickBooks | [ ] ... | Transferring Data."
+  QString panel;
+  QString process_text;
   bool comm_shown, progress_shown, select_all_shown, please_wait_shown;
-  int bar_max, bar_value;  // the model's: the widget shows busy while a request waits
-  bool bar_busy;
+  bool bar_busy;  // the bar shows busy while a request waits
   bool hourglass;
   bool inputs_held;  // every input but Cancel disabled
   QString status;    // the status line under the screen
@@ -71,60 +65,62 @@ Seen Look(WizardWindow& w) {
   auto checked = [&](const char* name) { return Widget<QCheckBox>(w, name)->isChecked(); };
   auto shown = [&](const char* name) { return w.view().WidgetFor(name)->isVisible(); };
   auto* bar = Widget<QProgressBar>(w, "ProgressBar1");
-  const platform::ProgressBar& model = w.control().screen().ProgressBar1;
   const QCursor* cursor = QGuiApplication::overrideCursor();
   bool held = w.view().WidgetFor("cmdNav(1)")->isEnabled();
   for (const char* name : kInputs) held = held && !w.view().WidgetFor(name)->isEnabled();
-  return {label("lblContacting"),
-          label("lblWaiting"),
-          label("lblProcessing"),
-          label("lblTransfer1"),
+  auto stage = [&](const char* box, const char* caption) {
+    return (checked(box) ? "[x] " : "[ ] ") + label(caption) + " | ";
+  };
+  return {stage("chkContactQB", "lblContacting") + stage("chkWaitRes", "lblWaiting") +
+              stage("chkProcessing", "lblProcessing") + label("lblTransfer1"),
           label("lblProcess"),
-          Widget<QPushButton>(w, "cmdSelectAll")->text(),
-          checked("chkContactQB"),
-          checked("chkWaitRes"),
-          checked("chkProcessing"),
           shown("frameComm"),
           shown("fraProgress"),
           shown("cmdSelectAll"),
           shown("lblTransfer2"),
-          model.max(),
-          model.value(),
           bar->minimum() == 0 && bar->maximum() == 0,
           cursor != nullptr && cursor->shape() == Qt::WaitCursor,
           held,
           Status(w)};
 }
 
-// The screen of an idle window after a run: every box unchecked, debug mode
-// off, the panel and the strip hidden, the stage captions back.
+// Every control's widget shows it as the model does: shown or hidden, its
+// caption (the title's without the blanks that centre it), checked or not.
+void ExpectTheModelShown(WizardWindow& w) {
+  for (platform::Control* c : w.control().screen().ControlsInOrder()) {
+    QWidget* widget = w.view().WidgetFor(c->name());
+    const char* name = c->name().c_str();
+    QVERIFY2(widget != nullptr && widget->objectName().toStdString() == c->name(), name);
+    QVERIFY2(widget->isVisible() == c->IsShown(), name);
+    QString caption = QString::fromStdString(c->caption());
+    if (c->name() == "Label1") caption = caption.trimmed();
+    if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), caption);
+    auto* button = qobject_cast<QAbstractButton*>(widget);
+    if (button != nullptr) QCOMPARE(button->text(), caption);
+    if (auto* box = dynamic_cast<platform::CheckBox*>(c)) {
+      QVERIFY2(button->isChecked() == (box->value() == 1), name);
+    }
+    if (auto* option = dynamic_cast<platform::OptionButton*>(c)) {
+      QVERIFY2(button->isChecked() == option->value(), name);
+    }
+  }
+}
+
+// An idle window after a run: the widgets show the model's reset screen (what
+// the reset does is the core's), the panel hidden and the pointer back.
 void ExpectReset(WizardWindow& w) {
-  for (const char* name : kEntityBoxes) QVERIFY2(!Widget<QCheckBox>(w, name)->isChecked(), name);
+  ExpectTheModelShown(w);
   const Seen s = Look(w);
-  QVERIFY(!s.contact_checked && !s.wait_checked && !s.processing_checked);
-  QVERIFY(!s.comm_shown && !s.progress_shown && s.select_all_shown);
-  QCOMPARE(s.select_all, QString("Select All"));
-  QCOMPARE(s.contacting, QString("Contacting QuickBooks"));
-  QCOMPARE(s.waiting, QString("Waiting for response"));
-  QCOMPARE(s.transfer, QString("Transfering data"));
-  QCOMPARE(Widget<QCheckBox>(w, "chkDebugMode")->text(), QString("Debug mode off"));
-  QVERIFY(!Widget<QCheckBox>(w, "chkDebugMode")->isChecked());
-  QVERIFY(!w.view().WidgetFor("optStop")->isVisible());
-  QVERIFY(!w.view().WidgetFor("optContinue")->isVisible());
-  QVERIFY(!s.hourglass);
+  QVERIFY(!s.comm_shown && !s.progress_shown && s.select_all_shown && !s.hourglass);
 }
 
-int SampleRecords(const char* element) {
-  QFile file("samples/Acme.QBW");
-  if (!file.open(QIODevice::ReadOnly)) return -1;
-  return static_cast<int>(file.readAll().count(QByteArray("<") + element + ">"));
-}
-
-std::map<std::string, std::string> SiteRows(site::SiteServer& site) {
-  std::map<std::string, std::string> rows;
+// Each of the site's tables with its number of rows: "ClassInfo 9, ...".
+std::string SiteRows(site::SiteServer& site) {
+  std::string rows;
   for (const auto& row :
        site.Query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
-    rows[row.at(0)] = site.Query("SELECT COUNT(*) FROM \"" + row.at(0) + "\"").at(0).at(0);
+    rows += (rows.empty() ? "" : ", ") + row.at(0) + " " +
+            site.Query("SELECT COUNT(*) FROM \"" + row.at(0) + "\"").at(0).at(0);
   }
   return rows;
 }
@@ -140,30 +136,16 @@ void ExpectWaits(const std::vector<Seen>& waits) {
   QVERIFY(!waits.empty());
   QVERIFY(waits.front().please_wait_shown);
   QCOMPARE(waits.front().process_text, QString("Getting Consultants from QB (1)"));
-  QCOMPARE(waits.front().bar_max, SampleRecords("EmployeeRet") - 1);
-  QCOMPARE(waits.front().bar_value, 0);
   QVERIFY(waits.back().process_text.startsWith("Getting Expenses from QB ("));
-  std::set<int> class_statements;
   for (const Seen& s : waits) {
     QVERIFY(s.comm_shown && !s.select_all_shown && !s.hourglass && s.bar_busy);
     QVERIFY(s.inputs_held && s.status.isEmpty());
     // The items pass reports once its four kinds have each hidden the strip.
     QVERIFY(s.progress_shown || s.process_text.startsWith("Getting Payroll Items from QB ("));
-    QVERIFY(s.contact_checked && s.wait_checked && !s.processing_checked);
-    QCOMPARE(s.contacting, QString("Contacted QuickBooks"));
-    QCOMPARE(s.waiting, QString("Response Received"));
-    QCOMPARE(s.processing, QString("Processing  response"));
-    QCOMPARE(s.transfer, QString("Transferring Data."));  // the first run's caption
-    const QString classes = "Getting Classes from QB (";
-    if (s.process_text.startsWith(classes)) {
-      // One statement a post in debug mode: the bar stands at its record.
-      const int n = s.process_text.mid(classes.size()).chopped(1).toInt();
-      QCOMPARE(s.bar_max, SampleRecords("ClassRet") - 1);
-      QCOMPARE(s.bar_value, n - 1);
-      class_statements.insert(n);
-    }
+    // The transfer's caption is the first run's.
+    QCOMPARE(s.panel, QString("[x] Contacted QuickBooks | [x] Response Received | [ ] Processing  "
+                              "response | Transferring Data."));
   }
-  QCOMPARE(static_cast<int>(class_statements.size()), SampleRecords("ClassRet"));
 }
 
 // The results panel after a run: a row per entity, as the site's database
@@ -216,31 +198,19 @@ void ExpectResults(WizardWindow& window, site::SiteServer& site) {
 // ten minutes): nothing has changed since, so only the classes (sent whole
 // every time) go out, in one post now that debug mode is off.
 void ExpectTheSitesTablesAndASecondRun(WizardWindow& window, site::SiteServer& site) {
-  const std::map<std::string, std::string> expected = {
-      {"ClassInfo", "9"},
-      {"CustProjInfo", "16"},
-      {"Customers", "10"},
-      {"EmployeeInfo", "9"},
-      {"ExpenseLines", "26"},
-      {"GLChartOfAccounts", "30"},
-      {"LineWarnings", "3"},
-      {"StatusUpdates", "8"},
-      {"TaskInfo", "31"},
-      {"TimeTransactions", "28"},
-      // The site's journal has a row a post; debug mode posts each statement and
-      // each line alone.
-      // The ten inactive records' updates find no row to change.
-      {"UploadRows", "168"},
-      {"Uploads", "178"},
-      {"Vendors", "9"}};
-  QCOMPARE(SiteRows(site), expected);
-  std::string letters;
-  for (const auto& row : site.Query("SELECT * FROM StatusUpdates")) letters += row.at(0);
-  QCOMPARE(letters, std::string("EPCGTVHX"));
-  QCOMPARE(site.Query("SELECT DISTINCT UpStartTime FROM StatusUpdates"),
-           (std::vector<std::vector<std::string>>{{"06/15/2030 12:00:00"}}));
+  // The site's journal has a row a post (Uploads); debug mode posts each
+  // statement and each line alone. The ten inactive records' updates find no
+  // row to change (UploadRows).
+  QCOMPARE(
+      SiteRows(site),
+      std::string("ClassInfo 9, CustProjInfo 16, Customers 10, EmployeeInfo 9, ExpenseLines 26, "
+                  "GLChartOfAccounts 30, LineWarnings 3, StatusUpdates 8, TaskInfo 31, "
+                  "TimeTransactions 28, UploadRows 168, Uploads 178, Vendors 9"));
+  QCOMPARE(site.Query("SELECT group_concat(Options, ''), group_concat(DISTINCT UpStartTime) "
+                      "FROM StatusUpdates"),
+           (Rows{{"EPCGTVHX", "06/15/2030 12:00:00"}}));
   QCOMPARE(site.Query("SELECT DISTINCT UpStartTime FROM Uploads"),
-           (std::vector<std::vector<std::string>>{{"6/15/2030 12:00:00 PM"}}));
+           (Rows{{"6/15/2030 12:00:00 PM"}}));
 
   const long uploads = Number(site, "SELECT COUNT(*) FROM Uploads");
   StartSync(window, {"cmdSelectAll"});
@@ -259,29 +229,11 @@ void WizardWindowTest::theScreenIsDrawnFromTheModel() {
   QTemporaryDir dir;
   auto window = SampleWindow(dir);
   QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-  WizardScreen& screen = window->control().screen();
-
   // One widget per control, shown as the model shows it, with its caption.
-  for (platform::Control* c : screen.ControlsInOrder()) {
-    QWidget* widget = window->view().WidgetFor(c->name());
-    QVERIFY2(widget != nullptr, c->name().c_str());
-    QCOMPARE(widget->objectName().toStdString(), c->name());
-    QVERIFY2(widget->isVisible() == c->IsShown(), c->name().c_str());
-    QString caption = QString::fromStdString(c->caption());
-    if (c->name() == "Label1") caption = caption.trimmed();
-    if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), caption);
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) QCOMPARE(button->text(), caption);
-  }
-  for (const char* hidden : {"Label5", "chkQBPayTerms", "optStop", "optContinue", "frameComm",
-                             "fraProgress", "lblProcess"}) {
-    QVERIFY2(!window->view().WidgetFor(hidden)->isVisible(), hidden);
-  }
-  // The page's words are in the list; the title bar is white on dark blue.
-  QCOMPARE(Widget<QLabel>(*window, "Label2")->text(), QString("Consultants"));
-  QCOMPARE(Widget<QLabel>(*window, "Label3")->text(), QString("Clients:Engagements"));
+  ExpectTheModelShown(*window);
+  // The caption centres the title with blanks, the window by layout; the
+  // title bar is white on dark blue.
   auto* title = Widget<QLabel>(*window, "Label1");
-  // The caption centres the title with blanks; the window centres it by layout.
-  QCOMPARE(QString::fromStdString(screen.Label1.caption()), QString(26, ' ') + "QB Sync Wizard");
   QCOMPARE(title->text(), QString("QB Sync Wizard"));
   QCOMPARE(title->alignment(), Qt::AlignCenter);
   QCOMPARE(title->palette().color(QPalette::Window), QColor(0, 0, 128));
@@ -313,32 +265,22 @@ void WizardWindowTest::clicksGoToTheHandlers() {
   QTemporaryDir dir;
   auto window = SampleWindow(dir);
   MessageCatcher catcher;
-  auto checked = [&](const char* name) { return Widget<QCheckBox>(*window, name)->isChecked(); };
-
+  WizardScreen& screen = window->control().screen();
   Click(*window, "cmdSelectAll");
-  for (const char* name : kEntityBoxes) {
-    const bool list = std::string(name) != "chkQBTimesheet" && std::string(name) != "chkQBExpense";
-    QVERIFY2(checked(name) == list, name);
+  QCOMPARE(screen.chkQBEmployee.value(), 1);
+  // Each box toggles its own value; debug mode, the last, shows the options
+  // with "Stop on error" selected.
+  for (const char* name : std::span(kInputs, 9)) {
+    const bool was = Widget<QCheckBox>(*window, name)->isChecked();
+    Click(*window, name);
+    QVERIFY2(Widget<QCheckBox>(*window, name)->isChecked() != was, name);
   }
-  QCOMPARE(Widget<QPushButton>(*window, "cmdSelectAll")->text(), QString("Uncheck All"));
-  Click(*window, "chkQBTimesheet");
-  QVERIFY(checked("chkQBTimesheet"));
-  QCOMPARE(window->control().screen().chkQBTimesheet.value(), 1);
-
-  // Debug mode shows the two options with "Stop on error" selected.
-  Click(*window, "chkDebugMode");
-  QCOMPARE(Widget<QCheckBox>(*window, "chkDebugMode")->text(), QString("Debug mode on"));
-  QVERIFY(window->control().DebugMode);
-  QVERIFY(Widget<QRadioButton>(*window, "optStop")->isVisible());
-  QVERIFY(Widget<QRadioButton>(*window, "optStop")->isChecked());
+  QVERIFY(window->control().DebugMode && screen.optStop.value());
   Click(*window, "optContinue");
-  QVERIFY(Widget<QRadioButton>(*window, "optContinue")->isChecked());
-  QVERIFY(!Widget<QRadioButton>(*window, "optStop")->isChecked());
-  QVERIFY(window->control().screen().optContinue.value());
-  // (Turning it off is the core's; the widgets show the reset screen after
-  // every run.) "Uncheck All" clears the time box too.
+  QVERIFY(screen.optContinue.value() && !screen.optStop.value());
+  ExpectTheModelShown(*window);
   Click(*window, "cmdSelectAll");
-  for (const char* name : kEntityBoxes) QVERIFY2(!checked(name), name);
+  QCOMPARE(screen.chkQBTimesheet.value(), 0);
 
   // Help and Back; Start Sync with nothing ticked says so and runs nothing.
   StartSync(*window, {"cmdNav(0)", "cmdNav(2)"});
@@ -349,9 +291,7 @@ void WizardWindowTest::clicksGoToTheHandlers() {
   QCOMPARE(catcher.messages[0].icon, QMessageBox::Information);
   QCOMPARE(catcher.messages[0].title, QString("QB Sync Wizard"));
   const std::string nothing = "Please select atleast a single item for syncronization";
-  QCOMPARE(catcher.messages[1].text, Shown(nothing));
   QCOMPARE(catcher.messages[1].icon, QMessageBox::Information);
-  QVERIFY(!window->view().WidgetFor("frameComm")->isVisible());
   QCOMPARE(window->findChild<QLabel*>("runSummary")->text(),
            "Last run: nothing-selected. " + Shown(nothing));
 }
@@ -372,13 +312,11 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   // Every reply takes a moment, so that each request's wait is seen.
   site->set_delay(std::chrono::milliseconds(15));
   MessageCatcher catcher;
-  StartSync(*window, {});  // nothing ticked: the status line says so
-  QVERIFY(Status(*window).startsWith("Last run: nothing-selected. "));
+  StartSync(*window, {});  // nothing ticked: the status line says so until the next run
 
   for (const char* name : {"cmdSelectAll", "chkQBTimesheet", "chkQBExpense", "chkDebugMode"}) {
     Click(*window, name);
   }
-  QCOMPARE(Widget<QCheckBox>(*window, "chkDebugMode")->text(), QString("Debug mode on"));
 
   // The first stage's caption is painted while the pointer is the hourglass.
   std::optional<bool> hourglass_at_contact;
@@ -406,33 +344,27 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   Click(*window, "cmdNav(3)");
   poller.Stop();
 
-  QVERIFY(hourglass_at_contact.has_value());
-  QVERIFY(*hourglass_at_contact);
+  QVERIFY(hourglass_at_contact.value_or(false));
   ExpectWaits(waits);
   if (QTest::currentTestFailed()) return;
 
   // The closing message over the finished stages.
   QCOMPARE(catcher.messages.size(), std::size_t{2});
   const std::string& summary = window->forms_host().messages().back().text;
-  QVERIFY(summary.starts_with("QB's data synced with Tessaly successfully..\r\n\r\nFew time "));
   QVERIFY(
-      summary.ends_with("The sync process has added Task(s) to Tessaly, timesheets for these "
-                        "Task(s) will download to QuickBooks as non-billable time. To change "
-                        "this to billable: \r\n\r\n1. Go to Customize | Timesheet Preferences "
-                        "\r\n2. Click on 'Use Rules'. \r\n3. Select the Task(s) you want to make "
-                        "billable and click the 'Make Billable' button."));
+      summary.ends_with("3. Select the Task(s) you want to make billable and click the "
+                        "'Make Billable' button."));
   QCOMPARE(catcher.messages[1].text, Shown(summary));
   QCOMPARE(catcher.messages[1].icon, QMessageBox::Information);
   QVERIFY(at_message.has_value());
-  QCOMPARE(at_message->processing, QString("Response Processed"));
-  QCOMPARE(at_message->transfer, QString("Transferred data"));
-  QVERIFY(at_message->processing_checked && at_message->comm_shown && !at_message->progress_shown);
+  QCOMPARE(at_message->panel, QString("[x] Contacted QuickBooks | [x] Response Received | [x] "
+                                      "Response Processed | Transferred data"));
+  QVERIFY(at_message->comm_shown && !at_message->progress_shown);
   // Nothing of a request's wait stays behind the closing message.
   QVERIFY(!at_message->please_wait_shown && !at_message->bar_busy);
 
   // Afterwards the screen is idle again; the status line keeps the summary.
   ExpectReset(*window);
-  QCOMPARE(Look(*window).processing, QString("Response Processed"));
   QVERIFY(
       Status(*window).startsWith("Last run: completed. QB's data synced with Tessaly "
                                  "successfully.. Few time transactions"));
@@ -455,7 +387,6 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
     }
   });
   std::vector<bool> blink;  // the label's states, each change once
-  int interval = 0;
   bool close = false;
   Poller poller([&] {
     if (!RequestWaiting(*window)) return;
@@ -466,7 +397,6 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
     if (blink.empty()) {
       window->findChild<QAction*>("actionSettings")->trigger();
       window->findChild<QAction*>("actionEmbeddedSite")->trigger();
-      interval = window->control().screen().Timer1.interval_ms();
     }
     const bool shown = window->view().WidgetFor("lblTransfer2")->isVisible();
     if (blink.empty() || blink.back() != shown) blink.push_back(shown);
@@ -479,16 +409,12 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
 
   QVERIFY(!dialog_shown);
   QVERIFY(window->view().WidgetFor("cmdNav(3)")->isEnabled());  // enabled again after the run
-  QVERIFY(window->embedded_site() != nullptr);
   QVERIFY(window->findChild<QAction*>("actionEmbeddedSite")->isChecked());
-  QCOMPARE(interval, 500);
   QVERIFY(blink.front());
   QCOMPARE(catcher.messages.size(), std::size_t{1});
-  QCOMPARE(catcher.messages[0].text, QString("Sync process cancelled on user request."));
   QCOMPARE(catcher.messages[0].icon, QMessageBox::Critical);
   QVERIFY(at_message.has_value() && at_message->comm_shown);
   QVERIFY(!at_message->please_wait_shown && !at_message->progress_shown && !at_message->bar_busy);
-  QCOMPARE(window->control().last_run_end(), RunEnd::kStopped);
   ExpectReset(*window);
   QCOMPARE(Status(*window), QString("Last run: stopped. Sync process cancelled on user request."));
 
@@ -523,11 +449,8 @@ void WizardWindowTest::settingsAreSavedAndLoaded() {
     QVERIFY(window->embedded_site()->base_url() != before);
     QCOMPARE(window->control().WGSecureServerURL, window->embedded_site()->base_url());
   }
-  QSettings saved(QString::fromStdString(ini), QSettings::IniFormat);
-  QCOMPARE(saved.value("parameters/EmpLexicon").toString(), QString("Worker"));
-  QCOMPARE(saved.value("parameters/TessalyUser").toString(), QString("jsmith"));
-
-  // Without a page the settings are the parameters; a page's own values win.
+  // The settings were saved: without a page they are the parameters; a
+  // page's own values win.
   auto bare = OpenWindow({"--settings", ini});
   QCOMPARE(bare->control().SiteCode, std::string("ACME02"));
   QCOMPARE(bare->control().TessalyUser, std::string("jsmith"));
@@ -551,9 +474,6 @@ void WizardWindowTest::quickBooksAndTheSiteFromTheFileMenu() {
 
   // The page names no server.
   StartSync(window, {"chkQBClasses"});
-  QCOMPARE(catcher.messages.back().text,
-           QString("You need to provide WGSecureServerURL, QBFilePath, SiteCode, SiteKey and "
-                   "TessalyUser name to connect for sync.."));
   QVERIFY(summary->text().startsWith("Last run: missing-properties. "));
 
   // The embedded site from the menu; QuickBooks is still not running.
@@ -561,9 +481,6 @@ void WizardWindowTest::quickBooksAndTheSiteFromTheFileMenu() {
   QVERIFY(window.embedded_site() != nullptr);
   QVERIFY(site_info->text().startsWith("Embedded site at http://127.0.0.1:"));
   StartSync(window, {"chkQBClasses"});
-  QCOMPARE(catcher.messages.back().text,
-           QString("Your Quickbooks file is not open, please open your Quickbooks file and try "
-                   "again."));
   QCOMPARE(catcher.messages.back().icon, QMessageBox::Critical);
   QCOMPARE(catcher.messages.back().informative,
            QString("QuickBooks is not running: File > Open company... opens a company file in "
