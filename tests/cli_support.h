@@ -97,28 +97,22 @@ struct Child {
 
 struct Result {
   int status = -1;
-  std::string out, err;  // err: with RunCliApart only
+  std::string out, err;  // err: only when run `apart`
 };
 
-// Runs the wizard from the source folder with `args`; standard output and
-// error together.
-inline Result RunCli(const std::vector<std::string>& args) {
-  Child child(VANTREL_CLI_PATH, args);
-  Result r;
-  r.status = child.Wait(&r.out);
-  return r;
-}
-
-// Runs the wizard as RunCli does, standard output and error apart.
-inline Result RunCliApart(const std::vector<std::string>& args) {
+// Runs the wizard from the source folder with `args`, its standard error
+// with its standard output, or `apart` from it.
+inline Result RunCli(const std::vector<std::string>& args, bool apart = false) {
   char path[] = "/tmp/vantrel-cli-err-XXXXXX";
-  const int fd = mkstemp(path);
+  const int fd = apart ? mkstemp(path) : -1;
   Child child(VANTREL_CLI_PATH, args, fd);
   Result r;
   r.status = child.Wait(&r.out);
-  r.err = ReadFile(path);
-  close(fd);
-  unlink(path);
+  if (apart) {
+    r.err = ReadFile(path);
+    close(fd);
+    unlink(path);
+  }
   return r;
 }
 

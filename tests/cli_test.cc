@@ -40,7 +40,7 @@ class CliCommandTest : public ::testing::TestWithParam<CliCase> {};
 
 TEST_P(CliCommandTest, ExitStatusAndOutput) {
   const CliCase& c = GetParam();
-  const Result r = RunCliApart(c.args);
+  const Result r = RunCli(c.args, true);
   const std::string all = r.out + "\n" + r.err;
   EXPECT_EQ(r.status, c.status) << all;
   const std::string& stream = c.status == 0 ? r.out : r.err;
@@ -352,12 +352,10 @@ TEST(CliTest, CtrlCEndsTheRunAndExitsWith130) {
 // report names the failed request.
 TEST(CliTest, SyncInDebugModeWithTheSiteRefusing) {
   TempDir dir;
-  // A page naming a server that is not there: every post fails to connect.
   const Result r = RunCli({"sync", "--page", "samples/page.html", "--param",
                            "WGSecureServerURL=http://127.0.0.1:1", "--quickbooks",
                            "samples/Acme.QBW", "--select", "classes", "--debug",
                            "--continue-on-error", "--report", dir / "report.json"});
-  // One post had its retries; the others are not tried again.
   EXPECT_EQ(r.out.find("retry 1 of 2"), r.out.rfind("retry 1 of 2")) << r.out;
   EXPECT_EQ(r.status, 1) << r.out;
   ExpectPieces(r.out, {"[information] Quickbooks data synced with Tessaly. Following data could "

@@ -113,16 +113,7 @@ TEST_F(ControlLoadTest, ListCountersResetTimeAndExpenseCountersKept) {
   EXPECT_EQ(ctl_.lngFailedExpCnt, 9);
 }
 
-TEST_F(ControlLoadTest, AnUnconvertibleBooleanStopsTheLoadFirst) {
-  ctl_.SiteCode = "before";
-  PropertyBag bag;
-  bag.Set("ResetTessaly", "maybe");
-  bag.Set("SiteCode", "ABC");
-  EXPECT_THROW(ctl_.ReadProperties(bag), platform::ComError);
-  EXPECT_EQ(ctl_.SiteCode, "before");
-}
-
-TEST_F(ControlLoadTest, AnUnconvertibleDateKeepsWhatWasReadBefore) {
+TEST_F(ControlLoadTest, AnUnconvertibleValueKeepsWhatWasReadBefore) {
   PropertyBag first;
   first.Set("VendorsLastSyncDate", "05/05/2005");
   first.Set("TimeLastSyncDate", "06/06/2006");
@@ -149,6 +140,13 @@ TEST_F(ControlLoadTest, AnUnconvertibleDateKeepsWhatWasReadBefore) {
   // The steps after the dates did not run.
   EXPECT_EQ(ctl_.lngFailedCustCnt, 4);
   EXPECT_EQ(ctl_.screen().Label2.caption(), "s");  // from the first load, not "Workers"
+
+  // ResetTessaly is read first: a value that is no Boolean stops the load
+  // before any other key.
+  bag.Set("ResetTessaly", "maybe");
+  bag.Set("SiteCode", "XYZ");
+  EXPECT_THROW(ctl_.ReadProperties(bag), platform::ComError);
+  EXPECT_EQ(ctl_.SiteCode, "ABC");
 }
 
 TEST_F(ControlLoadTest, LastSyncDatesAreSharedByControlsOfTheThread) {
@@ -228,29 +226,18 @@ TEST_F(InterfaceSafetyTest, GetAnswersForTheFourInterfacesOnly) {
   }
 }
 
-struct SetCase {
-  const Guid* iid;
-  std::uint32_t mask;
-  std::uint32_t enabled;
-  platform::HRESULT expected;
-};
-
 TEST_F(InterfaceSafetyTest, SetAcceptsOnlyTheExactCombination) {
-  const SetCase cases[] = {
-      {&kIDispatch, 1, 1, platform::S_OK},
-      {&kIDispatch, 3, 3, platform::E_FAIL},
-      {&kIDispatch, 1, 0, platform::E_FAIL},
-      {&kIDispatch, 3, 1, platform::S_OK},
-      {&kIPersistPropertyBag, 2, 2, platform::S_OK},
-      {&kIPersistPropertyBag, 1, 1, platform::E_FAIL},
-      {&kIPersistStream, 2, 3, platform::S_OK},
-      {&kIPersistStorage, 3, 3, platform::E_FAIL},
-      {&kIUnknown, 1, 1, platform::E_NOINTERFACE},
-      {nullptr, 1, 1, platform::E_NOINTERFACE},
+  using platform::E_FAIL, platform::E_NOINTERFACE, platform::S_OK;
+  const std::tuple<const Guid*, std::uint32_t, std::uint32_t, platform::HRESULT> cases[] = {
+      {&kIDispatch, 1, 1, S_OK},           {&kIDispatch, 3, 3, E_FAIL},
+      {&kIDispatch, 1, 0, E_FAIL},         {&kIDispatch, 3, 1, S_OK},
+      {&kIPersistPropertyBag, 2, 2, S_OK}, {&kIPersistPropertyBag, 1, 1, E_FAIL},
+      {&kIPersistStream, 2, 3, S_OK},      {&kIPersistStorage, 3, 3, E_FAIL},
+      {&kIUnknown, 1, 1, E_NOINTERFACE},   {nullptr, 1, 1, E_NOINTERFACE},
   };
-  for (const SetCase& c : cases) {
-    EXPECT_EQ(ctl_.SetInterfaceSafetyOptions(c.iid, c.mask, c.enabled), c.expected)
-        << GuidToString(c.iid) << " " << c.mask << " " << c.enabled;
+  for (const auto& [iid, mask, enabled, expected] : cases) {
+    EXPECT_EQ(ctl_.SetInterfaceSafetyOptions(iid, mask, enabled), expected)
+        << GuidToString(iid) << " " << mask << " " << enabled;
   }
 }
 

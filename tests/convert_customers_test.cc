@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "convert/converter_stores.h"
 #include "convert/list_converters.h"
@@ -15,19 +16,22 @@ using testing::CountOf;
 using testing::HasSubstr;
 using testing::Not;
 
+// When the records are created and changed unless told otherwise.
+const std::string kWhen = "2007-10-23T15:05:58-08:00";
+
 // A CustomerRet of the customer list: a customer, or a job with its parent.
 struct Customer {
   std::string list_id = "80000002-1193155600";
   std::string name = "Smith Construction";
   std::string sublevel = "0";
-  std::string created = "2007-10-23T15:05:58-08:00";
-  std::string modified = "2007-10-23T15:05:58-08:00";
-  std::string is_active = "<IsActive>true</IsActive>";
-  std::string full_name;  // empty: the name
-  std::string parent;     // the parent's ListID; none for a customer
-  std::string extra;      // further elements, after Sublevel
+  std::string created = kWhen;
+  std::string modified = kWhen;
+  std::string is_active = testing::kActive;
+  std::string full_name{};  // empty: the name
+  std::string parent{};     // the parent's ListID; none for a customer
+  std::string extra{};      // further elements, after Sublevel
   // When set, stands for the whole Sublevel element (an empty text: none).
-  std::optional<std::string> sublevel_markup;
+  std::optional<std::string> sublevel_markup{};
 
   std::string Xml() const {
     std::string xml = "<CustomerRet><ListID>" + list_id + "</ListID><TimeCreated>" + created +
@@ -45,7 +49,7 @@ struct Customer {
 
 // The worked example: a customer with a contact, a sales tax code and a
 // sales rep, as the customer list returns it.
-std::string SmithConstruction(const std::string& is_active = "<IsActive>true</IsActive>") {
+std::string SmithConstruction(const std::string& is_active = testing::kActive) {
   Customer smith;
   smith.is_active = is_active;
   smith.extra =
@@ -56,6 +60,17 @@ std::string SmithConstruction(const std::string& is_active = "<IsActive>true</Is
       "<SalesRepRef><ListID>80000001-1193155500</ListID><FullName>JS</FullName></SalesRepRef>"
       "<SalesTaxCodeRef><ListID>20000-1</ListID><FullName>Tax</FullName></SalesTaxCodeRef>";
   return smith.Xml();
+}
+
+// A job (or a sub-job) under `parent`, created and changed `when`.
+Customer Job(const std::string& list_id, const std::string& parent, const std::string& when = kWhen,
+             const std::string& sublevel = "1") {
+  return {.list_id = list_id,
+          .name = list_id,
+          .sublevel = sublevel,
+          .created = when,
+          .modified = when,
+          .parent = parent};
 }
 
 // The update of the worked example; `active` goes in after [LastName].
@@ -107,17 +122,16 @@ TEST_F(CustomersTest, TheWorkedExampleIsWrittenByteForByte) {
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"P"});
   EXPECT_TRUE(StatusLetters().empty());  // the projects pass reports for customers
   EXPECT_EQ(ctl_.run().counts[EntityKind::kCustomers], 1);
-  EXPECT_EQ(Convert(SmithConstruction("<IsActive>false</IsActive>")), SmithUpdate("[Active]=0,"));
+  EXPECT_EQ(Convert(SmithConstruction(testing::kInactive)), SmithUpdate("[Active]=0,"));
   EXPECT_EQ(Convert(SmithConstruction("")), SmithUpdate("[Active]=0,"));
 }
 
 TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepKeepTheirApostrophesDoubled) {
   ctl_.TessalyUser = "O'Hara";
-  Customer c;
-  c.name = std::string(50, 'n') + "O'Neil";  // the apostrophe is the 51st character
-  c.name.replace(30, 1, "'");
-  c.extra = "<SalesRepRef><ListID>8000'0001-1193155500000099</ListID></SalesRepRef>";
-  const std::string posted = Convert(c.Xml());
+  const std::string posted = Convert(
+      Customer{.name = std::string(30, 'n') + "'" + std::string(19, 'n') + "O'Neil",
+               .extra = "<SalesRepRef><ListID>8000'0001-1193155500000099</ListID></SalesRepRef>"}
+          .Xml());
   const std::string cut = std::string(30, 'n') + "''" + std::string(10, 'n');
   EXPECT_THAT(posted, HasSubstr("[Customer]='" + cut + "',"));
   EXPECT_THAT(posted, HasSubstr(",'O''Hara','10/23/2007 15:05:58','O''Hara',"));
@@ -129,14 +143,8 @@ TEST_F(CustomersTest, TextsAreCutAndTheUserAndSalesRepKeepTheirApostrophesDouble
 // the pass; a pass without records, or a response that does not parse,
 // empties it.
 TEST_F(CustomersTest, JobsAreLeftOutAndTheStoreKeepsTheRecordsWalked) {
-  Customer job;
-  job.list_id = "J-1";
-  job.sublevel = "1";
-  job.parent = "80000002-1193155600";
-  Customer second;
-  second.list_id = "C-2";
-  second.name = "Second";
-  const std::string posted = Convert(Customer().Xml() + job.Xml() + second.Xml());
+  const std::string posted = Convert(Customer().Xml() + Job("J-1", "80000002-1193155600").Xml() +
+                                     Customer{.list_id = "C-2", .name = "Second"}.Xml());
   EXPECT_EQ(CountOf(posted, "INSERT INTO Customers"), 2);
   EXPECT_THAT(posted, HasSubstr("VALUES (9000002,'','Second'"));
   EXPECT_THAT(posted, Not(HasSubstr("'J-1'")));
@@ -167,15 +175,11 @@ TEST_F(CustomersTest, JobsAreLeftOutAndTheStoreKeepsTheRecordsWalked) {
 // record. Most records are told apart by a quick look before they are
 // parsed; markup the quick look is not sure of is read by the parser.
 TEST_F(CustomersTest, SublevelSplitsCustomersFromProjects) {
-  struct Case {
-    std::string markup;
-    bool customer;
-    bool project;
-  };
   const auto sublevel = [](const char* text) {
     return std::string("<Sublevel>") + text + "</Sublevel>";
   };
-  const Case cases[] = {
+  // The markup for Sublevel, and whether the customers and the projects take the record.
+  const std::tuple<std::string, bool, bool> cases[] = {
       {sublevel("0"), true, false},
       {sublevel("-1"), true, true},
       {sublevel("1"), false, true},
@@ -194,12 +198,11 @@ TEST_F(CustomersTest, SublevelSplitsCustomersFromProjects) {
       {"<Notes><Sublevel>1</Sublevel></Notes>", true, true},
       {"", true, true},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.markup);
-    Customer record;
-    record.sublevel_markup = c.markup;
-    EXPECT_EQ(!Convert(record.Xml()).empty(), c.customer);
-    EXPECT_EQ(!Convert(record.Xml(), EntityKind::kProjects).empty(), c.project);
+  for (const auto& [markup, customer, project] : cases) {
+    SCOPED_TRACE(markup);
+    const std::string record = Customer{.sublevel_markup = markup}.Xml();
+    EXPECT_EQ(!Convert(record).empty(), customer);
+    EXPECT_EQ(!Convert(record, EntityKind::kProjects).empty(), project);
   }
 }
 
@@ -232,34 +235,18 @@ const char kKitchenUpsert[] =
     "[SubLevel]=1,[QBFullName]='Smith Construction:Kitchen',[Description]='Remodel',"
     "[ActualEndDate]='12:00:00AM' WHERE [QBListId] = 'J-1'\r\n";
 
-Customer Job(const std::string& list_id, const std::string& parent, const std::string& when,
-             const std::string& sublevel = "1") {
-  Customer job;
-  job.list_id = list_id;
-  job.name = list_id;
-  job.parent = parent;
-  job.sublevel = sublevel;
-  job.created = job.modified = when;
-  return job;
-}
-
-class ProjectsTest : public CustomersTest {
- protected:
-  std::string ConvertProjects(const std::string& records) {
-    return Convert(records, EntityKind::kProjects);
-  }
-};
+using ProjectsTest = CustomersTest;
 
 TEST_F(ProjectsTest, AJobIsWrittenByteForByteAfterItsCustomer) {
   env_.now = *platform::DateTime::FromParts(2026, 12, 6, 10, 0, 0);
-  Customer job = Job("J-1", "80000002-1193155600", "2007-10-23T15:05:58-08:00");
+  Customer job = Job("J-1", "80000002-1193155600");
   job.name = "Kitchen";
   job.full_name = "Smith Construction:Kitchen";
   job.extra =
       "<Contact>Ann Smith</Contact><JobStartDate>2008-03-15</JobStartDate>"
       "<JobProjectedEndDate>2008-06-01</JobProjectedEndDate>"
       "<JobEndDate>2008-07-01</JobEndDate><JobDesc>Remodel</JobDesc>";
-  EXPECT_EQ(ConvertProjects(Customer().Xml() + job.Xml()), kKitchenUpsert);
+  EXPECT_EQ(Convert(Customer().Xml() + job.Xml(), EntityKind::kProjects), kKitchenUpsert);
   EXPECT_EQ(PostLetters(), std::vector<std::string>{"P"});
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"P"});
   EXPECT_EQ(ctl_.run().counts[EntityKind::kProjects], 1);
@@ -267,22 +254,23 @@ TEST_F(ProjectsTest, AJobIsWrittenByteForByteAfterItsCustomer) {
   // The store keeps the records walked, with their start dates.
   ASSERT_EQ(ctl_.stores().projects.size(), 2u);
   EXPECT_EQ(ctl_.stores().projects.at(2).JobStartDate, *platform::DateTime::FromParts(2008, 3, 15));
-  ConvertProjects("");
+  Convert("", EntityKind::kProjects);
   EXPECT_EQ(ctl_.stores().projects.size(), 0u);
   EXPECT_TRUE(StatusLetters().empty());
 }
 
 TEST_F(ProjectsTest, AnUnchangedJobGoesOutOnlyUnderAJobSentEarlierInThePass) {
   modWizard().last_sync.CustomerLastSyncDate = *platform::DateTime::FromParts(2007, 6, 1);
-  const std::string changed = "2007-10-23T15:05:58-08:00";
   const std::string unchanged = "2007-01-01T00:00:00-08:00";
   Customer parent_without_id = Job("S-5", "", unchanged, "2");
   parent_without_id.extra = "<ParentRef><FullName>J-1 Kitchen</FullName></ParentRef>";
-  const std::string posted = ConvertProjects(
-      Customer().Xml() + Job("J-1", "80000002-1193155600", changed).Xml() +
-      Job("S-1", "J-1", unchanged, "2").Xml() + Job("J-2", "80000002-1193155600", unchanged).Xml() +
-      Job("S-2", "J-2", unchanged, "2").Xml() + Job("S-4", "J-4", unchanged, "2").Xml() +
-      Job("J-4", "80000002-1193155600", changed).Xml() + parent_without_id.Xml());
+  const std::string posted = Convert(
+      Customer().Xml() + Job("J-1", "80000002-1193155600").Xml() +
+          Job("S-1", "J-1", unchanged, "2").Xml() +
+          Job("J-2", "80000002-1193155600", unchanged).Xml() +
+          Job("S-2", "J-2", unchanged, "2").Xml() + Job("S-4", "J-4", unchanged, "2").Xml() +
+          Job("J-4", "80000002-1193155600").Xml() + parent_without_id.Xml(),
+      EntityKind::kProjects);
   // The first word of a ParentRef without ListID is its FullName's: J-1 here.
   EXPECT_EQ(CountOf(posted, "WHERE [QBListId]"), 4);
   for (const char* id : {"J-1", "S-1", "J-4", "S-5"}) {
@@ -292,32 +280,28 @@ TEST_F(ProjectsTest, AnUnchangedJobGoesOutOnlyUnderAJobSentEarlierInThePass) {
 
 TEST_F(ProjectsTest, TheBeginDateHasItsDefaultAndItsOwnUpdateRule) {
   env_.now = *platform::DateTime::FromParts(2026, 12, 6, 10, 0, 0);
-  struct Case {
-    const char* element;
-    const char* value;
-    bool updated;
-  };
-  const Case cases[] = {
+  // The JobStartDate element, the [BeginDate] written and whether it is updated.
+  const std::tuple<const char*, std::string, bool> cases[] = {
       {"<JobStartDate>2008-03-15</JobStartDate>", "'03/15/2008 00:00:00'", true},
       {"", "'01/01/2026 00:00:00'", false},
       {"<JobStartDate>12:00:00AM</JobStartDate>", "'01/01/2026 00:00:00'", false},
       {"<JobStartDate>soon</JobStartDate>", "'01/01/2026 00:00:00'", true},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.element);
-    Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
-    job.extra = c.element;
-    const std::string posted = ConvertProjects(job.Xml());
-    EXPECT_THAT(posted, HasSubstr(std::string(",'','',") + c.value + ",'12:00:00 AM',"));
-    EXPECT_EQ(posted.find(std::string("[BeginDate]=") + c.value) != std::string::npos, c.updated);
+  for (const auto& [element, value, updated] : cases) {
+    SCOPED_TRACE(element);
+    Customer job = Job("J-1", "C");
+    job.extra = element;
+    const std::string posted = Convert(job.Xml(), EntityKind::kProjects);
+    EXPECT_THAT(posted, HasSubstr(",'',''," + value + ",'12:00:00 AM',"));
+    EXPECT_EQ(posted.find("[BeginDate]=" + value) != std::string::npos, updated);
   }
 }
 
 TEST_F(ProjectsTest, ABlankDescriptionAndAnInactiveJob) {
-  Customer job = Job("J-1", "C", "2007-10-23T15:05:58-08:00");
-  job.is_active = "<IsActive>false</IsActive>";
+  Customer job = Job("J-1", "C");
+  job.is_active = testing::kInactive;
   job.extra = "<JobDesc>   </JobDesc>";
-  const std::string posted = ConvertProjects(job.Xml());
+  const std::string posted = Convert(job.Xml(), EntityKind::kProjects);
   EXPECT_TRUE(
       posted.starts_with("UPDATE CustProjInfo SET [ProjectName]='J-1',"
                          "[ProjectManager]='',[EndDate]='12:00:00 AM',[Status]=0,"));
@@ -329,8 +313,7 @@ TEST_F(ProjectsTest, ABlankDescriptionAndAnInactiveJob) {
 TEST_F(ProjectsTest, TheStatusUpdateSpeaksForCustomersAndProjects) {
   struct Case {
     long customers, customer_failures;
-    bool job_changed, job_refused;
-    bool reported;
+    bool job_changed, job_refused, reported;
   };
   const Case cases[] = {
       {1, 0, false, false, true}, {0, 0, true, false, true},   {1, 1, true, false, true},
@@ -338,17 +321,15 @@ TEST_F(ProjectsTest, TheStatusUpdateSpeaksForCustomersAndProjects) {
       {0, 0, true, true, false},
   };
   modWizard().last_sync.CustomerLastSyncDate = *platform::DateTime::FromParts(2007, 6, 1);
-  ctl_.screen().chkDebugMode.set_value(1);
-  ctl_.screen().optContinue.set_value(true);
+  SetDebugMode(true, /*stop_on_error=*/false);
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.customers << "/" << c.customer_failures << " "
-                                      << c.job_changed << c.job_refused);
+    SCOPED_TRACE("case " + std::to_string(&c - cases));
     ctl_.run().counts[EntityKind::kCustomers] = c.customers;
     ctl_.lngFailedCustCnt = c.customer_failures;
     browser().replies.clear();
     if (c.job_refused) ScriptReplies({"Refused"});
-    ConvertProjects(
-        Job("J-1", "C", c.job_changed ? "2007-10-23T15:05:58-08:00" : "2007-01-01T00:00:00").Xml());
+    Convert(Job("J-1", "C", c.job_changed ? kWhen : "2007-01-01T00:00:00").Xml(),
+            EntityKind::kProjects);
     EXPECT_EQ(StatusLetters().size(), c.reported ? 1u : 0u);
     EXPECT_EQ(ctl_.lngFailedProjCnt, c.job_refused ? 1 : 0);
   }

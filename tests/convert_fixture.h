@@ -34,17 +34,14 @@ class RecordingHost : public FakeHost {
   std::vector<std::string> redraws;
 };
 
-// The value of query key `key` ("options") in `url`.
-inline std::string QueryValue(const std::string& url, const std::string& key) {
-  const std::size_t at = url.find("&" + key + "=");
-  if (at == std::string::npos) return {};
-  const std::size_t start = at + key.size() + 2;
-  const std::size_t end = url.find('&', start);
-  return url.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
+// The IsActive elements of the records the converter tests build.
+inline const std::string kActive = "<IsActive>true</IsActive>";
+inline const std::string kInactive = "<IsActive>false</IsActive>";
 
-// A response of query responses, each holding its records.
-inline std::string Answer(const std::vector<std::pair<std::string, std::string>>& parts) {
+// Query responses by element name, each holding its records, and the
+// response made of them.
+using Parts = std::vector<std::pair<std::string, std::string>>;
+inline std::string Answer(const Parts& parts) {
   std::string text = "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n";
   int id = 1;
   for (const auto& [query, records] : parts) {
@@ -79,23 +76,27 @@ class ConvertTest : public ControlTest {
     ctl_.SiteCode = "ABC";
     ctl_.SiteKey = "K3Y";
     ctl_.TessalyUser = "jsmith";
-    ctl_.EmpLexicon = "Employee";
+    // Words other than the usual ones show that captions take the lexicons.
+    ctl_.EmpLexicon = "Worker";
     ctl_.CustLexicon = "Customer";
     ctl_.ProjLexicon = "Project";
-    ctl_.SILexicon = "Service Item";
+    ctl_.SILexicon = "Task";
     ctl_.OpenFreshUploadScript();
   }
 
   void SetResponse(std::string text) { modWizard().strResponseXML = std::move(text); }
   // Runs this build's converter of `kind` as the conversion stage does.
   void Run(EntityKind kind) { ctl_.RunConverter(Entity(kind)); }
-  // Runs `kind` on `records` inside one `query` response, after forgetting
-  // earlier navigations, and gives everything posted.
-  std::string Posted(EntityKind kind, std::string_view query, std::string_view records) {
+  // Runs `kind` on a response of `parts`, after forgetting earlier
+  // navigations, and gives everything posted.
+  std::string Posted(EntityKind kind, const Parts& parts) {
     browser().navigations.clear();
-    SetResponse(Response(records, query));
+    SetResponse(Answer(parts));
     Run(kind);
     return AllPosted();
+  }
+  std::string Posted(EntityKind kind, std::string_view query, std::string_view records) {
+    return Posted(kind, {{std::string(query), std::string(records)}});
   }
   BrowserScript& browser() { return *env_.browser_script; }
   // A fresh run: no navigations, replies or state of an earlier one.
@@ -123,16 +124,16 @@ class ConvertTest : public ControlTest {
     for (const Navigation& n : browser().Posts()) bodies.push_back(n.body());
     return bodies;
   }
-  // The options letter of every post.
-  std::vector<std::string> PostLetters() {
+  // The options letter of every post, or of every status update (the GETs).
+  std::vector<std::string> PostLetters() { return Letters(browser().Posts()); }
+  std::vector<std::string> StatusLetters() { return Letters(browser().Gets()); }
+  static std::vector<std::string> Letters(const std::vector<Navigation>& navigations) {
     std::vector<std::string> letters;
-    for (const Navigation& n : browser().Posts()) letters.push_back(QueryValue(n.url, "options"));
-    return letters;
-  }
-  // The options letter of every status update (the GET requests).
-  std::vector<std::string> StatusLetters() {
-    std::vector<std::string> letters;
-    for (const Navigation& n : browser().Gets()) letters.push_back(QueryValue(n.url, "options"));
+    for (const Navigation& n : navigations) {
+      const std::size_t at = n.url.find("&options=");
+      letters.push_back(
+          at == std::string::npos ? "" : n.url.substr(at + 9, n.url.find('&', at + 9) - at - 9));
+    }
     return letters;
   }
   // Everything posted, joined.
@@ -140,14 +141,6 @@ class ConvertTest : public ControlTest {
     std::string all;
     for (const std::string& body : PostBodies()) all += body;
     return all;
-  }
-  // The captions the progress label was redrawn with, in order.
-  std::vector<std::string> Captions() {
-    std::vector<std::string> captions;
-    for (const std::string& redraw : host_.redraws) {
-      if (redraw.starts_with("lblProcess:")) captions.push_back(redraw.substr(11));
-    }
-    return captions;
   }
   // True when the last navigation was the status update.
   bool StatusCameLast() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -11,15 +12,13 @@
 namespace vantrel {
 namespace {
 
-using testing::Answer;
 using testing::ConvertTest;
 using testing::CountOf;
 using testing::HasSubstr;
 
 // A record of one item kind: the common elements, then `body`.
 std::string Item(const std::string& element, const std::string& list_id,
-                 const std::string& body = "",
-                 const std::string& is_active = "<IsActive>true</IsActive>") {
+                 const std::string& body = "", const std::string& is_active = testing::kActive) {
   return "<" + element + "><ListID>" + list_id +
          "</ListID><TimeCreated>2007-10-23T15:05:58-08:00</TimeCreated>"
          "<TimeModified>2007-10-23T15:05:58-08:00</TimeModified>"
@@ -31,7 +30,7 @@ std::string Service(const std::string& id, const std::string& body = "") {
   return Item("ItemServiceRet", id, body);
 }
 std::string Payroll(const std::string& id, const std::string& wage_type,
-                    const std::string& is_active = "<IsActive>true</IsActive>") {
+                    const std::string& is_active = testing::kActive) {
   return Item("PayrollItemWageRet", id, wage_type, is_active);
 }
 std::string TaxCode(const std::string& name, const std::string& taxable) {
@@ -62,23 +61,7 @@ const char kHourlyUpdate[] =
 
 class ItemsTest : public ConvertTest {
  protected:
-  void SetUp() override {
-    ConvertTest::SetUp();
-    ctl_.SILexicon = "Task";
-    ctl_.stores().sales_tax_codes.reset();
-  }
-  std::string Convert(const std::vector<std::pair<std::string, std::string>>& parts) {
-    browser().navigations.clear();
-    SetResponse(Answer(parts));
-    Run(EntityKind::kItems);
-    return AllPosted();
-  }
-  // The value list's entries of the one statement written.
-  std::string ServiceValues(const std::string& body) {
-    const std::string posted = Convert({{"ItemServiceQueryRs", Service("I-1", body)}});
-    const std::size_t at = posted.find("VALUES (");
-    return at == std::string::npos ? "" : posted.substr(at + 8, posted.find(")\r\n", at) - at - 8);
-  }
+  std::string Convert(const testing::Parts& parts) { return Posted(EntityKind::kItems, parts); }
 };
 
 TEST_F(ItemsTest, AServiceItemAndAPayrollWageAreWrittenByteForByte) {
@@ -96,9 +79,9 @@ TEST_F(ItemsTest, AServiceItemAndAPayrollWageAreWrittenByteForByte) {
   EXPECT_EQ(StatusLetters(), std::vector<std::string>{"T"});
   EXPECT_EQ(ctl_.screen().lblProcess.caption(), "Getting Tasks from QB (1)");
   EXPECT_EQ(ctl_.stores().items[1].size(), 0u);
-  const std::string hourly =
-      Payroll("W-1", "<WageType>HourlyRegular</WageType>", "<IsActive>false</IsActive>");
-  EXPECT_EQ(Convert({{"PayrollItemWageQueryRs", hourly}}), kHourlyUpdate);
+  EXPECT_EQ(Convert({{"PayrollItemWageQueryRs",
+                      Payroll("W-1", "<WageType>HourlyRegular</WageType>", testing::kInactive)}}),
+            kHourlyUpdate);
 }
 
 TEST_F(ItemsTest, TaskIdsCountOnAcrossTheKindsLeavingOneOut) {
@@ -109,9 +92,8 @@ TEST_F(ItemsTest, TaskIdsCountOnAcrossTheKindsLeavingOneOut) {
                {"ItemOtherChargeQueryRs", Item("ItemOtherChargeRet", "O1")},
                {"PayrollItemWageQueryRs",
                 Payroll("P0", "<WageType>Bonus</WageType>") + Payroll("P1", "")}});
-  for (const char* expected :
-       {"(9000000,'Full S1'", "(9000001,'Full S2'", "(9000002,'Full S3'", "(9000003,'Full N1'",
-        "(9000004,'Full N2'", "(9000006,'Full O1'", "(9000007,'P1'"}) {
+  for (const char* expected : {"(9000000,'Full S1'", "(9000001,'Full S2'", "(9000002,'Full S3'",
+                               "(9000004,'Full N2'", "(9000007,'P1'"}) {
     EXPECT_THAT(posted, HasSubstr(expected)) << expected;
   }
   EXPECT_EQ(CountOf(posted, "INSERT INTO TaskInfo"), 7);
@@ -128,11 +110,9 @@ TEST_F(ItemsTest, TaskIdsCountOnAcrossTheKindsLeavingOneOut) {
 
 // Description, [GLAccount], [BillRate] and the cut columns of a sales item.
 TEST_F(ItemsTest, TheSalesValuesComeFromSalesOrPurchaseElseSalesAndPurchase) {
-  struct Case {
-    const char* body;
-    const char* values;  // [Description] to [BillRate]
-  };
-  const Case cases[] = {
+  const std::string desc(400, 'd');
+  // An item's body, and its values from [Description] to [BillRate].
+  const std::pair<std::string, std::string> cases[] = {
       {"<SalesOrPurchase><Price>12.50</Price></SalesOrPurchase>", "'Full I-1',-1,1,'',-1,12.5"},
       {"<SalesOrPurchase><Desc>   </Desc><PricePercent>10</PricePercent></SalesOrPurchase>",
        "'Full I-1',-1,1,'',-1,10"},
@@ -144,34 +124,36 @@ TEST_F(ItemsTest, TheSalesValuesComeFromSalesOrPurchaseElseSalesAndPurchase) {
        "<IncomeAccountRef><FullName>Sales</FullName></IncomeAccountRef></SalesAndPurchase>",
        "'Sold',-1,1,'Sales',-1,0.5"},
       {"", "'',-1,1,'',-1,0"},
+      {"<SalesOrPurchase><Desc>" + desc + "</Desc></SalesOrPurchase>",
+       "'" + desc + "',-1,1,'',-1,0"},
       // A price that is no plain decimal number leaves the price at 0.
       {"<SalesOrPurchase><Price>1,500.00</Price></SalesOrPurchase>", "'Full I-1',-1,1,'',-1,0"},
       {"<SalesOrPurchase><Price>abc</Price></SalesOrPurchase>", "'Full I-1',-1,1,'',-1,0"},
       {"<SalesOrPurchase><AccountRef><ListID>A</ListID></AccountRef></SalesOrPurchase>",
        "'Full I-1',-1,1,'',-1,0"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.body);
-    EXPECT_NE(ServiceValues(c.body).find(std::string("'Full I-1',") + c.values + ","),
-              std::string::npos)
-        << ServiceValues(c.body);
+  for (const auto& [body, values] : cases) {
+    SCOPED_TRACE(body);
+    EXPECT_THAT(Convert({{"ItemServiceQueryRs", Service("I-1", body)}}),
+                HasSubstr("(9000000,'Full I-1'," + values + ","));
   }
-  const std::string long_desc(400, 'd');
-  const std::string values =
-      ServiceValues("<SalesOrPurchase><Desc>" + long_desc + "</Desc></SalesOrPurchase>");
-  EXPECT_THAT(values, HasSubstr("'" + long_desc + "'"));
+  // [Name] and [QBFullName] are cuts of the FullName; the description that
+  // falls back to it is not.
+  const std::string name(300, 'n'), full = "Full " + name;
+  const std::string posted =
+      Convert({{"ItemServiceQueryRs",
+                Service(name, "<SalesOrPurchase><Price>1</Price></SalesOrPurchase>")}});
+  EXPECT_THAT(posted, HasSubstr("(9000000,'" + full.substr(0, 159) + "','" + full + "',"));
+  EXPECT_THAT(posted, HasSubstr(",[QBFullName]='" + full.substr(0, 250) + "' WHERE"));
 }
 
 TEST_F(ItemsTest, TaxabilityComesFromTheFirstSalesTaxCodeOfItsName) {
   const std::string taxable = TaxCode("<Name>Tax</Name>", "<IsTaxable>true</IsTaxable>");
   const std::string exempt = TaxCode("<Name>Non</Name>", "<IsTaxable>false</IsTaxable>");
   const std::string nameless = TaxCode("", "<IsTaxable>true</IsTaxable>");
-  struct Case {
-    const char* code;  // the item's sales tax code; null: no SalesTaxCodeRef
-    std::string codes;
-    const char* taxable;
-  };
-  const Case cases[] = {
+  // The item's sales tax code (null: no SalesTaxCodeRef), the codes of the
+  // response and the item's [Taxable].
+  const std::tuple<const char*, std::string, const char*> cases[] = {
       {nullptr, taxable, "0"},
       {"Tax", taxable, "-1"},
       {"Tax", TaxCode("<Name>Tax</Name>", "<IsTaxable>false</IsTaxable>") + taxable, "0"},
@@ -181,23 +163,18 @@ TEST_F(ItemsTest, TaxabilityComesFromTheFirstSalesTaxCodeOfItsName) {
       // A code without Name on the way makes the lookup fail: not taxable.
       {"Tax", nameless + taxable, "0"},
       {"Tax", taxable + nameless, "-1"},
+      // No codes in the response: not taxable.
+      {"Tax", "", "0"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.codes);
-    const std::string ref = c.code ? std::string("<SalesTaxCodeRef><FullName>") + c.code +
-                                         "</FullName></SalesTaxCodeRef>"
-                                   : "";
+  for (const auto& [code, codes, is_taxable] : cases) {
+    SCOPED_TRACE(codes);
+    const std::string ref =
+        code ? std::string("<SalesTaxCodeRef><FullName>") + code + "</FullName></SalesTaxCodeRef>"
+             : "";
     const std::string posted =
-        Convert({{"ItemServiceQueryRs", Service("I-1", ref)}, {"SalesTaxCodeQueryRs", c.codes}});
-    EXPECT_THAT(posted, HasSubstr(std::string(",[Taxable]=") + c.taxable + ","));
+        Convert({{"ItemServiceQueryRs", Service("I-1", ref)}, {"SalesTaxCodeQueryRs", codes}});
+    EXPECT_THAT(posted, HasSubstr(std::string(",[Taxable]=") + is_taxable + ","));
   }
-  // Without sales tax codes in the response every item is not taxable.
-  ctl_.stores().sales_tax_codes.reset();
-  EXPECT_NE(
-      Convert({{"ItemServiceQueryRs",
-                Service("I-1", "<SalesTaxCodeRef><FullName>Tax</FullName></SalesTaxCodeRef>")}})
-          .find(",[Taxable]=0,"),
-      std::string::npos);
 }
 
 TEST_F(ItemsTest, OnlySalaryAndHourlyWagesAreSent) {
@@ -214,17 +191,6 @@ TEST_F(ItemsTest, OnlySalaryAndHourlyWagesAreSent) {
   EXPECT_THAT(posted, HasSubstr("(9000003,'E','',-1,5,'',0,0,0,0,0,0,'E','1193155600',"));
   EXPECT_THAT(posted, HasSubstr("'',1,'E','','',0,'',0,0)"));
   EXPECT_EQ(ctl_.run().counts[EntityKind::kItems], 3);
-}
-
-TEST_F(ItemsTest, NamesAreCutButNotTheDescription) {
-  const std::string name(300, 'n');
-  const std::string item =
-      "<ItemServiceRet><ListID>L</ListID><Name>x</Name><FullName>" + name +
-      "</FullName><IsActive>true</IsActive><SalesOrPurchase><Price>1</Price></SalesOrPurchase>"
-      "</ItemServiceRet>";
-  const std::string posted = Convert({{"ItemServiceQueryRs", item}});
-  EXPECT_THAT(posted, HasSubstr("(9000000,'" + name.substr(0, 159) + "','" + name + "',"));
-  EXPECT_THAT(posted, HasSubstr(",[QBFullName]='" + name.substr(0, 250) + "' WHERE"));
 }
 
 TEST_F(ItemsTest, ARefusedUploadEndsEveryKind) {

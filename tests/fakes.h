@@ -55,13 +55,17 @@ struct Navigation {
 };
 
 // What the fake browser does with a navigation: complete with a text (or with
-// no document), or stay pending until stopped.
+// no document), fail the transfer of `kind`, or stay pending until stopped.
 struct Reply {
   std::optional<std::string> text;
   bool hang = false;
-  static Reply Text(std::string t) { return {std::move(t), false}; }
-  static Reply NoDocument() { return {std::nullopt, false}; }
-  static Reply Hang() { return {std::string(), true}; }
+  std::optional<platform::TransferFailure> failure;
+  static Reply Text(std::string t) { return {std::move(t), false, std::nullopt}; }
+  static Reply NoDocument() { return {std::nullopt, false, std::nullopt}; }
+  static Reply Hang() { return {std::string(), true, std::nullopt}; }
+  static Reply Failed(platform::TransferFailure::Kind kind) {
+    return {platform::kActionCancelled, false, platform::TransferFailure{kind, "broke", ""}};
+  }
 };
 
 // Shared by every FakeBrowser an Env creates, so tests can script and read it.
@@ -73,6 +77,7 @@ struct BrowserScript {
   // Runs on each navigation before it is answered (for example to queue a click).
   std::function<void(const Navigation&)> on_navigate;
   int stops = 0;
+  platform::WebBrowser::HeaderFields reply_headers;  // of every reply
 
   std::vector<Navigation> Posts() const { return Where(true); }
   std::vector<Navigation> Gets() const { return Where(false); }
@@ -95,6 +100,7 @@ class FakeBrowser : public platform::WebBrowser {
                  const std::string& headers) override {
     Navigation n{url, flags, post_data, headers};
     script_->navigations.push_back(n);
+    failure_.reset();
     if (script_->on_navigate) script_->on_navigate(n);
     if (!script_->replies.empty()) {
       pending_ = script_->replies.front();
@@ -112,12 +118,16 @@ class FakeBrowser : public platform::WebBrowser {
     if (!pending_ || pending_->hang) return;
     const Reply reply = *pending_;
     pending_.reset();
+    failure_ = reply.failure;
     FireDocumentComplete(reply.text);
   }
+  std::optional<platform::TransferFailure> LastFailure() const override { return failure_; }
+  HeaderFields LastReplyHeaders() const override { return script_->reply_headers; }
 
  private:
   std::shared_ptr<BrowserScript> script_;
   std::optional<Reply> pending_;
+  std::optional<platform::TransferFailure> failure_;
 };
 
 class FakeEnv : public platform::Env {

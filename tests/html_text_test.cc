@@ -22,8 +22,6 @@ TEST(VisibleTextTest, ReadsTheBody) {
       {"empty plain text", "", "text/plain", ""},
       {"Latin-1 plain text becomes UTF-8", "Caf\xE9", "text/plain; charset=ISO-8859-1",
        "Caf\xC3\xA9"},
-      {"bare HTML text keeps the final blank", "No data to upload. ", "text/html",
-       "No data to upload. "},
       {"title, head, script and style are dropped",
        "<html><head><title>Reply</title><style>p{color:red}</style>"
        "<script>var a = 'hidden';</script></head>"
@@ -58,10 +56,6 @@ TEST(VisibleTextTest, ReadsTheBody) {
       {"an empty HTML reply has an empty body", "", "text/html", ""},
       {"a page without body content", "<html><head><title>T</title></head></html>", "text/html",
        ""},
-      {"a 500 error page of the web server",
-       "<html><head><title>500 Internal Server Error</title></head><body>"
-       "<h1>Internal Server Error</h1><p>The server failed.</p></body></html>",
-       "text/html", "Internal Server Error\r\n\r\nThe server failed."},
       {"the charset of a meta tag is honoured",
        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
        "charset=iso-8859-1\"></head><body>Caf\xE9</body></html>",
@@ -74,7 +68,6 @@ TEST(VisibleTextTest, ReadsTheBody) {
        std::nullopt},
       {"an image: nothing", "\x89PNG", "image/png", std::nullopt},
       {"XML: nothing", "<a>SUCCESS</a>", "text/xml", std::nullopt},
-      {"octet stream: nothing", "SUCCESS", "application/octet-stream", std::nullopt},
       {"other text types read as plain", "a,b", "text/csv", "a,b"},
       {"type and charset names in any case, with blanks and tabs", "Caf\xE9",
        "Text/Plain ;\tCharSet = \"ISO-8859-1\" ", "Caf\xC3\xA9"},
@@ -91,6 +84,14 @@ TEST(VisibleTextTest, ReadsTheBody) {
        "<html><body>tx\n\f\fct\f\fx|</body></html>\f", "", "tx ctx|"},
       {"a page like a trivial one in a charset ASCII is not", std::string("<\0h\0t\0m\0l\0>\0", 12),
        "text/html; charset=utf-16le", ""},
+      // Found by the reply_text fuzzer: on a page without a declared charset, a
+      // byte that is not UTF-8 right after a bare "&" left a broken letter in
+      // the text; such a byte reads as U+FFFD.
+      {"a Latin-1 byte after a bare ampersand", "&\xBE", "text/html", "&\xEF\xBF\xBD"},
+      {"under an unknown charset; the page is Latin-1 after that byte",
+       "<body>SUCCE&&\xD6\xD9</body>", "text/html; charset=utf-4", "SUCCE&&\xEF\xBF\xBD\xC3\x99"},
+      {"a UTF-8 letter after a bare ampersand stays", "&\xE2\x82\xAC", "text/html; charset=utf-8",
+       "&\xE2\x82\xAC"},
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(VisibleText(c.content, c.content_type), c.text) << c.name;

@@ -145,30 +145,6 @@ class PassEngineTest : public ConvertTest {
     SetResponse(Response(records, "WidgetQueryRs"));
     ConvertListEntity(Context(), kWidgets, store_, hooks_);
   }
-  void RunClasses(long count) {
-    gen::GenOptions options;
-    options.classes = count;
-    SetResponse(gen::GenerateResponse(options));
-    Run(EntityKind::kClasses);
-  }
-  // Statements in each post.
-  std::vector<long> StatementsPerPost() {
-    std::vector<long> counts;
-    for (const std::string& body : PostBodies()) counts.push_back(CountOf(body, "UPDATE "));
-    return counts;
-  }
-  // Post number `post` (from 1) waits until the user clicks Cancel; the posts
-  // before it get the replies scripted so far, or SUCCESS.
-  void CancelPost(std::size_t post) {
-    while (browser().replies.size() < post - 1) browser().replies.push_back(Reply::Text("SUCCESS"));
-    browser().replies.push_back(Reply::Hang());
-    browser().on_navigate = [this, post](const testing::Navigation&) {
-      if (browser().navigations.size() == post) {
-        host_.pending.push_back([this] { ctl_.cmdNav_Click(1); });
-      }
-    };
-  }
-
   ListStoreOf<ListRow> store_;
   ScriptedHooks hooks_;
   std::optional<PassContext> context_;
@@ -353,9 +329,19 @@ TEST_F(PassEngineTest, BatchesRefusalsAndCancelsDecideHowAPassEnds) {
     ctl_.run().figures = RunFigures();
     SetDebugMode(c.mode != kNormal, c.mode == kDebugStop);
     ScriptReplies(c.replies);
-    if (c.cancelled_post > 0) CancelPost(c.cancelled_post);
-    RunClasses(c.records);
-    EXPECT_EQ(StatementsPerPost(), c.per_post);
+    // The post to cancel waits until the user clicks Cancel.
+    browser().on_navigate = [this, &c](const testing::Navigation&) {
+      if (browser().navigations.size() != c.cancelled_post) return;
+      browser().replies.push_front(Reply::Hang());
+      host_.pending.push_back([this] { ctl_.cmdNav_Click(1); });
+    };
+    gen::GenOptions classes;
+    classes.classes = c.records;
+    SetResponse(gen::GenerateResponse(classes));
+    Run(EntityKind::kClasses);
+    std::vector<long> per_post;
+    for (const std::string& body : PostBodies()) per_post.push_back(CountOf(body, "UPDATE "));
+    EXPECT_EQ(per_post, c.per_post);
     EXPECT_EQ(ctl_.run().mStopRun, c.stopped);
     EXPECT_EQ(ctl_.run().mLastResult, c.result);
     EXPECT_EQ(ctl_.run().counts[EntityKind::kClasses], c.count);

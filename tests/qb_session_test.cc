@@ -147,18 +147,15 @@ TEST_F(QbSessionTest, SendKeepsTheResponseOrSetsTheErrorPair) {
 TEST_F(QbSessionTest, EndAndCloseOnlyWhatIsOpen) {
   ctl_.CloseQBConnection();
   ctl_.EndQBSession();
-  EXPECT_FALSE(state().blnSyncError);
-  EXPECT_TRUE(qb_->calls.empty());
+  EXPECT_EQ(Left(), "no error; version 0; ticket ; closed; 0 calls");
 
   ctl_.ContactQuickBooks();
   ctl_.EndQBSession();
   ctl_.CloseQBConnection();
+  ctl_.CloseQBConnection();
   EXPECT_EQ(qb_->calls[4], "EndSession({TICKET-1})");
   EXPECT_EQ(qb_->calls[5], "CloseConnection()");
-  EXPECT_FALSE(state().blnConnectionOpen);
-  EXPECT_EQ(state().strTicket, "{TICKET-1}");
-  ctl_.CloseQBConnection();
-  EXPECT_EQ(qb_->calls.size(), 6u);
+  EXPECT_EQ(Left(), "no error; version 2; ticket {TICKET-1}; closed; 6 calls");
 
   ctl_.ContactQuickBooks();
   qb_->end_error = "stale ticket";
@@ -166,8 +163,7 @@ TEST_F(QbSessionTest, EndAndCloseOnlyWhatIsOpen) {
   ctl_.EndQBSession();
   EXPECT_EQ(state().strSyncError, "stale ticket");
   ctl_.CloseQBConnection();
-  EXPECT_EQ(state().strSyncError, "cannot close");
-  EXPECT_TRUE(state().blnConnectionOpen);
+  EXPECT_EQ(Left(), "error cannot close; version 2; ticket {TICKET-1}; open; 12 calls");
 }
 
 // A file the environment cannot look for is missing too.

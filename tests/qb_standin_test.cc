@@ -22,8 +22,6 @@ using ::testing::HasSubstr;
 using ::vantrel::testing::CountOf;
 using Ids = std::vector<std::string>;
 
-const std::string kSamplePath = std::string(VANTREL_SOURCE_DIR) + "/samples/Acme.QBW";
-
 // A request in the form the control sends, with `queries` inside the message set.
 std::string Request(const std::string& queries, const std::string& on_error = "continueOnError") {
   return "<?xml version = \"1.0\"?>\r\n"
@@ -198,20 +196,16 @@ TEST(StandinAnswerTest, TextThatIsNotAQbxmlRequestFailsWithTheParsingError) {
 
 // ----------------------------------------------------------------- company files
 
-// The root's attributes give the settings, or the defaults without them; a
-// generated company file holds the generated records under its name.
+// The root's attributes give the settings, or the defaults without them (the
+// switches' defaults run every whole run of the sample); a generated company
+// file holds the generated records under its name.
 TEST(StandinCompanyTest, RootAttributesOrDefaultsGiveTheSettings) {
   auto plain = ParseCompany(CompanyXml("<!-- classes -->\n" + Record("ClassRet", "1") +
                                        Record("ClassRet", "2") + Record("VendorRet", "3")),
                             "C:\\Data\\Given Path.QBW");
-  const CompanySettings& defaults = plain->settings();
-  EXPECT_EQ(defaults.file, "C:\\Data\\Given Path.QBW");
-  EXPECT_THAT(defaults.qbxml_versions, ElementsAre("1.0", "1.1", "2.0"));
-  EXPECT_TRUE(defaults.running && defaults.has_session && defaults.has_versions);
-  EXPECT_EQ(defaults.response, CompanySettings::Response::kWhole);
-  EXPECT_FALSE(defaults.process_error);
+  EXPECT_EQ(plain->settings().file, "C:\\Data\\Given Path.QBW");
+  EXPECT_THAT(plain->settings().qbxml_versions, ElementsAre("1.0", "1.1", "2.0"));
   EXPECT_EQ(plain->RecordCount("ClassRet"), 2u);
-  EXPECT_EQ(plain->RecordCount("VendorRet"), 1u);
   EXPECT_EQ(plain->RecordCount("BillRet"), 0u);
 
   auto named = ParseCompany(
@@ -232,12 +226,10 @@ TEST(StandinCompanyTest, RootAttributesOrDefaultsGiveTheSettings) {
   EXPECT_EQ(ParseCompany(gen::GenerateCompany(options, ""), "given")->settings().file, "given");
 }
 
-// A file that cannot be read, or is no company file, is refused by its name.
+// A file that is no company file is refused by its name.
 TEST(StandinCompanyTest, LoadCompanyRefusesAFileItCannotUseAndNamesIt) {
   using ::testing::ThrowsMessage;
-  EXPECT_THAT([] { LoadCompany("/no/such/Missing.QBW"); },
-              ThrowsMessage<std::runtime_error>(
-                  "Cannot open company file '/no/such/Missing.QBW': no such file"));
+  // (A missing file: see the command line's usage errors.)
   const std::string schema = std::string(VANTREL_SOURCE_DIR) + "/samples/qbxml-mini.xsd";
   EXPECT_THAT([&] { LoadCompany(schema); },
               ThrowsMessage<std::runtime_error>(
@@ -272,13 +264,13 @@ TEST(StandinProcessorTest, NormalRunIsLoggedInASharedLogThatOutlivesTheProcessor
   std::string ticket;
   {
     std::unique_ptr<platform::RequestProcessor> processor =
-        NewStandinProcessor(SmallCompany(), log);
+        NewStandinProcessor(SmallCompany(" qbxmlVersions=\"1.0,1.1,2.0,UK2.0\""), log);
     processor->OpenConnection("app-id", "Brindlemark");
     ticket = processor->BeginSession("", 2);
     EXPECT_TRUE(std::regex_match(ticket, kTicketForm)) << ticket;
     EXPECT_EQ(processor->GetCurrentCompanyFileName(ticket), "C:\\Data\\Acme.QBW");
     EXPECT_THAT(processor->QBXMLVersionsForSession(ticket),
-                ::testing::Optional(ElementsAre("1.0", "1.1", "2.0")));
+                ::testing::Optional(ElementsAre("1.0", "1.1", "2.0", "UK2.0")));
     EXPECT_EQ(processor->ProcessRequest(ticket, request), AnswerRequest(*SmallCompany(), request));
     processor->EndSession(ticket);
     const std::string second = processor->BeginSession("", 2);
@@ -306,7 +298,6 @@ TEST(StandinProcessorTest, CallsOutOfTurnAreRefused) {
     EXPECT_THAT(ComErrorOf(call), HasSubstr("OpenConnection must be called"));
   }
   EXPECT_EQ(closed.calls().size(), 6u);
-  EXPECT_FALSE(closed.connection_open());
 
   Session s;
   StandinProcessor& p = s.processor;
@@ -318,8 +309,7 @@ TEST(StandinProcessorTest, CallsOutOfTurnAreRefused) {
   EXPECT_NE(ComErrorOf([&] { p.EndSession(other); }), "");
   EXPECT_EQ(ComErrorOf([&] { p.ProcessRequest(s.ticket, "<QBXML><QBXMLMsgsRq>"); }),
             std::string(kXmlParseMessage));
-  // The real ticket works until its session ends.
-  EXPECT_EQ(ComErrorOf([&] { p.GetCurrentCompanyFileName(s.ticket); }), "");
+  // The real ticket (see the normal run) works until its session ends.
   p.EndSession(s.ticket);
   EXPECT_NE(ComErrorOf([&] { p.GetCurrentCompanyFileName(s.ticket); }), "");
   EXPECT_NE(ComErrorOf([&] { p.EndSession(s.ticket); }), "");
@@ -328,7 +318,6 @@ TEST(StandinProcessorTest, CallsOutOfTurnAreRefused) {
   EXPECT_NE(ComErrorOf([&] { p.BeginSession("C:\\Data\\Other.QBW", 2); }), "");
   const std::string again = p.BeginSession(" c:\\data\\acme.qbw ", 2);
   p.CloseConnection();
-  EXPECT_FALSE(p.connection_open());
   EXPECT_THAT(ComErrorOf([&] { p.EndSession(again); }), HasSubstr("closed"));
   EXPECT_THAT(ComErrorOf([&] { p.CloseConnection(); }), HasSubstr("closed"));
 }
@@ -340,26 +329,20 @@ TEST(StandinFaultTest, NoCompanyAndRootSwitchesChangeTheirOperation) {
   for (StandinProcessor* p : {&none, &stopped}) {
     EXPECT_THAT([&] { p->OpenConnection("id", "Brindlemark"); },
                 ThrowsComError(kErrNotRunning, std::string(kNotRunningMessage)));
-    EXPECT_FALSE(p->connection_open());
     EXPECT_NE(ComErrorOf([&] { p->BeginSession("", 2); }), "");
   }
 
   // The switches of the answer (session, response, processError) are tested
-  // by the whole runs of the fault matrix; the versions and a garbled answer
-  // in any case of the switch's value here.
-  const std::string request = Request(Query("ClassQueryRq", 1));
+  // by the whole runs of the fault matrix; the versions here, and a switch's
+  // value in any letter case.
   Session no_versions(" versions=\"none\"");
   EXPECT_FALSE(no_versions.processor.QBXMLVersionsForSession(no_versions.ticket).has_value());
-  Session versions(" qbxmlVersions=\"1.0,1.1,2.0,UK2.0\"");
-  EXPECT_THAT(versions.processor.QBXMLVersionsForSession(versions.ticket),
-              ::testing::Optional(ElementsAre("1.0", "1.1", "2.0", "UK2.0")));
-  std::string misspelt = AnswerRequest(*SmallCompany(), request);
-  misspelt.replace(misspelt.rfind("</QBXMLMsgsRs>"), 14, "</QBXMLMsgsRS>");
-  Session garbled(" response=\"Garbled\"");
-  EXPECT_EQ(garbled.processor.ProcessRequest(garbled.ticket, request), misspelt);
+  EXPECT_EQ(SmallCompany(" response=\"Garbled\"")->settings().response,
+            CompanySettings::Response::kGarbled);
 
   // A processor of a one-run host lets go of the company after answering; the
   // run still ends its session and closes, and nothing later finds a company.
+  const std::string request = Request(Query("ClassQueryRq", 1));
   auto held = SmallCompany();
   const std::weak_ptr<const Company> company = held;
   StandinProcessor once(std::move(held));
@@ -380,9 +363,7 @@ TEST(StandinFaultTest, NoCompanyAndRootSwitchesChangeTheirOperation) {
 // query with every record of its kind; the check and bill queries with their
 // lines.
 TEST(StandinSampleTest, EveryComposedRequestIsAnsweredWithAllRecordsOfEachKind) {
-  auto company = LoadCompany(kSamplePath);
-  EXPECT_EQ(company->settings().file, kSamplePath);
-  EXPECT_THAT(company->settings().qbxml_versions, ElementsAre("1.0", "1.1", "2.0"));
+  auto company = LoadCompany(std::string(VANTREL_SOURCE_DIR) + "/samples/Acme.QBW");
   const SelectionFlags all{true, true, true, true, true, true, true, true, true, true, true};
   for (long code : {0L, 1L, 2L, 6L, 7L, 8L, 9L, 10L, 11L}) {
     SCOPED_TRACE(code);

@@ -7,18 +7,20 @@
 namespace vantrel {
 namespace {
 
-const std::string kHead20 =
-    "<?xml version = \"1.0\"?>\r\n"
-    "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 2.0//EN'>\r\n";
-const std::string kHead10 =
-    "<?xml version = \"1.0\"?>\r\n"
-    "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n";
+std::string Head(const std::string& version) {
+  return "<?xml version = \"1.0\"?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD " +
+         version + "//EN'>\r\n";
+}
+const std::string kHead20 = Head("2.0");
+const std::string kHead10 = Head("1.0");
 const std::string kBodyOpen =
     "<QBXML>\r\n"
     "<QBXMLMsgsRq onError = \"continueOnError\">\r\n";
 const std::string kBodyClose =
     "</QBXMLMsgsRq>\r\n"
     "</QBXML>";
+const std::string kTimeQuery =
+    "<TimeTrackingQueryRq requestID = \"1\">\r\n</TimeTrackingQueryRq>\r\n";
 
 // A query as the request writes it: a list query asks for active and
 // inactive records, a check or bill query for the lines. (All flags together
@@ -45,9 +47,7 @@ TEST(QbxmlRequestTest, EachFlagAloneGivesItsQueriesNumberedFromOne) {
            ListQuery("ItemOtherChargeQueryRq", 3) + ListQuery("PayrollItemWageQueryRq", 4)},
       {&SelectionFlags::blnDoClasses, ListQuery("ClassQueryRq", 1)},
       {&SelectionFlags::blnDoSalesReps, ListQuery("SalesRepQueryRq", 1)},
-      {&SelectionFlags::blnDoTime,
-       "<TimeTrackingQueryRq requestID = \"1\">\r\n"
-       "</TimeTrackingQueryRq>\r\n"},
+      {&SelectionFlags::blnDoTime, kTimeQuery},
       {&SelectionFlags::blnDoExpense, LinesQuery("CheckQueryRq", 1) + LinesQuery("BillQueryRq", 2)},
       {&SelectionFlags::blnDoSalesTaxCodes, ListQuery("SalesTaxCodeQueryRq", 1)},
   };
@@ -72,10 +72,7 @@ TEST(QbxmlRequestTest, VersionCodeChoosesThePrefix) {
   SelectionFlags flags;
   flags.blnDoTime = true;
   for (const auto& [code, prefix] : cases) {
-    EXPECT_EQ(ComposeQBXMLRequest(flags, code),
-              prefix + kBodyOpen +
-                  "<TimeTrackingQueryRq requestID = \"1\">\r\n</TimeTrackingQueryRq>\r\n" +
-                  kBodyClose)
+    EXPECT_EQ(ComposeQBXMLRequest(flags, code), prefix + kBodyOpen + kTimeQuery + kBodyClose)
         << code;
   }
 }

@@ -5,53 +5,30 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "fakes.h"
+
 namespace vantrel::platform {
 namespace {
 
 using Kind = TransferFailure::Kind;
+using vantrel::testing::BrowserScript;
+using vantrel::testing::FakeBrowser;
+using vantrel::testing::Reply;
 
-// One try's outcome: a reply text, or "Action cancelled" with a failure.
-struct Outcome {
-  std::optional<Kind> failure;
-  std::string reply = "SUCCESS";
-};
-
-// Completes each navigation on the next poll with the next outcome.
-class ScriptedBrowser : public WebBrowser {
- public:
-  explicit ScriptedBrowser(std::deque<Outcome> outcomes) : outcomes_(std::move(outcomes)) {}
-  void Navigate2(const std::string&, int, const std::optional<std::vector<std::uint8_t>>&,
-                 const std::string&) override {
-    ++navigations;
-    busy_ = true;
-  }
-  void Stop() override { busy_ = false; }
-  bool Busy() const override { return busy_; }
-  void Poll(std::chrono::milliseconds) override {
-    if (!busy_) return;
-    busy_ = false;
-    current_ = outcomes_.empty() ? Outcome{} : outcomes_.front();
-    if (!outcomes_.empty()) outcomes_.pop_front();
-    FireDocumentComplete(current_.failure ? std::string(kActionCancelled) : current_.reply);
-  }
-  std::optional<TransferFailure> LastFailure() const override {
-    if (!current_.failure) return std::nullopt;
-    return TransferFailure{*current_.failure, "broke", ""};
-  }
-  HeaderFields LastReplyHeaders() const override { return {{"X-Try", "yes"}}; }
-  int navigations = 0;
-
- private:
-  std::deque<Outcome> outcomes_;
-  Outcome current_;
-  bool busy_ = false;
-};
+// A fake browser whose tries fail with `failures` in turn, then succeed;
+// `script` records its navigations.
+std::unique_ptr<WebBrowser> Scripted(std::shared_ptr<BrowserScript>& script,
+                                     const std::vector<Kind>& failures = {}) {
+  script = std::make_shared<BrowserScript>();
+  for (const Kind kind : failures) script->replies.push_back(Reply::Failed(kind));
+  script->reply_headers = {{"X-Try", "yes"}};
+  return std::make_unique<FakeBrowser>(script);
+}
 
 RequestLogOptions Retrying(int retries) {
   RequestLogOptions options;
@@ -80,21 +57,21 @@ TEST(RequestLogTest, SendsAgainOnlyAfterAFailedOrDroppedConnection) {
   const struct {
     const char* name;
     int retries;
-    std::deque<Outcome> outcomes;
+    std::vector<Kind> failures;
     int attempts;
     std::optional<Kind> failure;  // of the record
     std::vector<long> waits;      // of the retries, in ms
   } cases[] = {
-      {"dropped, then taken", 2, {{Kind::kDropped}, {}}, 2, std::nullopt, {1}},
+      {"dropped, then taken", 2, {Kind::kDropped}, 2, std::nullopt, {1}},
       {"refused every time",
        2,
-       {{Kind::kConnect}, {Kind::kConnect}, {Kind::kConnect}},
+       {Kind::kConnect, Kind::kConnect, Kind::kConnect},
        3,
        Kind::kConnect,
        {1, 2}},
-      {"no retries", 0, {{Kind::kDropped}}, 1, Kind::kDropped, {}},
-      {"a timeout is not sent again", 2, {{Kind::kTimeout}}, 1, Kind::kTimeout, {}},
-      {"a redirect is not sent again", 2, {{Kind::kRedirect}}, 1, Kind::kRedirect, {}},
+      {"no retries", 0, {Kind::kDropped}, 1, Kind::kDropped, {}},
+      {"a timeout is not sent again", 2, {Kind::kTimeout}, 1, Kind::kTimeout, {}},
+      {"a redirect is not sent again", 2, {Kind::kRedirect}, 1, Kind::kRedirect, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -110,13 +87,12 @@ TEST(RequestLogTest, SendsAgainOnlyAfterAFailedOrDroppedConnection) {
     };
     hooks.completed = [&](const LoggedRequest& r) { completed.push_back(r.reply); };
     log.set_hooks(hooks);
-    auto inner = std::make_unique<ScriptedBrowser>(c.outcomes);
-    ScriptedBrowser& scripted = *inner;
-    auto browser = log.Wrap(std::move(inner));
+    std::shared_ptr<BrowserScript> script;
+    auto browser = log.Wrap(Scripted(script, c.failures));
     const auto text = Send(*browser, kUpload, "INSERT;");
     ASSERT_EQ(log.requests().size(), 1u);
     const LoggedRequest& r = log.requests()[0];
-    EXPECT_EQ(scripted.navigations, c.attempts);
+    EXPECT_EQ(script->navigations.size(), static_cast<std::size_t>(c.attempts));
     EXPECT_EQ(r.attempts, c.attempts);
     EXPECT_EQ(waits, c.waits);
     EXPECT_TRUE(r.completed);
@@ -136,8 +112,9 @@ TEST(RequestLogTest, SendsAgainOnlyAfterAFailedOrDroppedConnection) {
 // run (Clear) may retry again.
 TEST(RequestLogTest, AServerGivenUpOnIsNotRetriedUntilTheNextRun) {
   RequestLog log(Retrying(1));
-  auto browser = log.Wrap(std::make_unique<ScriptedBrowser>(std::deque<Outcome>{
-      {Kind::kConnect}, {Kind::kConnect}, {Kind::kConnect}, {Kind::kConnect}, {}}));
+  std::shared_ptr<BrowserScript> script;
+  auto browser =
+      log.Wrap(Scripted(script, {Kind::kConnect, Kind::kConnect, Kind::kConnect, Kind::kConnect}));
   Send(*browser, kUpload, "A");
   Send(*browser, "http://site.test/vantrelupdatestatus.asp?options=C");
   ASSERT_EQ(log.requests().size(), 2u);
@@ -156,13 +133,12 @@ TEST(RequestLogTest, NothingGoesOutAfterACancel) {
   RequestLog log;
   bool cancelled = false;
   log.set_cancelled([&] { return cancelled; });
-  auto inner = std::make_unique<ScriptedBrowser>(std::deque<Outcome>{});
-  ScriptedBrowser& scripted = *inner;
-  auto browser = log.Wrap(std::move(inner));
+  std::shared_ptr<BrowserScript> script;
+  auto browser = log.Wrap(Scripted(script));
   EXPECT_EQ(Send(*browser, kUpload, "A"), "SUCCESS");
   cancelled = true;
   EXPECT_EQ(Send(*browser, kUpload, "B"), std::nullopt);
-  EXPECT_EQ(scripted.navigations, 1);
+  EXPECT_EQ(script->navigations.size(), 1u);
   ASSERT_EQ(log.requests().size(), 2u);
   EXPECT_TRUE(log.requests()[1].not_sent);
   EXPECT_FALSE(log.requests()[1].completed);

@@ -20,8 +20,7 @@ namespace {
 using namespace scripts;  // NOLINT: the script builders
 using Fields = HeaderFields;
 
-// ----------------------------------------------------------------- the
-// database
+// ----------------------------------------------------------------- the database
 
 struct Step {
   const char* options;
@@ -70,17 +69,14 @@ const std::string kItem =
 std::vector<UploadCase> ListCases() {
   const std::string name = "O''Neil | Sons\r\nLine two";
   return {
-      {"the upsert inserts, then updates the row of its ListID",
-       {{"C", ClassRow("80000001-1", "Consulting"), "SUCCESS"},
-        {"C", ClassRow("80000001-1", "Advisory"), "SUCCESS"}},
-       "SELECT ClassRowID, ClassName, Status, QBListID, typeof(ClassRowID) FROM ClassInfo",
-       {{"9000000", "Advisory", "-1", "80000001-1", "integer"}}},
-      {"an update alone changes only a row that is there",
+      {"the upsert inserts, then updates the row of its ListID; an update alone changes only a "
+       "row that is there",
        {{"C", UpdateOnly("ClassInfo", "[ClassName]='Gone',[Status]=0", "L9"), "SUCCESS"},
-        {"C", ClassRow("L1", "Consulting"), "SUCCESS"},
-        {"C", UpdateOnly("ClassInfo", "[ClassName]='New',[Status]=0", "L1"), "SUCCESS"}},
-       "SELECT ClassName, Status, QBListID FROM ClassInfo",
-       {{"New", "0", "L1"}}},
+        {"C", ClassRow("80000001-1", "Consulting"), "SUCCESS"},
+        {"C", ClassRow("80000001-1", "Advisory"), "SUCCESS"},
+        {"C", UpdateOnly("ClassInfo", "[Status]=0", "80000001-1"), "SUCCESS"}},
+       "SELECT ClassRowID, ClassName, Status, QBListID, typeof(ClassRowID) FROM ClassInfo",
+       {{"9000000", "Advisory", "0", "80000001-1", "integer"}}},
       {"values keep quotes, line breaks, bars and numbers; an update adds columns",
        {{"C",
          Upsert("GLChartOfAccounts", "AccRowID", "L1",
@@ -105,14 +101,12 @@ std::vector<UploadCase> ListCases() {
       {"T when TaskInfo rows were inserted, else P for CustProjInfo rows",
        {{"T", TaskRow("I1"), "SUCCESST"},
         {"T", TaskRow("I1", "Again"), "SUCCESS"},
-        {"P", ProjectRow("P1"), "SUCCESSP"},
-        {"P", ProjectRow("P2") + TaskRow("I2"), "SUCCESST"}},
+        {"P", TableRow("CustProjInfo", "P1"), "SUCCESSP"},
+        {"P", TableRow("CustProjInfo", "P2") + TaskRow("I2"), "SUCCESST"}},
        "SELECT COUNT(*) FROM TaskInfo",
        {{"2"}}},
       {"nothing but whitespace is no data",
-       {{"C", "", "No data to upload. "},
-        {"C", " \r\n\t", "No data to upload. "},
-        {"H", "", "No data to upload. "}},
+       {{"C", " \r\n\t", "No data to upload. "}, {"H", "", "No data to upload. "}},
        kTables,
        kNoTables},
   };
@@ -214,6 +208,37 @@ std::vector<UploadCase> LineCases() {
         {"H", unknown_many, "SUCCESS9"}},
        "SELECT COUNT(*) FROM TimeTransactions",
        {{"16"}}},
+      // A refused upload's are not kept, even those of the statements it ran.
+      {"the journal keeps what each upload did to each table and the references its lines lack",
+       {{"C", UpdateOnly("ClassInfo", "[ClassName]='Gone'", "C9"), "SUCCESS"},
+        {"H",
+         TimeLine("T1", "", "", "") + TimeLine("T2", "V404", "K404", "I404") +
+             TimeLine("T3", "", "", "I404"),
+         "SUCCESS2"},
+        {"H", TimeLine("T1", "", "", ""), "SUCCESS"},
+        {"X",
+         "TX1, 0|Check|Expense|K404||9|1|m|Rent|A1|10/23/2007|10/23/2007|7||\r\n"
+         "TX1, 1|Check|Item|||9|1|d|Bolts|I404|10/23/2007|10/23/2007|7|||1|1\r\n",
+         "SUCCESS2"},
+        Refused("H", TimeLine("T4", "V404", "", ""), "T5|x\r\n", 2, Shifted(2, "a time line", 15),
+                "", "line"),
+        Refused("C", ClassRow("C3", "Three"),
+                Upsert("ClassInfo", "ClassRowID", "C2", "[ClassRowID],[ClassName]", "1", "[a]=1"),
+                2, "2 columns but 1 values")},
+       // Each table scanned in the order of its rows: the lines' references
+       // in the order they were checked.
+       "SELECT UploadID, LineNo || ';' || LineKey || ';' || RefKind || ';' || ListID FROM "
+       "LineWarnings UNION ALL SELECT UploadID, TableName || '=' || Inserted || '/' || Updated "
+       "FROM UploadRows",
+       {{"2", "2;T2;employee/vendor;V404"},
+        {"2", "2;T2;customer/project;K404"},
+        {"2", "2;T2;item;I404"},
+        {"2", "3;T3;item;I404"},
+        {"4", "1;TX1, 0;customer/project;K404"},
+        {"4", "2;TX1, 1;item;I404"},
+        {"2", "TimeTransactions=3/0"},
+        {"3", "TimeTransactions=0/1"},
+        {"4", "ExpenseLines=2/0"}}},
       {"expense lines of checks and bills",
        {{"P", TableRow("Customers", "CU1"), "SUCCESS"},
         {"X",
@@ -239,6 +264,13 @@ std::vector<UploadCase> RefusedLineCases() {
   // TxnID, with 999 hours.
   const std::string forged =
       TimeLine("T1", "", "", "", "x\r\n" + Replaced(Line(victim), "|1.5|", "|999|"));
+  // The victim, or the check's expense line, with one field made `to`.
+  auto time = [&](const std::string& from, const std::string& to, const std::string& reason) {
+    return BadLine("H", Replaced(victim, from, to), reason);
+  };
+  auto check = [&](const std::string& from, const std::string& to, const std::string& reason) {
+    return BadLine("X", Replaced(kCheck, from, to), reason);
+  };
   return {
       // No field is quoted: a line is stored only when it reads one way.
       {"a time line that cannot be read one way refuses the whole script",
@@ -248,17 +280,14 @@ std::vector<UploadCase> RefusedLineCases() {
         BadLine("H", TimeLine("T1", "", "", "", "x|True|True|y"), Shifted(18, "a time line", 15)),
         Refused("H", "", forged.substr(0, forged.find('\r') + 2), 1, Shifted(12, "a time line", 15),
                 forged.substr(forged.find('\r') + 2), "line"),
-        BadLine("H", Replaced(victim, "Anne Smith", "Anne|Smith"), Shifted(16, "a time line", 15)),
+        time("Anne Smith", "Anne|Smith", Shifted(16, "a time line", 15)),
         Refused("H", victim, Replaced(victim, "|True|", "|Yes|"), 2,
                 "IsBillable (field 13) \"Yes\" is neither True nor False", "", "line"),
-        BadLine("H", Replaced(victim, "|False|", "|false|"),
-                "IsBilled (field 14) \"false\" is neither True nor False"),
-        BadLine("H", Replaced(victim, "|1.5|", "|1,5|"),
-                "Duration (field 9) \"1,5\" is not a number"),
-        BadLine("H", Replaced(victim, "|10/23/2007 3:05:58 PM|", "|13/45/2007 3:05:58 PM|"),
-                "TimeCreated (field 2) \"13/45/2007 3:05:58 PM\" is not a date"),
-        BadLine("H", Replaced(victim, "|10/23/2007|", "|yesterday|"),
-                "TxnDate (field 5) \"yesterday\" is not a date"),
+        time("|False|", "|false|", "IsBilled (field 14) \"false\" is neither True nor False"),
+        time("|1.5|", "|1,5|", "Duration (field 9) \"1,5\" is not a number"),
+        time("|10/23/2007 3:05:58 PM|", "|13/45/2007 3:05:58 PM|",
+             "TimeCreated (field 2) \"13/45/2007 3:05:58 PM\" is not a date"),
+        time("|10/23/2007|", "|yesterday|", "TxnDate (field 5) \"yesterday\" is not a date"),
         // One line of many bars is refused as it is read.
         BadLine("H", bars, Shifted(60001, "a time line", 15))},
        "SELECT TxnID, Duration, Notes FROM TimeTransactions",
@@ -271,16 +300,14 @@ std::vector<UploadCase> RefusedLineCases() {
              Shifted(8, "a check expense line", 15)},
         Refused("X", kCheck, Replaced(kCheck, "|Memo|", "|Me|mo|"), 2,
                 Shifted(16, "a check expense line", 15), "", "line"),
-        BadLine("X", Replaced(kCheck, "|12|", "|$12|"), "Amount (field 7) \"$12\" is not a number"),
-        BadLine("X", Replaced(kCheck, "3:05:58 PM", "25:05:58"),
-                "TimeModified (field 12) \"10/23/2007 25:05:58\" is not a date"),
-        BadLine("X", Replaced(kCheck, "|78||", "|78|x|"), "Field14 (field 14) \"x\" is not empty"),
-        BadLine("X", Replaced(kCheck, "|78||\r", "|78||y\r"),
-                "Field15 (field 15) \"y\" is not empty"),
+        check("|12|", "|$12|", "Amount (field 7) \"$12\" is not a number"),
+        check("3:05:58 PM", "25:05:58",
+              "TimeModified (field 12) \"10/23/2007 25:05:58\" is not a date"),
+        check("|78||", "|78|x|", "Field14 (field 14) \"x\" is not empty"),
+        check("|78||\r", "|78||y\r", "Field15 (field 15) \"y\" is not empty"),
         BadLine("B", Replaced(kItem, "|3|", "|three|"),
                 "Quantity (field 15) \"three\" is not a number"),
-        BadLine("X", Replaced(kCheck, "TX1, 0|", "TX1|"),
-                "key \"TX1\" is not a TxnID, \", \" and a line number"),
+        check("TX1, 0|", "TX1|", "key \"TX1\" is not a TxnID, \", \" and a line number"),
         BadLine("X", "K" + bars, "unknown line kind \"|\"")},
        "SELECT COUNT(*) FROM ExpenseLines",
        {{"0"}}},
@@ -291,13 +318,14 @@ void PrintTo(const UploadCase& c, std::ostream* os) { *os << c.name; }
 
 class SiteUploadTest : public ::testing::TestWithParam<UploadCase> {};
 
-// The site applies each step's upload in a fresh database and replies as the
-// step says; afterwards the database holds what the case's query reads.
+// The site applies each step's upload in a fresh database, recording it in
+// its journal as the upload page does, and replies as the step says;
+// afterwards the database holds what the case's query reads.
 TEST_P(SiteUploadTest, AppliesEachUploadAndReplies) {
   SiteDatabase db(":memory:");
   const std::vector<Step>& steps = GetParam().steps;
   for (size_t i = 0; i < steps.size(); ++i) {
-    EXPECT_EQ(db.ApplyUpload(steps[i].script, steps[i].options), steps[i].reply)
+    EXPECT_EQ(db.ApplyAndRecordUpload(steps[i].script, steps[i].options, {}), steps[i].reply)
         << "step " << i + 1;
   }
   EXPECT_EQ(db.Query(GetParam().query), GetParam().rows);
@@ -318,56 +346,6 @@ INSTANTIATE_TEST_SUITE_P(Lines, SiteUploadTest, ::testing::ValuesIn(LineCases())
 INSTANTIATE_TEST_SUITE_P(RefusedLines, SiteUploadTest, ::testing::ValuesIn(RefusedLineCases()),
                          CaseName);
 
-// What each committed upload did to each table and which references of its
-// lines the database lacked; a refused one did nothing. (The server keeps
-// them in the journal.)
-TEST(SiteDatabaseTest, TalliesTheRowsAndMissingReferencesOfEachUpload) {
-  using Tally = std::map<std::string, std::pair<long, long>>;  // inserted, updated
-  const Tally stale = {{"stale", {7, 7}}};
-  const std::vector<LineWarning> stale_warnings = {{9, "stale", "", ""}};
-  SiteDatabase db(":memory:");
-  const std::string two = ClassRow("C1", "One") + ClassRow("C2", "Two");
-  const struct {
-    const char* options;
-    std::string script;
-    Tally rows;
-    std::vector<LineWarning> warnings = {};
-  } steps[] = {
-      {"C", two, {{"ClassInfo", {2, 0}}}},
-      {"C", two, {{"ClassInfo", {0, 2}}}},
-      {"C", UpdateOnly("ClassInfo", "[ClassName]='Gone'", "C9"), {}},
-      {"P",
-       ProjectRow("J1") + TableRow("Customers", "K1") + TableRow("EmployeeInfo", "E1"),
-       {{"CustProjInfo", {1, 0}}, {"Customers", {1, 0}}, {"EmployeeInfo", {1, 0}}}},
-      {"H",
-       TimeLine("T1", "E1", "J1", "") + TimeLine("T2", "V404", "K404", "I404") +
-           TimeLine("T3", "", "K1", "I404"),
-       {{"TimeTransactions", {3, 0}}},
-       {{2, "T2", kRefEmployeeOrVendor, "V404"},
-        {2, "T2", kRefCustomerOrProject, "K404"},
-        {2, "T2", kRefItem, "I404"},
-        {3, "T3", kRefItem, "I404"}}},
-      {"H", TimeLine("T1", "", "", ""), {{"TimeTransactions", {0, 1}}}},
-      {"X",
-       "TX1, 0|Check|Expense|K404||9|1|m|Rent|A1|10/23/2007|10/23/2007|7||\r\n"
-       "TX1, 1|Check|Item|J1||9|1|d|Bolts|I404|10/23/2007|10/23/2007|7|||1|1\r\n",
-       {{"ExpenseLines", {2, 0}}},
-       {{1, "TX1, 0", kRefCustomerOrProject, "K404"}, {2, "TX1, 1", kRefItem, "I404"}}},
-      // Refused: the tally and warnings stay as they were.
-      {"H", TimeLine("T4", "V404", "", "") + "T5|x\r\n", stale, stale_warnings},
-      {"C", ClassRow("C3", "Three") + "DROP TABLE ClassInfo\r\n", stale, stale_warnings},
-  };
-  for (std::size_t i = 0; i < std::size(steps); ++i) {
-    RowTally rows = {{"stale", {7, 7}}};
-    std::vector<LineWarning> warnings = stale_warnings;
-    db.ApplyUpload(steps[i].script, steps[i].options, &rows, &warnings);
-    Tally tally;
-    for (const auto& [table, counts] : rows) tally[table] = {counts.inserted, counts.updated};
-    EXPECT_EQ(tally, steps[i].rows) << "step " << i;
-    EXPECT_EQ(warnings, steps[i].warnings) << "step " << i;
-  }
-}
-
 // An entity's last-sync date is the earliest upstarttime of the run that sent
 // its latest status update (what came after the letter's previous one), less
 // ten minutes: a record changed after the run read QuickBooks, even while
@@ -384,13 +362,10 @@ TEST(SiteDatabaseTest, DatesEachEntityByTheFirstRequestOfItsLastRun) {
     std::string requests;
     std::map<std::string, std::string> dates;  // by last-sync key; the others are ""
   } cases[] = {
-      {"a status update long after the run's first upload",
-       first_run,
-       {{"EmployeeLastSyncDate", first}, {"ClassLastSyncDate", first}}},
-      {"a second run, dated by its own first request of any letter; what follows the latest "
-       "status update moves nothing",
+      {"a second run, dated by its own first request of any letter; its status update in either "
+       "letter case; what follows the latest status update moves nothing",
        first_run + "; U V 12/8/2026 1:00:00 PM; U E 12/8/2026 1:05:00 PM; "
-                   "S E 12/08/2026 13:30:00; U E 12/1/2026 1:00:00 PM",
+                   "S e 12/08/2026 13:30:00; U E 12/1/2026 1:00:00 PM",
        {{"EmployeeLastSyncDate", "12/08/2026 12:50:00"}, {"ClassLastSyncDate", first}}},
       {"the first status update of a letter takes every request before it",
        first_run + "; U X 12/8/2026 9:00:00 AM; U B 12/8/2026 9:05:00 AM; "

@@ -52,9 +52,6 @@ inline std::string ClassRow(const std::string& list_id, const std::string& name)
 inline std::string TaskRow(const std::string& list_id, const std::string& name = "Task") {
   return NamedRow("TaskInfo", "TaskID", "TaskName", list_id, name);
 }
-inline std::string ProjectRow(const std::string& list_id) {
-  return NamedRow("CustProjInfo", "ProjID", "ProjName", list_id, "Project");
-}
 // A row of list table `table` with nothing but its key and ListID.
 inline std::string TableRow(const std::string& table, const std::string& list_id) {
   const std::string key(site::FindListTable(table)->key_column);

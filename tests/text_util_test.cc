@@ -12,7 +12,6 @@ TEST(TextUtilTest, TrimsAndCompares) {
   EXPECT_TRUE(IsBlank(""));
   EXPECT_TRUE(IsBlank("   "));
   EXPECT_FALSE(IsBlank(" \t "));
-  EXPECT_FALSE(IsBlank(" x "));
   EXPECT_TRUE(EqualsNoCase("Us-Ascii", "us-ASCII"));
   EXPECT_FALSE(EqualsNoCase("us-ascii", "us-ascii "));
   EXPECT_EQ(ToUpperAscii("success t"), "SUCCESS T");

@@ -21,31 +21,40 @@ class UploadNowTest : public testing::ConvertTest {
   }
 };
 
-// Non-ASCII letters reach the server as US-ASCII.
-TEST_F(UploadNowTest, PostsTheScriptWithItsAddressAndHeader) {
+// Non-ASCII letters reach the server as US-ASCII; the status update is a GET
+// with its own page and time format.
+TEST_F(UploadNowTest, PostsTheScriptAndGetsTheStatusUpdate) {
   EXPECT_EQ(Upload("line one\r\nM\xC3\xBCller Bj\xC3\xB6rk\r\n"), wgurSuccess);
-  ASSERT_EQ(browser().navigations.size(), 1u);
-  const testing::Navigation& n = browser().navigations[0];
-  EXPECT_EQ(n.url,
+  EXPECT_EQ(ctl_.SendStatusUpdate("H"), wgurSuccess);
+  ASSERT_EQ(browser().navigations.size(), 2u);
+  const testing::Navigation& post = browser().navigations[0];
+  EXPECT_EQ(post.url,
             "http://127.0.0.1:8080/site/vantrel.asp?sitecode=ABC&sitekey=K3Y&reset=0"
             "&bmclntver=4.06&options=V&upstarttime=12/4/2026 4:05:09 PM&usrnm=Anne"
             "&debugmode=False");
-  EXPECT_EQ(n.flags, 6);
-  EXPECT_EQ(n.headers, "Content-Type:text/plain\r\n");
-  EXPECT_EQ(n.body(), "line one\r\nMuller Bjork\r\n");
+  EXPECT_EQ(post.body(), "line one\r\nMuller Bjork\r\n");
+  const testing::Navigation& status = browser().navigations[1];
+  EXPECT_EQ(status.url,
+            "http://127.0.0.1:8080/site/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3Y"
+            "&bmclntver=4.06&options=H&upstarttime=12/04/2026 16:05:09&usrnm=Anne");
+  EXPECT_FALSE(status.post_data);
+  for (const testing::Navigation& n : browser().navigations) {
+    EXPECT_EQ(n.flags, 6);
+    EXPECT_EQ(n.headers, "Content-Type:text/plain\r\n");
+  }
   // The transfer indicator runs.
   EXPECT_TRUE(ctl_.screen().Timer1.enabled());
   EXPECT_EQ(ctl_.screen().Timer1.interval_ms(), 500);
   EXPECT_TRUE(ctl_.screen().lblTransfer2.visible());
   EXPECT_FALSE(ctl_.upload_form()->mSuccess);
-}
 
-TEST_F(UploadNowTest, ResetDebugAndOddCharactersGoInUnchanged) {
+  // Reset, debug mode and odd characters go into the address unchanged.
+  ctl_.OpenFreshUploadScript();
   ctl_.ResetTessaly = true;
   ctl_.DebugMode = true;
   ctl_.SiteCode = "A&B C#1";
   Upload("");
-  const testing::Navigation& n = browser().navigations.at(0);
+  const testing::Navigation& n = browser().navigations.at(2);
   EXPECT_NE(n.url.find("sitecode=A&B C#1&sitekey="), std::string::npos);
   EXPECT_NE(n.url.find("&reset=1&"), std::string::npos);
   EXPECT_TRUE(n.url.ends_with("&debugmode=True"));
@@ -56,10 +65,11 @@ TEST_F(UploadNowTest, ResetDebugAndOddCharactersGoInUnchanged) {
 
 // The upload and the status update turn the reply's verdict alike into their
 // result, the reply kept for the message, and the server's mark of added
-// tasks or projects.
+// tasks or projects. A reply without a readable page shows its message and
+// is never taken as accepted.
 TEST_F(UploadNowTest, ClassifiesTheReply) {
   struct Case {
-    const char* reply;
+    std::optional<std::string> reply;  // nullopt: no document
     BMWGUtilityResult result;
     const char* server_reply;  // strServerReply afterwards
     bool tasks = false, projects = false;
@@ -70,40 +80,30 @@ TEST_F(UploadNowTest, ClassifiesTheReply) {
       {"SUCCESST", wgurSuccess, "before", true, false},
       {"SUCCESS P  ", wgurSuccess, "before", false, true},
       {"FAILED T", wgurAspFailed, "FAILED T"},
+      {std::nullopt, wgurUnknownError, "before"},
   };
   for (const Case& c : cases) {
     for (const bool status : {false, true}) {
-      SCOPED_TRACE(std::string(status ? "status: " : "upload: ") + c.reply);
+      SCOPED_TRACE((status ? "status: " : "upload: ") + c.reply.value_or("no document"));
+      host_.messages.clear();
       modWizard().strServerReply = "before";
       modWizard().blnServerAddedTasks = false;
       modWizard().blnServerAddedProjects = false;
-      browser().replies.push_back(Reply::Text(c.reply));
+      browser().replies.push_back(c.reply ? Reply::Text(*c.reply) : Reply::NoDocument());
       EXPECT_EQ(status ? ctl_.SendStatusUpdate("P") : Upload("x"), c.result);
       EXPECT_EQ(modWizard().strServerReply, c.server_reply);
       EXPECT_EQ(modWizard().blnServerAddedTasks, c.tasks);
       EXPECT_EQ(modWizard().blnServerAddedProjects, c.projects);
       EXPECT_FALSE(ctl_.upload_form()->mSuccess);
+      EXPECT_EQ(ctl_.upload_form()->mReplyText, c.reply.value_or("Error"));
+      std::vector<testing::ShownMessage> shown;
+      if (!c.reply) {
+        shown.push_back({"Could not sync QB's data with Tessaly. Please try later.",
+                         platform::MessageStyle::kInformation});
+      }
+      EXPECT_EQ(host_.messages, shown);
       ctl_.OpenFreshUploadScript();
     }
-  }
-  EXPECT_TRUE(host_.messages.empty());
-}
-
-// A reply without a readable page shows its message and is never taken as
-// accepted, for the upload and the status update alike.
-TEST_F(UploadNowTest, NoDocumentShowsItsMessageAndIsNotAccepted) {
-  for (const bool status : {false, true}) {
-    SCOPED_TRACE(status ? "status" : "upload");
-    host_.messages.clear();
-    browser().replies.push_back(Reply::NoDocument());
-    modWizard().strServerReply = "before";
-    EXPECT_EQ(status ? ctl_.SendStatusUpdate("P") : Upload("x"), wgurUnknownError);
-    ASSERT_EQ(host_.messages.size(), 1u);
-    EXPECT_EQ(host_.messages[0].text, "Could not sync QB's data with Tessaly. Please try later.");
-    EXPECT_EQ(host_.messages[0].style, platform::MessageStyle::kInformation);
-    EXPECT_EQ(modWizard().strServerReply, "before");
-    EXPECT_EQ(ctl_.upload_form()->mReplyText, "Error");
-    ctl_.OpenFreshUploadScript();
   }
 }
 
@@ -141,18 +141,6 @@ TEST_F(UploadNowTest, AClosedStreamIsASystemError) {
   EXPECT_NE(modWizard().strServerReply.find("\r\nDescription : "), std::string::npos);
   EXPECT_NE(modWizard().strServerReply.find("\r\nASP Source : "), std::string::npos);
   EXPECT_TRUE(browser().navigations.empty());
-}
-
-TEST_F(UploadNowTest, StatusUpdateIsAGetWithItsOwnAddress) {
-  EXPECT_EQ(ctl_.SendStatusUpdate("H"), wgurSuccess);
-  ASSERT_EQ(browser().navigations.size(), 1u);
-  const testing::Navigation& n = browser().navigations[0];
-  EXPECT_EQ(n.url,
-            "http://127.0.0.1:8080/site/vantrelupdatestatus.asp?sitecode=ABC&sitekey=K3Y"
-            "&bmclntver=4.06&options=H&upstarttime=12/04/2026 16:05:09&usrnm=Anne");
-  EXPECT_FALSE(n.post_data);
-  EXPECT_EQ(n.flags, 6);
-  EXPECT_EQ(n.headers, "Content-Type:text/plain\r\n");
 }
 
 TEST_F(UploadNowTest, FormIsCreatedOnceAndReloadedAfterUnload) {

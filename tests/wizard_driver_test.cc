@@ -274,52 +274,45 @@ std::string AddedBlock(const std::string& x) {
          x + "(s) you want to make billable and click the 'Make Billable' button.";
 }
 
-TEST_F(SummaryTest, AddedItemsWinOverAddedProjects) {
-  ctl_.SILexicon = "Task";
-  ctl_.ProjLexicon = "Job";
-  modWizard().blnServerAddedProjects = true;
-  EXPECT_EQ(ctl_.BuildSummaryMessage(), std::string(kSuccess) + "\r\n\r\n" + AddedBlock("Job"));
-  modWizard().blnServerAddedTasks = true;
-  EXPECT_EQ(ctl_.BuildSummaryMessage(), std::string(kSuccess) + "\r\n\r\n" + AddedBlock("Task"));
-}
-
-TEST_F(SummaryTest, TimeAndExpenseErrors) {
-  const std::string not_in_sync =
-      " transactions could not be synchronized. This could be because Tessaly and QuickBooks are "
-      "not in sync. Please synchronize all elements and try again.";
-  ctl_.mDisplayEXPError = true;
-  EXPECT_EQ(ctl_.BuildSummaryMessage(), kSuccess + ("\r\n\r\nFew expense" + not_in_sync));
-  ctl_.mDisplayTSError = true;
-  ctl_.ProjLexicon = "Job";
-  modWizard().blnServerAddedProjects = true;
-  EXPECT_EQ(ctl_.BuildSummaryMessage(),
-            "QB's data synced with Tessaly successfully..\r\n\r\nFew time" + not_in_sync +
-                AddedBlock("Job"));
-}
-
-TEST_F(SummaryTest, FailedCountsListedInOrder) {
+// The failed counts in the summary's order (the time error then goes
+// unsaid), else the time error before the expense error; each followed by
+// the block of the added items, which win over the added projects.
+TEST_F(SummaryTest, TheClosingMessage) {
   ctl_.EmpLexicon = "Worker";
   ctl_.CustLexicon = "Client";
   ctl_.ProjLexicon = "Job";
   ctl_.SILexicon = "Task";
-  ctl_.mDisplayTSError = true;  // not consulted when something failed
+  const std::string not_in_sync =
+      " transactions could not be synchronized. This could be because Tessaly and QuickBooks are "
+      "not in sync. Please synchronize all elements and try again.";
+  const std::string failed =
+      "Quickbooks data synced with Tessaly. Following data could not be sent..\r\n\r\n";
+  modWizard().blnServerAddedProjects = true;
+  EXPECT_EQ(ctl_.BuildSummaryMessage(), std::string(kSuccess) + "\r\n\r\n" + AddedBlock("Job"));
+  ctl_.mDisplayEXPError = true;
+  EXPECT_EQ(ctl_.BuildSummaryMessage(),
+            kSuccess + ("\r\n\r\nFew expense" + not_in_sync) + AddedBlock("Job"));
+  ctl_.mDisplayTSError = true;
+  EXPECT_EQ(ctl_.BuildSummaryMessage(),
+            "QB's data synced with Tessaly successfully..\r\n\r\nFew time" + not_in_sync +
+                AddedBlock("Job"));
+  modWizard().blnServerAddedTasks = true;
   ctl_.lngFailedVendCnt = 1;
   ctl_.lngFailedEmpCnt = 1;
   ctl_.lngFailedClassCnt = 2;
   ctl_.lngFailedExpCnt = 12;
   EXPECT_EQ(ctl_.BuildSummaryMessage(),
-            "Quickbooks data synced with Tessaly. Following data could not be sent..\r\n\r\n"
-            "Workers - 1\r\nClasses - 2\r\nExpenses - 12\r\nVendors - 1\r\n");
+            failed + "Workers - 1\r\nClasses - 2\r\nExpenses - 12\r\nVendors - 1\r\n" +
+                AddedBlock("Task"));
   ctl_.lngFailedVendCnt = ctl_.lngFailedEmpCnt = ctl_.lngFailedClassCnt = ctl_.lngFailedExpCnt = 0;
   ctl_.lngFailedCustCnt = 3;
   ctl_.lngFailedProjCnt = 4;
   ctl_.lngFailedGLCnt = 5;
   ctl_.lngFailedItemCnt = 6;
   ctl_.lngFailedTimeCnt = 7;
-  modWizard().blnServerAddedTasks = true;
   EXPECT_EQ(ctl_.BuildSummaryMessage(),
-            "Quickbooks data synced with Tessaly. Following data could not be sent..\r\n\r\n"
-            "Clients - 3\r\nJobs - 4\r\nChart of Accounts - 5\r\nTasks - 6\r\nTime - 7\r\n" +
+            failed +
+                "Clients - 3\r\nJobs - 4\r\nChart of Accounts - 5\r\nTasks - 6\r\nTime - 7\r\n" +
                 AddedBlock("Task"));
 }
 

@@ -1,10 +1,13 @@
 // What the desktop wizard's tests share: the window on the sample company with
-// the embedded site, a catcher that reads and dismisses message boxes, and a
-// poller that looks at the window while the core waits for the site.
+// the embedded site, a catcher that reads and dismisses message boxes, a
+// poller that looks at the window while the core waits for the site, and the
+// window's pictures kept under the build folder.
 #ifndef VANTREL_TESTS_DESKTOP_DESKTOP_TEST_SUPPORT_H_
 #define VANTREL_TESTS_DESKTOP_DESKTOP_TEST_SUPPORT_H_
 
 #include <QApplication>
+#include <QDir>
+#include <QImage>
 #include <QMessageBox>
 #include <QObject>
 #include <QPushButton>
@@ -135,6 +138,27 @@ inline std::unique_ptr<WizardWindow> SampleWindow(const QTemporaryDir& dir,
 template <typename W>
 W* Widget(WizardWindow& window, const char* name) {
   return qobject_cast<W*>(window.view().WidgetFor(name));
+}
+
+// Where the widget of the control named `name` is in the window.
+inline QRect At(WizardWindow& window, const char* name) {
+  QWidget* widget = window.view().WidgetFor(name);
+  return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+}
+
+// A picture with something drawn on it (several colours, and no colour
+// covering nearly all of it), kept as `name` in the screenshot folder.
+inline void ExpectDrawn(const QImage& image, const QString& name) {
+  QHash<QRgb, int> counts;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) ++counts[image.pixel(x, y)];
+  }
+  int most = 0;
+  for (int n : counts) most = std::max(most, n);
+  QVERIFY2(counts.size() >= 16, qPrintable(QString("%1 colours").arg(counts.size())));
+  QVERIFY(most < image.width() * image.height() * 95 / 100);
+  QVERIFY(QDir().mkpath(VANTREL_SCREENSHOT_DIR));
+  QVERIFY(image.save(QString(VANTREL_SCREENSHOT_DIR) + "/" + name));
 }
 
 // Clicks the widget of the control named `name`, near its left edge (where a

@@ -1,7 +1,8 @@
 // The desktop wizard driven by clicks on its widgets: the screen drawn from the
 // control's model, the handlers behind the widgets, a whole run of the sample
 // company into the embedded site, Cancel or closing during a slow reply, the
-// settings, and QuickBooks and the site chosen from the File menu.
+// settings, and QuickBooks and the site chosen from the File menu. The window
+// is kept as pictures: idle, while a reply waits, and with a run's results.
 #include <QAction>
 #include <QCheckBox>
 #include <QDockWidget>
@@ -20,7 +21,6 @@
 #include "desktop_settings.h"
 #include "desktop_test_support.h"
 #include "site/site_page.h"
-#include "wizard/entities.h"
 
 namespace vantrel::desktop::testing {
 
@@ -29,8 +29,7 @@ class WizardWindowTest : public QObject {
 
  private slots:
   void initTestCase() { QApplication::setApplicationName("vantrel-wizard"); }
-  void theScreenIsDrawnFromTheModel();
-  void clicksGoToTheHandlers();
+  void theScreenIsDrawnFromTheModelAndClicksGoToTheHandlers();
   void aWholeRunOfTheSampleByClicks();
   void cancelOrCloseWhileASlowReplyWaits();
   void settingsAreSavedAndLoaded();
@@ -42,10 +41,6 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 QString Status(WizardWindow& w) { return w.findChild<QLabel*>("runSummary")->text(); }
-
-long Number(site::SiteServer& site, const std::string& sql) {
-  return std::stol(site.Query(sql).at(0).at(0));
-}
 
 // What the window shows of a run at one moment.
 struct Seen {
@@ -114,15 +109,12 @@ void ExpectReset(WizardWindow& w) {
   QVERIFY(!s.comm_shown && !s.progress_shown && s.select_all_shown && !s.hourglass);
 }
 
-// Each of the site's tables with its number of rows: "ClassInfo 9, ...".
-std::string SiteRows(site::SiteServer& site) {
-  std::string rows;
-  for (const auto& row :
-       site.Query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
-    rows += (rows.empty() ? "" : ", ") + row.at(0) + " " +
-            site.Query("SELECT COUNT(*) FROM \"" + row.at(0) + "\"").at(0).at(0);
+int DifferingPixels(const QImage& a, const QImage& b, const QRect& rect) {
+  int n = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) n += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
   }
-  return rows;
+  return n;
 }
 
 QString Shown(const std::string& control_text) {
@@ -148,40 +140,29 @@ void ExpectWaits(const std::vector<Seen>& waits) {
   }
 }
 
-// The results panel after a run: a row per entity, as the site's database
-// counts them, the run's times and the command line's after-run hints in the
+// The results panel after a run: a row per entity with the run's figures
+// (its new rows are the site's tables' rows, its warnings the site's line
+// warnings), the run's times and the command line's after-run hints in the
 // desktop's words.
-void ExpectResults(WizardWindow& window, site::SiteServer& site) {
+void ExpectResults(WizardWindow& window) {
   QVERIFY(window.findChild<QDockWidget*>("resultsDock")->isVisible());
   auto* table = window.findChild<QTableWidget*>("resultsTable");
-  QStringList headings;
-  for (int c = 0; c < table->columnCount(); ++c) headings << table->horizontalHeaderItem(c)->text();
-  QCOMPARE(headings, (QStringList{"entity", "read", "sent", "new", "updated", "inactive",
-                                  "unchanged", "left out", "warnings", "failed"}));
-  QCOMPARE(table->rowCount(), 9);
   QTRY_VERIFY(table->viewport()->height() >= table->verticalHeader()->length());  // every row
-  long time_warnings = -1;
-  for (int r = 0; r < table->rowCount(); ++r) {
-    auto cell = [&](int c) { return table->item(r, c)->text(); };
-    const EntityRow* entity = nullptr;
-    for (const EntityRow& e : Entities()) entity = e.name == cell(0).toStdString() ? &e : entity;
-    QVERIFY2(entity != nullptr, qPrintable(cell(0)));
-    const std::string of =
-        " FROM UploadRows WHERE TableName = '" + std::string(entity->site_table) + "'";
-    QCOMPARE(cell(3).toLong(), Number(site, "SELECT TOTAL(Inserted)" + of));
-    QCOMPARE(cell(4).toLong(), Number(site, "SELECT TOTAL(Updated)" + of));
-    QCOMPARE(cell(3).toLong(),
-             Number(site, "SELECT COUNT(*) FROM \"" + std::string(entity->site_table) + "\""));
-    QCOMPARE(cell(9), QString("0"));
-    QVERIFY(cell(1).toLong() >= cell(2).split(' ').front().toLong() || entity->lines);
-    QCOMPARE(cell(2).endsWith(" lines"), entity->lines);
-    if (entity->letter == "H") time_warnings = cell(8).toLong();
+  QStringList rows;
+  for (int r = -1; r < table->rowCount(); ++r) {
+    QStringList cells;
+    for (int c = 0; c < table->columnCount(); ++c) {
+      cells << (r < 0 ? table->horizontalHeaderItem(c) : table->item(r, c))->text();
+    }
+    rows << cells.join(' ');
   }
-  QCOMPARE(time_warnings,
-           Number(site,
-                  "SELECT COUNT(DISTINCT w.UploadID || '/' || w.LineNo) FROM LineWarnings w "
-                  "JOIN Uploads u ON u.rowid = w.UploadID WHERE u.Options = 'H'"));
-  QVERIFY(time_warnings > 0);
+  QCOMPARE(rows,
+           (QStringList{"entity read sent new updated inactive unchanged left out warnings failed",
+                        "employees 10 10 9 0 1 0 0 0 0", "customers 11 11 10 0 1 0 0 0 0",
+                        "projects 17 17 16 0 1 0 0 16 0", "classes 10 10 9 0 1 0 0 0 0",
+                        "accounts 31 31 30 0 1 0 0 0 0", "items 37 35 31 0 4 0 2 31 0",
+                        "vendors 10 10 9 0 1 0 0 0 0", "time 28 28 lines 28 0 0 0 0 2 0",
+                        "expense 16 26 lines 26 0 0 0 0 0 0"}));
   QVERIFY(QRegularExpression(R"(^run from \d\d/\d\d/\d{4} \d\d:\d\d:\d\d to \d\d/\d\d/\d{4} )"
                              R"(\d\d:\d\d:\d\d \(\d+\.\d s\)$)")
               .match(window.findChild<QLabel*>("resultsDuration")->text())
@@ -201,8 +182,14 @@ void ExpectTheSitesTablesAndASecondRun(WizardWindow& window, site::SiteServer& s
   // The site's journal has a row a post (Uploads); debug mode posts each
   // statement and each line alone. The ten inactive records' updates find no
   // row to change (UploadRows).
+  std::string tables;
+  for (const auto& row :
+       site.Query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
+    tables += (tables.empty() ? "" : ", ") + row.at(0) + " " +
+              site.Query("SELECT COUNT(*) FROM \"" + row.at(0) + "\"").at(0).at(0);
+  }
   QCOMPARE(
-      SiteRows(site),
+      tables,
       std::string("ClassInfo 9, CustProjInfo 16, Customers 10, EmployeeInfo 9, ExpenseLines 26, "
                   "GLChartOfAccounts 30, LineWarnings 3, StatusUpdates 8, TaskInfo 31, "
                   "TimeTransactions 28, UploadRows 168, Uploads 178, Vendors 9"));
@@ -212,11 +199,8 @@ void ExpectTheSitesTablesAndASecondRun(WizardWindow& window, site::SiteServer& s
   QCOMPARE(site.Query("SELECT DISTINCT UpStartTime FROM Uploads"),
            (Rows{{"6/15/2030 12:00:00 PM"}}));
 
-  const long uploads = Number(site, "SELECT COUNT(*) FROM Uploads");
   StartSync(window, {"cmdSelectAll"});
-  QCOMPARE(Number(site, "SELECT COUNT(*) FROM Uploads"), uploads + 1);
-  QCOMPARE(site.Query("SELECT Options FROM Uploads ORDER BY rowid DESC LIMIT 1").at(0).at(0),
-           std::string("C"));
+  QCOMPARE(site.Query("SELECT Options FROM Uploads WHERE rowid > 178"), (Rows{{"C"}}));
   // The clock stood at 2030, years ahead of the site's: the site dates the
   // run by when it received the first request instead.
   QCOMPARE(modWizard().last_sync.EmployeeLastSyncDate.AuditText(),
@@ -225,45 +209,37 @@ void ExpectTheSitesTablesAndASecondRun(WizardWindow& window, site::SiteServer& s
 
 }  // namespace
 
-void WizardWindowTest::theScreenIsDrawnFromTheModel() {
+// One widget per control, shown as the model shows it, with its caption; each
+// kind of widget takes its click to the control's handler, and the widgets
+// show what the handler did.
+void WizardWindowTest::theScreenIsDrawnFromTheModelAndClicksGoToTheHandlers() {
   QTemporaryDir dir;
   auto window = SampleWindow(dir);
   QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-  // One widget per control, shown as the model shows it, with its caption.
   ExpectTheModelShown(*window);
   // The caption centres the title with blanks, the window by layout; the
   // title bar is white on dark blue.
   auto* title = Widget<QLabel>(*window, "Label1");
-  QCOMPARE(title->text(), QString("QB Sync Wizard"));
   QCOMPARE(title->alignment(), Qt::AlignCenter);
   QCOMPARE(title->palette().color(QPalette::Window), QColor(0, 0, 128));
   QCOMPARE(title->palette().color(QPalette::WindowText), QColor(Qt::white));
-
-  // Time and expense beside the first two rows; the four buttons in one row,
-  // "&" making their keyboard accelerators.
+  // Time and expense beside the first two rows, right of their labels; the
+  // four buttons in one row.
   auto pos = [&](const char* name) {
     QWidget* w = window->view().WidgetFor(name);
     return w->mapTo(window.get(), QPoint(0, w->height() / 2));
   };
-  QCOMPARE(pos("chkQBTimesheet").y(), pos("chkQBEmployee").y());
-  QCOMPARE(pos("chkQBExpense").y(), pos("chkQBCustomers").y());
-  QVERIFY(pos("chkQBTimesheet").x() > pos("Label2").x());
-  QVERIFY(pos("chkQBCustomers").y() < pos("chkQBClasses").y());
-  for (int i = 1; i < 4; ++i) {
-    const std::string left = "cmdNav(" + std::to_string(i - 1) + ")";
-    const std::string right = "cmdNav(" + std::to_string(i) + ")";
-    QCOMPARE(pos(right.c_str()).y(), pos(left.c_str()).y());
-    QVERIFY(pos(right.c_str()).x() > pos(left.c_str()).x());
+  const std::pair<const char*, const char*> beside[] = {{"Label2", "chkQBTimesheet"},
+                                                        {"Label3", "chkQBExpense"},
+                                                        {"cmdNav(0)", "cmdNav(1)"},
+                                                        {"cmdNav(1)", "cmdNav(2)"},
+                                                        {"cmdNav(2)", "cmdNav(3)"}};
+  for (const auto& [left, right] : beside) {
+    QCOMPARE(pos(right).y(), pos(left).y());
+    QVERIFY2(pos(right).x() > pos(left).x(), right);
   }
-  QCOMPARE(Widget<QPushButton>(*window, "cmdNav(3)")->shortcut(), QKeySequence("Alt+S"));
-  QCOMPARE(Widget<QPushButton>(*window, "cmdNav(2)")->shortcut(), QKeySequence("Alt+B"));
-}
+  QVERIFY(pos("chkQBCustomers").y() < pos("chkQBClasses").y());
 
-// Each kind of widget takes its click to the control's handler, and the
-// widgets show what the handler did.
-void WizardWindowTest::clicksGoToTheHandlers() {
-  QTemporaryDir dir;
-  auto window = SampleWindow(dir);
   MessageCatcher catcher;
   WizardScreen& screen = window->control().screen();
   Click(*window, "cmdSelectAll");
@@ -314,10 +290,6 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   MessageCatcher catcher;
   StartSync(*window, {});  // nothing ticked: the status line says so until the next run
 
-  for (const char* name : {"cmdSelectAll", "chkQBTimesheet", "chkQBExpense", "chkDebugMode"}) {
-    Click(*window, name);
-  }
-
   // The first stage's caption is painted while the pointer is the hourglass.
   std::optional<bool> hourglass_at_contact;
   struct PaintWatch : QObject {
@@ -341,7 +313,7 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   });
   std::optional<Seen> at_message;
   catcher.on_message = [&](QMessageBox&) { at_message = Look(*window); };
-  Click(*window, "cmdNav(3)");
+  StartSync(*window, {"cmdSelectAll", "chkQBTimesheet", "chkQBExpense", "chkDebugMode"});
   poller.Stop();
 
   QVERIFY(hourglass_at_contact.value_or(false));
@@ -368,16 +340,24 @@ void WizardWindowTest::aWholeRunOfTheSampleByClicks() {
   QVERIFY(
       Status(*window).startsWith("Last run: completed. QB's data synced with Tessaly "
                                  "successfully.. Few time transactions"));
-  ExpectResults(*window, *site);
+  ExpectResults(*window);
+  ExpectDrawn(window->grab().toImage(), "wizard-results.png");
   ExpectTheSitesTablesAndASecondRun(*window, *site);
 }
 
 // While a slow reply waits, "Please wait..." blinks on the timer and the File
 // menu's actions change nothing the run reads; Cancel ends the run, and so
-// does closing the window.
+// does closing the window. The window while the reply waits differs from the
+// idle one where the panel is, and only there.
 void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
   QTemporaryDir dir;
   auto window = SampleWindow(dir);
+  QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  const QImage idle = window->grab().toImage();
+  ExpectDrawn(idle, "wizard-idle.png");
+  // Where they are before the run's results widen the window.
+  const QRect panel = At(*window, "frameComm"), title = At(*window, "Label1");
+  QImage running;
   window->embedded_site()->set_delay(std::chrono::milliseconds(8000));
   bool dialog_shown = false;
   Poller dialogs([&] {
@@ -400,7 +380,9 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
     }
     const bool shown = window->view().WidgetFor("lblTransfer2")->isVisible();
     if (blink.empty() || blink.back() != shown) blink.push_back(shown);
-    if (blink.size() >= 4) Click(*window, "cmdNav(1)");
+    if (blink.size() < 4) return;
+    if (running.isNull()) running = window->grab().toImage();
+    Click(*window, "cmdNav(1)");
   });
   MessageCatcher catcher;
   std::optional<Seen> at_message;
@@ -411,6 +393,11 @@ void WizardWindowTest::cancelOrCloseWhileASlowReplyWaits() {
   QVERIFY(window->view().WidgetFor("cmdNav(3)")->isEnabled());  // enabled again after the run
   QVERIFY(window->findChild<QAction*>("actionEmbeddedSite")->isChecked());
   QVERIFY(blink.front());
+  ExpectDrawn(running, "wizard-running.png");
+  QVERIFY(running.size() == idle.size() && idle.rect().contains(panel));
+  const int differing = DifferingPixels(idle, running, panel);
+  QVERIFY2(differing > panel.width() * panel.height() / 50, qPrintable(QString::number(differing)));
+  QCOMPARE(DifferingPixels(idle, running, title), 0);
   QCOMPARE(catcher.messages.size(), std::size_t{1});
   QCOMPARE(catcher.messages[0].icon, QMessageBox::Critical);
   QVERIFY(at_message.has_value() && at_message->comm_shown);
@@ -455,9 +442,8 @@ void WizardWindowTest::settingsAreSavedAndLoaded() {
   QCOMPARE(bare->control().SiteCode, std::string("ACME02"));
   QCOMPARE(bare->control().TessalyUser, std::string("jsmith"));
   QCOMPARE(Widget<QLabel>(*bare, "Label2")->text(), QString("Workers"));
-  auto paged = OpenWindow(PageArgs(dir, {"--param", "SILexicon=Job"}));
+  auto paged = OpenWindow(PageArgs(dir));
   QCOMPARE(paged->control().SiteCode, std::string("ACME01"));
-  QCOMPARE(paged->control().SILexicon, std::string("Job"));
   QCOMPARE(Widget<QLabel>(*paged, "Label2")->text(), QString("Consultants"));
 }
 
@@ -478,7 +464,6 @@ void WizardWindowTest::quickBooksAndTheSiteFromTheFileMenu() {
 
   // The embedded site from the menu; QuickBooks is still not running.
   window.findChild<QAction*>("actionEmbeddedSite")->trigger();
-  QVERIFY(window.embedded_site() != nullptr);
   QVERIFY(site_info->text().startsWith("Embedded site at http://127.0.0.1:"));
   StartSync(window, {"chkQBClasses"});
   QCOMPARE(catcher.messages.back().icon, QMessageBox::Critical);
@@ -493,8 +478,6 @@ void WizardWindowTest::quickBooksAndTheSiteFromTheFileMenu() {
   StartSync(window, {"chkQBClasses"});
   QCOMPARE(catcher.messages.back().text,
            QString("Quickbooks data synced with Tessaly successfully.."));
-  QCOMPARE(window.embedded_site()->Query("SELECT COUNT(*) FROM ClassInfo").at(0).at(0),
-           std::string("9"));
 
   // A file that is not a company is refused, and the open one stays open.
   const std::size_t shown = catcher.messages.size();

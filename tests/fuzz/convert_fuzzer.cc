@@ -17,7 +17,6 @@
 // LF broke); the entries of that letter are then not counted.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <set>
@@ -26,6 +25,7 @@
 #include <vector>
 
 #include "control/entity_table.h"
+#include "fuzz_check.h"
 #include "platform/date_time.h"
 #include "platform/text_stream.h"
 #include "platform/xml_document.h"
@@ -37,10 +37,6 @@
 #include "wizard/mod_wizard.h"
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 void CollectNames(const vantrel::platform::XmlNode& node, std::set<std::string>& names) {
   names.emplace(node.Name());

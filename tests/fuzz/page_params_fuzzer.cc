@@ -6,25 +6,17 @@
 // page's texts as they stand.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "control/vantrel_ctl.h"
+#include "fuzz_check.h"
 #include "platform/com_error.h"
 #include "platform/html_params.h"
 #include "platform/values.h"
 #include "support/sink_run.h"
 #include "wizard/mod_wizard.h"
-
-namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view page(reinterpret_cast<const char*>(data), size);

@@ -6,19 +6,15 @@
 // control's own XML document loads, rooted at QBXML.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "fuzz_check.h"
 #include "platform/com_error.h"
 #include "platform/xml_document.h"
 #include "qb_standin/qb_standin.h"
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 const std::shared_ptr<const vantrel::qb::Company>& SampleCompany() {
   static const std::shared_ptr<const vantrel::qb::Company> company =

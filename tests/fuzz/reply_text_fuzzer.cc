@@ -5,16 +5,13 @@
 // loads no frames, and the text of an HTML page is UTF-8.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "platform/html_text.h"
+#include "platform/text_util.h"
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing above U+10FFFF).
@@ -52,17 +49,8 @@ bool IsUtf8(std::string_view text) {
 // True when the type of `content_type` (before its parameters, blanks and
 // tabs around it, letter case aside) is text/html.
 bool IsHtmlType(std::string_view content_type) {
-  std::string_view type = content_type.substr(0, content_type.find(';'));
-  while (!type.empty() && (type.front() == ' ' || type.front() == '\t')) type.remove_prefix(1);
-  while (!type.empty() && (type.back() == ' ' || type.back() == '\t')) type.remove_suffix(1);
-  constexpr std::string_view kHtml = "text/html";
-  if (type.size() != kHtml.size()) return false;
-  for (std::size_t i = 0; i < kHtml.size(); ++i) {
-    char c = type[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kHtml[i]) return false;
-  }
-  return true;
+  const std::string_view type = content_type.substr(0, content_type.find(';'));
+  return vantrel::platform::EqualsNoCase(vantrel::platform::TrimChars(type, " \t"), "text/html");
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "platform/date_time.h"
 #include "site/site_database.h"
 #include "site/sql_script.h"
@@ -30,10 +31,6 @@ namespace {
 
 using vantrel::site::TxnLineKind;
 using Rows = std::vector<std::vector<std::string>>;
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 bool IsDate(const std::string& text) { return vantrel::platform::ParseDateText(text).has_value(); }
 
@@ -103,10 +100,6 @@ Rows Snapshot(vantrel::site::SiteDatabase& database) {
   return snapshot;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -124,13 +117,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Rows before = Snapshot(database);
   std::vector<vantrel::site::LineWarning> warnings;
   const std::string reply = database.ApplyUpload(script, options, nullptr, &warnings);
-  Require(StartsWith(reply, vantrel::site::kReplySuccess) || reply == vantrel::site::kReplyNoData ||
-          StartsWith(reply, "Error in statement ") || StartsWith(reply, "Error in line ") ||
-          StartsWith(reply, "Error: "));
-  if (StartsWith(reply, "Error")) Require(Snapshot(database) == before);
+  Require(reply.starts_with(vantrel::site::kReplySuccess) || reply == vantrel::site::kReplyNoData ||
+          reply.starts_with("Error in statement ") || reply.starts_with("Error in line ") ||
+          reply.starts_with("Error: "));
+  if (reply.starts_with("Error")) Require(Snapshot(database) == before);
   std::set<long> lines;
   for (const vantrel::site::LineWarning& w : warnings) lines.insert(w.line_no);
-  if (reply.size() == 8 && StartsWith(reply, vantrel::site::kReplySuccess) && reply[7] >= '0' &&
+  if (reply.size() == 8 && reply.starts_with(vantrel::site::kReplySuccess) && reply[7] >= '0' &&
       reply[7] <= '9') {
     Require(reply[7] == static_cast<char>('0' + std::min<std::size_t>(lines.size(), 9)));
   } else {

@@ -8,24 +8,12 @@
 // words without separators in them, and a passing check leaves no message.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "quickbooks/xml_validator.h"
-
-namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string document(reinterpret_cast<const char*>(data), size);
@@ -34,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool valid = validator.ValidateXML(document, VANTREL_SOURCE_DIR "/samples/qbxml-mini.xsd");
   const std::string& message = validator.ValidateMsg();
   if (valid) {
-    Require(StartsWith(message, "XML instance is Valid."));
+    Require(message.starts_with("XML instance is Valid."));
   } else {
-    Require(StartsWith(message, "Line: ") || StartsWith(message, "Error loading XML Instance: ") ||
-            StartsWith(message, "Error during validation: "));
+    Require(message.starts_with("Line: ") || message.starts_with("Error loading XML Instance: ") ||
+            message.starts_with("Error during validation: "));
   }
 
   const std::vector<std::string> words = vantrel::SplitDoctypeWords(document);

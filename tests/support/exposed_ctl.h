@@ -19,7 +19,6 @@ class ExposedCtl : public VantrelCtl {
   using VantrelCtl::EndQBSession;
   using VantrelCtl::GetResultMessage;
   using VantrelCtl::OpenFreshUploadScript;
-  using VantrelCtl::QueryQuickBooks;
   using VantrelCtl::ResetWizardScreen;
   using VantrelCtl::run;
   using VantrelCtl::RunConverter;
