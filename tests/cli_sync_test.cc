@@ -33,7 +33,12 @@ std::vector<std::string> Args(std::vector<std::string> more,
 // The sample's site in this process, keeping every request it gets.
 struct Site {
   explicit Site(std::string key = "K3Y-5ECRET")
-      : server({.site_code = "ACME01", .site_key = std::move(key)}) {
+      : server([&] {
+          vantrel::site::SiteOptions options;
+          options.site_code = "ACME01";
+          options.site_key = std::move(key);
+          return options;
+        }()) {
     server.Start();
   }
   std::string Url() const { return "WGSecureServerURL=" + server.base_url(); }

@@ -27,8 +27,10 @@ class EndToEndTest : public ::testing::Test {
   void SetUp() override {
     ResetModWizard();
     // No database file: a new one in memory for each test.
-    server_ = std::make_unique<site::SiteServer>(
-        site::SiteOptions{.site_code = "ACME01", .site_key = "K3Y-5ECRET"});
+    site::SiteOptions options;
+    options.site_code = "ACME01";
+    options.site_key = "K3Y-5ECRET";
+    server_ = std::make_unique<site::SiteServer>(options);
     server_->Start();
     company_ = qb::LoadCompany(kSampleCompany);
     env_ =

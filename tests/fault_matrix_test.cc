@@ -34,7 +34,7 @@ constexpr char kAsp[] = "The following error occured while executing ASP.\r\n\r\
 struct FaultCase {
   const char* name;
   std::string company{};  // root attributes added to the sample company
-  site::SiteSwitches switches{};
+  site::SiteSwitches switches = site::SiteSwitches();
   bool server_down = false;
   bool debug = false;  // debug mode, stopping at the first refused statement
   std::string message{};

@@ -108,6 +108,9 @@ class SinkRun {
   const EntityCounts& counts() const { return ctl_.run().counts; }
   const SinkLog& log() const { return env_.log; }
 
+  // Runs the converter of `kind` as the conversion stage does.
+  void Run(EntityKind kind) { ctl_.RunConverter(Entity(kind)); }
+
   // Runs the converter of every entity in pass order, each one whatever the
   // passes before it did (a response that does not load fails every pass).
   void RunEveryConverter() {

@@ -69,10 +69,10 @@ struct SiteOptions {
   std::string host = "127.0.0.1";
   int port = 0;  // 0: any free port
   // SQLite database file; empty for a private in-memory database.
-  std::string db_path{};
-  std::string site_code{};
-  std::string site_key{};
-  SiteSwitches switches{};
+  std::string db_path;
+  std::string site_code;
+  std::string site_key;
+  SiteSwitches switches;
   // The largest request body accepted; a larger one is refused (status 413,
   // with a text that says so) before it is read.
   size_t max_body = size_t{64} << 20;
@@ -96,9 +96,9 @@ struct SiteOptions {
   // How many requests requests() keeps, the latest ones (bodies included).
   size_t request_log_limit = SIZE_MAX;
   // The hosting page's template (site/site_page.h); empty for the default.
-  std::string page_template{};
+  std::string page_template;
   // The words the hosting page gives the control (site/site_page.h).
-  SiteLexicons lexicons{};
+  SiteLexicons lexicons;
   // The folder of the site's pages on the server, with a "/" at each end:
   // "/" serves http://HOST:PORT/vantrel.asp, "/tessaly/" serves
   // http://HOST:PORT/tessaly/vantrel.asp. Any other path is a 404.
@@ -106,7 +106,7 @@ struct SiteOptions {
   // When set, gets one line per request: the client, the request line with
   // the site key masked, and what became of it. It is called from the
   // server's worker threads, several at once.
-  std::function<void(const std::string& line)> log_line{};
+  std::function<void(const std::string& line)> log_line;
 };
 
 // What became of a request to one of the two pages.
