@@ -103,19 +103,49 @@ void SqlUpsertWriter::AppendColumn(RecordContext& record, const Column& column) 
 bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
   std::string& out = values_;
   switch (column.kind) {
-    case ValueKind::kText:
-    case ValueKind::kNumber:
-    case ValueKind::kFlag:
-    case ValueKind::kLevel:
-    case ValueKind::kDate:
-      AppendElementValue(record, column);
+    case ValueKind::kText: {
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
+      if (!node) {
+        out += column.fixed.empty() ? std::string_view("''") : column.fixed;
+        return false;
+      }
+      const std::string_view text = node.TextView(text_scratch_);
+      if (column.keeps_list_id) record.row.ListID.assign(text);
+      AppendText(out, text, column);
       return false;
+    }
     case ValueKind::kBlank:
       out += "''";
       return false;
+    case ValueKind::kNumber: {
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
+      // A number goes in without quotes, so only a plain decimal may: any
+      // other text (none comes from a real company) is written as missing.
+      const std::string_view text = node ? node.TextView(text_scratch_) : std::string_view();
+      out += node && IsPlainDecimal(text) ? text : column.fixed;
+      return false;
+    }
     case ValueKind::kConstant:
       out += column.fixed;
       return false;
+    case ValueKind::kFlag: {
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
+      if (!node) {
+        out += column.fixed;
+      } else {
+        out += IsTrueText(node.TextView(text_scratch_)) ? column.on : column.off;
+      }
+      return false;
+    }
+    case ValueKind::kLevel: {
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
+      if (!node) {
+        out += '1';
+      } else {
+        AppendLevel(out, node.TextView(text_scratch_));
+      }
+      return false;
+    }
     case ValueKind::kRowNumber:
       AppendNumber(out, record.row_number);
       return false;
@@ -140,46 +170,10 @@ bool SqlUpsertWriter::AppendValue(RecordContext& record, const Column& column) {
     case ValueKind::kUser:
       AppendText(out, record.pass.words.TessalyUser, column);
       return false;
-    case ValueKind::kCustom:
-      return column.custom != nullptr && column.custom(record, column, out);
-  }
-  return false;
-}
-
-void SqlUpsertWriter::AppendElementValue(RecordContext& record, const Column& column) {
-  std::string& out = values_;
-  const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
-  const std::string_view text = node ? node.TextView(text_scratch_) : std::string_view();
-  switch (column.kind) {
-    case ValueKind::kText:
-      if (!node) {
-        out += column.fixed.empty() ? std::string_view("''") : column.fixed;
-        return;
-      }
-      if (column.keeps_list_id) record.row.ListID.assign(text);
-      AppendText(out, text, column);
-      return;
-    case ValueKind::kNumber:
-      // A number goes in without quotes, so only a plain decimal may: any
-      // other text (none comes from a real company) is written as missing.
-      out += node && IsPlainDecimal(text) ? text : column.fixed;
-      return;
-    case ValueKind::kFlag:
-      if (!node) {
-        out += column.fixed;
-      } else {
-        out += IsTrueText(text) ? column.on : column.off;
-      }
-      return;
-    case ValueKind::kLevel:
-      if (!node) {
-        out += '1';
-      } else {
-        AppendLevel(out, text);
-      }
-      return;
     case ValueKind::kDate: {
-      const std::optional<platform::DateTime> date = node ? ParseQBDate(text) : std::nullopt;
+      const platform::XmlNode node = ValueNode(record.record, column.element, column.subelement);
+      const std::optional<platform::DateTime> date =
+          node ? ParseQBDate(node.TextView(text_scratch_)) : std::nullopt;
       if (!date) {
         out += column.fixed;
       } else {
@@ -187,11 +181,12 @@ void SqlUpsertWriter::AppendElementValue(RecordContext& record, const Column& co
         AppendAuditDate(out, *date);
         out += '\'';
       }
-      return;
+      return false;
     }
-    default:
-      return;
+    case ValueKind::kCustom:
+      return column.custom != nullptr && column.custom(record, column, out);
   }
+  return false;
 }
 
 }  // namespace vantrel

@@ -23,8 +23,6 @@ class SqlUpsertWriter final : public EntryWriter {
  private:
   void AppendColumn(RecordContext& record, const Column& column);
   bool AppendValue(RecordContext& record, const Column& column);
-  // The kinds whose value is read from an element of the record.
-  void AppendElementValue(RecordContext& record, const Column& column);
 
   const ListEntity& entity_;
   // The parts that are the same for every record are made once; the value
