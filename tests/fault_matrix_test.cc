@@ -34,6 +34,8 @@ constexpr char kAsp[] = "The following error occured while executing ASP.\r\n\r\
 struct FaultCase {
   const char* name;
   std::string company{};  // root attributes added to the sample company
+  // Written out rather than `{}`: with `{}`, GCC 12's optimised builds warn
+  // that the rows' omitted switches may be used uninitialised.
   site::SiteSwitches switches = site::SiteSwitches();
   bool server_down = false;
   bool debug = false;  // debug mode, stopping at the first refused statement
